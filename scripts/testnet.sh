@@ -1,0 +1,123 @@
+#!/usr/bin/env bash
+# Builds (up) or removes (down) Tarvo's test network: hosts in network
+# namespaces with addresses in 198.18.0.0/15, probed only from the prober.
+#
+#   tvp  prober            198.18.1.1
+#   tvr1 router 1          198.18.1.2  | 198.18.2.1
+#   tvr2 router 2          198.18.2.2  | 198.18.3.1   (198.18.20.0/24: host unreachable)
+#   tvr3 router 3          198.18.3.2  | 198.18.10.1 | 198.18.4.1
+#   tvt  target            198.18.10.10                 (4 hops from the prober)
+#   tvs  silent host       198.18.10.20                 (ignores echo requests)
+#   tvr4 silent router     198.18.4.2  | 198.18.11.1  (never reports time exceeded)
+#   tvt2 target behind it  198.18.11.10                 (5 hops from the prober)
+#
+# The prober resolves names from /etc/netns/tvp/hosts and has no name
+# server it could reach, so a reverse look-up of an unnamed address fails
+# quickly and nothing ever leaves the namespaces.
+#
+# Run a command inside the prober with: ip netns exec tvp COMMAND
+set -euo pipefail
+
+NAMESPACES=(tvp tvr1 tvr2 tvr3 tvt tvs tvr4 tvt2)
+
+need_root() {
+  if [ "$(id -u)" != 0 ]; then
+    echo "testnet.sh: needs root (network namespaces)" >&2
+    exit 77
+  fi
+  command -v ip >/dev/null || { echo "testnet.sh: iproute2 missing" >&2; exit 77; }
+}
+
+down() {
+  for ns in "${NAMESPACES[@]}"; do
+    ip netns del "$ns" 2>/dev/null || true
+    rm -rf "/etc/netns/$ns"
+  done
+}
+
+ns() { ip netns exec "$1" "${@:2}"; }
+
+# link NS1 IF1 ADDR1 NS2 IF2 ADDR2 (addresses with prefix length)
+link() {
+  ip link add "$2" netns "$1" type veth peer name "$5" netns "$4"
+  ns "$1" ip addr add "$3" dev "$2"
+  ns "$4" ip addr add "$6" dev "$5"
+  ns "$1" ip link set "$2" up
+  ns "$4" ip link set "$5" up
+}
+
+up() {
+  down  # also clears what an earlier run that died left behind
+  for n in "${NAMESPACES[@]}"; do
+    ip netns add "$n"
+    ns "$n" ip link set lo up
+    ns "$n" sysctl -qw net.ipv4.icmp_ratelimit=0
+    ns "$n" sysctl -qw net.ipv4.icmp_msgs_per_sec=100000
+    ns "$n" sysctl -qw net.ipv4.icmp_msgs_burst=100000
+  done
+  for r in tvr1 tvr2 tvr3 tvr4; do ns "$r" sysctl -qw net.ipv4.ip_forward=1; done
+  # Anyone in the prober may open echo sockets, as on a desktop.
+  ns tvp sysctl -qw net.ipv4.ping_group_range="0 2147483647"
+
+  link tvp  eth0 198.18.1.1/24  tvr1 eth0 198.18.1.2/24
+  link tvr1 eth1 198.18.2.1/24  tvr2 eth0 198.18.2.2/24
+  link tvr2 eth1 198.18.3.1/24  tvr3 eth0 198.18.3.2/24
+  link tvr3 eth1 198.18.10.1/24 tvt  eth0 198.18.10.10/24
+  link tvr3 eth2 198.18.4.1/24  tvr4 eth0 198.18.4.2/24
+  link tvr4 eth1 198.18.11.1/24 tvt2 eth0 198.18.11.10/24
+  # The silent host shares the target's segment through the target's bridge-less
+  # second link: its own veth to router 3.
+  link tvr3 eth3 198.18.10.21/32 tvs eth0 198.18.10.20/32
+  ns tvr3 ip route add 198.18.10.20/32 dev eth3 src 198.18.10.1
+  ns tvs ip route add 198.18.10.1/32 dev eth0
+  ns tvs ip route add 198.18.0.0/15 via 198.18.10.1 dev eth0 onlink
+  ns tvs sysctl -qw net.ipv4.icmp_echo_ignore_all=1
+
+  ns tvp  ip route add 198.18.0.0/15 via 198.18.1.2
+  ns tvr1 ip route add 198.18.0.0/15 via 198.18.2.2
+  ns tvr2 ip route add 198.18.1.0/24 via 198.18.2.1
+  ns tvr2 ip route add 198.18.0.0/15 via 198.18.3.2
+  ns tvr2 ip route add unreachable 198.18.20.0/24
+  ns tvr3 ip route add 198.18.0.0/15 via 198.18.3.1
+  ns tvr3 ip route add 198.18.11.0/24 via 198.18.4.2
+  ns tvt  ip route add 198.18.0.0/15 via 198.18.10.1
+  ns tvr4 ip route add 198.18.0.0/15 via 198.18.4.1
+  ns tvt2 ip route add 198.18.0.0/15 via 198.18.11.1
+  ns tvr4 nft -f - <<'NFT'
+table inet silent {
+  chain out {
+    type filter hook output priority 0; policy accept;
+    icmp type time-exceeded drop
+  }
+}
+NFT
+
+  mkdir -p /etc/netns/tvp
+  cat > /etc/netns/tvp/hosts <<'HOSTS'
+127.0.0.1	localhost
+198.18.1.1	prober.tarvo.test prober
+198.18.1.2	router1.tarvo.test router1
+198.18.2.2	router2.tarvo.test router2
+198.18.3.2	router3.tarvo.test router3
+198.18.10.10	target.tarvo.test target
+198.18.10.20	silent.tarvo.test silent
+198.18.11.10	target2.tarvo.test target2
+HOSTS
+  # No reachable name server: look-ups beyond the hosts file fail at once.
+  echo "nameserver 127.0.0.1" > /etc/netns/tvp/resolv.conf
+  echo "hosts: files dns" > /etc/netns/tvp/nsswitch.conf
+
+  # Wait until the far end answers, so tests never race the set-up.
+  for _ in $(seq 1 50); do
+    if ns tvt ip route get 198.18.1.1 >/dev/null 2>&1 &&
+       ns tvp bash -c 'exec 3<>/dev/null' 2>/dev/null; then break; fi
+    sleep 0.1
+  done
+}
+
+case "${1:-}" in
+  up) need_root; up; echo "test network up" ;;
+  down) need_root; down; echo "test network down" ;;
+  status) ip netns list | grep -E '^tv' || echo "test network down" ;;
+  *) echo "usage: $0 up|down|status" >&2; exit 2 ;;
+esac

@@ -1,0 +1,34 @@
+#include "base/clock.h"
+
+#include <chrono>
+#include <cstdio>
+
+namespace tarvo {
+
+std::uint32_t tickMs() {
+  using namespace std::chrono;
+  auto ms = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+  return static_cast<std::uint32_t>(static_cast<std::uint64_t>(ms));
+}
+
+std::time_t wholeSecondsNow() { return std::time(nullptr); }
+
+std::string formatDateTime(std::time_t t) {
+  std::tm local{};
+  localtime_r(&t, &local);
+  char buf[128];
+  const bool midnight = local.tm_hour == 0 && local.tm_min == 0 && local.tm_sec == 0;
+  std::size_t n = std::strftime(buf, sizeof buf, midnight ? "%x" : "%x %X", &local);
+  return std::string(buf, n);
+}
+
+std::string formatDuration(std::int64_t seconds) {
+  if (seconds < 0) seconds = 0;
+  seconds %= 24 * 3600;
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", static_cast<int>(seconds / 3600),
+                static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));
+  return buf;
+}
+
+}  // namespace tarvo

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <pthread.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+
+namespace tarvo {
+
+// Common base of every activity thread. A thread is created suspended or
+// running; the window (or the console) only ever asks it to stop, and the
+// thread polls that request between requests and before every pacing slice.
+//
+// With freeOnTerminate the object deletes itself when execute() returns, so
+// nothing may touch it afterwards: owners keep only a handle guarded by their
+// own running flag.
+class ThreadBase {
+ public:
+  // Stack size of every activity thread. Range pings run tens of thousands
+  // of workers at once, so the default 8 MiB reservation would exhaust the
+  // address space long before anything else.
+  static constexpr std::size_t kStackBytes = 256 * 1024;
+
+  ThreadBase() = default;
+  virtual ~ThreadBase();
+  ThreadBase(const ThreadBase&) = delete;
+  ThreadBase& operator=(const ThreadBase&) = delete;
+
+  // Starts the thread. Returns false when the system cannot create another
+  // thread right now (EAGAIN and the like); the caller may try again later.
+  bool start();
+  bool started() const { return started_; }
+
+  void requestStop() { stopRequested_.store(true, std::memory_order_release); }
+  bool stopRequested() const { return stopRequested_.load(std::memory_order_acquire); }
+
+  // Blocks until execute() has returned. Not for self-freeing threads.
+  void waitFor();
+  // True once execute() has returned (not for self-freeing threads).
+  bool finished() const { return finished_.load(std::memory_order_acquire); }
+
+  // Must be set before start().
+  void setFreeOnTerminate(bool value) { freeOnTerminate_ = value; }
+
+  // Number of activity threads currently alive in the process (created and
+  // not yet past execute()). Lets a front end wait for stragglers on exit.
+  static int liveThreads();
+  // Waits until liveThreads() is 0 or the time is up; true when all ended.
+  static bool waitAllEnded(std::uint32_t timeoutMs);
+
+ protected:
+  virtual void execute() = 0;
+
+  // Pacing wait: sleeps ms % 500 first, then ms / 500 slices of 500 ms,
+  // checking for a stop request before every whole slice. Returns true when
+  // the wait was cut short by a stop request.
+  bool sleepInSlices(std::uint32_t ms);
+
+ private:
+  static void* entry(void* self);
+
+  pthread_t handle_{};
+  bool started_ = false;
+  bool joined_ = false;
+  bool freeOnTerminate_ = false;
+  std::atomic<bool> stopRequested_{false};
+  std::atomic<bool> finished_{false};
+};
+
+// Sleeps the calling thread for ms milliseconds.
+void sleepMs(std::uint32_t ms);
+
+}  // namespace tarvo

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+
+#include "engine/echo_types.h"
+
+namespace tarvo {
+
+// Outcome of EchoService::open(). The two failure kinds keep the messages
+// users know: the echo mechanism cannot be had at all, or it can be had but
+// not set up.
+enum class EchoOpenResult { Ok, LibraryMissing, EntryPointMissing };
+
+// One echo service per worker thread, used by that thread only, in the
+// order open, createHandle, send..., closeHandle, close.
+class EchoService {
+ public:
+  virtual ~EchoService() = default;
+  virtual EchoOpenResult open() = 0;
+  virtual void createHandle() = 0;
+  // Sends one echo request and waits at most timeoutMs for the first reply
+  // or error report. Never throws; every problem arrives as a status code.
+  virtual EchoResult send(Ipv4Address destination, std::span<const std::uint8_t> payload,
+                          const EchoOptions& options, std::uint32_t timeoutMs) = 0;
+  virtual void closeHandle() = 0;
+  virtual void close() = 0;
+};
+
+// Makes a fresh service for one worker. Activities are given a factory so
+// tests can put a scripted service in place of the real one.
+using EchoServiceFactory = std::function<std::unique_ptr<EchoService>()>;
+
+// The real ICMP service.
+EchoServiceFactory icmpEchoServiceFactory();
+
+// Result of the start-up check the window makes once.
+struct NetworkCheck {
+  bool networkReady = false;
+  bool ipOptionsSupported = false;
+  // When not ready: the message line ("  · Could not load ICMP.DLL", ...).
+  std::string message;
+};
+NetworkCheck runNetworkCheck();
+
+// Fills a payload with A to Z over and over.
+void fillLetters(std::span<std::uint8_t> payload);
+
+}  // namespace tarvo

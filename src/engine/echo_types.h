@@ -1,0 +1,50 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace tarvo {
+
+// IPv4 address in host order: a.b.c.d is a*2^24 + b*2^16 + c*2^8 + d.
+using Ipv4Address = std::uint32_t;
+
+// Options of one echo request.
+struct EchoOptions {
+  std::uint8_t ttl = 128;
+  std::uint8_t tos = 0;
+  std::uint8_t flags = 0;  // 0x02 = do not fragment; no other bit is used
+  // IP options area in wire order: either absent (optionSize 0) or exactly
+  // four bytes (router alert 94 04 00 00, or four zeros).
+  std::uint8_t optionSize = 0;
+  std::array<std::uint8_t, 4> optionBytes{};
+
+  static constexpr std::uint8_t kDontFragment = 0x02;
+
+  bool operator==(const EchoOptions&) const = default;
+};
+
+// Builds the options area: none where the platform cannot send IP options,
+// otherwise router alert or four zero bytes.
+inline EchoOptions makeEchoOptions(std::uint8_t ttl, std::uint8_t tos, bool dontFragment,
+                                   bool routerAlert, bool ipOptionsSupported) {
+  EchoOptions o;
+  o.ttl = ttl;
+  o.tos = tos;
+  o.flags = dontFragment ? EchoOptions::kDontFragment : 0;
+  if (ipOptionsSupported) {
+    o.optionSize = 4;
+    if (routerAlert && !dontFragment) o.optionBytes = {0x94, 0x04, 0x00, 0x00};
+  }
+  return o;
+}
+
+// What one send yields.
+struct EchoResult {
+  std::uint32_t status = 11010;     // IP status code; 0 = echo reply
+  Ipv4Address replyAddress = 0;     // who answered or reported the error
+  std::uint32_t roundTripMs = 0;    // whole milliseconds, truncated
+  std::uint16_t replyDataSize = 0;  // data bytes in the reply
+  std::uint8_t replyTtl = 0;        // TTL of the reply packet
+};
+
+}  // namespace tarvo

@@ -1,0 +1,38 @@
+#include "base/clock.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cstdlib>
+
+namespace tarvo {
+namespace {
+
+TEST(Duration, FormatsAndWrapsAfterADay) {
+  EXPECT_EQ(formatDuration(0), "00:00:00");
+  EXPECT_EQ(formatDuration(59), "00:00:59");
+  EXPECT_EQ(formatDuration(3661), "01:01:01");
+  EXPECT_EQ(formatDuration(25 * 3600), "01:00:00");
+  EXPECT_EQ(formatDuration(24 * 3600 - 1), "23:59:59");
+  EXPECT_EQ(formatDuration(-5), "00:00:00");
+}
+
+TEST(DateTime, ShortDateAndLongTimeButOnlyDateAtMidnight) {
+  setenv("TZ", "UTC", 1);
+  tzset();
+  std::setlocale(LC_TIME, "C");
+  // 2026-12-06 14:41:13 UTC
+  EXPECT_EQ(formatDateTime(1796568073), "12/06/26 14:41:13");
+  // 2026-12-06 00:00:00 UTC
+  EXPECT_EQ(formatDateTime(1796515200), "12/06/26");
+  EXPECT_EQ(formatDateTime(1796515201), "12/06/26 00:00:01");
+}
+
+TEST(Tick, DifferencesSurviveTheWrap) {
+  std::uint32_t before = 0xFFFFFFF0u;
+  std::uint32_t after = 0x00000010u;
+  EXPECT_EQ(after - before, 0x20u);
+}
+
+}  // namespace
+}  // namespace tarvo
