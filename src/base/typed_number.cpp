@@ -60,8 +60,8 @@ RepairedNumber repairUnsigned(std::string_view text, std::uint32_t defaultValue,
   return r;
 }
 
-RepairedNumber repairSigned(std::string_view text, std::int32_t defaultValue,
-                            std::int32_t minimum, std::int32_t maximum) {
+RepairedNumber repairSigned(std::string_view text, std::int32_t defaultValue, std::int32_t minimum,
+                            std::int32_t maximum) {
   RepairedNumber r;
   auto parsed = parseTypedInteger(text);
   std::int32_t v = parsed ? *parsed : defaultValue;

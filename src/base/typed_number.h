@@ -26,7 +26,7 @@ RepairedNumber repairUnsigned(std::string_view text, std::uint32_t defaultValue,
 
 // As repairUnsigned, but compared as signed (a negative entry becomes the
 // minimum). Used for the traceroute's maximum hop count.
-RepairedNumber repairSigned(std::string_view text, std::int32_t defaultValue,
-                            std::int32_t minimum, std::int32_t maximum);
+RepairedNumber repairSigned(std::string_view text, std::int32_t defaultValue, std::int32_t minimum,
+                            std::int32_t maximum);
 
 }  // namespace tarvo

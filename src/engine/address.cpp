@@ -115,8 +115,8 @@ std::optional<HostEntry> lookupAddress(Ipv4Address address) {
   sin.sin_family = AF_INET;
   sin.sin_addr.s_addr = htonl(address);
   char host[NI_MAXHOST];
-  if (getnameinfo(reinterpret_cast<const sockaddr*>(&sin), sizeof sin, host, sizeof host,
-                  nullptr, 0, NI_NAMEREQD) != 0) {
+  if (getnameinfo(reinterpret_cast<const sockaddr*>(&sin), sizeof sin, host, sizeof host, nullptr,
+                  0, NI_NAMEREQD) != 0) {
     return std::nullopt;
   }
   HostEntry entry;

@@ -27,7 +27,8 @@ EchoServiceFactory icmpEchoServiceFactory() {
 NetworkCheck runNetworkCheck() { return {false, false, "  \u00B7 Could not load ICMP.DLL"}; }
 
 void fillLetters(std::span<std::uint8_t> payload) {
-  for (std::size_t i = 0; i < payload.size(); ++i) payload[i] = static_cast<std::uint8_t>('A' + i % 26);
+  for (std::size_t i = 0; i < payload.size(); ++i)
+    payload[i] = static_cast<std::uint8_t>('A' + i % 26);
 }
 
 }  // namespace tarvo

@@ -14,10 +14,10 @@ bool privilegedRequired();
 
 // Skips the current test with a reason, or fails it where privileged tests
 // are required.
-#define TARVO_SKIP_UNPRIVILEGED(reason)                                   \
-  do {                                                                    \
-    if (::tarvo::testing::privilegedRequired()) {                         \
-      FAIL() << "required privileged test cannot run: " << (reason);     \
-    }                                                                     \
-    GTEST_SKIP() << (reason);                                             \
+#define TARVO_SKIP_UNPRIVILEGED(reason)                              \
+  do {                                                               \
+    if (::tarvo::testing::privilegedRequired()) {                    \
+      FAIL() << "required privileged test cannot run: " << (reason); \
+    }                                                                \
+    GTEST_SKIP() << (reason);                                        \
   } while (0)

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tarvo::cli {
+
+// The values the console front end starts from when an option is not given:
+// what the window would take from the settings store.
+struct CliDefaults {
+  // Single-host ping.
+  std::string host;  // newest entry of the host history; empty when none
+  std::uint32_t countp = 4;
+  std::uint32_t waitp = 1000;
+  std::uint32_t delayp = 1000;
+  std::uint32_t bytesp = 32;
+  std::uint8_t ttl = 60;
+  std::uint8_t tos = 0;
+  bool dontFragment = false;
+  bool routerAlert = false;
+  bool resolveNames = false;
+  bool audible = false;
+  // Range ping.
+  std::uint32_t countr = 1;
+  std::uint32_t waitr = 1000;
+  std::uint32_t delayr = 1000;
+  std::uint32_t bytesr = 32;
+  std::int32_t netMaskBits = 24;
+  bool dontPingNet = true;
+  bool dontBroadcast = true;
+  bool breakSoon = false;
+  bool burstMode = false;
+  bool showReached = true;
+  bool showNotReached = true;
+  // Traceroute.
+  std::string traceHost;
+  std::int32_t maxHops = 30;
+  std::uint32_t traceWait = 1000;
+  bool traceResolveNames = false;
+};
+
+// Loads the defaults from the per-user settings store (read only).
+CliDefaults loadCliDefaults();
+
+}  // namespace tarvo::cli

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tarvo::cli {
+
+// Exit statuses of every command.
+constexpr int kExitReached = 0;
+constexpr int kExitNotReached = 1;
+constexpr int kExitUsage = 2;
+
+// Each command gets the words after its name.
+int runPingCommand(const std::vector<std::string>& args);
+int runRangeCommand(const std::vector<std::string>& args);
+int runTraceCommand(const std::vector<std::string>& args);
+int runSettingsCommand(const std::vector<std::string>& args);
+
+}  // namespace tarvo::cli

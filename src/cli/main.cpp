@@ -1,0 +1,39 @@
+#include <clocale>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "cli/console_break.h"
+
+namespace {
+
+const char* const kUsage =
+    "usage:\n"
+    "  tarvo-cli ping  [-n COUNT] [-w WAIT] [-d DELAY] [-l BYTES] [--ttl N] [--tos N]\n"
+    "                  [--df] [--router-alert] [--resolve] [--beep] [HOST]\n"
+    "  tarvo-cli range [-n COUNT] [-w WAIT] [-d DELAY] [-l BYTES] [--burst] [--break-soon]\n"
+    "                  [--netmask-bits N] [--ping-net] [--ping-broadcast]\n"
+    "                  [--hide-reached] [--hide-not-reached] FIRST LAST\n"
+    "  tarvo-cli trace [--max-hops N] [-w WAIT] [--resolve] HOST\n"
+    "  tarvo-cli settings [--save]\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::setlocale(LC_ALL, "");
+  if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+    std::fputs(kUsage, argc < 2 ? stderr : stdout);
+    return argc < 2 ? tarvo::cli::kExitUsage : 0;
+  }
+  tarvo::cli::ConsoleBreak::install();
+  const std::string command = argv[1];
+  std::vector<std::string> args(argv + 2, argv + argc);
+  if (command == "ping") return tarvo::cli::runPingCommand(args);
+  if (command == "range") return tarvo::cli::runRangeCommand(args);
+  if (command == "trace") return tarvo::cli::runTraceCommand(args);
+  if (command == "settings") return tarvo::cli::runSettingsCommand(args);
+  std::fprintf(stderr, "tarvo-cli: unknown command '%s'\n%s", command.c_str(), kUsage);
+  return tarvo::cli::kExitUsage;
+}
