@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "base/thread_base.h"
+#include "engine/echo_service.h"
+#include "ping/ping_view.h"
+#include "ping/tone.h"
+
+namespace tarvo {
+
+// Everything a single-host ping needs, copied when it starts: the thread
+// never reads settings or controls afterwards.
+struct PingSnapshot {
+  std::string host;              // as typed; a URL scheme may be stripped
+  std::uint32_t count = 4;       // 0 = endless
+  std::uint32_t waitMs = 1000;   // echo time-out
+  std::uint32_t delayMs = 1000;  // minimum start-to-start interval
+  std::uint16_t dataSize = 32;
+  std::uint8_t ttl = 60;
+  std::uint8_t tos = 0;
+  bool dontFragment = false;
+  bool routerAlert = false;  // ignored when dontFragment is set
+  bool resolveNames = false;
+  bool audible = false;
+  bool ipOptionsSupported = true;
+};
+
+// The single-host ping run. Create it, start() it; with freeOnTerminate it
+// deletes itself after its end step, so the owner must keep its handle only
+// while its running flag (cleared in the end step) is set.
+class TPing : public ThreadBase {
+ public:
+  TPing(PingSnapshot snapshot, PingView& view, EchoServiceFactory echoFactory,
+        ToneFactory toneFactory = defaultToneFactory());
+
+  // After the end step: true when the run could not start at all (no echo
+  // mechanism or socket start-up), as opposed to a target not found.
+  bool startFailed() const { return startFailed_; }
+
+ protected:
+  void execute() override;
+
+ private:
+  PingSnapshot snap_;
+  PingView& view_;
+  EchoServiceFactory echoFactory_;
+  ToneFactory toneFactory_;
+  bool startFailed_ = false;
+};
+
+}  // namespace tarvo
