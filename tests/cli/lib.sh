@@ -1,0 +1,50 @@
+# Helpers for the console front end's tests: run tarvo-cli, compare lines.
+set -u
+CLI=${TARVO_CLI:?path of tarvo-cli}
+FAILS=0
+DOT=$'\u00B7'
+
+fail() { echo "FAIL: $*" >&2; FAILS=$((FAILS + 1)); }
+
+# expect_line FILE N TEXT: line N (1-based) of FILE is TEXT exactly.
+expect_line() {
+  local got
+  got=$(sed -n "${2}p" "$1")
+  [ "$got" == "$3" ] || fail "$1 line $2: expected [$3], got [$got]"
+}
+
+# expect_match FILE N REGEX
+expect_match() {
+  local got
+  got=$(sed -n "${2}p" "$1")
+  [[ "$got" =~ $3 ]] || fail "$1 line $2: [$got] does not match /$3/"
+}
+
+expect_lines() {
+  local n
+  n=$(wc -l < "$1")
+  [ "$n" -eq "$2" ] || { fail "$1: expected $2 lines, got $n"; cat "$1" >&2; }
+}
+
+expect_status() {
+  [ "$1" -eq "$2" ] || fail "$3: exit status $1, expected $2"
+}
+
+# Skips (77) where no echo socket can be had, unless privileged tests are required.
+require_echo() {
+  local out
+  out=$("$CLI" ping -n 1 -w 100 127.0.0.1 2>&1)
+  if [[ "$out" == *"Could not load ICMP.DLL"* ]]; then
+    echo "no echo socket on this machine" >&2
+    [ "${TARVO_REQUIRE_PRIVILEGED:-}" = 1 ] && exit 1
+    exit 77
+  fi
+}
+
+finish() {
+  if [ "$FAILS" -gt 0 ]; then
+    echo "$FAILS check(s) failed" >&2
+    exit 1
+  fi
+  echo "all checks passed"
+}
