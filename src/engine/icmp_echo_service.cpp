@@ -1,30 +1,73 @@
-// Placeholder until the socket engine lands: reports the mechanism missing.
-#include "engine/echo_service.h"
+#include "engine/icmp_echo_service.h"
+
+#include <string>
+
+#include "engine/address.h"
+#include "engine/echo_dispatcher.h"
+#include "engine/echo_status.h"
 
 namespace tarvo {
 
-namespace {
-class MissingEchoService : public EchoService {
- public:
-  EchoOpenResult open() override { return EchoOpenResult::LibraryMissing; }
-  void createHandle() override {}
-  EchoResult send(Ipv4Address destination, std::span<const std::uint8_t>, const EchoOptions&,
-                  std::uint32_t) override {
+IcmpEchoService::~IcmpEchoService() { close(); }
+
+EchoOpenResult IcmpEchoService::open() {
+  if (open_) return EchoOpenResult::Ok;
+  const EchoOpenResult r = EchoDispatcher::instance().attach();
+  open_ = r == EchoOpenResult::Ok;
+  return r;
+}
+
+EchoResult IcmpEchoService::send(Ipv4Address destination, std::span<const std::uint8_t> payload,
+                                 const EchoOptions& options, std::uint32_t timeoutMs) {
+  if (!open_) {
     EchoResult r;
-    r.status = 11050;
+    r.status = status::kGeneralFailure;
     r.replyAddress = destination;
     return r;
   }
-  void closeHandle() override {}
-  void close() override {}
-};
-}  // namespace
-
-EchoServiceFactory icmpEchoServiceFactory() {
-  return [] { return std::make_unique<MissingEchoService>(); };
+  return EchoDispatcher::instance().send(destination, payload, options, timeoutMs);
 }
 
-NetworkCheck runNetworkCheck() { return {false, false, "  \u00B7 Could not load ICMP.DLL"}; }
+void IcmpEchoService::close() {
+  if (!open_) return;
+  open_ = false;
+  EchoDispatcher::instance().detach();
+}
+
+EchoServiceFactory icmpEchoServiceFactory() {
+  return []() -> std::unique_ptr<EchoService> { return std::make_unique<IcmpEchoService>(); };
+}
+
+NetworkCheck runNetworkCheck() {
+  NetworkCheck check;
+  IcmpEchoService service;
+  switch (service.open()) {
+    case EchoOpenResult::LibraryMissing:
+      check.message = "  \u00B7 Could not load ICMP.DLL";
+      return check;
+    case EchoOpenResult::EntryPointMissing:
+      check.message = "  \u00B7 Error getting ICMP proc address";
+      return check;
+    case EchoOpenResult::Ok:
+      break;
+  }
+  service.createHandle();
+  const SocketStart start = startSockets();
+  if (start.kind == SocketStart::StartError) {
+    check.message = "  \u00B7 WinSock startup error: " + std::to_string(start.code);
+  } else if (start.kind == SocketStart::WrongVersion) {
+    check.message = "  \u00B7 WinSock version 2.0 not supported";
+  }
+  stopSockets();
+  service.closeHandle();
+  service.close();
+  if (!check.message.empty()) return check;
+  // The dispatcher keeps the sockets it opened here, so a front end may give
+  // up its raw-socket privilege after this check.
+  check.ipOptionsSupported = EchoDispatcher::instance().ipOptionsAccepted();
+  check.networkReady = true;
+  return check;
+}
 
 void fillLetters(std::span<std::uint8_t> payload) {
   for (std::size_t i = 0; i < payload.size(); ++i)

@@ -1,0 +1,508 @@
+#include "engine/echo_dispatcher.h"
+
+#include <arpa/inet.h>
+#include <ifaddrs.h>
+#include <net/if.h>
+#include <netinet/in.h>
+#include <sys/epoll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <array>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <random>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/echo_status.h"
+#include "engine/icmp_status_map.h"
+
+namespace tarvo {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+// A sequence number is used again on a socket only this long after its
+// cycle began: far beyond any answer that could still be on its way.
+constexpr auto kSequenceQuarantine = std::chrono::seconds(60);
+// Extra datagram sockets close after this long without a request.
+constexpr auto kIdleSocketLinger = std::chrono::seconds(60);
+// How long the first open waits for a free descriptor before giving up.
+constexpr auto kDescriptorWait = std::chrono::seconds(30);
+constexpr auto kRetryPause = milliseconds(10);
+constexpr int kSendAttempts = 3;
+constexpr int kReadsPerWake = 512;
+constexpr std::size_t kShardCount = 64;
+constexpr std::uint32_t kSequenceSpace = 65536;
+
+// One request waiting for its answer; lives on the sender's stack and is
+// reachable from the table only while the sender waits.
+struct Pending {
+  Ipv4Address destination = 0;
+  std::condition_variable answered;
+  bool done = false;
+  std::uint32_t status = status::kRequestTimedOut;
+  Ipv4Address from = 0;
+  std::uint8_t ttl = 0;
+  std::uint32_t dataSize = 0;
+  Clock::time_point at;
+};
+
+struct Shard {
+  std::mutex mutex;
+  std::unordered_map<std::uint32_t, Pending*> waiting;
+};
+
+struct Channel {
+  std::unique_ptr<EchoSocket> socket;
+  bool primary = false;
+  std::atomic<std::uint32_t> inUse{0};  // requests registered and not yet finished
+  // Datagram sockets only: the sequence counter and when its cycle began.
+  std::uint32_t nextSequence = 0;
+  Clock::time_point cycleStart;
+  Clock::time_point lastUsed;
+};
+
+std::uint32_t requestKey(std::uint16_t identifier, std::uint16_t sequence) {
+  return static_cast<std::uint32_t>(identifier) << 16 | sequence;
+}
+
+bool isBroadcastAddress(Ipv4Address destination) {
+  if (destination == 0xFFFFFFFFu) return true;
+  ifaddrs* list = nullptr;
+  if (getifaddrs(&list) != 0) return false;
+  bool found = false;
+  for (ifaddrs* i = list; i != nullptr && !found; i = i->ifa_next) {
+    if ((i->ifa_flags & IFF_BROADCAST) == 0 || i->ifa_broadaddr == nullptr) continue;
+    if (i->ifa_broadaddr->sa_family != AF_INET) continue;
+    const auto* sin = reinterpret_cast<const sockaddr_in*>(i->ifa_broadaddr);
+    found = ntohl(sin->sin_addr.s_addr) == destination;
+  }
+  freeifaddrs(list);
+  return found;
+}
+
+}  // namespace
+
+struct EchoDispatcher::Impl {
+  mutable std::mutex mutex;  // sockets and allocation; taken before a shard's lock
+  std::optional<EchoSocketKind> kind;
+  bool optionsAccepted = false;
+  std::vector<std::unique_ptr<Channel>> channels;
+  std::uint32_t nextRawToken = 0;
+  int epollFd = -1;
+  bool receiverStarted = false;
+  std::atomic<int> attached{0};
+  std::array<Shard, kShardCount> shards;
+
+  Shard& shardOf(std::uint32_t key) {
+    return shards[(key * 2654435761u) >> 26 & (kShardCount - 1)];
+  }
+
+  // --- opening ---------------------------------------------------------
+
+  enum class InitResult { Ok, NotAllowed, NotConfigurable, NoDescriptor };
+
+  static InitResult fromOpenError(EchoSocket::OpenError e) {
+    switch (e) {
+      case EchoSocket::OpenError::None:
+        return InitResult::Ok;
+      case EchoSocket::OpenError::NoDescriptor:
+        return InitResult::NoDescriptor;
+      case EchoSocket::OpenError::NotConfigurable:
+        return InitResult::NotConfigurable;
+      default:
+        return InitResult::NotAllowed;
+    }
+  }
+
+  bool registerChannel(Channel* ch) {
+    epoll_event ev{};
+    ev.events = EPOLLIN;  // EPOLLERR is always reported
+    ev.data.ptr = ch;
+    return epoll_ctl(epollFd, EPOLL_CTL_ADD, ch->socket->fd(), &ev) == 0;
+  }
+
+  std::unique_ptr<Channel> makeChannel(std::unique_ptr<EchoSocket> socket, bool primary) {
+    auto ch = std::make_unique<Channel>();
+    ch->socket = std::move(socket);
+    ch->primary = primary;
+    ch->cycleStart = ch->lastUsed = Clock::now();
+    return ch;
+  }
+
+  // Opens the two primary sockets (do-not-fragment off and on) of one kind.
+  InitResult openPrimaries(EchoSocketKind k) {
+    auto off = EchoSocket::open(k, false, RawRole::Receive);
+    if (!off.socket) return fromOpenError(off.error);
+    auto on = EchoSocket::open(k, true, RawRole::SendOnly);
+    if (!on.socket) return fromOpenError(on.error);
+    if (epollFd < 0) {
+      epollFd = epoll_create1(EPOLL_CLOEXEC);
+      if (epollFd < 0) {
+        return (errno == EMFILE || errno == ENFILE) ? InitResult::NoDescriptor
+                                                    : InitResult::NotConfigurable;
+      }
+    }
+    optionsAccepted = off.socket->acceptsIpOptions();
+    auto chOff = makeChannel(std::move(off.socket), true);
+    auto chOn = makeChannel(std::move(on.socket), true);
+    // Every datagram socket reads its own replies; of the raw ones only the
+    // receiving one does.
+    if (!registerChannel(chOff.get())) return InitResult::NotConfigurable;
+    if (k == EchoSocketKind::Datagram && !registerChannel(chOn.get())) {
+      epoll_ctl(epollFd, EPOLL_CTL_DEL, chOff->socket->fd(), nullptr);
+      return InitResult::NotConfigurable;
+    }
+    channels.push_back(std::move(chOff));
+    channels.push_back(std::move(chOn));
+    std::random_device rd;
+    nextRawToken = rd();
+    kind = k;
+    return InitResult::Ok;
+  }
+
+  EchoOpenResult ensureOpen() {
+    std::unique_lock<std::mutex> lock(mutex);
+    if (kind) return EchoOpenResult::Ok;
+    std::vector<EchoSocketKind> order;
+    if (auto forced = forcedEchoSocketKind()) {
+      order.push_back(*forced);
+    } else {
+      order = {EchoSocketKind::Datagram, EchoSocketKind::Raw};
+    }
+    const auto giveUp = Clock::now() + kDescriptorWait;
+    for (;;) {
+      bool configFailed = false;
+      bool noDescriptor = false;
+      for (auto k : order) {
+        const InitResult r = openPrimaries(k);
+        if (r == InitResult::Ok) {
+          startReceiver();
+          return EchoOpenResult::Ok;
+        }
+        configFailed |= r == InitResult::NotConfigurable;
+        noDescriptor |= r == InitResult::NoDescriptor;
+      }
+      if (noDescriptor && Clock::now() < giveUp) {
+        lock.unlock();
+        std::this_thread::sleep_for(kRetryPause);
+        lock.lock();
+        if (kind) return EchoOpenResult::Ok;
+        continue;
+      }
+      return configFailed ? EchoOpenResult::EntryPointMissing : EchoOpenResult::LibraryMissing;
+    }
+  }
+
+  void startReceiver() {
+    if (receiverStarted) return;
+    receiverStarted = true;
+    // The dispatcher lives as long as the process; so does its reader.
+    std::thread([this] { receiveLoop(); }).detach();
+  }
+
+  // --- allocation --------------------------------------------------------
+
+  struct Slot {
+    Channel* channel = nullptr;
+    std::uint16_t identifier = 0;
+    std::uint16_t sequence = 0;
+    std::uint32_t key = 0;
+  };
+
+  bool tryRegister(std::uint32_t key, Pending* p) {
+    Shard& s = shardOf(key);
+    std::lock_guard<std::mutex> lock(s.mutex);
+    return s.waiting.emplace(key, p).second;
+  }
+
+  void unregister(std::uint32_t key) {
+    Shard& s = shardOf(key);
+    std::lock_guard<std::mutex> lock(s.mutex);
+    s.waiting.erase(key);
+  }
+
+  // Takes the next sequence of a datagram channel, honouring the quarantine
+  // unless `relaxed` (no other socket can be had).
+  bool allocateOn(Channel& ch, Pending* p, Clock::time_point now, bool relaxed, Slot& out) {
+    for (std::uint32_t tries = 0; tries < kSequenceSpace; ++tries) {
+      if (ch.inUse.load() >= kSequenceSpace) return false;
+      if (ch.nextSequence == kSequenceSpace) {
+        if (!relaxed && now - ch.cycleStart < kSequenceQuarantine) return false;
+        ch.nextSequence = 0;
+        ch.cycleStart = now;
+      }
+      const auto seq = static_cast<std::uint16_t>(ch.nextSequence++);
+      const std::uint32_t key = requestKey(ch.socket->identifier(), seq);
+      if (tryRegister(key, p)) {
+        out = Slot{&ch, ch.socket->identifier(), seq, key};
+        return true;
+      }
+    }
+    return false;
+  }
+
+  bool allocateDatagram(bool df, Pending* p, Clock::time_point now, Slot& out) {
+    for (auto& ch : channels) {
+      if (ch->socket->dontFragment() == df && allocateOn(*ch, p, now, false, out)) return true;
+    }
+    auto opened = EchoSocket::open(EchoSocketKind::Datagram, df, RawRole::Receive);
+    if (opened.socket) {
+      auto ch = makeChannel(std::move(opened.socket), false);
+      if (registerChannel(ch.get())) {
+        channels.push_back(std::move(ch));
+        if (allocateOn(*channels.back(), p, now, false, out)) return true;
+      }
+    }
+    // No further socket: rather reuse sequences early than fail.
+    for (auto& ch : channels) {
+      if (ch->socket->dontFragment() == df && allocateOn(*ch, p, now, true, out)) return true;
+    }
+    return false;
+  }
+
+  bool allocateRaw(bool df, Pending* p, Slot& out) {
+    Channel* target = nullptr;
+    for (auto& ch : channels) {
+      if (ch->socket->dontFragment() == df) target = ch.get();
+    }
+    if (target == nullptr) return false;
+    for (int tries = 0; tries < 1024; ++tries) {
+      const std::uint32_t key = nextRawToken++;
+      if (tryRegister(key, p)) {
+        out = Slot{target, static_cast<std::uint16_t>(key >> 16),
+                   static_cast<std::uint16_t>(key & 0xFFFF), key};
+        return true;
+      }
+    }
+    return false;
+  }
+
+  bool allocate(bool df, Pending* p, Clock::time_point giveUp, Slot& out) {
+    for (;;) {
+      {
+        std::lock_guard<std::mutex> lock(mutex);
+        const auto now = Clock::now();
+        const bool ok = *kind == EchoSocketKind::Raw ? allocateRaw(df, p, out)
+                                                     : allocateDatagram(df, p, now, out);
+        if (ok) {
+          out.channel->inUse.fetch_add(1);
+          out.channel->lastUsed = now;
+          return true;
+        }
+      }
+      if (Clock::now() >= giveUp) return false;
+      std::this_thread::sleep_for(kRetryPause);
+    }
+  }
+
+  // --- receiving -----------------------------------------------------------
+
+  void deliver(const icmp::IcmpMessage& m, bool truncated, Clock::time_point at) {
+    std::optional<std::uint32_t> st;
+    if (m.kind == icmp::IcmpMessage::EchoReply) {
+      // A reply that could not be read whole still answers the request.
+      st = truncated ? status::kGeneralFailure : status::kSuccess;
+    } else if (m.kind == icmp::IcmpMessage::Error) {
+      st = statusFromIcmp(m.type, m.code);
+    }
+    if (!st) return;
+    const std::uint32_t key = requestKey(m.identifier, m.sequence);
+    Shard& s = shardOf(key);
+    std::lock_guard<std::mutex> lock(s.mutex);
+    auto it = s.waiting.find(key);
+    if (it == s.waiting.end()) return;
+    Pending& p = *it->second;
+    if (p.done) return;
+    // An error counts only when it quotes a request to our destination.
+    if (m.kind == icmp::IcmpMessage::Error && m.quotedDestination != p.destination) return;
+    p.status = *st;
+    p.from = m.source != 0 ? m.source : p.destination;
+    p.ttl = m.ttl;
+    p.dataSize = m.kind == icmp::IcmpMessage::EchoReply ? m.dataSize : 0;
+    p.at = at;
+    p.done = true;
+    p.answered.notify_one();
+  }
+
+  void drain(Channel& ch, bool errors, std::vector<std::uint8_t>& buffer) {
+    EchoSocket::Received r;
+    for (int i = 0; i < kReadsPerWake; ++i) {
+      const auto state = errors ? ch.socket->readError(buffer, r) : ch.socket->readData(buffer, r);
+      if (state == EchoSocket::ReadState::Empty) {
+        if (errors || i == 0) {
+          // Nothing queued, yet the socket reported an error: clear a
+          // pending socket error so it does not wake us again and again.
+          int e = 0;
+          socklen_t len = sizeof e;
+          getsockopt(ch.socket->fd(), SOL_SOCKET, SO_ERROR, &e, &len);
+        }
+        return;
+      }
+      if (state == EchoSocket::ReadState::Message) deliver(r.message, r.truncated, Clock::now());
+    }
+  }
+
+  void closeIdleSockets(Clock::time_point now) {
+    std::lock_guard<std::mutex> lock(mutex);
+    for (auto it = channels.begin(); it != channels.end();) {
+      Channel& ch = **it;
+      if (!ch.primary && ch.inUse.load() == 0 && now - ch.lastUsed >= kIdleSocketLinger) {
+        epoll_ctl(epollFd, EPOLL_CTL_DEL, ch.socket->fd(), nullptr);
+        it = channels.erase(it);
+      } else {
+        ++it;
+      }
+    }
+  }
+
+  void receiveLoop() {
+    std::vector<std::uint8_t> buffer(65536 + 64);
+    epoll_event events[64];
+    auto lastHousekeeping = Clock::now();
+    for (;;) {
+      const int n = epoll_wait(epollFd, events, 64, 1000);
+      for (int i = 0; i < n; ++i) {
+        auto* ch = static_cast<Channel*>(events[i].data.ptr);
+        if (events[i].events & EPOLLERR) {
+          if (ch->socket->kind() == EchoSocketKind::Datagram) {
+            drain(*ch, true, buffer);
+          } else {
+            int e = 0;
+            socklen_t len = sizeof e;
+            getsockopt(ch->socket->fd(), SOL_SOCKET, SO_ERROR, &e, &len);
+          }
+        }
+        if (events[i].events & EPOLLIN) drain(*ch, false, buffer);
+      }
+      const auto now = Clock::now();
+      if (now - lastHousekeeping >= std::chrono::seconds(1)) {
+        closeIdleSockets(now);
+        lastHousekeeping = now;
+      }
+    }
+  }
+
+  // --- sending -------------------------------------------------------------
+
+  EchoResult send(Ipv4Address destination, std::span<const std::uint8_t> payload,
+                  const EchoOptions& options, std::uint32_t timeoutMs) {
+    EchoResult result;
+    result.status = status::kRequestTimedOut;
+    result.replyAddress = destination;
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      if (!kind) {
+        result.status = status::kGeneralFailure;
+        return result;
+      }
+    }
+    if (destination == 0) {  // Linux would quietly send it to this host
+      result.status = status::kBadDestination;
+      return result;
+    }
+    const bool df = (options.flags & EchoOptions::kDontFragment) != 0;
+    Pending p;
+    p.destination = destination;
+    Slot slot;
+    if (!allocate(df, &p, Clock::now() + milliseconds(timeoutMs), slot)) return result;
+
+    const auto sentAt = Clock::now();
+    int err = 0;
+    for (int attempt = 0; attempt < kSendAttempts; ++attempt) {
+      // A datagram socket hands an error left by an earlier report to the
+      // next send once; a second try tells that from a real refusal.
+      err = slot.channel->socket->sendEcho(destination, slot.identifier, slot.sequence, payload,
+                                           options);
+      if (err == 0) break;
+    }
+    if (err != 0) {
+      unregister(slot.key);
+      slot.channel->inUse.fetch_sub(1);
+      result.status = statusFromLocalError(err, err == EACCES && isBroadcastAddress(destination));
+      return result;
+    }
+
+    Shard& s = shardOf(slot.key);
+    {
+      std::unique_lock<std::mutex> lock(s.mutex);
+      p.answered.wait_until(lock, sentAt + milliseconds(timeoutMs), [&] { return p.done; });
+      s.waiting.erase(slot.key);
+    }
+    slot.channel->inUse.fetch_sub(1);
+    if (!p.done) return result;
+    result.status = p.status;
+    result.replyAddress = p.from;
+    result.replyTtl = p.ttl;
+    result.replyDataSize = static_cast<std::uint16_t>(p.dataSize > 0xFFFF ? 0xFFFF : p.dataSize);
+    const auto rtt = std::chrono::duration_cast<milliseconds>(p.at - sentAt).count();
+    result.roundTripMs = rtt > 0 ? static_cast<std::uint32_t>(rtt) : 0;
+    return result;
+  }
+};
+
+EchoDispatcher& EchoDispatcher::instance() {
+  // Never destroyed: its reader thread may still run while the process exits.
+  static EchoDispatcher* d = new EchoDispatcher();
+  return *d;
+}
+
+EchoDispatcher::EchoDispatcher() : impl_(new Impl()) {}
+
+EchoOpenResult EchoDispatcher::attach() {
+  const EchoOpenResult r = impl_->ensureOpen();
+  if (r == EchoOpenResult::Ok) impl_->attached.fetch_add(1);
+  return r;
+}
+
+void EchoDispatcher::detach() { impl_->attached.fetch_sub(1); }
+
+EchoResult EchoDispatcher::send(Ipv4Address destination, std::span<const std::uint8_t> payload,
+                                const EchoOptions& options, std::uint32_t timeoutMs) noexcept {
+  try {
+    return impl_->send(destination, payload, options, timeoutMs);
+  } catch (...) {
+    // Only memory exhaustion or a failed lock can get here.
+    EchoResult r;
+    r.status = status::kNoResources;
+    r.replyAddress = destination;
+    return r;
+  }
+}
+
+std::optional<EchoSocketKind> EchoDispatcher::kind() const {
+  std::lock_guard<std::mutex> lock(impl_->mutex);
+  return impl_->kind;
+}
+
+bool EchoDispatcher::ipOptionsAccepted() const {
+  std::lock_guard<std::mutex> lock(impl_->mutex);
+  return impl_->optionsAccepted;
+}
+
+int EchoDispatcher::attachedServices() const { return impl_->attached.load(); }
+
+int EchoDispatcher::openSockets() const {
+  std::lock_guard<std::mutex> lock(impl_->mutex);
+  return static_cast<int>(impl_->channels.size());
+}
+
+int EchoDispatcher::pendingRequests() const {
+  int n = 0;
+  for (auto& s : impl_->shards) {
+    std::lock_guard<std::mutex> lock(s.mutex);
+    n += static_cast<int>(s.waiting.size());
+  }
+  return n;
+}
+
+}  // namespace tarvo
