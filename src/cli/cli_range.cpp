@@ -1,12 +1,191 @@
-#include <cstdio>
+#include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "base/typed_number.h"
+#include "cli/cli_args.h"
+#include "cli/cli_defaults.h"
 #include "cli/commands.h"
+#include "cli/console_break.h"
+#include "cli/console_lines.h"
+#include "engine/echo_service.h"
+#include "range/range_controller.h"
+#include "range/range_plan.h"
 
 namespace tarvo::cli {
 
-int runRangeCommand(const std::vector<std::string>&) {
-  std::fputs("tarvo-cli: 'range' is not available yet\n", stderr);
-  return kExitUsage;
+namespace {
+
+// The console as the range ping's view. A sweep prints tens of thousands of
+// lines, so into a pipe or file they go straight to the buffered standard
+// output and are written out whenever the run waits; on a terminal they go
+// through ConsoleLines so the progress line is redrawn around them. The two
+// status panels become that progress line on a terminal (redrawn at most
+// ten times a second) and two closing lines on standard error.
+class ConsoleRangeView : public RangeView {
+ public:
+  explicit ConsoleRangeView(ConsoleLines& lines)
+      : lines_(lines),
+        direct_(isatty(STDOUT_FILENO) == 0),
+        progress_(isatty(STDOUT_FILENO) != 0 && isatty(STDERR_FILENO) != 0) {}
+
+  void startStep() override {}
+  void appendLine(const std::string& line) override {
+    if (direct_) {
+      std::fwrite(line.data(), 1, line.size(), stdout);
+      std::fputc('\n', stdout);
+      unflushed_ = true;
+    } else {
+      lines_.appendLine(line);
+    }
+  }
+  void setStatusText0(const std::string& text) override {
+    status0_ = text;
+    showProgress();
+  }
+  void setStatusText1(const std::string& text) override {
+    status1_ = text;
+    showProgress();
+  }
+  void addReachedHost(const std::string&) override {}
+  void addNotReachedHost(const std::string&) override {}
+  void selectFirstReached() override {}
+  void selectFirstNotReached() override {}
+  void clearLists() override {}
+  void finishStep() override {
+    appendLine(kEndOfRangePingLine);
+    flushOutput();
+    lines_.flush();  // also takes the progress line away
+    for (const std::string* text : {&status0_, &status1_}) {
+      if (!text->empty()) std::fprintf(stderr, "%s\n", text->c_str());
+    }
+    std::fflush(stderr);
+  }
+  void idle() override { flushOutput(); }
+
+  void flushOutput() {
+    if (unflushed_) {
+      std::fflush(stdout);
+      unflushed_ = false;
+    }
+  }
+
+ private:
+  void showProgress() {
+    if (!progress_) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastProgress_ < std::chrono::milliseconds(100)) return;
+    lastProgress_ = now;
+    lines_.status(status0_ + "  " + status1_);
+  }
+
+  ConsoleLines& lines_;
+  const bool direct_;
+  const bool progress_;
+  bool unflushed_ = false;
+  std::string status0_;
+  std::string status1_;
+  std::chrono::steady_clock::time_point lastProgress_{};
+};
+
+// A typed option, repaired by the window's rules; an option not given takes
+// the stored value, held within the same limits.
+std::uint32_t numberOption(const ParsedArgs& args, const std::string& name, std::uint32_t stored,
+                           std::uint32_t modeDefault, std::uint32_t minimum,
+                           std::uint32_t maximum) {
+  if (auto text = args.value(name))
+    return repairUnsigned(*text, modeDefault, minimum, maximum).value;
+  return std::clamp(stored, minimum, maximum);
+}
+
+// Both addresses as four octet fields. The window fills the last address's
+// first two octets from the first one; here a different pair would silently
+// sweep another block than the one typed, so it is refused like any other
+// invalid range.
+std::optional<RangeInput> rangeInput(const std::string& first, const std::string& last) {
+  auto a = parseRangeOctets(first);
+  auto b = parseRangeOctets(last);
+  if (!a || !b || (*a)[0] != (*b)[0] || (*a)[1] != (*b)[1]) return std::nullopt;
+  RangeInput input{*a, *b};
+  if (!validateRange(input)) return std::nullopt;
+  return input;
+}
+
+}  // namespace
+
+int runRangeCommand(const std::vector<std::string>& words) {
+  const ParsedArgs args = parseArgs(words, {{"-n", true},
+                                            {"-w", true},
+                                            {"-d", true},
+                                            {"-l", true},
+                                            {"--netmask-bits", true},
+                                            {"--burst"},
+                                            {"--break-soon"},
+                                            {"--ping-net"},
+                                            {"--ping-broadcast"},
+                                            {"--hide-reached"},
+                                            {"--hide-not-reached"}});
+  if (!args.error.empty() || args.positional.size() != 2) {
+    std::fprintf(stderr, "tarvo-cli range: %s\n",
+                 args.error.empty() ? "needs FIRST and LAST address" : args.error.c_str());
+    return kExitUsage;
+  }
+  // Large output buffer for the sweep; set before anything is written.
+  static char outBuffer[1 << 16];
+  std::setvbuf(stdout, outBuffer, _IOFBF, sizeof outBuffer);
+  ConsoleLines lines;
+  ConsoleRangeView view(lines);
+
+  const std::optional<RangeInput> input = rangeInput(args.positional[0], args.positional[1]);
+  if (!input) {
+    view.appendLine(" ");
+    view.appendLine("  \u00B7 Please check IP Range");
+    view.flushOutput();
+    return kExitUsage;
+  }
+  const NetworkCheck network = runNetworkCheck();
+  if (!network.networkReady) {
+    view.appendLine(" ");
+    view.appendLine(network.message);
+    view.flushOutput();
+    return kExitUsage;
+  }
+
+  const CliDefaults defaults = loadCliDefaults();
+  RangeSnapshot snap;
+  snap.input = *input;
+  snap.count = numberOption(args, "-n", defaults.countr, 1, 1, 65535);
+  snap.waitMs = numberOption(args, "-w", defaults.waitr, 1000, 1, 65535);
+  snap.delayMs = numberOption(args, "-d", defaults.delayr, 1000, 1, 65535);
+  snap.dataSize =
+      static_cast<std::uint16_t>(numberOption(args, "-l", defaults.bytesr, 32, 18, 65500));
+  snap.netMaskBits = std::clamp(defaults.netMaskBits, 16, 31);
+  if (auto text = args.value("--netmask-bits")) {
+    snap.netMaskBits = static_cast<int>(repairSigned(*text, 24, 16, 31).value);
+  }
+  snap.skipNetwork = defaults.dontPingNet && !args.has("--ping-net");
+  snap.skipBroadcast = defaults.dontBroadcast && !args.has("--ping-broadcast");
+  snap.stopSoonOnBreak = defaults.breakSoon || args.has("--break-soon");
+  snap.burstMode = defaults.burstMode || args.has("--burst");
+  snap.showReached = defaults.showReached && !args.has("--hide-reached");
+  snap.showNotReached = defaults.showNotReached && !args.has("--hide-not-reached");
+  snap.echoFactory = icmpEchoServiceFactory();
+
+  TCtrlPing controller(std::move(snap), view);
+  ConsoleBreak::setHandler([&controller] { controller.requestStop(); });
+  if (!controller.start()) {
+    ConsoleBreak::setHandler(nullptr);
+    view.appendLine(" ");
+    view.appendLine("  \u00B7 Could not create the thread controler");
+    view.flushOutput();
+    return kExitUsage;
+  }
+  controller.waitFor();
+  ConsoleBreak::setHandler(nullptr);
+  return controller.counts().reached > 0 ? kExitReached : kExitNotReached;
 }
 
 }  // namespace tarvo::cli

@@ -1,0 +1,301 @@
+#include "range/range_controller.h"
+
+#include <algorithm>
+#include <new>
+#include <thread>
+
+#include "base/clock.h"
+
+namespace tarvo {
+
+namespace {
+// Longest a wait on a worker lasts before the controller looks at its own
+// stop request again.
+constexpr std::uint32_t kStopCheckMs = 50;
+// Pause between two attempts to create a thread the system refused.
+constexpr std::uint32_t kRetryWhileWorkersRunMs = 1;
+constexpr std::uint32_t kRetryWhileIdleMs = 10;
+
+RangeWorkerSettings workerSettingsOf(const RangeSnapshot& s) {
+  RangeWorkerSettings w;
+  w.netMaskBits = std::clamp(s.netMaskBits, 16, 31);
+  w.skipNetwork = s.skipNetwork;
+  w.skipBroadcast = s.skipBroadcast;
+  w.count = s.count;
+  w.waitMs = s.waitMs;
+  w.delayMs = s.delayMs;
+  w.dataSize = s.dataSize;
+  // Range requests never carry IP options, whatever the platform allows.
+  w.options.ttl = s.ttl;
+  w.options.tos = s.tos;
+  w.options.flags = s.flags;
+  w.options.optionSize = 0;
+  w.echoFactory = s.echoFactory;
+  return w;
+}
+}  // namespace
+
+TCtrlPing::TCtrlPing(RangeSnapshot snapshot, RangeView& view)
+    : snapshot_(std::move(snapshot)),
+      view_(view),
+      workerSettings_(workerSettingsOf(snapshot_)),
+      startIntervalMs_(snapshot_.burstMode ? 0 : kStartIntervalMs),
+      pollIntervalMs_(snapshot_.burstMode ? 0 : kPollIntervalMs) {}
+
+TCtrlPing::~TCtrlPing() {
+  // Only reached with workers left when the run itself never ended them.
+  for (auto& worker : workers_) {
+    if (worker) worker->requestStop();
+  }
+  for (auto& worker : workers_) {
+    if (worker) worker->waitFor();
+  }
+}
+
+TCtrlPing* TCtrlPing::launch(RangeSnapshot snapshot, RangeView& view) {
+  TCtrlPing* controller = nullptr;
+  try {
+    controller = new TCtrlPing(std::move(snapshot), view);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+  controller->setFreeOnTerminate(true);
+  if (!controller->start()) {
+    delete controller;
+    return nullptr;
+  }
+  // The run's first step is a hand-off to the caller's thread, so the object
+  // stays alive at least until the caller returns to its event loop.
+  return controller;
+}
+
+void TCtrlPing::execute() {
+  view_.startStep();
+  view_.appendLine(" ");
+  view_.appendLine("  \u00B7 Pinging IP Range");
+  view_.clearLists();
+  view_.setStatusText0("");
+  view_.setStatusText1("");
+
+  plan_ = RangePlan::build(snapshot_.input);
+  if (!plan_) {
+    view_.appendLine(" ");
+    view_.appendLine("  \u00B7 Please check IP Range");
+    view_.finishStep();
+    return;
+  }
+  counts_.total = plan_->total();
+  try {
+    table_ = std::make_unique<RangeSlotTable>(counts_.total);
+    workers_.resize(std::size_t{counts_.total} + 1);
+  } catch (const std::bad_alloc&) {
+    table_.reset();
+    std::vector<std::unique_ptr<TPingrange>>().swap(workers_);
+    view_.appendLine("  \u00B7 Memory allocation failed!");
+    view_.finishStep();
+    return;
+  }
+
+  view_.setStatusText1(reachedSoFarText(0));
+  const std::time_t startTime = wholeSecondsNow();
+  view_.appendLine("    Start time  " + formatDateTime(startTime));
+
+  runLoop();
+  closingReport(startTime);
+
+  table_.reset();
+  std::vector<std::unique_ptr<TPingrange>>().swap(workers_);
+  view_.finishStep();
+}
+
+void TCtrlPing::runLoop() {
+  while (!collectPhase()) {
+    if (counts_.started < counts_.total && !stopRequested()) {
+      startPhase();
+    } else if (pollIntervalMs_ == 0) {
+      // Nothing to start: sleep until the awaited slot has its answer
+      // rather than spinning on it.
+      view_.idle();
+      table_->waitForFinal(counts_.collected + 1, kStopCheckMs);
+    }
+  }
+}
+
+bool TCtrlPing::collectPhase() {
+  bool awaitAnswer = false;
+  while (true) {
+    const std::uint32_t slot = counts_.collected + 1;
+    std::int32_t code = 0;
+    if (pollIntervalMs_ > 0) {
+      pace(previousPoll_, pollIntervalMs_);
+      code = table_->code(slot);
+    } else if (awaitAnswer) {
+      view_.idle();
+      code = table_->waitForFinal(slot, kStopCheckMs);
+    } else {
+      code = table_->code(slot);
+    }
+
+    if (isFinalRangeCode(code)) {
+      if (code == range_code::kNotReached) {
+        ++counts_.notReached;
+        view_.addNotReachedHost(table_->address(slot));
+        if (counts_.notReached == 1) view_.selectFirstNotReached();
+      } else if (code == range_code::kReached) {
+        ++counts_.reached;
+        view_.setStatusText1(reachedSoFarText(counts_.reached));
+        view_.addReachedHost(table_->address(slot));
+        if (counts_.reached == 1) view_.selectFirstReached();
+      } else if (code == range_code::kNetwork) {
+        ++counts_.network;
+      } else {
+        ++counts_.broadcast;
+      }
+      takeSlot(slot, code);
+      const std::uint32_t target = stopRequested() ? counts_.started : counts_.total;
+      if (counts_.collected >= target) return true;
+      awaitAnswer = false;
+      continue;
+    }
+    if (code == range_code::kNoThread) {
+      view_.appendLine("      Thread start failure !");
+      return true;
+    }
+    if (!stopRequested()) return false;
+    if (snapshot_.stopSoonOnBreak) {
+      stopWorkers(slot, counts_.started);
+      return true;
+    }
+    if (counts_.collected >= counts_.started) return true;
+    awaitAnswer = true;  // let the running workers end on their own
+  }
+}
+
+void TCtrlPing::startPhase() {
+  if (startIntervalMs_ > 0) pace(previousStart_, startIntervalMs_);
+  const std::uint32_t slot = counts_.started + 1;
+  std::string destination;
+  try {
+    destination = plan_->currentAddressText();
+    table_->setAddress(slot, destination);
+  } catch (const std::bad_alloc&) {
+    table_->freeSlot(slot);
+    table_->setCode(slot, range_code::kNoBuffers);
+    requestStop();
+    return;
+  }
+
+  std::unique_ptr<TPingrange> worker;
+  try {
+    worker = std::make_unique<TPingrange>(*table_, slot, destination, plan_->currentThird(),
+                                          plan_->currentFourth(), workerSettings_);
+  } catch (const std::bad_alloc&) {
+  }
+  if (!worker || !startWorker(*worker)) {
+    worker.reset();
+    startFailed(slot);
+    return;
+  }
+  failingSince_.reset();
+
+  while (!table_->waitStarted(worker->startedFlag(), kStopCheckMs)) {
+    if (stopRequested()) {
+      worker->requestStop();
+      worker->waitFor();
+      worker.reset();
+      table_->freeSlot(slot);
+      table_->setCode(slot, range_code::kStoppedStarting);
+      return;
+    }
+  }
+  workers_[slot] = std::move(worker);
+  ++counts_.started;
+  view_.setStatusText0("  Trying to reach: " + destination);
+  plan_->advance();
+}
+
+// The system refused a thread (or the memory for one). That is a shortage,
+// not an answer about the address: the slot stays pending and the same
+// address is tried again once running workers have ended and given their
+// threads back. Only when none of this run's workers is left and creation
+// still fails for threadRetryMs does the slot get code 110, which ends the
+// run with "Thread start failure !".
+void TCtrlPing::startFailed(std::uint32_t slot) {
+  table_->freeSlot(slot);
+  reapFinishedWorkers();
+  if (counts_.collected < counts_.started) {
+    failingSince_.reset();
+    sleepMs(kRetryWhileWorkersRunMs);
+    return;
+  }
+  const auto now = Clock::now();
+  if (!failingSince_) failingSince_ = now;
+  if (now - *failingSince_ >= std::chrono::milliseconds(snapshot_.threadRetryMs)) {
+    table_->setCode(slot, range_code::kNoThread);
+    return;
+  }
+  sleepMs(kRetryWhileIdleMs);
+}
+
+// Joins workers that have already ended ahead of the slot under collection,
+// so their threads and stacks are given back before their turn comes.
+void TCtrlPing::reapFinishedWorkers() {
+  for (std::uint32_t s = counts_.collected + 1; s <= counts_.started; ++s) {
+    auto& worker = workers_[s];
+    if (worker && worker->finished()) {
+      worker->waitFor();
+      worker.reset();
+    }
+  }
+}
+
+void TCtrlPing::takeSlot(std::uint32_t slot, std::int32_t code) {
+  const bool show = code == range_code::kReached ? snapshot_.showReached : snapshot_.showNotReached;
+  if (show) view_.appendLine(table_->takeLine(slot));
+  ++counts_.collected;
+  endWorker(slot);
+  table_->freeSlot(slot);
+}
+
+void TCtrlPing::endWorker(std::uint32_t slot) {
+  if (auto& worker = workers_[slot]) {
+    worker->requestStop();
+    worker->waitFor();
+    worker.reset();
+  }
+}
+
+// Stops the workers of slots from..to: all are asked first so they end in
+// parallel; their results are neither shown nor counted.
+void TCtrlPing::stopWorkers(std::uint32_t from, std::uint32_t to) {
+  for (std::uint32_t s = from; s <= to; ++s) {
+    if (workers_[s]) workers_[s]->requestStop();
+  }
+  for (std::uint32_t s = from; s <= to; ++s) {
+    endWorker(s);
+    table_->freeSlot(s);
+  }
+}
+
+void TCtrlPing::pace(std::optional<Clock::time_point>& previous, std::uint32_t intervalMs) {
+  if (previous) {
+    const auto due = *previous + std::chrono::milliseconds(intervalMs);
+    if (Clock::now() < due) {
+      view_.idle();
+      std::this_thread::sleep_until(due);
+    }
+  }
+  previous = Clock::now();
+}
+
+void TCtrlPing::closingReport(std::time_t startTime) {
+  const std::time_t endTime = wholeSecondsNow();
+  view_.appendLine("    End time  " + formatDateTime(endTime));
+  view_.appendLine("      Pinging IP Range lasted [hh:mm:ss]  " +
+                   formatDuration(static_cast<std::int64_t>(endTime - startTime)));
+  for (const std::string& line : rangeStatisticsLines(counts_)) view_.appendLine(line);
+  view_.setStatusText0(rangeDoneText(counts_));
+  view_.setStatusText1(reachedOfTotalText(counts_));
+}
+
+}  // namespace tarvo

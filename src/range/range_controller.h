@@ -1,0 +1,101 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "base/thread_base.h"
+#include "engine/echo_service.h"
+#include "range/range_plan.h"
+#include "range/range_report.h"
+#include "range/range_slot_table.h"
+#include "range/range_view.h"
+#include "range/range_worker.h"
+
+namespace tarvo {
+
+// Everything one range run needs, taken when it starts; the run never reads
+// settings or controls afterwards.
+struct RangeSnapshot {
+  RangeInput input;              // the eight octets as validated by the window
+  int netMaskBits = 24;          // 16..31
+  std::uint32_t count = 1;       // echo requests per address
+  std::uint32_t waitMs = 1000;   // time-out of each request
+  std::uint32_t delayMs = 1000;  // minimum interval between requests to one address
+  std::uint16_t dataSize = 32;   // request data bytes
+  std::uint8_t ttl = 60;
+  std::uint8_t tos = 0;
+  std::uint8_t flags = 0;
+  bool skipNetwork = true;         // P_DontPingNet
+  bool skipBroadcast = true;       // P_DontBroadcast
+  bool stopSoonOnBreak = false;    // P_BreakSoon
+  bool showReached = true;         // P_ShowReachedPRIP
+  bool showNotReached = true;      // P_ShowNotReachedPRIP
+  bool burstMode = false;          // P_BurstMode: no start or poll pacing
+  EchoServiceFactory echoFactory;  // one service per worker
+  // How long thread creation may keep failing while no worker of the run is
+  // left to free anything, before the run ends with "Thread start failure !".
+  std::uint32_t threadRetryMs = 5000;
+};
+
+// Runs one range ping: starts one TPingrange per address in address order,
+// shows their results strictly in that order and closes with the report.
+//
+// In the window: TCtrlPing::launch(snapshot, view) creates it self-freeing;
+// the window keeps the pointer only while rangeRunning is set (the finish
+// step clears it) and uses it only for requestStop() ("&Break").
+// Elsewhere: construct, start(), waitFor(), then read counts().
+class TCtrlPing : public ThreadBase {
+ public:
+  // Start intervals without burst mode: worker starts and result polls.
+  static constexpr std::uint32_t kStartIntervalMs = 50;
+  static constexpr std::uint32_t kPollIntervalMs = 10;
+
+  TCtrlPing(RangeSnapshot snapshot, RangeView& view);
+  ~TCtrlPing() override;
+
+  // Creates a self-freeing controller and starts it. Nothing when the
+  // thread cannot be created (the caller shows "  · Could not create the
+  // thread controler"); nothing has been shown then.
+  static TCtrlPing* launch(RangeSnapshot snapshot, RangeView& view);
+
+  // The run's counters; final once the thread has ended.
+  const RangeCounts& counts() const { return counts_; }
+
+ protected:
+  void execute() override;
+  // Starts a created worker's thread; false when the system cannot create
+  // one right now. A seam for tests that simulate thread exhaustion.
+  virtual bool startWorker(TPingrange& worker) { return worker.start(); }
+
+ private:
+  using Clock = std::chrono::steady_clock;
+
+  void runLoop();
+  bool collectPhase();
+  void startPhase();
+  void startFailed(std::uint32_t slot);
+  void takeSlot(std::uint32_t slot, std::int32_t code);
+  void stopWorkers(std::uint32_t from, std::uint32_t to);
+  void endWorker(std::uint32_t slot);
+  void reapFinishedWorkers();
+  void pace(std::optional<Clock::time_point>& previous, std::uint32_t intervalMs);
+  void closingReport(std::time_t startTime);
+
+  RangeSnapshot snapshot_;
+  RangeView& view_;
+  RangeWorkerSettings workerSettings_;
+  std::uint32_t startIntervalMs_;
+  std::uint32_t pollIntervalMs_;
+  std::optional<Clock::time_point> previousStart_;
+  std::optional<Clock::time_point> previousPoll_;
+  std::optional<Clock::time_point> failingSince_;  // thread creation failing, nothing to wait for
+  std::optional<RangePlan> plan_;
+  std::unique_ptr<RangeSlotTable> table_;
+  std::vector<std::unique_ptr<TPingrange>> workers_;  // by slot; controller only
+  RangeCounts counts_;
+};
+
+}  // namespace tarvo

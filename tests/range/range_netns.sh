@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# tarvo-cli range inside the test network's prober: a host that never
+# answers and a subnet a router reports unreachable.
+. "$(dirname "$0")/../cli/lib.sh"
+require_echo
+TMP=$(mktemp -d)
+trap 'rm -rf "$TMP"' EXIT
+export TARVO_REGISTRY=$TMP/registry.json
+
+"$CLI" range -w 500 198.18.10.20 198.18.10.20 > "$TMP/silent" 2>/dev/null
+expect_status $? 1 "silent host"
+expect_line "$TMP/silent" 4 "      198.18.10.20  Request timed out"
+expect_line "$TMP/silent" 9 "                Number of not reached addresses:...........1"
+
+"$CLI" range --burst -w 2000 198.18.20.1 198.18.20.3 > "$TMP/unreach" 2>/dev/null
+expect_status $? 1 "unreachable subnet"
+for n in 1 2 3; do
+  expect_line "$TMP/unreach" $((n + 3)) \
+    "      198.18.20.$n  Reply from 198.18.2.2: Destination host unreachable"
+done
+
+"$CLI" range -n 2 -d 100 198.18.10.10 198.18.10.10 > "$TMP/target" 2>/dev/null
+expect_status $? 0 "target"
+expect_match "$TMP/target" 4 \
+  '^      198\.18\.10\.10  Bytes=32;  sent/recv/lost=2/2/0;  min/avg/max=[0-9]+/[0-9]+/[0-9]+;  TTL=61$'
+finish
