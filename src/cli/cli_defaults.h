@@ -3,6 +3,10 @@
 #include <cstdint>
 #include <string>
 
+namespace tarvo::settings {
+struct Settings;
+}
+
 namespace tarvo::cli {
 
 // The values the console front end starts from when an option is not given:
@@ -41,5 +45,9 @@ struct CliDefaults {
 
 // Loads the defaults from the per-user settings store (read only).
 CliDefaults loadCliDefaults();
+
+// The defaults for loaded settings, numbers repaired as the window's fields
+// repair them when a run starts.
+CliDefaults cliDefaultsFrom(const settings::Settings& settings);
 
 }  // namespace tarvo::cli

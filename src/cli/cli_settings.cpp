@@ -1,12 +1,58 @@
 #include <cstdio>
+#include <string>
 
+#include "cli/cli_args.h"
 #include "cli/commands.h"
+#include "settings/settings_session.h"
 
 namespace tarvo::cli {
 
-int runSettingsCommand(const std::vector<std::string>&) {
-  std::fputs("tarvo-cli: 'settings' is not available yet\n", stderr);
-  return kExitUsage;
+namespace {
+
+void printLine(const std::string& name, const std::string& value) {
+  std::fwrite(name.data(), 1, name.size(), stdout);
+  std::fputc('=', stdout);
+  std::fwrite(value.data(), 1, value.size(), stdout);
+  std::fputc('\n', stdout);
+}
+
+}  // namespace
+
+int runSettingsCommand(const std::vector<std::string>& words) {
+  ParsedArgs args = parseArgs(words, {{"--save", false}});
+  if (args.error.empty() && !args.positional.empty()) {
+    args.error = "unexpected argument " + args.positional.front();
+  }
+  if (!args.error.empty()) {
+    std::fprintf(stderr, "tarvo-cli settings: %s\n", args.error.c_str());
+    return kExitUsage;
+  }
+
+  settings::RegistryStore store;
+  settings::StartupState state = settings::loadStartupState(store);
+  // As the window's "Connect progs:" list does when it is filled.
+  state.settings.activeCommand =
+      settings::selectableCommand(state.settings.activeCommand, state.programs.size());
+
+  for (const auto& [name, value] : settings::settingsValues(state.settings)) printLine(name, value);
+  const auto& history = state.settings.hostHistory;
+  for (std::size_t i = 0; i < history.size(); ++i) {
+    printLine("PingHost" + std::to_string(i), history[i]);
+  }
+  const auto& programs = state.programs;
+  for (std::size_t i = 1; i < programs.size(); ++i) {
+    printLine("Program" + std::to_string(i), programs.names[i] + "|" + programs.commandLines[i] +
+                                                 "|" + programs.preIpArguments[i] + "|" +
+                                                 programs.postIpArguments[i]);
+  }
+  std::fflush(stdout);
+
+  if (args.has("--save")) {
+    // As closing the window saves, without a window to take bounds from.
+    settings::saveState(store, state.settings, state.programs, nullptr,
+                        settings::SaveOccasion::Closing);
+  }
+  return 0;
 }
 
 }  // namespace tarvo::cli

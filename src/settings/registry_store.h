@@ -1,0 +1,89 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarvo::settings {
+
+// $TARVO_REGISTRY when set, otherwise
+// ${XDG_CONFIG_HOME:-$HOME/.config}/Dravenco/Tarvo/registry.json.
+std::filesystem::path defaultRegistryPath();
+
+// The per-user key tree, kept in one JSON file. Keys are named by full path
+// with "\" between the parts ("\SOFTWARE\Dravenco\Tarvo\Settings"); key and
+// value names compare without regard to ASCII letter case and keep the case
+// they were stored with; values and subkeys list in stored order.
+//
+// The file is read once when the store is made; every write (or every
+// Batch) is applied to the file's current contents under an advisory lock
+// and replaces the file atomically, so writers in other processes keep
+// their keys. A file that cannot be parsed reads as empty and is renamed
+// aside with a ".corrupt" suffix before it is first overwritten. Registry
+// problems are silent: writes report failure only through their result.
+// Use from one thread at a time.
+class RegistryStore {
+ public:
+  explicit RegistryStore(std::filesystem::path file = defaultRegistryPath());
+  ~RegistryStore();
+  RegistryStore(const RegistryStore&) = delete;
+  RegistryStore& operator=(const RegistryStore&) = delete;
+
+  const std::filesystem::path& file() const;
+  // Reads the file again (to see other processes' writes); writes queued
+  // in an open Batch are laid over it again.
+  void reload();
+
+  // Opening a key without creating it.
+  bool keyExists(std::string_view key) const;
+  // Opening a key, creating it and its parents when needed.
+  bool createKey(std::string_view key);
+
+  bool valueExists(std::string_view key, std::string_view name) const;  // of any type
+  // Empty when the value is missing or is not a text value.
+  std::optional<std::string> readText(std::string_view key, std::string_view name) const;
+  // Empty when the value is missing or is not a 32-bit integer value.
+  std::optional<std::int32_t> readInteger(std::string_view key, std::string_view name) const;
+  std::vector<std::string> valueNames(std::string_view key) const;
+  std::vector<std::string> subkeyNames(std::string_view key) const;
+
+  // Writing creates the key when needed. A value written under a name that
+  // exists in other letter case replaces it in place and keeps the old name.
+  bool writeText(std::string_view key, std::string_view name, std::string_view value);
+  bool writeInteger(std::string_view key, std::string_view name, std::int32_t value);
+  bool deleteValue(std::string_view key, std::string_view name);
+  // Deletes the key with every value and subkey below it.
+  bool deleteKey(std::string_view key);
+  bool deleteAllValues(std::string_view key);
+  bool deleteAllSubkeys(std::string_view key);
+
+  // Collects the writes made while it lives and applies them to the file
+  // together, as one atomic replacement. Batches nest; the outermost applies.
+  class Batch {
+   public:
+    explicit Batch(RegistryStore& store);
+    ~Batch();
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
+    // Applies now; false when the file could not be written.
+    bool commit();
+
+   private:
+    RegistryStore& store_;
+    bool open_ = true;
+  };
+
+  // Runs between writing the temporary file and renaming it (tests kill there).
+  void setBeforeRenameHookForTesting(std::function<void()> hook);
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace tarvo::settings

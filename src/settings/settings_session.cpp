@@ -1,0 +1,24 @@
+#include "settings/settings_session.h"
+
+namespace tarvo::settings {
+
+StartupState loadStartupState(RegistryStore& store) {
+  StartupState state;
+  state.settingsLoaded = loadSettings(store, state.settings);
+  if (!state.settingsLoaded) applyFallbackDefaults(state.settings);
+  loadAdditionalPrograms(store, state.programs);
+  state.bounds = loadSizePosition(store);
+  return state;
+}
+
+void saveState(RegistryStore& store, const Settings& settings, const AdditionalPrograms& programs,
+               const WindowBounds* bounds, SaveOccasion occasion) {
+  // One replacement of the file for the whole save.
+  RegistryStore::Batch batch(store);
+  saveSettings(store, settings);
+  if (occasion == SaveOccasion::Closing && !settings.autoSave) return;
+  saveAdditionalPrograms(store, programs);
+  if (bounds) saveSizePosition(store, *bounds);
+}
+
+}  // namespace tarvo::settings
