@@ -1,12 +1,96 @@
 #include <cstdio>
+#include <memory>
+#include <string>
 
+#include "base/typed_number.h"
+#include "cli/cli_args.h"
+#include "cli/cli_defaults.h"
 #include "cli/commands.h"
+#include "cli/console_break.h"
+#include "cli/console_lines.h"
+#include "engine/echo_service.h"
+#include "trace/trace_controller.h"
 
 namespace tarvo::cli {
 
-int runTraceCommand(const std::vector<std::string>&) {
-  std::fputs("tarvo-cli: 'trace' is not available yet\n", stderr);
-  return kExitUsage;
+namespace {
+
+const char* const kTraceUsage =
+    "usage: tarvo-cli trace [--max-hops N] [-w WAIT] [--resolve] HOST\n";
+
+// The Traceroute tab's output on standard output.
+class ConsoleTraceView : public TraceView {
+ public:
+  explicit ConsoleTraceView(ConsoleLines& lines) : lines_(lines) {}
+  void startStep() override {}
+  void addLine(const std::string& line) override { lines_.appendLine(line); }
+  void showLine(const std::string& line, bool replaceLast) override {
+    if (replaceLast) {
+      lines_.replaceLastLine(line);
+    } else {
+      lines_.appendLine(line);
+    }
+  }
+  void finishStep() override { lines_.appendLine(kEndOfTraceLine); }
+
+ private:
+  ConsoleLines& lines_;
+};
+
+}  // namespace
+
+int runTraceCommand(const std::vector<std::string>& args) {
+  const ParsedArgs parsed =
+      parseArgs(args, {{"--max-hops", true}, {"-w", true}, {"--resolve", false}});
+  if (!parsed.error.empty() || parsed.positional.size() > 1) {
+    std::fprintf(stderr, "tarvo-cli trace: %s\n%s",
+                 parsed.error.empty() ? "only one HOST" : parsed.error.c_str(), kTraceUsage);
+    return kExitUsage;
+  }
+  const CliDefaults defaults = loadCliDefaults();
+
+  // Typed numbers are repaired as the Traceroute tab repairs its fields.
+  TraceSnapshot snap;
+  snap.host = parsed.positional.empty() ? defaults.traceHost : parsed.positional.front();
+  if (snap.host.empty()) {
+    std::fprintf(stderr, "tarvo-cli trace: no HOST given\n%s", kTraceUsage);
+    return kExitUsage;
+  }
+  snap.maxHops = repairSigned(parsed.value("--max-hops").value_or(std::to_string(defaults.maxHops)),
+                              30, 1, 255)
+                     .value;
+  snap.waitMs = repairUnsigned(parsed.value("-w").value_or(std::to_string(defaults.traceWait)),
+                               1000, 10, 65535)
+                    .value;
+  snap.resolveNames = parsed.has("--resolve") || defaults.traceResolveNames;
+  snap.echoFactory = icmpEchoServiceFactory();
+
+  ConsoleLines lines;
+  const NetworkCheck check = runNetworkCheck();
+  if (!check.networkReady) {
+    lines.appendLine(" ");
+    lines.appendLine(check.message);
+    lines.flush();
+    return kExitUsage;
+  }
+
+  ConsoleTraceView view(lines);
+  auto trace = std::make_shared<TCtrlTrace>(std::move(snap), view);
+  // The handler holds its own reference, so a late Ctrl+C never reaches a
+  // deleted controller.
+  ConsoleBreak::setHandler([trace] { trace->requestStop(); });
+  if (!trace->start()) {
+    ConsoleBreak::setHandler(nullptr);
+    lines.appendLine(" ");
+    lines.appendLine("  · Could not create the traceroute thread");
+    lines.flush();
+    return kExitUsage;
+  }
+  trace->startFlag()->waitUntilSet();
+  trace->waitFor();
+  ConsoleBreak::setHandler(nullptr);
+  lines.flush();
+  return trace->destinationReached() ? kExitReached : kExitNotReached;
 }
 
 }  // namespace tarvo::cli
