@@ -1,0 +1,83 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "ping/ping_view.h"
+#include "range/range_view.h"
+#include "trace/trace_view.h"
+#include "ui/gui_hand_off.h"
+
+namespace tarvo::ui {
+
+class MainWindow;
+
+// The single-host ping's view: each step is one blocking hand-off to the
+// window thread.
+class GuiPingView : public PingView {
+ public:
+  GuiPingView(MainWindow& window, std::shared_ptr<GuiHandOff> handOff)
+      : window_(window), handOff_(std::move(handOff)) {}
+
+  void begin() override;
+  void clearStatus(const std::string& status) override;
+  void clearLists() override;
+  void appendLine(const std::string& line) override;
+  void replaceLastLine(const std::string& line) override;
+  void listHost(const std::string& displayAddress, bool reached) override;
+  void end() override;
+
+ private:
+  MainWindow& window_;
+  std::shared_ptr<GuiHandOff> handOff_;
+};
+
+// The range controller's view.
+class GuiRangeView : public RangeView {
+ public:
+  GuiRangeView(MainWindow& window, std::shared_ptr<GuiHandOff> handOff)
+      : window_(window), handOff_(std::move(handOff)) {}
+
+  void startStep() override;
+  void appendLine(const std::string& line) override;
+  void setStatusText0(const std::string& text) override;
+  void setStatusText1(const std::string& text) override;
+  void addReachedHost(const std::string& address) override;
+  void addNotReachedHost(const std::string& address) override;
+  void selectFirstReached() override;
+  void selectFirstNotReached() override;
+  void clearLists() override;
+  void finishStep() override;
+
+ private:
+  MainWindow& window_;
+  std::shared_ptr<GuiHandOff> handOff_;
+};
+
+// The traceroute controller's view.
+class GuiTraceView : public TraceView {
+ public:
+  GuiTraceView(MainWindow& window, std::shared_ptr<GuiHandOff> handOff)
+      : window_(window), handOff_(std::move(handOff)) {}
+
+  void startStep() override;
+  void addLine(const std::string& line) override;
+  void showLine(const std::string& line, bool replaceLast) override;
+  void finishStep() override;
+
+ private:
+  MainWindow& window_;
+  std::shared_ptr<GuiHandOff> handOff_;
+};
+
+// All views of one window. They may outlive the window (see ~MainWindow);
+// after the window closes their hand-offs no longer run any step.
+struct WindowViews {
+  WindowViews(MainWindow& window, const std::shared_ptr<GuiHandOff>& handOff)
+      : ping(window, handOff), range(window, handOff), trace(window, handOff) {}
+  GuiPingView ping;
+  GuiRangeView range;
+  GuiTraceView trace;
+};
+
+}  // namespace tarvo::ui

@@ -1,0 +1,164 @@
+#include "ui/input_rules.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace tarvo::ui {
+
+namespace {
+
+struct FieldLimits {
+  std::uint32_t singleDefault;
+  std::uint32_t rangeDefault;
+  std::uint32_t singleMinimum;
+  std::uint32_t rangeMinimum;
+  std::uint32_t maximum;
+};
+
+FieldLimits limitsOf(PingField field) {
+  switch (field) {
+    case PingField::Count:
+      return {4, 1, 0, 1, 65535};  // 0 means endless, which a range cannot do
+    case PingField::Wait:
+    case PingField::Delay:
+      return {1000, 1000, 1, 1, 65535};
+    case PingField::DataBytes:
+      return {32, 32, 18, 18, 65500};
+  }
+  return {0, 0, 0, 0, 0};
+}
+
+bool equalIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) ==
+                  std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+bool isOctet(std::int32_t value) { return value >= 0 && value <= 255; }
+
+}  // namespace
+
+std::uint32_t PingNumbers::get(PingField field) const {
+  switch (field) {
+    case PingField::Count:
+      return count;
+    case PingField::Wait:
+      return waitMs;
+    case PingField::Delay:
+      return delayMs;
+    case PingField::DataBytes:
+      return dataBytes;
+  }
+  return 0;
+}
+
+void PingNumbers::set(PingField field, std::uint32_t value) {
+  switch (field) {
+    case PingField::Count:
+      count = value;
+      break;
+    case PingField::Wait:
+      waitMs = value;
+      break;
+    case PingField::Delay:
+      delayMs = value;
+      break;
+    case PingField::DataBytes:
+      dataBytes = value;
+      break;
+  }
+}
+
+PingNumbers defaultPingNumbers(bool rangeMode) {
+  PingNumbers numbers;
+  for (PingField field : kPingFields) {
+    FieldLimits l = limitsOf(field);
+    numbers.set(field, rangeMode ? l.rangeDefault : l.singleDefault);
+  }
+  return numbers;
+}
+
+RepairedNumber repairPingField(PingField field, bool rangeMode, std::string_view text) {
+  FieldLimits l = limitsOf(field);
+  return repairUnsigned(text, rangeMode ? l.rangeDefault : l.singleDefault,
+                        rangeMode ? l.rangeMinimum : l.singleMinimum, l.maximum);
+}
+
+RepairedNumber repairMaxHops(std::string_view text) {
+  return repairSigned(text, kMaxHopsDefault, 1, 255);
+}
+
+RepairedNumber repairTraceWait(std::string_view text) {
+  return repairUnsigned(text, kTraceWaitDefault, 10, 65535);
+}
+
+void updateHostHistory(std::vector<std::string>& entries, const std::string& host, int limit) {
+  auto found = std::find_if(entries.begin(), entries.end(),
+                            [&](const std::string& e) { return equalIgnoringCase(e, host); });
+  if (found != entries.end()) {
+    std::string kept = *found;  // the stored spelling wins
+    entries.erase(found);
+    entries.push_back(std::move(kept));
+  } else {
+    entries.push_back(host);
+  }
+  if (static_cast<long>(entries.size()) > limit) entries.erase(entries.begin());
+}
+
+std::optional<Octets> parseOctetAddress(std::string_view text) {
+  Octets octets{};
+  std::size_t part = 0;
+  std::size_t begin = 0;
+  while (true) {
+    std::size_t dot = text.find('.', begin);
+    std::string_view piece =
+        text.substr(begin, dot == std::string_view::npos ? std::string_view::npos : dot - begin);
+    if (part >= octets.size()) return std::nullopt;
+    std::optional<std::int32_t> value = parseTypedInteger(piece);
+    if (!value || !isOctet(*value)) return std::nullopt;
+    octets[part++] = *value;
+    if (dot == std::string_view::npos) break;
+    begin = dot + 1;
+  }
+  if (part != octets.size()) return std::nullopt;
+  return octets;
+}
+
+void readOctetFieldsLeavingRange(const OctetFieldTexts& texts, Octets& first, Octets& last) {
+  first.fill(256);
+  std::array<std::int32_t*, 6> targets{&first[0], &first[1], &first[2],
+                                       &first[3], &last[2],  &last[3]};
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    std::optional<std::int32_t> value = parseTypedInteger(texts[i]);
+    if (!value) return;
+    *targets[i] = *value;
+  }
+}
+
+std::optional<std::string> formatFirstAddress(const Octets& first) {
+  bool allZeroOrLess = std::all_of(first.begin(), first.end(), [](auto o) { return o <= 0; });
+  bool anyOutside = std::any_of(first.begin(), first.end(), [](auto o) { return !isOctet(o); });
+  if (allZeroOrLess || anyOutside) return std::nullopt;
+  return std::to_string(first[0]) + "." + std::to_string(first[1]) + "." +
+         std::to_string(first[2]) + "." + std::to_string(first[3]);
+}
+
+std::optional<std::array<std::int32_t, 8>> readRangeOctets(
+    const std::array<std::string, 8>& texts) {
+  std::array<std::int32_t, 8> octets{};
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    std::optional<std::int32_t> value = parseTypedInteger(texts[i]);
+    if (!value) return std::nullopt;
+    octets[i] = *value;
+  }
+  return octets;
+}
+
+OctetKey classifyOctetKey(char32_t character) {
+  if (character == U'.') return OctetKey::MoveOn;
+  if ((character >= U'0' && character <= U'9') || character == U'\b') return OctetKey::Accept;
+  return OctetKey::Discard;
+}
+
+}  // namespace tarvo::ui

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/typed_number.h"
+
+// The Ping and Traceroute tabs' input rules as plain functions, so they can
+// be checked without widgets.
+namespace tarvo::ui {
+
+// The four numeric fields of the Ping tab, in the order they are read.
+enum class PingField { Count, Wait, Delay, DataBytes };
+inline constexpr std::array<PingField, 4> kPingFields{PingField::Count, PingField::Wait,
+                                                      PingField::Delay, PingField::DataBytes};
+
+// One set of Ping tab numbers; kept twice, for single-host and range mode.
+struct PingNumbers {
+  std::uint32_t count = 4;  // 0 = endless (single-host mode only)
+  std::uint32_t waitMs = 1000;
+  std::uint32_t delayMs = 1000;
+  std::uint32_t dataBytes = 32;
+
+  std::uint32_t get(PingField field) const;
+  void set(PingField field, std::uint32_t value);
+  bool operator==(const PingNumbers&) const = default;
+};
+
+PingNumbers defaultPingNumbers(bool rangeMode);
+
+// Repairs one typed Ping field with the limits and defaults of the mode.
+RepairedNumber repairPingField(PingField field, bool rangeMode, std::string_view text);
+
+inline constexpr std::int32_t kMaxHopsDefault = 30;
+inline constexpr std::uint32_t kTraceWaitDefault = 1000;
+RepairedNumber repairMaxHops(std::string_view text);
+RepairedNumber repairTraceWait(std::string_view text);
+
+inline constexpr int kHistoryDefault = 10;
+
+// Moves host to the end of the history (oldest first, newest last), keeping
+// an existing entry's spelling when it matches without regard to case, and
+// drops the oldest entry when the list grew beyond limit. The last entry is
+// the selected one.
+void updateHostHistory(std::vector<std::string>& entries, const std::string& host, int limit);
+
+using Octets = std::array<std::int32_t, 4>;
+
+// A host text read as four dotted octets 0..255; nullopt for anything else
+// (a host name, three parts, an empty part, 256, ...).
+std::optional<Octets> parseOctetAddress(std::string_view text);
+
+// Texts of the six editable octet fields in their tab order: the first
+// address's four octets, then the last address's third and fourth.
+using OctetFieldTexts = std::array<std::string, 6>;
+
+// Reads the editable octet fields into first (all four) and last (third
+// and fourth) when leaving range mode. The first address starts as 256
+// (no octet); the reading stops at the first field that is not a number and
+// leaves the octets after it as they were.
+void readOctetFieldsLeavingRange(const OctetFieldTexts& texts, Octets& first, Octets& last);
+
+// The first address as dotted text for the host field; nullopt when it is
+// all zeros (or less) or any octet lies outside 0..255.
+std::optional<std::string> formatFirstAddress(const Octets& first);
+
+// Reads all eight octet fields for a range start; nullopt when a field is
+// empty or not a number.
+std::optional<std::array<std::int32_t, 8>> readRangeOctets(const std::array<std::string, 8>& texts);
+
+// What a key does in an octet field.
+enum class OctetKey { Accept, Discard, MoveOn };
+OctetKey classifyOctetKey(char32_t character);
+
+}  // namespace tarvo::ui

@@ -1,0 +1,105 @@
+#include "ui/settings_bridge.h"
+
+#include "settings/registry_store.h"
+#include "settings/settings.h"
+#include "settings/settings_session.h"
+
+namespace tarvo::ui {
+
+WindowValues windowValuesFrom(const settings::Settings& s) {
+  WindowValues v;
+  v.rangeMode = s.rangeEnabled;
+  v.rangeOctetsPending = s.rangeOctetsPending;
+  v.single = {s.countp, s.waitp, s.delayp, s.bytesp};
+  v.range = {s.countr, s.waitr, s.delayr, s.bytesr};
+  v.traceHost = s.traceHost;
+  v.traceResolveNames = s.traceResolveNames;
+  v.maxHops = s.maxHops;
+  v.traceWaitMs = s.traceWait;
+  v.autoSave = s.autoSave;
+  v.ttl = static_cast<std::uint8_t>(s.ttl);
+  v.tos = static_cast<std::uint8_t>(s.tos);
+  v.dontFragment = s.dontFragment;
+  v.routerAlert = s.routerAlert;
+  v.resolveNames = s.resolveNames;
+  v.audible = s.audible;
+  v.historySize = s.historySize;
+  v.netMaskBits = s.netMaskBits;
+  v.dontPingNet = s.dontPingNet;
+  v.dontBroadcast = s.dontBroadcast;
+  v.breakSoon = s.breakSoon;
+  v.burstMode = s.burstMode;
+  v.showReached = s.showReached;
+  v.showNotReached = s.showNotReached;
+  v.firstOctets = s.firstOctets;
+  v.lastOctets = s.lastOctets;
+  v.hostHistory = s.hostHistory;
+  v.hostText = s.hostText;
+  return v;
+}
+
+void storeWindowValues(const WindowValues& v, settings::Settings& s) {
+  s.rangeEnabled = v.rangeMode;
+  s.countp = v.single.count;
+  s.waitp = v.single.waitMs;
+  s.delayp = v.single.delayMs;
+  s.bytesp = v.single.dataBytes;
+  s.countr = v.range.count;
+  s.waitr = v.range.waitMs;
+  s.delayr = v.range.delayMs;
+  s.bytesr = v.range.dataBytes;
+  s.traceHost = v.traceHost;
+  s.traceResolveNames = v.traceResolveNames;
+  s.maxHops = v.maxHops;
+  s.traceWait = v.traceWaitMs;
+  s.autoSave = v.autoSave;
+  s.ttl = v.ttl;
+  s.tos = v.tos;
+  s.dontFragment = v.dontFragment;
+  s.routerAlert = v.routerAlert;
+  s.resolveNames = v.resolveNames;
+  s.audible = v.audible;
+  s.historySize = v.historySize;
+  s.netMaskBits = v.netMaskBits;
+  s.dontPingNet = v.dontPingNet;
+  s.dontBroadcast = v.dontBroadcast;
+  s.breakSoon = v.breakSoon;
+  s.burstMode = v.burstMode;
+  s.showReached = v.showReached;
+  s.showNotReached = v.showNotReached;
+  s.firstOctets = v.firstOctets;
+  s.lastOctets = v.lastOctets;
+  s.hostHistory = v.hostHistory;
+  s.hostText = v.hostText;
+}
+
+struct WindowSettingsStore::Impl {
+  settings::RegistryStore store;
+  settings::StartupState state;
+};
+
+WindowSettingsStore::WindowSettingsStore() : impl_(std::make_unique<Impl>()) {}
+WindowSettingsStore::~WindowSettingsStore() = default;
+
+WindowValues WindowSettingsStore::load() {
+  impl_->state = settings::loadStartupState(impl_->store);
+  return windowValuesFrom(impl_->state.settings);
+}
+
+std::optional<WindowBounds> WindowSettingsStore::bounds(int screenWidth, int screenHeight) const {
+  if (!impl_->state.bounds) return std::nullopt;
+  settings::WindowBounds b =
+      settings::clampToScreen(*impl_->state.bounds, screenWidth, screenHeight);
+  return WindowBounds{b.left, b.top, b.width, b.height};
+}
+
+void WindowSettingsStore::save(const WindowValues& values, const WindowBounds& bounds,
+                               Occasion occasion) {
+  storeWindowValues(values, impl_->state.settings);
+  settings::WindowBounds b{bounds.left, bounds.top, bounds.width, bounds.height};
+  settings::saveState(impl_->store, impl_->state.settings, impl_->state.programs, &b,
+                      occasion == Occasion::Closing ? settings::SaveOccasion::Closing
+                                                    : settings::SaveOccasion::SaveNow);
+}
+
+}  // namespace tarvo::ui
