@@ -4,7 +4,7 @@
 #
 #   tvp  prober            198.18.1.1
 #   tvr1 router 1          198.18.1.2  | 198.18.2.1
-#   tvr2 router 2          198.18.2.2  | 198.18.3.1   (198.18.20.0/24: host unreachable)
+#   tvr2 router 2          198.18.2.2  | 198.18.3.1   (198.18.20.0/24: host unreachable, from hop 3)
 #   tvr3 router 3          198.18.3.2  | 198.18.10.1 | 198.18.4.1
 #   tvt  target            198.18.10.10                 (4 hops from the prober)
 #   tvs  silent host       198.18.10.20                 (ignores echo requests)
@@ -77,12 +77,23 @@ up() {
   ns tvr1 ip route add 198.18.0.0/15 via 198.18.2.2
   ns tvr2 ip route add 198.18.1.0/24 via 198.18.2.1
   ns tvr2 ip route add 198.18.0.0/15 via 198.18.3.2
-  ns tvr2 ip route add unreachable 198.18.20.0/24
   ns tvr3 ip route add 198.18.0.0/15 via 198.18.3.1
   ns tvr3 ip route add 198.18.11.0/24 via 198.18.4.2
   ns tvt  ip route add 198.18.0.0/15 via 198.18.10.1
   ns tvr4 ip route add 198.18.0.0/15 via 198.18.4.1
   ns tvt2 ip route add 198.18.0.0/15 via 198.18.11.1
+  # Host unreachable for 198.18.20.0/24 through a reject rule rather than an
+  # unreachable route: the kernel limits the errors of unreachable routes
+  # host-wide (net.ipv4.route.error_cost, not settable per namespace) to about
+  # one a second, which would swallow most answers to parallel probes.
+  ns tvr2 nft -f - <<'NFT'
+table inet unreachable {
+  chain deny {
+    type filter hook forward priority 0; policy accept;
+    ip daddr 198.18.20.0/24 reject with icmp type host-unreachable
+  }
+}
+NFT
   ns tvr4 nft -f - <<'NFT'
 table inet silent {
   chain out {

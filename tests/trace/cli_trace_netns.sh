@@ -5,6 +5,10 @@
 set -u
 cli="$1"
 fail=0
+# Options not given come from the settings store: start from an empty one.
+store="$(mktemp -d)"
+trap 'rm -rf "$store"' EXIT
+export TARVO_REGISTRY="$store/registry.json"
 
 # Round-trip columns become " RTT" when their padding fits their digits.
 mask() {
@@ -73,7 +77,8 @@ check "unreachable subnet" 1 "
   · Traceroute to 198.18.20.5 over max 30 hops
         Start time:  <date>
 ${S12}1   RTT RTT RTT      198.18.1.2      
-${S12}2   RTT RTT RTT      198.18.2.2      Destination host unreachable
+${S12}2   RTT RTT RTT      198.18.2.2      
+${S12}3   RTT RTT RTT      198.18.2.2      Destination host unreachable
         End time:  <date>
           Traceroute lasted [hh:mm:ss]  <duration>
 $END" -- 198.18.20.5
@@ -81,6 +86,14 @@ $END" -- 198.18.20.5
 check "unknown host" 1 " 
   · Could not resolve host name nowhere.tarvo.test
 $END" -- nowhere.tarvo.test
+
+check "maximum above the limit" 0 " 
+  · Traceroute to 198.18.1.2 over max 255 hops
+        Start time:  <date>
+${S12}1   RTT RTT RTT      198.18.1.2      
+        End time:  <date>
+          Traceroute lasted [hh:mm:ss]  <duration>
+$END" -- --max-hops 300 198.18.1.2
 
 check "repaired numbers" 0 " 
   · Traceroute to 198.18.1.2 over max 1 hops
