@@ -1,0 +1,87 @@
+// Runs the built tarvo-cli against registry files in a temporary folder.
+#include <gtest/gtest.h>
+#include <stdio.h>
+
+#include <string>
+
+#include "settings/registry_store.h"
+#include "temp_registry.h"
+
+using tarvo::settings::RegistryStore;
+
+namespace {
+
+struct CliRun {
+  std::string out;
+  int status = -1;
+};
+
+CliRun runCli(const TempRegistry& temp, const std::string& args) {
+  const std::string command =
+      "TARVO_REGISTRY='" + temp.file().string() + "' '" TARVO_CLI "' " + args + " 2>/dev/null";
+  CliRun run;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  char buffer[4096];
+  while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) run.out.append(buffer, n);
+  run.status = ::pclose(pipe);
+  return run;
+}
+
+bool hasLine(const std::string& out, const std::string& line) {
+  return ("\n" + out).find("\n" + line + "\n") != std::string::npos;
+}
+
+}  // namespace
+
+TEST(CliSettings, NewUserSeesTheDefaults) {
+  TempRegistry temp;
+  CliRun run = runCli(temp, "settings");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out.rfind("P_RangeEnabled=0\nP_Countp=4\n", 0), 0u) << run.out;
+  for (const char* line : {"P_NetMaskBits=24", "W_ResolveNames=1", "AutoSaveSettings=1"}) {
+    EXPECT_TRUE(hasLine(run.out, line)) << line;
+  }
+  EXPECT_NE(run.out.find("W_AutoStartFile=\nProgram1=Telnet|telnet| | \n"), std::string::npos);
+  EXPECT_EQ(run.out.find("P_FirstIP"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(temp.file()));  // printing writes nothing
+  EXPECT_NE(runCli(temp, "settings --bogus").status, 0);
+}
+
+TEST(CliSettings, StoredValuesAreRepairedAndListed) {
+  TempRegistry temp;
+  temp.write(R"({"SOFTWARE": {"Dravenco": {"Tarvo": {"Settings": {
+      "P_TTL": "300", "P_TOS": "255", "P_NetmaskBits": "20",
+      "W_LogFlipFlop": "1", "W_LogReplies": "1",
+      "P_RangeEnabled": "1", "P_FirstIP": "10.1.2.3", "P_LastIP": "10.1.2.9",
+      "PingHosts": {"P_DestHost_000": "gw", "P_DestHost_001": "127.0.0.1"}}}}}})");
+  const std::string before = temp.read();
+  CliRun run = runCli(temp, "settings");
+  for (const char* line :
+       {"P_TTL=60", "P_TOS=254", "P_NetMaskBits=20", "W_LogFlipFlop=0", "P_FirstIP=10.1.2.3",
+        "P_LastIP=10.1.2.9", "PingHost0=gw", "PingHost1=127.0.0.1"}) {
+    EXPECT_TRUE(hasLine(run.out, line)) << line << "\n" << run.out;
+  }
+  EXPECT_EQ(temp.read(), before);
+
+  // --save stores what was printed, as closing the window would.
+  runCli(temp, "settings --save");
+  RegistryStore store(temp.file());
+  const char* key = "\\SOFTWARE\\Dravenco\\Tarvo\\Settings";
+  EXPECT_EQ(store.readText(key, "P_TTL"), "60");
+  EXPECT_EQ(store.valueNames(key).front(), "P_RangeEnabled");
+  EXPECT_TRUE(store.valueExists(key, "P_NetMaskBits"));
+  EXPECT_TRUE(store.keyExists("\\SOFTWARE\\Dravenco\\Tarvo\\OtherCommands"));
+  EXPECT_FALSE(store.keyExists("\\SOFTWARE\\Dravenco\\Tarvo\\SizePosition"));
+}
+
+TEST(CliSettings, OlderProgramKeyIsConverted) {
+  TempRegistry temp;
+  temp.write(R"({"SOFTWARE": {"Dravenco": {"Tarvo": {"OtherCommand": {
+      "CommandLine": "/usr/bin/ssh", "PreIPArguments": "-l admin"}}}}})");
+  CliRun run = runCli(temp, "settings");
+  EXPECT_TRUE(hasLine(run.out, "Program2=ssh|/usr/bin/ssh|-l admin| ")) << run.out;
+  RegistryStore store(temp.file());
+  EXPECT_FALSE(store.keyExists("\\SOFTWARE\\Dravenco\\Tarvo\\OtherCommand"));
+  EXPECT_EQ(store.readText("\\SOFTWARE\\Dravenco\\Tarvo\\OtherCommands\\C0000001", "CommandLine"),
+            "/usr/bin/ssh");
+}
