@@ -24,8 +24,8 @@ expect_line "$TMP/unknown" 4 "    ------------------------End of Ping-----------
 "$CLI" ping -n 2 -w 200 -d 50 198.18.10.20 > "$TMP/silent"
 expect_status $? 1 "silent host"
 expect_line "$TMP/silent" 4 "        Request timed out "
-expect_line "$TMP/silent" 9 "        Packets:     sent / received / lost = 2 / 0 / 2   (100% Loss)"
-expect_line "$TMP/silent" 10 "        Time [ms]:   min / average / max  = 0 / 0 / 0"
+expect_line "$TMP/silent" 8 "        Packets:     sent / received / lost = 2 / 0 / 2   (100% Loss)"
+expect_line "$TMP/silent" 9 "        Time [ms]:   min / average / max  = 0 / 0 / 0"
 
 # A router reports: TTL expired, and host unreachable for its dead subnet.
 "$CLI" ping -n 1 --ttl 2 198.18.10.10 > "$TMP/ttl"
