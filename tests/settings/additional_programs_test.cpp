@@ -117,10 +117,3 @@ TEST(AdditionalPrograms, OlderKeyNeverCostsTheStoredPrograms) {
     EXPECT_FALSE(reread.keyExists(kOldOtherCommandKey));
   }
 }
-
-TEST(AdditionalPrograms, ActiveCommandMustNameAProgram) {
-  EXPECT_EQ(selectableCommand(3, 4), 3);
-  EXPECT_EQ(selectableCommand(4, 4), 1);
-  EXPECT_EQ(selectableCommand(0, 4), 1);  // the edit entry is never selected at start
-  EXPECT_EQ(selectableCommand(-2, 4), 1);
-}

@@ -96,9 +96,12 @@ TEST(Settings, LoadRulesRepairStoredValues) {
                          {"W_LogReplies", "1"},
                          {"W_LogFlipFlop", "1"},
                          {"W_LogPath", ""},
-                         {"W_PenWidth", "9"}},
+                         {"W_PenWidth", "9"},
+                         {"W_AutoStart", "1"}},
                         {"h"});
-  stored.store().writeInteger(kSettingsKey, "P_Countr", 9);  // not text: default
+  // Values of another type than text: defaults, and no autostart without its file.
+  stored.store().writeInteger(kSettingsKey, "P_Countr", 9);
+  stored.store().writeInteger(kSettingsKey, "W_AutoStartFile", 3);
   Settings s = stored.load();
   EXPECT_EQ(s.countp, 4u);
   EXPECT_EQ(s.waitp, 250u);  // a bad value costs only itself
@@ -108,17 +111,10 @@ TEST(Settings, LoadRulesRepairStoredValues) {
   EXPECT_FALSE(s.logFlipFlop);
   EXPECT_EQ(s.logPath, defaultWatchLogPath());
   EXPECT_EQ(s.penWidth, 2);
+  EXPECT_FALSE(s.autoStart);
   // Range on without addresses: no target, no range mode.
   EXPECT_FALSE(s.rangeEnabled);
   EXPECT_EQ(s.hostText, "h");
-}
-
-TEST(Settings, AutoStartFileOfAnotherTypeResetsAutoStart) {
-  StoredSettings stored({{"W_AutoStart", "1"}}, {"h"});
-  stored.store().writeInteger(kSettingsKey, "W_AutoStartFile", 3);
-  Settings s = stored.load();
-  EXPECT_FALSE(s.autoStart);
-  EXPECT_EQ(s.autoStartFile, "");
 }
 
 TEST(Settings, HistoryLoadsWholeAndRaisesItsSize) {
