@@ -7,7 +7,6 @@
 #include "base/clock.h"
 #include "engine/echo_status.h"
 #include "fake_echo_service.h"
-#include "recording_trace_view.h"
 #include "trace/trace_hop_line.h"
 
 namespace tarvo {
@@ -16,209 +15,194 @@ namespace {
 using testing::FakeEchoNetwork;
 using testing::FakeReply;
 using testing::FakeSend;
-using testing::RecordingTraceView;
 
 constexpr Ipv4Address kDest = 0x0A000032;  // 10.0.0.50
-
 std::string sp(int n) { return std::string(n, ' '); }
-Ipv4Address routerOf(std::uint32_t hop) { return 0x0A000100 + hop; }  // 10.0.1.<hop>
-std::string routerLine(std::uint32_t hop, const std::string& rttCol = sp(12) + "1ms") {
-  return hopPadding(hop) + std::to_string(hop) + "  " + rttCol + rttCol + rttCol + sp(6) +
-         "10.0.1." + std::to_string(hop) + sp(6);
-}
-std::string starLine(std::uint32_t hop) {
-  return hopPadding(hop) + std::to_string(hop) + "  " + kStarColumn + kStarColumn + kStarColumn +
-         sp(6) + "Request timed out";
-}
 
-// A path whose routers answer from hop 1 on; the destination sits at
-// destHop (0: it never answers and the probes beyond the routers time out).
-FakeEchoNetwork::Responder path(std::uint32_t routers, std::uint32_t destHop) {
-  return [=](const FakeSend& s) {
-    if (s.options.ttl <= routers) {
-      FakeReply r = FakeEchoNetwork::failure(status::kTtlExpiredTransit, routerOf(s.options.ttl));
-      r.result.roundTripMs = 1;
-      return r;
+// The Traceroute output in memory, readable while the run goes on.
+class MemoView : public TraceView {
+ public:
+  void startStep() override {}
+  void addLine(const std::string& line) override { showLine(line, false); }
+  void showLine(const std::string& line, bool replaceLast) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (replaceLast && !lines_.empty()) {
+      replaced_.push_back(lines_.back());
+      lines_.back() = line;
+    } else {
+      lines_.push_back(line);
     }
-    if (destHop != 0 && s.options.ttl >= destHop) return FakeEchoNetwork::reply(kDest, 1);
-    return FakeEchoNetwork::failure(status::kRequestTimedOut, kDest, 30);
-  };
+  }
+  void finishStep() override { addLine(kEndOfTraceLine); }
+  std::vector<std::string> lines() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return lines_;
+  }
+  std::vector<std::string> replaced_;  // lines a later one replaced; read after the run
+
+ private:
+  mutable std::mutex mutex_;
+  std::vector<std::string> lines_;
+};
+
+std::string routerLine(std::uint32_t hop) {
+  const std::string col = sp(12) + "1ms";
+  return hopPadding(hop) + std::to_string(hop) + "  " + col + col + col + sp(6) + "10.0.1." +
+         std::to_string(hop) + sp(6);
 }
 
-TraceResolver fakeResolver() {
-  TraceResolver r;
-  r.lookupHost = [](const std::string& name) -> std::optional<HostEntry> {
-    if (name == "target.example") return HostEntry{"target.example", {kDest}};
-    return std::nullopt;
+// Routers 10.0.1.<hop> answer up to hop `routers`; the destination answers
+// from destHop on, or never (0): those probes time out.
+FakeEchoNetwork::Responder path(std::uint32_t routers, std::uint32_t destHop,
+                                std::uint32_t slowHop = 0, std::uint32_t slowMs = 0) {
+  return [=](const FakeSend& s) {
+    FakeReply r = FakeEchoNetwork::failure(status::kRequestTimedOut, kDest, 30);
+    if (s.options.ttl <= routers) {
+      r = FakeEchoNetwork::failure(status::kTtlExpiredTransit, 0x0A000100 + s.options.ttl);
+      r.result.roundTripMs = 1;
+    } else if (destHop != 0 && s.options.ttl >= destHop) {
+      r = FakeEchoNetwork::reply(kDest, 1);
+    }
+    if (slowHop != 0 && s.options.ttl >= slowHop) r.delayMs = slowMs;
+    return r;
   };
-  r.lookupAddress = [](Ipv4Address a) -> std::optional<HostEntry> {
-    if (a == kDest) return HostEntry{"target.example", {kDest}};
-    return std::nullopt;
-  };
-  return r;
 }
 
 struct TraceRun {
   FakeEchoNetwork net;
-  RecordingTraceView view;
+  MemoView view;
   TraceSnapshot snap;
   int socketsBefore = socketStartCount();
+  std::unique_ptr<TCtrlTrace> trace;
 
-  TraceRun() {
-    snap.host = "10.0.0.50";
-    snap.waitMs = 500;
+  TraceRun(std::string host = "10.0.0.50", std::uint32_t maxHops = 30) {
+    snap.host = std::move(host);
+    snap.maxHops = maxHops;
     snap.echoFactory = net.factory();
-    snap.resolver = fakeResolver();
+    snap.resolver.lookupHost = [](const std::string& name) -> std::optional<HostEntry> {
+      if (name == "target.example") return HostEntry{"target.example", {kDest}};
+      return std::nullopt;
+    };
+    snap.resolver.lookupAddress = [](Ipv4Address a) -> std::optional<HostEntry> {
+      if (a == kDest) return HostEntry{"target.example", {kDest}};
+      return std::nullopt;
+    };
   }
-  std::unique_ptr<TCtrlTrace> start() {
-    auto trace = std::make_unique<TCtrlTrace>(snap, view);
-    EXPECT_TRUE(trace->start());
-    return trace;
+  void start() {
+    trace = std::make_unique<TCtrlTrace>(snap, view);
+    ASSERT_TRUE(trace->start());
   }
-  std::vector<std::string> run() {
-    auto trace = start();
+  std::vector<std::string> finish() {
     trace->waitFor();
-    reached = trace->destinationReached();
     EXPECT_TRUE(trace->startFlag()->isSet());
-    EXPECT_EQ(view.starts(), 1);
-    EXPECT_EQ(view.finishes(), 1);
     EXPECT_EQ(net.servicesOpen(), 0);
     EXPECT_EQ(socketStartCount(), socketsBefore);
     return view.lines();
   }
-  bool reached = false;
+  std::vector<std::string> run() {
+    start();
+    return finish();
+  }
 };
 
-// Header, start time, the hop lines, end time, duration, end line.
+// Blank, header, start time, the hop lines, end time, duration, end line.
 void expectFrame(const std::vector<std::string>& lines, const std::string& header,
-                 std::size_t hopLines) {
-  ASSERT_EQ(lines.size(), hopLines + 6);
-  EXPECT_EQ(lines[0], " ");
+                 std::vector<std::string> hops) {
+  ASSERT_EQ(lines.size(), hops.size() + 6) << ::testing::PrintToString(lines);
   EXPECT_EQ(lines[1], header);
-  EXPECT_EQ(lines[2].rfind("        Start time:  ", 0), 0u) << lines[2];
-  EXPECT_EQ(lines[3 + hopLines].rfind("        End time:  ", 0), 0u) << lines[3 + hopLines];
-  EXPECT_EQ(lines[4 + hopLines].rfind("          Traceroute lasted [hh:mm:ss]  00:00:0", 0), 0u)
-      << lines[4 + hopLines];
-  EXPECT_EQ(lines[5 + hopLines], kEndOfTraceLine);
+  EXPECT_EQ(lines[2].rfind("        Start time:  ", 0), 0u);
+  EXPECT_EQ(std::vector<std::string>(lines.begin() + 3, lines.end() - 3), hops);
+  EXPECT_EQ(lines.end()[-3].rfind("        End time:  ", 0), 0u);
+  EXPECT_EQ(lines.end()[-2].rfind("          Traceroute lasted [hh:mm:ss]  00:00:0", 0), 0u);
+  EXPECT_EQ(lines.back(), kEndOfTraceLine);
 }
 
-TEST(TraceController, StopsAtTheDestinationAndShowsHopsInOrder) {
+TEST(TraceController, StopsAtTheDestinationShowingHopsInOrder) {
   TraceRun run;
-  FakeEchoNetwork::Responder base = path(4, 5);
-  // Hop 1 is the slowest, so later hops finish first and must wait their turn.
-  run.net.setResponder([base](const FakeSend& s) {
+  // Hop 1 is the slowest: later hops finish first and must wait their turn.
+  run.net.setResponder([base = path(4, 5)](const FakeSend& s) {
     FakeReply r = base(s);
     if (s.options.ttl == 1) r.delayMs = 150;
     return r;
   });
   const auto lines = run.run();
-  expectFrame(lines, "  · Traceroute to 10.0.0.50 over max 30 hops", 5);
-  for (std::uint32_t hop = 1; hop <= 4; ++hop) EXPECT_EQ(lines[2 + hop], routerLine(hop));
-  EXPECT_EQ(lines[7], sp(12) + "5  " + sp(12) + "1ms" + sp(12) + "1ms" + sp(12) + "1ms" + sp(6) +
-                          "10.0.0.50" + sp(6));
-  EXPECT_TRUE(run.reached);
+  const std::string col = sp(12) + "1ms";
+  expectFrame(lines, "  · Traceroute to 10.0.0.50 over max 30 hops",
+              {routerLine(1), routerLine(2), routerLine(3), routerLine(4),
+               sp(12) + "5  " + col + col + col + sp(6) + "10.0.0.50" + sp(6)});
+  EXPECT_TRUE(run.trace->destinationReached());
   // Hop 1 was shown while its probes came in, each state replacing the last.
-  const auto replaced = run.view.replaced();
+  const auto& replaced = run.view.replaced_;
   EXPECT_NE(std::find(replaced.begin(), replaced.end(), sp(12) + "1  "), replaced.end());
-  EXPECT_NE(std::find(replaced.begin(), replaced.end(), sp(12) + "1  " + sp(12) + "1ms"),
-            replaced.end());
+  EXPECT_NE(std::find(replaced.begin(), replaced.end(), sp(12) + "1  " + col), replaced.end());
 }
 
 TEST(TraceController, NeverReachedShowsExactlyTheMaximum) {
-  TraceRun run;
+  TraceRun run("10.0.0.50", 4);
   run.net.setResponder(path(2, 0));
-  run.snap.maxHops = 5;
-  const auto lines = run.run();
-  expectFrame(lines, "  · Traceroute to 10.0.0.50 over max 5 hops", 5);
-  EXPECT_EQ(lines[3], routerLine(1));
-  EXPECT_EQ(lines[4], routerLine(2));
-  for (std::uint32_t hop = 3; hop <= 5; ++hop) EXPECT_EQ(lines[2 + hop], starLine(hop));
-  EXPECT_FALSE(run.reached);
-  // No hop beyond the maximum was ever probed.
-  for (const FakeSend& s : run.net.sends()) EXPECT_LE(s.options.ttl, 5);
+  const std::string stars = sp(6) + "Request timed out";
+  const std::string starCols = std::string(kStarColumn) + kStarColumn + kStarColumn;
+  expectFrame(run.run(), "  · Traceroute to 10.0.0.50 over max 4 hops",
+              {routerLine(1), routerLine(2), sp(12) + "3  " + starCols + stars,
+               sp(12) + "4  " + starCols + stars});
+  EXPECT_FALSE(run.trace->destinationReached());
+  for (const FakeSend& s : run.net.sends()) EXPECT_LE(s.options.ttl, 4);
 }
 
-TEST(TraceController, BreakKeepsThePartialHopAndEndsWithTheTimeLines) {
+TEST(TraceController, BreakKeepsThePartialHopThenTheTimeLines) {
   TraceRun run;
-  FakeEchoNetwork::Responder base = path(6, 0);
-  run.net.setResponder([base](const FakeSend& s) {
-    FakeReply r = base(s);
-    if (s.options.ttl >= 7) r.delayMs = 400;
-    return r;
-  });
-  auto trace = run.start();
-  const std::string hop7 = sp(12) + "7  ";
+  run.net.setResponder(path(6, 0, 7, 400));
+  run.start();
+  const std::string partial = sp(12) + "7  " + kStarColumn;
   for (int i = 0; i < 1000; ++i) {
-    const auto now = run.view.lines();
-    if (now.size() == 10 && now.back() == hop7 + kStarColumn) break;
+    const auto lines = run.view.lines();
+    if (!lines.empty() && lines.back() == partial) break;
     sleepMs(5);
   }
-  trace->requestStop();
-  trace->waitFor();
-  const auto lines = run.view.lines();
-  expectFrame(lines, "  · Traceroute to 10.0.0.50 over max 30 hops", 7);
-  for (std::uint32_t hop = 1; hop <= 6; ++hop) EXPECT_EQ(lines[2 + hop], routerLine(hop));
-  EXPECT_EQ(lines[9], hop7 + kStarColumn);
-  EXPECT_FALSE(trace->destinationReached());
-  EXPECT_EQ(run.net.servicesOpen(), 0);
-  EXPECT_EQ(socketStartCount(), run.socketsBefore);
+  run.trace->requestStop();
+  expectFrame(run.finish(), "  · Traceroute to 10.0.0.50 over max 30 hops",
+              {routerLine(1), routerLine(2), routerLine(3), routerLine(4), routerLine(5),
+               routerLine(6), partial});
 }
 
 TEST(TraceController, HopsThatCannotSetUpAreShownAndTheTraceGoesOn) {
-  TraceRun run;
-  run.net.setOpenResult(EchoOpenResult::EntryPointMissing);
-  run.snap.maxHops = 3;
-  const auto lines = run.run();
-  expectFrame(lines, "  · Traceroute to 10.0.0.50 over max 3 hops", 3);
-  for (std::uint32_t hop = 1; hop <= 3; ++hop) {
-    EXPECT_EQ(lines[2 + hop], sp(12) + "    Error getting ICMP proc address");
-  }
-  EXPECT_FALSE(run.reached);
+  TraceRun run("10.0.0.50", 2);
+  run.net.setOpenResult(EchoOpenResult::LibraryMissing);
+  expectFrame(run.run(), "  · Traceroute to 10.0.0.50 over max 2 hops",
+              {sp(12) + "    Could not load ICMP.DLL", sp(12) + "    Could not load ICMP.DLL"});
 }
 
 TEST(TraceController, HeaderNamesTheDestinationAsResolved) {
-  struct Case {
+  const struct {
     std::string host;
     bool resolve;
-    std::string header;
+    std::string shown;
     Ipv4Address destination;
+  } cases[] = {
+      {"10.0.0.50", true, "target.example [10.0.0.50]", kDest},
+      {"http://target.example", false, "target.example [10.0.0.50]", kDest},
+      {"10.50", false, "10.50", kDest},  // addresses are shown as typed
+      {"10.0.0.51", true, "10.0.0.51", kDest + 1},
   };
-  const Case cases[] = {
-      {"10.0.0.50", true, "  · Traceroute to target.example [10.0.0.50] over max 1 hops", kDest},
-      {"http://target.example", false,
-       "  · Traceroute to target.example [10.0.0.50] over max 1 hops", kDest},
-      // Addresses are shown as typed, also the short form.
-      {"10.50", false, "  · Traceroute to 10.50 over max 1 hops", kDest},
-      {"10.0.0.51", true, "  · Traceroute to 10.0.0.51 over max 1 hops", kDest + 1},
-  };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.host);
-    TraceRun run;
-    run.net.setResponder(path(1, 0));
-    run.snap.host = c.host;
-    run.snap.resolveNames = c.resolve;
-    run.snap.maxHops = 1;
-    const auto lines = run.run();
     // Maximum 1 and a router at hop 1: the trace ends there.
-    expectFrame(lines, c.header, 1);
-    EXPECT_EQ(lines[3], routerLine(1));
+    TraceRun run(c.host, 1);
+    run.snap.resolveNames = c.resolve;
+    run.net.setResponder(path(1, 0));
+    expectFrame(run.run(), "  · Traceroute to " + c.shown + " over max 1 hops", {routerLine(1)});
     for (const FakeSend& s : run.net.sends()) EXPECT_EQ(s.destination, c.destination);
   }
 }
 
 TEST(TraceController, UnknownHostEndsWithoutTimeLines) {
-  for (auto [host, shown] :
-       {std::pair{"nowhere.example", "nowhere.example"},
-        // Only the scheme goes; the path stays and spoils the look-up.
-        std::pair{"https://target.example/index.html", "target.example/index.html"}}) {
-    TraceRun run;
-    run.snap.host = host;
-    const auto lines = run.run();
-    EXPECT_EQ(lines,
-              (std::vector<std::string>{
-                  " ", std::string("  · Could not resolve host name ") + shown, kEndOfTraceLine}));
-    EXPECT_FALSE(run.reached);
-    EXPECT_EQ(run.net.servicesCreated(), 0);
+  // Only the scheme is removed; a path stays and spoils the look-up.
+  for (std::string host : {"nowhere.example", "https://target.example/index.html"}) {
+    TraceRun run(host);
+    const std::string shown = host == "nowhere.example" ? host : "target.example/index.html";
+    EXPECT_EQ(run.run(), (std::vector<std::string>{" ", "  · Could not resolve host name " + shown,
+                                                   kEndOfTraceLine}));
+    EXPECT_FALSE(run.trace->destinationReached());
   }
 }
 

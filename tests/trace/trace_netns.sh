@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# Real traces through the test network: runs `tarvo-cli trace` inside the
+# prober namespace and compares its output line by line, with dates,
+# durations and round trips masked. Usage: trace_netns.sh TARVO_CLI
+set -u
+cli="$1"
+fail=0
+store="$(mktemp -d)"  # options not given come from the store: an empty one
+trap 'rm -rf "$store"' EXIT
+export TARVO_REGISTRY="$store/registry.json" LC_ALL=C
+
+# A round-trip column becomes " RTT" only where its padding fits its digits.
+mask() {
+  sed -E -e 's/(Start time:  |End time:  ).+$/\1<date>/' \
+    -e 's/(lasted \[hh:mm:ss\]  )[0-9]{2}:[0-9]{2}:[0-9]{2}$/\1<duration>/' \
+    -e 's/( {12}[0-9]| {10}[0-9]{2}| {8}[0-9]{3}| {6}[0-9]{4})ms/ RTT/g'
+}
+# frame HEADER HOP_LINE...: the whole expected output of a trace.
+frame() {
+  printf ' \n  · Traceroute to %s\n        Start time:  <date>\n' "$1"
+  shift
+  printf '%s\n' "$@"
+  printf '        End time:  <date>\n          Traceroute lasted [hh:mm:ss]  <duration>\n'
+  printf '    ------------------------End of Traceroute------------------\n'
+}
+hop() { printf '            %s   RTT RTT RTT      %s      %s' "$1" "$2" "${3:-}"; }
+STARS='             *                 *                 *          Request timed out'
+
+# check NAME STATUS EXPECTED ARGS...
+check() {
+  local name="$1" want="$2" expected="$3" out status
+  shift 3
+  out="$("$cli" trace "$@" </dev/null 2>/dev/null)"
+  status=$?
+  if [ "$status" != "$want" ]; then
+    echo "FAIL $name: exit status $status, expected $want"
+    fail=1
+  fi
+  if diff -u <(printf '%s\n' "$expected") <(printf '%s\n' "$out" | mask); then
+    echo "ok   $name"
+  else
+    echo "FAIL $name: output differs (expected -, got +)"
+    fail=1
+  fi
+}
+
+check "router three hops away" 0 "$(frame "198.18.3.2 over max 30 hops" \
+  "$(hop 1 198.18.1.2)" "$(hop 2 198.18.2.2)" "$(hop 3 198.18.3.2)")" 198.18.3.2
+check "names of routers and target" 0 \
+  "$(frame "target.tarvo.test [198.18.10.10] over max 30 hops" \
+    "$(hop 1 'router1.tarvo.test  [198.18.1.2]')" "$(hop 2 'router2.tarvo.test  [198.18.2.2]')" \
+    "$(hop 3 'router3.tarvo.test  [198.18.3.2]')" "$(hop 4 'target.tarvo.test  [198.18.10.10]')")" \
+  --resolve target.tarvo.test
+check "silent router" 0 "$(frame "198.18.11.10 over max 30 hops" "$(hop 1 198.18.1.2)" \
+  "$(hop 2 198.18.2.2)" "$(hop 3 198.18.3.2)" "            4  $STARS" "$(hop 5 198.18.11.10)")" \
+  -w 300 198.18.11.10
+check "silent target" 1 "$(frame "198.18.10.20 over max 5 hops" "$(hop 1 198.18.1.2)" \
+  "$(hop 2 198.18.2.2)" "$(hop 3 198.18.3.2)" "            4  $STARS" "            5  $STARS")" \
+  --max-hops 5 -w 300 198.18.10.20
+check "unreachable subnet" 1 "$(frame "198.18.20.5 over max 30 hops" "$(hop 1 198.18.1.2)" \
+  "$(hop 2 198.18.2.2)" "$(hop 3 198.18.2.2 'Destination host unreachable')")" 198.18.20.5
+check "unknown host" 1 " 
+  · Could not resolve host name nowhere.tarvo.test
+    ------------------------End of Traceroute------------------" nowhere.tarvo.test
+# Typed numbers are repaired, never an error: 0 hops gives 1, 300 gives 255.
+check "zero hops" 0 "$(frame "198.18.1.2 over max 1 hops" "$(hop 1 198.18.1.2)")" \
+  --max-hops 0 -w 5 198.18.1.2
+check "too many hops" 0 "$(frame "198.18.1.2 over max 255 hops" "$(hop 1 198.18.1.2)")" \
+  --max-hops 300 198.18.1.2
+exit "$fail"
