@@ -15,6 +15,9 @@ constexpr std::uint32_t kStopCheckMs = 50;
 // Pause between two attempts to create a thread the system refused.
 constexpr std::uint32_t kRetryWhileWorkersRunMs = 1;
 constexpr std::uint32_t kRetryWhileIdleMs = 10;
+// Collected workers whose threads are left to finish exiting before they
+// are joined.
+constexpr std::size_t kJoinLag = 64;
 
 RangeWorkerSettings workerSettingsOf(const RangeSnapshot& s) {
   RangeWorkerSettings w;
@@ -101,6 +104,7 @@ void TCtrlPing::execute() {
   view_.appendLine("    Start time  " + formatDateTime(startTime));
 
   runLoop();
+  joinEnding(ending_.size());
   closingReport(startTime);
 
   table_.reset();
@@ -198,7 +202,10 @@ void TCtrlPing::startPhase() {
   }
   failingSince_.reset();
 
-  while (!table_->waitStarted(worker->startedFlag(), kStopCheckMs)) {
+  // In burst mode a created thread counts as started: it publishes its
+  // first result before anything else, and waiting for that costs a full
+  // scheduling round trip per address.
+  while (!snapshot_.burstMode && !table_->waitStarted(worker->startedFlag(), kStopCheckMs)) {
     if (stopRequested()) {
       worker->requestStop();
       worker->waitFor();
@@ -237,9 +244,10 @@ void TCtrlPing::startFailed(std::uint32_t slot) {
   sleepMs(kRetryWhileIdleMs);
 }
 
-// Joins workers that have already ended ahead of the slot under collection,
-// so their threads and stacks are given back before their turn comes.
+// Joins workers that have already ended, also those ahead of the slot under
+// collection, so their threads and stacks are given back at once.
 void TCtrlPing::reapFinishedWorkers() {
+  joinEnding(ending_.size());
   for (std::uint32_t s = counts_.collected + 1; s <= counts_.started; ++s) {
     auto& worker = workers_[s];
     if (worker && worker->finished()) {
@@ -253,8 +261,22 @@ void TCtrlPing::takeSlot(std::uint32_t slot, std::int32_t code) {
   const bool show = code == range_code::kReached ? snapshot_.showReached : snapshot_.showNotReached;
   if (show) view_.appendLine(table_->takeLine(slot));
   ++counts_.collected;
-  endWorker(slot);
+  // The worker has published its final result and is on its way out; its
+  // thread is joined a few slots later, when it has surely gone, so the
+  // controller does not sleep on every exit.
+  if (auto& worker = workers_[slot]) {
+    worker->requestStop();
+    ending_.push_back(std::move(worker));
+    if (ending_.size() > kJoinLag) joinEnding(ending_.size() - kJoinLag);
+  }
   table_->freeSlot(slot);
+}
+
+void TCtrlPing::joinEnding(std::size_t n) {
+  for (; n > 0 && !ending_.empty(); --n) {
+    ending_.front()->waitFor();
+    ending_.pop_front();
+  }
 }
 
 void TCtrlPing::endWorker(std::uint32_t slot) {

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -81,6 +82,7 @@ class TCtrlPing : public ThreadBase {
   void stopWorkers(std::uint32_t from, std::uint32_t to);
   void endWorker(std::uint32_t slot);
   void reapFinishedWorkers();
+  void joinEnding(std::size_t n);
   void pace(std::optional<Clock::time_point>& previous, std::uint32_t intervalMs);
   void closingReport(std::time_t startTime);
 
@@ -95,6 +97,7 @@ class TCtrlPing : public ThreadBase {
   std::optional<RangePlan> plan_;
   std::unique_ptr<RangeSlotTable> table_;
   std::vector<std::unique_ptr<TPingrange>> workers_;  // by slot; controller only
+  std::deque<std::unique_ptr<TPingrange>> ending_;    // collected, not yet joined
   RangeCounts counts_;
 };
 

@@ -45,7 +45,7 @@ grep -E "^      127\.0\.[0-9]+\.[0-9]+$REACHED_RE" "$TMP/burst" | awk '{print $1
 for t in $(seq 0 15); do for f in $(seq 0 255); do echo "127.0.$t.$f"; done; done |
   sed '1d;$d' > "$TMP/expected"
 cmp -s "$TMP/reached" "$TMP/expected" || fail "burst /20: reached lines not every address in order"
-grep -qxF "                Number of reached addresses:.......4094" "$TMP/burst" ||
+grep -qxF "                Number of reached addresses:...........4094" "$TMP/burst" ||
   fail "burst /20: reached count"
 grep -qxF "                Number of not reached addresses:...........0" "$TMP/burst" ||
   fail "burst /20: not reached count"

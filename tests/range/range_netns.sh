@@ -10,7 +10,7 @@ export TARVO_REGISTRY=$TMP/registry.json
 "$CLI" range -w 500 198.18.10.20 198.18.10.20 > "$TMP/silent" 2>/dev/null
 expect_status $? 1 "silent host"
 expect_line "$TMP/silent" 4 "      198.18.10.20  Request timed out"
-expect_line "$TMP/silent" 9 "                Number of not reached addresses:...........1"
+expect_line "$TMP/silent" 11 "                Number of not reached addresses:...........1"
 
 "$CLI" range --burst -w 2000 198.18.20.1 198.18.20.3 > "$TMP/unreach" 2>/dev/null
 expect_status $? 1 "unreachable subnet"
