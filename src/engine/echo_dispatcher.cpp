@@ -1,8 +1,6 @@
 #include "engine/echo_dispatcher.h"
 
 #include <arpa/inet.h>
-#include <ifaddrs.h>
-#include <net/if.h>
 #include <netinet/in.h>
 #include <sys/epoll.h>
 #include <sys/socket.h>
@@ -75,19 +73,22 @@ std::uint32_t requestKey(std::uint16_t identifier, std::uint16_t sequence) {
   return static_cast<std::uint32_t>(identifier) << 16 | sequence;
 }
 
+// Tells an EACCES for a broadcast destination (which our sockets may not
+// send to) from one of a prohibit route: a UDP socket allowed to broadcast
+// can be connected to the former but not to the latter. Nothing is sent.
 bool isBroadcastAddress(Ipv4Address destination) {
   if (destination == 0xFFFFFFFFu) return true;
-  ifaddrs* list = nullptr;
-  if (getifaddrs(&list) != 0) return false;
-  bool found = false;
-  for (ifaddrs* i = list; i != nullptr && !found; i = i->ifa_next) {
-    if ((i->ifa_flags & IFF_BROADCAST) == 0 || i->ifa_broadaddr == nullptr) continue;
-    if (i->ifa_broadaddr->sa_family != AF_INET) continue;
-    const auto* sin = reinterpret_cast<const sockaddr_in*>(i->ifa_broadaddr);
-    found = ntohl(sin->sin_addr.s_addr) == destination;
-  }
-  freeifaddrs(list);
-  return found;
+  const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return false;
+  const int on = 1;
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_port = htons(9);
+  to.sin_addr.s_addr = htonl(destination);
+  const bool broadcast = setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on) == 0 &&
+                         ::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0;
+  ::close(fd);
+  return broadcast;
 }
 
 }  // namespace
@@ -406,7 +407,10 @@ struct EchoDispatcher::Impl {
         return result;
       }
     }
-    if (destination == 0) {  // Linux would quietly send it to this host
+    // 0.0.0.0 would quietly go to this host; the limited broadcast is never
+    // ours to send (and without a default route it would read as "net
+    // unreachable").
+    if (destination == 0 || destination == 0xFFFFFFFFu) {
       result.status = status::kBadDestination;
       return result;
     }

@@ -27,7 +27,7 @@
 //   ENOBUFS, ENOMEM, EAGAIN                                     11006 no resources
 //   ENETDOWN, ENODEV                                            11008 hardware error
 //   EACCES for a broadcast destination (no SO_BROADCAST)        11018 bad destination
-//   destination 0.0.0.0 (never sent)                            11018 bad destination
+//   destination 0.0.0.0 or 255.255.255.255 (never sent)         11018 bad destination
 //   no answer before the time-out                               11010
 //   anything else (EPERM from a packet filter, EACCES from a
 //   prohibit route, EINVAL from a blackhole route, a reply that
