@@ -18,6 +18,8 @@ constexpr std::uint32_t kRetryWhileIdleMs = 10;
 // Collected workers whose threads are left to finish exiting before they
 // are joined.
 constexpr std::size_t kJoinLag = 64;
+// Starts burst mode may run ahead of the workers' handshakes.
+constexpr std::size_t kStartWindow = 32;
 
 RangeWorkerSettings workerSettingsOf(const RangeSnapshot& s) {
   RangeWorkerSettings w;
@@ -202,23 +204,43 @@ void TCtrlPing::startPhase() {
   }
   failingSince_.reset();
 
-  // In burst mode a created thread counts as started: it publishes its
-  // first result before anything else, and waiting for that costs a full
-  // scheduling round trip per address.
-  while (!snapshot_.burstMode && !table_->waitStarted(worker->startedFlag(), kStopCheckMs)) {
-    if (stopRequested()) {
-      worker->requestStop();
-      worker->waitFor();
-      worker.reset();
-      table_->freeSlot(slot);
-      table_->setCode(slot, range_code::kStoppedStarting);
-      return;
+  if (!snapshot_.burstMode) {
+    while (!table_->waitStarted(worker->startedFlag(), kStopCheckMs)) {
+      if (stopRequested()) {
+        worker->requestStop();
+        worker->waitFor();
+        worker.reset();
+        table_->freeSlot(slot);
+        table_->setCode(slot, range_code::kStoppedStarting);
+        return;
+      }
     }
   }
   workers_[slot] = std::move(worker);
   ++counts_.started;
   view_.setStatusText0("  Trying to reach: " + destination);
   plan_->advance();
+  if (snapshot_.burstMode) {
+    unconfirmed_.push_back(slot);
+    confirmStarts(kStartWindow);
+  }
+}
+
+// Burst mode does not wait for each worker's handshake, which would cost a
+// scheduling round trip per address, but it stays at most kStartWindow
+// starts ahead of the workers that have confirmed theirs. Threads that were
+// created and have not yet run would otherwise pile up and starve the echo
+// receiver, and answers would come too late.
+void TCtrlPing::confirmStarts(std::size_t window) {
+  while (unconfirmed_.size() > window) {
+    // A slot already taken or reaped has long confirmed.
+    const TPingrange* worker = workers_[unconfirmed_.front()].get();
+    if (worker && !table_->waitStarted(worker->startedFlag(), kStopCheckMs)) {
+      if (stopRequested()) return;
+      continue;
+    }
+    unconfirmed_.pop_front();
+  }
 }
 
 // The system refused a thread (or the memory for one). That is a shortage,

@@ -83,6 +83,7 @@ class TCtrlPing : public ThreadBase {
   void endWorker(std::uint32_t slot);
   void reapFinishedWorkers();
   void joinEnding(std::size_t n);
+  void confirmStarts(std::size_t window);
   void pace(std::optional<Clock::time_point>& previous, std::uint32_t intervalMs);
   void closingReport(std::time_t startTime);
 
@@ -98,6 +99,7 @@ class TCtrlPing : public ThreadBase {
   std::unique_ptr<RangeSlotTable> table_;
   std::vector<std::unique_ptr<TPingrange>> workers_;  // by slot; controller only
   std::deque<std::unique_ptr<TPingrange>> ending_;    // collected, not yet joined
+  std::deque<std::uint32_t> unconfirmed_;             // burst starts not yet handshaken
   RangeCounts counts_;
 };
 
