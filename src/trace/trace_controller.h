@@ -62,7 +62,9 @@ class TCtrlTrace : public ThreadBase {
   static constexpr std::uint32_t kPollIntervalMs = 5;
   static constexpr std::uint32_t kMaxHopLimit = 255;
 
-  // startFlag: the front end's flag for this run; a fresh one when null.
+  // startFlag: the front end's flag for this run; a fresh one when null. A
+  // window creates it, keeps its own reference and polls isSet() after
+  // start(): a self-freeing controller must not be touched for it.
   TCtrlTrace(TraceSnapshot snapshot, TraceView& view,
              std::shared_ptr<TraceStartFlag> startFlag = nullptr);
   ~TCtrlTrace() override;
