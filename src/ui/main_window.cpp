@@ -1,6 +1,7 @@
 #include "ui/main_window.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -63,6 +64,7 @@ MainWindow::MainWindow(WindowServices services, QWidget* parent)
   setCentralWidget(tabs_);
   buildMenu();
   buildStatusBar();
+  qApp->installEventFilter(this);
   connectControls();
   startUp();
 }
@@ -231,7 +233,17 @@ void MainWindow::requestStops() {
 
 // ---- Keyboard: default and cancel buttons ----------------------------------
 
-void MainWindow::keyPressEvent(QKeyEvent* event) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  // Seen before the focused control, which would otherwise keep Enter and
+  // Esc to itself (an editable combo box does).
+  if (event->type() != QEvent::KeyPress) return QMainWindow::eventFilter(watched, event);
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (widget == nullptr || widget->window() != this ||
+      QApplication::activePopupWidget() != nullptr ||
+      QApplication::activeModalWidget() != nullptr) {
+    return QMainWindow::eventFilter(watched, event);
+  }
+  auto* key = static_cast<QKeyEvent*>(event);
   QPushButton* defaultButton = nullptr;
   QPushButton* cancelButton = nullptr;
   if (tabs_->currentIndex() == kPingPage) {
@@ -242,19 +254,16 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
     cancelButton = trace_->exitButton;
   }
   QPushButton* target = nullptr;
-  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+  if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
     // A focused button takes Enter itself, as buttons do in dialogs.
     auto* focused = qobject_cast<QPushButton*>(focusWidget());
     target = focused != nullptr ? focused : defaultButton;
-  } else if (event->key() == Qt::Key_Escape) {
+  } else if (key->key() == Qt::Key_Escape) {
     target = cancelButton;
   }
-  if (target != nullptr) {
-    if (target->isEnabled()) target->click();
-    event->accept();
-    return;
-  }
-  QMainWindow::keyPressEvent(event);
+  if (target == nullptr) return QMainWindow::eventFilter(watched, event);
+  if (target->isEnabled()) target->click();
+  return true;
 }
 
 // ---- Ping tab: fields and mode switch ------------------------------------

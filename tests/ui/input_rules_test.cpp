@@ -1,0 +1,95 @@
+#include "ui/input_rules.h"
+
+#include <gtest/gtest.h>
+
+namespace tarvo::ui {
+namespace {
+
+std::uint32_t repaired(PingField field, bool range, const char* text) {
+  return repairPingField(field, range, text).value;
+}
+
+TEST(PingFieldRepair, CountFollowsTheModesLimitsAndDefaults) {
+  EXPECT_EQ(repaired(PingField::Count, false, "-1"), 65535u);  // negative is huge
+  EXPECT_EQ(repaired(PingField::Count, false, "abc"), 4u);
+  EXPECT_EQ(repaired(PingField::Count, true, "abc"), 1u);
+  EXPECT_EQ(repaired(PingField::Count, false, "0"), 0u);  // endless
+  EXPECT_EQ(repaired(PingField::Count, true, "0"), 1u);
+  EXPECT_EQ(repaired(PingField::Count, false, "$10"), 16u);
+  EXPECT_EQ(repaired(PingField::Count, false, "0x10"), 16u);
+  EXPECT_EQ(repaired(PingField::Count, false, "7 "), 4u);  // trailing blank
+  EXPECT_FALSE(repairPingField(PingField::Count, false, "7").rewrite);
+  EXPECT_TRUE(repairPingField(PingField::Count, true, "0").rewrite);
+}
+
+TEST(PingFieldRepair, DataBytesWaitAndDelayAreClamped) {
+  EXPECT_EQ(repaired(PingField::DataBytes, false, "70000"), 65500u);
+  EXPECT_EQ(repaired(PingField::DataBytes, true, "5"), 18u);
+  EXPECT_EQ(repaired(PingField::Wait, false, "0"), 1u);
+  EXPECT_EQ(repaired(PingField::Delay, true, ""), 1000u);
+}
+
+TEST(TraceFieldRepair, MaxHopsIsSignedAndWaitUnsigned) {
+  EXPECT_EQ(repairMaxHops("0").value, 1u);
+  EXPECT_EQ(repairMaxHops("-3").value, 1u);
+  EXPECT_EQ(repairMaxHops("300").value, 255u);
+  EXPECT_EQ(repairMaxHops("x").value, 30u);
+  EXPECT_EQ(repairTraceWait("5").value, 10u);
+  EXPECT_EQ(repairTraceWait("-5").value, 65535u);
+}
+
+TEST(HostHistory, NewestLastWithoutCaseDuplicates) {
+  std::vector<std::string> history{"server1", "alpha"};
+  updateHostHistory(history, "Server1", 10);
+  EXPECT_EQ(history, (std::vector<std::string>{"alpha", "server1"}));
+
+  std::vector<std::string> limited{"a", "b", "c"};
+  updateHostHistory(limited, "d", 3);
+  EXPECT_EQ(limited, (std::vector<std::string>{"b", "c", "d"}));
+  updateHostHistory(limited, "C", 3);  // a move never drops an entry
+  EXPECT_EQ(limited, (std::vector<std::string>{"b", "d", "c"}));
+}
+
+TEST(OctetAddress, OnlyFourNumbersFromZeroTo255) {
+  EXPECT_EQ(parseOctetAddress("192.168.1.20"), (Octets{192, 168, 1, 20}));
+  for (const char* text :
+       {"localhost", "1.2.3", "1.2.3.4.5", "1..3.4", "1.2.3.256", "1.2.3.-1", "1.2.3.4.", ""}) {
+    EXPECT_FALSE(parseOctetAddress(text)) << text;
+  }
+}
+
+TEST(OctetFields, LeavingRangeStopsAtTheFirstFieldThatIsNoNumber) {
+  Octets first{1, 2, 3, 4};
+  Octets last{9, 9, 9, 9};
+  readOctetFieldsLeavingRange({"10", "0", "0", "1", "5", "6"}, first, last);
+  EXPECT_EQ(first, (Octets{10, 0, 0, 1}));
+  EXPECT_EQ(last, (Octets{9, 9, 5, 6}));
+
+  readOctetFieldsLeavingRange({"10", "", "7", "7", "7", "7"}, first, last);
+  EXPECT_EQ(first, (Octets{10, 256, 256, 256}));
+  EXPECT_EQ(last, (Octets{9, 9, 5, 6}));
+  EXPECT_FALSE(formatFirstAddress(first));
+}
+
+TEST(OctetFields, FirstAddressTextNeedsAUsableAddress) {
+  EXPECT_EQ(formatFirstAddress({10, 0, 0, 1}), "10.0.0.1");
+  EXPECT_FALSE(formatFirstAddress({0, 0, 0, 0}));
+  EXPECT_FALSE(formatFirstAddress({10, 0, -1, 1}));
+  EXPECT_FALSE(formatFirstAddress({256, 0, 0, 1}));
+}
+
+TEST(OctetFields, RangeStartNeedsEveryFieldToBeANumber) {
+  EXPECT_TRUE(readRangeOctets({"10", "0", "0", "1", "10", "0", "0", "20"}));
+  EXPECT_FALSE(readRangeOctets({"10", "0", "0", "1", "10", "0", "", "20"}));
+}
+
+TEST(OctetFields, KeysAreDigitsBackspaceOrMoveOn) {
+  EXPECT_EQ(classifyOctetKey(U'7'), OctetKey::Accept);
+  EXPECT_EQ(classifyOctetKey(U'\b'), OctetKey::Accept);
+  EXPECT_EQ(classifyOctetKey(U'.'), OctetKey::MoveOn);
+  EXPECT_EQ(classifyOctetKey(U'a'), OctetKey::Discard);
+  EXPECT_EQ(classifyOctetKey(U'-'), OctetKey::Discard);
+}
+
+}  // namespace
+}  // namespace tarvo::ui

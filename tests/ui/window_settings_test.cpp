@@ -1,0 +1,110 @@
+// What the window keeps in the settings file between starts.
+#include <nlohmann/json.hpp>
+
+#include "window_test_support.h"
+
+namespace tarvo::ui::testing {
+namespace {
+
+class WindowSettings : public WindowTest {
+ protected:
+  nlohmann::json stored() { return nlohmann::json::parse(registry.read()); }
+  nlohmann::json storedSettings() { return stored()["SOFTWARE"]["Dravenco"]["Tarvo"]["Settings"]; }
+};
+
+TEST_F(WindowSettings, ValuesSurviveACloseAndANewStart) {
+  open();
+  combo("ComboBox4")->setEditText("127.0.0.1");
+  setText("Edit2", "1");
+  setText("Edit3", "500");
+  setText("Edit4", "1");
+  button("Button1")->click();
+  ASSERT_TRUE(waitForLine("Memo1", kEndOfPing));
+  selectTab(1);
+  setText("Edit13", "127.0.0.9");
+  setText("Edit15", "12");
+  find<QCheckBox>("CheckBox2")->click();
+  button("Button3")->click();
+  ASSERT_TRUE(waitForLine("Memo2", kEndOfTrace));
+  closeWindow();
+
+  nlohmann::json settings = storedSettings();
+  EXPECT_EQ(settings["PingHosts"]["P_DestHost_000"], "127.0.0.1");
+  EXPECT_EQ(settings["AutoSaveSettings"], "1");
+  EXPECT_EQ(settings["P_Waitp"], "500");
+  EXPECT_EQ(settings["T_Host"], "127.0.0.9");
+  EXPECT_EQ(settings["T_ResolveNames"], "1");
+  nlohmann::json bounds = stored()["SOFTWARE"]["Dravenco"]["Tarvo"]["SizePosition"];
+  EXPECT_GE(bounds["Width"].get<int>(), 600);
+  EXPECT_GE(bounds["Height"].get<int>(), 450);
+
+  open();
+  EXPECT_EQ(combo("ComboBox4")->currentText(), "127.0.0.1");
+  EXPECT_EQ(edit("Edit3")->text(), "500");
+  EXPECT_EQ(edit("Edit2")->text(), "1");
+  selectTab(1);
+  EXPECT_EQ(edit("Edit13")->text(), "127.0.0.9");
+  EXPECT_EQ(edit("Edit15")->text(), "12");
+  EXPECT_TRUE(find<QCheckBox>("CheckBox2")->isChecked());
+}
+
+TEST_F(WindowSettings, RangeModeComesBackWithItsAddresses) {
+  open();
+  combo("ComboBox4")->setEditText("127.0.0.1");
+  find<QCheckBox>("CheckBox1")->click();
+  setText("Edit12", "3");
+  button("Button1")->click();
+  ASSERT_TRUE(waitForLine("Memo1", kEndOfRange));
+  closeWindow();
+  EXPECT_EQ(storedSettings()["P_FirstIP"], "127.0.0.1");
+  EXPECT_EQ(storedSettings()["P_LastIP"], "127.0.0.3");
+
+  open();
+  EXPECT_TRUE(window->rangeMode());
+  EXPECT_TRUE(find<QCheckBox>("CheckBox1")->isChecked());
+  for (auto [name, text] : {std::pair{"Edit1", "127"},
+                            {"Edit8", "1"},
+                            {"Edit9", "127"},
+                            {"Edit11", "0"},
+                            {"Edit12", "3"}}) {
+    EXPECT_EQ(edit(name)->text().toStdString(), text) << name;
+  }
+  EXPECT_EQ(find<QLabel>("Label1")->text(), "First IP:");
+  EXPECT_EQ(focused(), edit("Edit1"));
+}
+
+TEST_F(WindowSettings, WithoutAutoSaveOnlyThatChoiceIsWritten) {
+  registry.write(R"({"SOFTWARE":{"Dravenco":{"Tarvo":{"Settings":{"AutoSaveSettings":"0",
+      "P_Countp":"7","PingHosts":{}}}}}})");
+  open();
+  EXPECT_EQ(edit("Edit2")->text(), "7");
+  setText("Edit2", "9");
+  button("Button1")->click();  // reads the fields (no host: nothing starts)
+  closeWindow();
+  EXPECT_EQ(storedSettings()["P_Countp"], "7");
+  EXPECT_EQ(storedSettings()["AutoSaveSettings"], "0");
+  EXPECT_FALSE(stored()["SOFTWARE"]["Dravenco"]["Tarvo"].contains("SizePosition"));
+
+  open();
+  window->findChild<QAction*>("SaveSettingsNow")->trigger();  // bounds always
+  EXPECT_TRUE(stored()["SOFTWARE"]["Dravenco"]["Tarvo"].contains("SizePosition"));
+}
+
+TEST_F(WindowSettings, AFailedStartUpCheckShowsItsMessageAndStartsNothing) {
+  WindowServices services;
+  services.networkCheck = [] {
+    return NetworkCheck{false, false, "  \u00b7 Could not load ICMP.DLL"};
+  };
+  window = std::make_unique<MainWindow>(std::move(services));
+  window->show();
+  EXPECT_EQ(lines("Memo1"), (std::vector<std::string>{" ", "  \u00b7 Could not load ICMP.DLL"}));
+  button("Button1")->click();
+  EXPECT_EQ(lines("Memo1").back(), "  \u00b7 Didn't see the errors above ?");
+  button("Button3")->click();
+  EXPECT_EQ(lines("Memo2").back(), "  \u00b7 Didn't see the errors on the Ping Tab Sheet ?");
+  closeWindow();
+  EXPECT_FALSE(std::filesystem::exists(registry.file()));  // nothing loaded, nothing saved
+}
+
+}  // namespace
+}  // namespace tarvo::ui::testing
