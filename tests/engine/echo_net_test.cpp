@@ -3,8 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
-#include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -149,8 +150,10 @@ TEST_F(EchoNet, TtlTosDfAndOptionBytesOnTheWire) {
 
 TEST_F(EchoNet, TwoThousandConcurrentServicesEachGetTheirOwnReply) {
   constexpr int kServices = 2000;
-  std::atomic<int> ready{0};
-  std::atomic<bool> go{false};
+  std::mutex m;
+  std::condition_variable cv;
+  int ready = 0;
+  bool go = false;
   std::vector<EchoResult> results(kServices);
   std::vector<int> opened(kServices, -1);
   std::vector<std::thread> threads;
@@ -159,8 +162,13 @@ TEST_F(EchoNet, TwoThousandConcurrentServicesEachGetTheirOwnReply) {
     threads.emplace_back([&, i] {
       IcmpEchoService s;
       opened[i] = static_cast<int>(s.open());
-      ready.fetch_add(1);
-      while (!go.load()) std::this_thread::yield();
+      {
+        // All open before any sends, so the requests overlap.
+        std::unique_lock<std::mutex> lock(m);
+        ++ready;
+        cv.notify_all();
+        cv.wait(lock, [&] { return go; });
+      }
       // A payload size of its own tells whose reply came back.
       const Bytes payload = letters(static_cast<std::size_t>(i % 97));
       results[i] = s.send(
@@ -169,8 +177,12 @@ TEST_F(EchoNet, TwoThousandConcurrentServicesEachGetTheirOwnReply) {
       s.close();
     });
   }
-  while (ready.load() < kServices) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  go = true;
+  {
+    std::unique_lock<std::mutex> lock(m);
+    cv.wait(lock, [&] { return ready == kServices; });
+    go = true;
+    cv.notify_all();
+  }
   for (auto& t : threads) t.join();
   int wrong = 0;
   for (int i = 0; i < kServices; ++i) {
