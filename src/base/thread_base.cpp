@@ -6,8 +6,10 @@
 namespace tarvo {
 
 namespace {
-std::mutex liveMutex;
-std::condition_variable liveChanged;
+// Never destroyed: a detached thread may still be leaving while the process
+// runs its exit handlers.
+std::mutex& liveMutex = *new std::mutex;
+std::condition_variable& liveChanged = *new std::condition_variable;
 int liveCount = 0;
 }  // namespace
 
@@ -28,15 +30,22 @@ bool ThreadBase::start() {
     std::lock_guard<std::mutex> lock(liveMutex);
     ++liveCount;
   }
-  int rc = pthread_create(&handle_, &attr, &ThreadBase::entry, this);
+  // Set before the thread exists, and the handle kept only by owners that
+  // wait: a self-freeing thread may end and delete this object before
+  // pthread_create has even returned.
+  const bool selfFreeing = freeOnTerminate_;
+  started_ = true;
+  pthread_t handle{};
+  int rc = pthread_create(&handle, &attr, &ThreadBase::entry, this);
   pthread_attr_destroy(&attr);
+  if (rc == 0 && !selfFreeing) handle_ = handle;
   if (rc != 0) {
+    started_ = false;
     std::lock_guard<std::mutex> lock(liveMutex);
     --liveCount;
     liveChanged.notify_all();
     return false;
   }
-  started_ = true;
   return true;
 }
 
