@@ -2,14 +2,37 @@
 
 #include <QMetaObject>
 #include <QThread>
+#include <chrono>
+#include <thread>
 
 namespace tarvo::ui {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The longest the window thread serves steps before it looks at its other
+// events again: well below what a user would notice as a stall.
+constexpr auto kDrainBudget = std::chrono::milliseconds(8);
+// How long the window thread waits for a worker's next step before it goes
+// back to the event loop; a worker in a burst comes back much sooner.
+constexpr auto kNextStepWait = std::chrono::microseconds(500);
+// Busy checks before sleeping, giving the processor to any other ready
+// thread meanwhile: a step or a reply usually comes within microseconds, far
+// sooner than a sleeping thread is woken.
+constexpr int kSpinChecks = 200;
+
+template <typename Ready>
+void spinUntil(Ready ready) {
+  for (int i = 0; i < kSpinChecks && !ready(); ++i) std::this_thread::yield();
+}
+
+}  // namespace
 
 struct GuiHandOff::Request {
   const std::function<void()>* step = nullptr;
   bool running = false;
-  bool done = false;
-  bool abandoned = false;  // the caller gave up waiting; never run it
+  std::atomic<bool> done{false};
 };
 
 GuiHandOff::GuiHandOff() : receiver_(std::make_unique<QObject>()) {}
@@ -24,38 +47,79 @@ void GuiHandOff::run(const std::function<void()>& step) {
   }
   auto request = std::make_shared<Request>();
   request->step = &step;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (closing_) return;
+    queue_.push_back(request);
+    queued_.store(queue_.size(), std::memory_order_release);
+    if (draining_) {
+      workArrived_.notify_one();
+    } else if (!drainPosted_) {
+      postDrain();
+    }
+  }
+  spinUntil([&] { return request->done.load(std::memory_order_acquire); });
   std::unique_lock<std::mutex> lock(mutex_);
-  if (closing_) return;
-  QMetaObject::invokeMethod(
-      receiver_.get(), [this, request] { serve(request); }, Qt::QueuedConnection);
   // A step that is running finishes even when closing starts meanwhile, so
   // the caller's step object stays alive for as long as it is used.
-  done_.wait(lock, [&] { return request->done || (closing_ && !request->running); });
-  if (!request->done) request->abandoned = true;
+  stepDone_.wait(lock, [&] { return request->done.load() || (closing_ && !request->running); });
+  if (!request->done.load()) {
+    // Dropped at closing: make sure the window never runs it later.
+    std::erase(queue_, request);
+    queued_.store(queue_.size(), std::memory_order_release);
+  }
 }
 
-void GuiHandOff::serve(const std::shared_ptr<Request>& request) {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (closing_ || request->abandoned) return;
+void GuiHandOff::postDrain() {
+  drainPosted_ = true;
+  QMetaObject::invokeMethod(
+      receiver_.get(), [this] { drain(); }, Qt::QueuedConnection);
+}
+
+void GuiHandOff::drain() {
+  const Clock::time_point until = Clock::now() + kDrainBudget;
+  std::unique_lock<std::mutex> lock(mutex_);
+  drainPosted_ = false;
+  if (draining_) return;  // a step opened a nested event loop; the outer drain serves
+  draining_ = true;
+  while (!closing_ && Clock::now() < until) {
+    if (queue_.empty()) {
+      lock.unlock();
+      spinUntil([&] { return queued_.load(std::memory_order_acquire) != 0; });
+      lock.lock();
+      if (queue_.empty() && !workArrived_.wait_for(lock, kNextStepWait,
+                                                   [&] { return !queue_.empty() || closing_; })) {
+        break;
+      }
+      continue;
+    }
+    std::shared_ptr<Request> request = queue_.front();
+    queue_.pop_front();
+    queued_.store(queue_.size(), std::memory_order_release);
     request->running = true;
-  }
-  (*request->step)();
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
+    lock.unlock();
+    (*request->step)();
+    lock.lock();
     request->running = false;
-    request->done = true;
+    request->done.store(true, std::memory_order_release);
     ++stepsRun_;
+    stepDone_.notify_all();
   }
-  done_.notify_all();
+  draining_ = false;
+  // Steps left over when the budget ran out wait for the next turn, after
+  // the window has handled its other events.
+  if (!queue_.empty() && !closing_ && !drainPosted_) postDrain();
 }
 
 void GuiHandOff::shutDown() {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     closing_ = true;
+    queue_.clear();
+    queued_.store(0, std::memory_order_release);
   }
-  done_.notify_all();
+  workArrived_.notify_all();
+  stepDone_.notify_all();
 }
 
 bool GuiHandOff::closing() const {

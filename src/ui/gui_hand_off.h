@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QObject>
+#include <atomic>
 #include <condition_variable>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -15,8 +17,12 @@ namespace tarvo::ui {
 // waiting or later caller returns at once, so no worker touches a widget
 // that is going away and none can hang the exit.
 //
-// The object must outlive every worker that may call it; the window's
-// views and this hand-off therefore live until the process ends.
+// A range ping hands over thousands of steps in a burst. Going through the
+// event loop for each would cost a full wake-up of the window thread per
+// step, so the window thread, once woken, keeps serving steps as they come
+// for a few milliseconds before it returns to its other events.
+//
+// The object must outlive every worker that may call it.
 class GuiHandOff : public HandOff {
  public:
   // Must be constructed on the window thread.
@@ -34,11 +40,17 @@ class GuiHandOff : public HandOff {
 
  private:
   struct Request;
-  void serve(const std::shared_ptr<Request>& request);
+  void postDrain();
+  void drain();
 
   std::unique_ptr<QObject> receiver_;  // lives on the window thread
   mutable std::mutex mutex_;
-  std::condition_variable done_;
+  std::condition_variable workArrived_;
+  std::condition_variable stepDone_;
+  std::deque<std::shared_ptr<Request>> queue_;
+  std::atomic<std::size_t> queued_{0};  // queue_.size(), for the window's short spin
+  bool drainPosted_ = false;            // a drain call waits in the event queue
+  bool draining_ = false;               // the window thread is serving steps now
   bool closing_ = false;
   long stepsRun_ = 0;
 };

@@ -23,7 +23,7 @@ TEST_F(WindowOnLoopback, EnterPingsFourTimesAndEscClosesAndSaves) {
   QTest::keyClick(focused(), Qt::Key_Return);
   ASSERT_TRUE(waitForLine("Memo1", kEndOfPing));
   std::vector<std::string> shown = lines("Memo1");
-  EXPECT_EQ(shown[1], "  \u00b7 Pinging 127.0.0.1 [127.0.0.1]");
+  EXPECT_EQ(shown[1].rfind("  \u00b7 Pinging 127.0.0.1", 0), 0u);
   EXPECT_EQ(std::count_if(shown.begin(), shown.end(),
                           [](const std::string& l) {
                             return l.rfind("        Reply from 127.0.0.1: Bytes=32 Time=", 0) == 0;
