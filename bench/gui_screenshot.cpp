@@ -1,0 +1,47 @@
+// Takes the README's picture of the window: a fresh settings file, four
+// pings of 127.0.0.1 from the Ping tab, then the window grabbed to a file.
+//
+//   tarvo_gui_screenshot OUTPUT.png
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QThread>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "ui/main_window.h"
+
+int main(int argc, char* argv[]) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: tarvo_gui_screenshot OUTPUT.png\n");
+    return 2;
+  }
+  std::string pattern = (std::filesystem::temp_directory_path() / "tarvo-shot-XXXXXX").string();
+  std::filesystem::path dir = mkdtemp(pattern.data());
+  setenv("TARVO_REGISTRY", (dir / "registry.json").c_str(), 1);
+  int result = 0;
+  {
+    QApplication app(argc, argv);
+    tarvo::ui::MainWindow window;
+    window.resize(640, 520);
+    window.show();
+    window.findChild<QComboBox*>("ComboBox4")->setEditText("127.0.0.1");
+    window.findChild<QLineEdit*>("Edit4")->setText("250");
+    window.findChild<QPushButton*>("Button1")->click();
+    QElapsedTimer timer;
+    timer.start();
+    auto* memo = window.findChild<QPlainTextEdit*>("Memo1");
+    while (!memo->toPlainText().contains("End of Ping") && timer.elapsed() < 20000) {
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+      QThread::msleep(10);
+    }
+    QCoreApplication::processEvents();
+    if (!window.grab().save(argv[1])) result = 1;
+    window.close();
+  }
+  std::filesystem::remove_all(dir);
+  return result;
+}
