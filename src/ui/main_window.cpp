@@ -648,7 +648,8 @@ void MainWindow::setExitButtonsEnabled() {
 
 void MainWindow::pingBegin() {
   pingRunning_ = true;
-  ping_->startButton->setText("&Break");
+  // A break pressed before this step keeps its "Wait...".
+  if (ping_->startButton->isEnabled()) ping_->startButton->setText("&Break");
   ping_->clearButton->setEnabled(false);
   ping_->rangeBox->setEnabled(false);
   ++busyCount_;
@@ -670,7 +671,7 @@ void MainWindow::pingEnd() {
 
 void MainWindow::rangeBegin() {
   rangeRunning_ = true;
-  ping_->startButton->setText("&Break");
+  if (ping_->startButton->isEnabled()) ping_->startButton->setText("&Break");
   ++busyCount_;
   setExitButtonsEnabled();
   ping_->clearButton->setEnabled(false);

@@ -84,6 +84,18 @@ TEST_F(WindowRuns, BreakEndsAnEndlessPingAndEscIsRefusedMeanwhile) {
   EXPECT_FALSE(window->pingRunning());
 }
 
+TEST_F(WindowRuns, ASecondPressBeforeTheRunHasBegunBreaksItInsteadOfStartingAnother) {
+  startPing("127.0.0.1", "0", "1");
+  button("Button1")->click();  // no event processed in between
+  EXPECT_EQ(button("Button1")->text(), "Wait...");
+  ASSERT_TRUE(waitForLine("Memo1", kEndOfPing));
+  QTest::qWait(50);
+  EXPECT_EQ(countLines("Memo1", kEndOfPing), 1);
+  EXPECT_EQ(network.servicesCreated(), 1);
+  EXPECT_EQ(button("Button1")->text(), "&Ping");
+  EXPECT_EQ(window->busyCount(), 0);
+}
+
 TEST_F(WindowRuns, HistoryKeepsTheLimitAndTheStoredSpelling) {
   window.reset();
   registry.write(R"({"SOFTWARE":{"Dravenco":{"Tarvo":{"Settings":{"P_HistorySize":"3",
