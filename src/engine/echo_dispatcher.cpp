@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/epoll.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -38,13 +39,17 @@ constexpr auto kDescriptorWait = std::chrono::seconds(30);
 constexpr auto kRetryPause = milliseconds(10);
 constexpr int kSendAttempts = 3;
 constexpr int kReadsPerWake = 512;
-constexpr std::size_t kShardCount = 64;
+constexpr std::size_t kShardCount = 256;
 constexpr std::uint32_t kSequenceSpace = 65536;
 
-// One request waiting for its answer; lives on the sender's stack and is
-// reachable from the table only while the sender waits.
+// One request waiting for its answer; lives on the sender's stack. The
+// receiver that finds it in the table takes it out (under the shard's lock)
+// before it fills in the answer under the request's own lock, so a sender
+// whose wait ran out knows from the table whether an answer is on its way,
+// and the shard's lock is held only for the look-up.
 struct Pending {
   Ipv4Address destination = 0;
+  std::mutex mutex;
   std::condition_variable answered;
   bool done = false;
   std::uint32_t status = status::kRequestTimedOut;
@@ -91,6 +96,19 @@ bool isBroadcastAddress(Ipv4Address destination) {
   return broadcast;
 }
 
+// Every waiting sender sleeps on a futex of its own. Since Linux 6.16 a
+// threaded process gets a private futex hash sized by the number of CPUs
+// (16 buckets on a small machine), and every wake-up walks its bucket's
+// chain: with thousands of waiting workers each reply would cost time in
+// proportion to the number of open services. Going back to the system-wide
+// hash, as every earlier kernel had it, keeps a wake-up cheap. Older kernels
+// refuse the request, which is fine.
+void useSystemFutexHash() {
+  constexpr int kPrFutexHash = 78;         // PR_FUTEX_HASH
+  constexpr int kPrFutexHashSetSlots = 1;  // PR_FUTEX_HASH_SET_SLOTS
+  prctl(kPrFutexHash, kPrFutexHashSetSlots, 0, 0, 0);
+}
+
 }  // namespace
 
 struct EchoDispatcher::Impl {
@@ -98,7 +116,12 @@ struct EchoDispatcher::Impl {
   std::optional<EchoSocketKind> kind;
   bool optionsAccepted = false;
   std::vector<std::unique_ptr<Channel>> channels;
-  std::uint32_t nextRawToken = 0;
+  // Set once the sockets are open; read without the lock by every send.
+  std::atomic<bool> ready{false};
+  bool raw = false;
+  // Raw sockets never change once open: sends pick them without the lock.
+  Channel* rawChannels[2] = {nullptr, nullptr};  // [do-not-fragment]
+  std::atomic<std::uint32_t> nextRawToken{0};
   int epollFd = -1;
   bool receiverStarted = false;
   std::atomic<int> attached{0};
@@ -163,11 +186,15 @@ struct EchoDispatcher::Impl {
       epoll_ctl(epollFd, EPOLL_CTL_DEL, chOff->socket->fd(), nullptr);
       return InitResult::NotConfigurable;
     }
+    rawChannels[0] = chOff.get();
+    rawChannels[1] = chOn.get();
     channels.push_back(std::move(chOff));
     channels.push_back(std::move(chOn));
     std::random_device rd;
     nextRawToken = rd();
     kind = k;
+    raw = k == EchoSocketKind::Raw;
+    ready.store(true, std::memory_order_release);
     return InitResult::Ok;
   }
 
@@ -207,6 +234,7 @@ struct EchoDispatcher::Impl {
   void startReceiver() {
     if (receiverStarted) return;
     receiverStarted = true;
+    useSystemFutexHash();
     // The dispatcher lives as long as the process; so does its reader.
     std::thread([this] { receiveLoop(); }).detach();
   }
@@ -226,10 +254,12 @@ struct EchoDispatcher::Impl {
     return s.waiting.emplace(key, p).second;
   }
 
-  void unregister(std::uint32_t key) {
+  // Takes the request out of the table; false when the receiver took it
+  // first (its answer is then being filled in).
+  bool unregister(std::uint32_t key) {
     Shard& s = shardOf(key);
     std::lock_guard<std::mutex> lock(s.mutex);
-    s.waiting.erase(key);
+    return s.waiting.erase(key) == 1;
   }
 
   // Takes the next sequence of a datagram channel, honouring the quarantine
@@ -271,14 +301,11 @@ struct EchoDispatcher::Impl {
     return false;
   }
 
+  // Lock-free but for the table's shard: raw sockets are fixed once open.
   bool allocateRaw(bool df, Pending* p, Slot& out) {
-    Channel* target = nullptr;
-    for (auto& ch : channels) {
-      if (ch->socket->dontFragment() == df) target = ch.get();
-    }
-    if (target == nullptr) return false;
+    Channel* target = rawChannels[df ? 1 : 0];
     for (int tries = 0; tries < 1024; ++tries) {
-      const std::uint32_t key = nextRawToken++;
+      const std::uint32_t key = nextRawToken.fetch_add(1, std::memory_order_relaxed);
       if (tryRegister(key, p)) {
         out = Slot{target, static_cast<std::uint16_t>(key >> 16),
                    static_cast<std::uint16_t>(key & 0xFFFF), key};
@@ -290,12 +317,15 @@ struct EchoDispatcher::Impl {
 
   bool allocate(bool df, Pending* p, Clock::time_point giveUp, Slot& out) {
     for (;;) {
-      {
+      if (raw) {
+        if (allocateRaw(df, p, out)) {
+          out.channel->inUse.fetch_add(1);
+          return true;
+        }
+      } else {
         std::lock_guard<std::mutex> lock(mutex);
         const auto now = Clock::now();
-        const bool ok = *kind == EchoSocketKind::Raw ? allocateRaw(df, p, out)
-                                                     : allocateDatagram(df, p, now, out);
-        if (ok) {
+        if (allocateDatagram(df, p, now, out)) {
           out.channel->inUse.fetch_add(1);
           out.channel->lastUsed = now;
           return true;
@@ -318,14 +348,23 @@ struct EchoDispatcher::Impl {
     }
     if (!st) return;
     const std::uint32_t key = requestKey(m.identifier, m.sequence);
-    Shard& s = shardOf(key);
-    std::lock_guard<std::mutex> lock(s.mutex);
-    auto it = s.waiting.find(key);
-    if (it == s.waiting.end()) return;
-    Pending& p = *it->second;
-    if (p.done) return;
-    // An error counts only when it quotes a request to our destination.
-    if (m.kind == icmp::IcmpMessage::Error && m.quotedDestination != p.destination) return;
+    Pending* found = nullptr;
+    {
+      Shard& s = shardOf(key);
+      std::lock_guard<std::mutex> lock(s.mutex);
+      auto it = s.waiting.find(key);
+      if (it == s.waiting.end()) return;
+      // An error counts only when it quotes a request to our destination.
+      if (m.kind == icmp::IcmpMessage::Error && m.quotedDestination != it->second->destination) {
+        return;
+      }
+      found = it->second;
+      s.waiting.erase(it);
+    }
+    Pending& p = *found;
+    // Notified under the request's lock: once the sender holds that lock
+    // again, this thread no longer touches the request.
+    std::lock_guard<std::mutex> lock(p.mutex);
     p.status = *st;
     p.from = m.source != 0 ? m.source : p.destination;
     p.ttl = m.ttl;
@@ -400,12 +439,9 @@ struct EchoDispatcher::Impl {
     EchoResult result;
     result.status = status::kRequestTimedOut;
     result.replyAddress = destination;
-    {
-      std::lock_guard<std::mutex> lock(mutex);
-      if (!kind) {
-        result.status = status::kGeneralFailure;
-        return result;
-      }
+    if (!ready.load(std::memory_order_acquire)) {
+      result.status = status::kGeneralFailure;
+      return result;
     }
     // 0.0.0.0 would quietly go to this host; the limited broadcast is never
     // ours to send (and without a default route it would read as "net
@@ -430,17 +466,24 @@ struct EchoDispatcher::Impl {
       if (err == 0) break;
     }
     if (err != 0) {
-      unregister(slot.key);
+      if (!unregister(slot.key)) {
+        // Something answered a request that never left; let it finish.
+        std::unique_lock<std::mutex> lock(p.mutex);
+        p.answered.wait(lock, [&] { return p.done; });
+      }
       slot.channel->inUse.fetch_sub(1);
       result.status = statusFromLocalError(err, err == EACCES && isBroadcastAddress(destination));
       return result;
     }
 
-    Shard& s = shardOf(slot.key);
     {
-      std::unique_lock<std::mutex> lock(s.mutex);
+      std::unique_lock<std::mutex> lock(p.mutex);
       p.answered.wait_until(lock, sentAt + milliseconds(timeoutMs), [&] { return p.done; });
-      s.waiting.erase(slot.key);
+    }
+    if (!p.done && !unregister(slot.key)) {
+      // Timed out just as its answer was taken: that answer is a moment away.
+      std::unique_lock<std::mutex> lock(p.mutex);
+      p.answered.wait(lock, [&] { return p.done; });
     }
     slot.channel->inUse.fetch_sub(1);
     if (!p.done) return result;
