@@ -24,11 +24,7 @@ TEST_F(WindowOnLoopback, EnterPingsFourTimesAndEscClosesAndSaves) {
   ASSERT_TRUE(waitForLine("Memo1", kEndOfPing));
   std::vector<std::string> shown = lines("Memo1");
   EXPECT_EQ(shown[1].rfind("  \u00b7 Pinging 127.0.0.1", 0), 0u);
-  EXPECT_EQ(std::count_if(shown.begin(), shown.end(),
-                          [](const std::string& l) {
-                            return l.rfind("        Reply from 127.0.0.1: Bytes=32 Time=", 0) == 0;
-                          }),
-            4);
+  EXPECT_EQ(countStartingWith("Memo1", "        Reply from 127.0.0.1: Bytes=32 Time="), 4);
   EXPECT_NE(std::find(shown.begin(), shown.end(),
                       "        Packets:     sent / received / lost = 4 / 4 / 0   (0% Loss)"),
             shown.end());
@@ -61,12 +57,8 @@ TEST_F(WindowOnLoopback, TracerouteToLoopbackIsOneHop) {
   QTest::keyClick(edit("Edit13"), Qt::Key_Return);
   ASSERT_TRUE(waitForLine("Memo2", kEndOfTrace));
   std::vector<std::string> shown = lines("Memo2");
-  EXPECT_EQ(std::count_if(shown.begin(), shown.end(),
-                          [](const std::string& l) {
-                            return l.rfind("            ", 0) == 0 &&
-                                   l.find("127.0.0.1") != std::string::npos;
-                          }),
-            1);
+  EXPECT_EQ(countStartingWith("Memo2", "            1  "), 1);
+  EXPECT_EQ(countStartingWith("Memo2", "            2  "), 0);
   EXPECT_EQ(shown.back(), kEndOfTrace);
 }
 

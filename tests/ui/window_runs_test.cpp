@@ -38,23 +38,14 @@ TEST_F(WindowRuns, SinglePingFromTheButtonToTheEndLine) {
   startPing("127.0.0.1", "2");
   EXPECT_EQ(focused(), button("Button1"));
   ASSERT_TRUE(waitForLine("Memo1", kEndOfPing));
-  std::vector<std::string> shown = lines("Memo1");
-  ASSERT_GE(shown.size(), 11u);
-  EXPECT_EQ(shown[0], " ");
-  EXPECT_EQ(std::count_if(shown.begin(), shown.end(),
-                          [](const std::string& l) {
-                            return l.rfind("        Reply from 127.0.0.1: Bytes=32", 0) == 0;
-                          }),
-            2);
-  EXPECT_EQ(shown.back(), kEndOfPing);
-  EXPECT_EQ(items("ComboBox1"), std::vector<std::string>{"127.0.0.1"});
-  EXPECT_EQ(combo("ComboBox1")->currentIndex(), 0);
+  EXPECT_EQ(countStartingWith("Memo1", "        Reply from 127.0.0.1: Bytes=32"), 2);
+  EXPECT_EQ(lines("Memo1").back(), kEndOfPing);
+  EXPECT_EQ(combo("ComboBox1")->currentText(), "127.0.0.1");
   EXPECT_EQ(items("ComboBox2"), std::vector<std::string>{"127.0.0.1"});
   EXPECT_EQ(items("ComboBox4"), std::vector<std::string>{"127.0.0.1"});
   EXPECT_EQ(window->busyCount(), 0);
   EXPECT_EQ(button("Button1")->text(), "&Ping");
   EXPECT_TRUE(exitButtonsEnabled());
-  EXPECT_TRUE(button("Button4")->isEnabled());
   EXPECT_EQ(focused(), combo("ComboBox4"));
   // The sends carried the window's values.
   std::vector<FakeSend> sends = network.sends();
@@ -156,21 +147,6 @@ TEST_F(WindowRuns, RangePingShowsEveryAddressInOrderAndFillsTheLists) {
   EXPECT_TRUE(items("ComboBox1").empty());
 }
 
-TEST_F(WindowRuns, BreakDuringARangeWaitsForTheReport) {
-  network.setResponder([](const FakeSend& send) {
-    return FakeEchoNetwork::reply(send.destination, 1, 32, 64, 200);
-  });
-  switchToRange("127.0.0.1", "127.0.0.200");
-  button("Button1")->click();
-  ASSERT_TRUE(waitUntil([&] { return window->rangeRunning(); }));
-  button("Button1")->click();
-  EXPECT_EQ(button("Button1")->text(), "Wait...");
-  EXPECT_FALSE(button("Button1")->isEnabled());
-  ASSERT_TRUE(waitForLine("Memo1", kEndOfRange));
-  EXPECT_EQ(panel(0).rfind("  Break after ", 0), 0u);
-  EXPECT_TRUE(button("Button1")->isEnabled());
-}
-
 TEST_F(WindowRuns, InvalidRangeIsRefusedWithAMessage) {
   switchToRange("10.0.2.1", "10.0.1.5");
   button("Button1")->click();
@@ -193,10 +169,7 @@ TEST_F(WindowRuns, TracerouteBesideARunningPing) {
   button("Button3")->click();
   EXPECT_TRUE(window->traceRunning());  // set once the controller has started
   ASSERT_TRUE(waitForLine("Memo2", kEndOfTrace));
-  std::vector<std::string> shown = lines("Memo2");
-  EXPECT_EQ(std::count_if(shown.begin(), shown.end(),
-                          [](const std::string& l) { return l.rfind("            1  ", 0) == 0; }),
-            1);
+  EXPECT_EQ(countStartingWith("Memo2", "            1  "), 1);
   EXPECT_FALSE(window->traceRunning());
   EXPECT_EQ(focused(), edit("Edit13"));
   EXPECT_FALSE(exitButtonsEnabled());  // the ping still runs

@@ -101,6 +101,13 @@ int WindowTest::countLines(const char* memoName, const std::string& text) {
   return static_cast<int>(std::count(shown.begin(), shown.end(), text));
 }
 
+int WindowTest::countStartingWith(const char* memoName, const std::string& prefix) {
+  std::vector<std::string> shown = lines(memoName);
+  return static_cast<int>(std::count_if(shown.begin(), shown.end(), [&](const std::string& line) {
+    return line.rfind(prefix, 0) == 0;
+  }));
+}
+
 bool WindowTest::waitForLine(const char* memoName, const std::string& text, int timeoutMs) {
   return waitUntil(
       [&] {

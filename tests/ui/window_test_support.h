@@ -63,6 +63,7 @@ class WindowTest : public ::testing::Test {
   void setText(const char* formName, const char* text) { edit(formName)->setText(text); }
   void selectTab(int index);
   int countLines(const char* memoName, const std::string& text);
+  int countStartingWith(const char* memoName, const std::string& prefix);
   // Waits for the memo to hold a line equal to text.
   bool waitForLine(const char* memoName, const std::string& text, int timeoutMs = 20000);
 
