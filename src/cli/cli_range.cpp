@@ -79,7 +79,8 @@ class ConsoleRangeView : public RangeView {
     const auto now = std::chrono::steady_clock::now();
     if (now - lastProgress_ < std::chrono::milliseconds(100)) return;
     lastProgress_ = now;
-    lines_.status(status0_ + "  " + status1_);
+    lines_.status(status0_.empty() || status1_.empty() ? status0_ + status1_
+                                                       : status0_ + "  " + status1_);
   }
 
   ConsoleLines& lines_;
