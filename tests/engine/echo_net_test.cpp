@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -319,6 +320,58 @@ TEST_F(SilentLoopback, AReplyFromAnotherAddressStillAnswers) {
   t.join();
   EXPECT_EQ(r.status, status::kSuccess);
   EXPECT_EQ(r.replyAddress, loop(0, 0, 10));
+}
+
+TEST_F(SilentLoopback, ErrorsCountOnlyWhenTheyQuoteOurRequestToOurDestination) {
+  testing::WireCapture capture;
+  ASSERT_TRUE(capture.ok());
+  const Ipv4Address dst = loop(0, 0, 9);
+  const Ipv4Address router = loop(0, 0, 10);
+  EchoResult r;
+  const Bytes payload = letters(14);
+  std::thread t([&] { r = service_.send(dst, payload, plain(), 5000); });
+  const auto wire = capture.findRequest(dst, payload, 3000);
+  ASSERT_TRUE(wire);
+  const std::size_t ihl = ((*wire)[0] & 0x0F) * 4u;
+  const Bytes quote(wire->begin(), wire->begin() + static_cast<long>(ihl + 8));
+  // A redirect is no answer; a "host unreachable" for the same request to
+  // another destination is none either; then the real report.
+  ASSERT_TRUE(testing::forgeIcmp(router, 5, 1, quote));
+  Bytes elsewhere = quote;
+  elsewhere[19] ^= 0x01;
+  ASSERT_TRUE(testing::forgeIcmp(router, 3, 1, elsewhere));
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  ASSERT_TRUE(testing::forgeIcmp(router, 11, 0, quote));
+  t.join();
+  EXPECT_EQ(r.status, status::kTtlExpiredTransit);
+  EXPECT_EQ(r.replyAddress, router);
+}
+
+TEST_F(EchoNet, SequencesRunOutOnlyAfterAWholeCycleAndThenAnotherSocketTakesOver) {
+  // 70,000 requests within a minute: a datagram socket's 65,536 sequences do
+  // not come round again that soon, so the dispatcher adds a socket.
+  constexpr int kThreads = 8;
+  constexpr int kEach = 70000 / kThreads;
+  const int socketsBefore = EchoDispatcher::instance().openSockets();
+  std::atomic<int> answered{0};
+  std::vector<std::thread> threads;
+  for (int i = 0; i < kThreads; ++i) {
+    threads.emplace_back([&, i] {
+      IcmpEchoService s;
+      if (s.open() != EchoOpenResult::Ok) return;
+      const Bytes payload = letters(8);
+      for (int k = 0; k < kEach; ++k) {
+        const EchoResult r =
+            s.send(loop(40, 0, static_cast<std::uint8_t>(i + 1)), payload, plain(), 5000);
+        answered += r.status == status::kSuccess;
+      }
+    });
+  }
+  for (auto& t : threads) t.join();
+  EXPECT_EQ(answered.load(), kThreads * kEach);
+  if (EchoDispatcher::instance().kind() == EchoSocketKind::Datagram) {
+    EXPECT_GT(EchoDispatcher::instance().openSockets(), socketsBefore);
+  }
 }
 
 }  // namespace

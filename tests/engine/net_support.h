@@ -46,6 +46,12 @@ class WireCapture {
 bool forgeEchoReply(Ipv4Address from, std::uint16_t identifier, std::uint16_t sequence,
                     std::size_t dataSize);
 
+// Sends an ICMP message of any type from `from` to 127.0.0.1: the 4 bytes
+// after type, code and checksum are zero, then `body` (for an error: the
+// quoted IP header and the first 8 bytes of what it carried).
+bool forgeIcmp(Ipv4Address from, std::uint8_t type, std::uint8_t code,
+               std::span<const std::uint8_t> body);
+
 int openDescriptorCount();
 
 }  // namespace tarvo::testing
