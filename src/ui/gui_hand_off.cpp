@@ -17,14 +17,50 @@ constexpr auto kDrainBudget = std::chrono::milliseconds(8);
 // How long the window thread waits for a worker's next step before it goes
 // back to the event loop; a worker in a burst comes back much sooner.
 constexpr auto kNextStepWait = std::chrono::microseconds(500);
-// Busy checks before sleeping, giving the processor to any other ready
-// thread meanwhile: a step or a reply usually comes within microseconds, far
-// sooner than a sleeping thread is woken.
-constexpr int kSpinChecks = 200;
+// Between two steps of a burst the other side usually comes back within
+// microseconds, far sooner than a sleeping thread is woken, so both sides
+// first check busily, giving the processor to any other ready thread of
+// ours meanwhile.
+constexpr int kSpinYields = 200;
+// A yield that takes longer than this lost the processor to another
+// program: then yielding costs whole time slices, so for a while the
+// window thread checks without yielding and a worker simply sleeps.
+constexpr auto kLostProcessor = std::chrono::microseconds(500);
+constexpr auto kContendedPause = std::chrono::milliseconds(50);
+constexpr auto kPauseSpin = std::chrono::microseconds(200);
+
+std::atomic<Clock::rep> contendedUntil{0};
+
+bool contended() { return Clock::now().time_since_epoch().count() < contendedUntil.load(); }
 
 template <typename Ready>
-void spinUntil(Ready ready) {
-  for (int i = 0; i < kSpinChecks && !ready(); ++i) std::this_thread::yield();
+void spinWithoutYielding(Ready ready) {
+  const Clock::time_point until = Clock::now() + kPauseSpin;
+  for (int i = 0; !ready(); ++i) {
+    if ((i & 31) == 31 && Clock::now() >= until) return;
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#endif
+  }
+}
+
+// Waits busily for ready() for a short while; the caller sleeps afterwards
+// if it is still not ready.
+template <typename Ready>
+void spinUntil(Ready ready, bool windowThread) {
+  if (contended()) {
+    if (windowThread) spinWithoutYielding(ready);
+    return;
+  }
+  for (int i = 0; i < kSpinYields && !ready(); ++i) {
+    const Clock::time_point before = Clock::now();
+    std::this_thread::yield();
+    const Clock::time_point after = Clock::now();
+    if (after - before > kLostProcessor) {
+      contendedUntil.store((after + kContendedPause).time_since_epoch().count());
+      return;
+    }
+  }
 }
 
 }  // namespace
@@ -58,7 +94,7 @@ void GuiHandOff::run(const std::function<void()>& step) {
       postDrain();
     }
   }
-  spinUntil([&] { return request->done.load(std::memory_order_acquire); });
+  spinUntil([&] { return request->done.load(std::memory_order_acquire); }, false);
   std::unique_lock<std::mutex> lock(mutex_);
   // A step that is running finishes even when closing starts meanwhile, so
   // the caller's step object stays alive for as long as it is used.
@@ -85,7 +121,7 @@ void GuiHandOff::drain() {
   while (!closing_ && Clock::now() < until) {
     if (queue_.empty()) {
       lock.unlock();
-      spinUntil([&] { return queued_.load(std::memory_order_acquire) != 0; });
+      spinUntil([&] { return queued_.load(std::memory_order_acquire) != 0; }, true);
       lock.lock();
       if (queue_.empty() && !workArrived_.wait_for(lock, kNextStepWait,
                                                    [&] { return !queue_.empty() || closing_; })) {
