@@ -1,7 +1,7 @@
 // libFuzzer target: control data and error-queue entries of a datagram
 // socket. The first byte splits the input into control buffer and data.
 #include <time.h>
-// after time.h: the kernel header needs struct timespec
+// first: the kernel header below uses its time structures
 #include <linux/errqueue.h>
 
 #include <cstddef>

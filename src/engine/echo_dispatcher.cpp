@@ -39,7 +39,8 @@ constexpr auto kDescriptorWait = std::chrono::seconds(30);
 constexpr auto kRetryPause = milliseconds(10);
 constexpr int kSendAttempts = 3;
 constexpr int kReadsPerWake = 512;
-constexpr std::size_t kShardCount = 256;
+constexpr int kShardBits = 8;
+constexpr std::size_t kShardCount = std::size_t{1} << kShardBits;
 constexpr std::uint32_t kSequenceSpace = 65536;
 
 // One request waiting for its answer; lives on the sender's stack. The
@@ -128,7 +129,7 @@ struct EchoDispatcher::Impl {
   std::array<Shard, kShardCount> shards;
 
   Shard& shardOf(std::uint32_t key) {
-    return shards[(key * 2654435761u) >> 26 & (kShardCount - 1)];
+    return shards[(key * 2654435761u) >> (32 - kShardBits)];  // Fibonacci hashing
   }
 
   // --- opening ---------------------------------------------------------

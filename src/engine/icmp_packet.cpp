@@ -1,7 +1,7 @@
 #include "engine/icmp_packet.h"
 
 #include <time.h>
-// after time.h: the kernel header needs struct timespec
+// first: the kernel header below uses its time structures
 #include <linux/errqueue.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
