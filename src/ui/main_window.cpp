@@ -70,8 +70,7 @@ MainWindow::MainWindow(WindowServices services, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
-  handOff_->shutDown();
-  requestStops();
+  stopRunsForClosing();
   // A run still going holds references to the views; keep them alive past
   // the window when it does not end in time (their steps no longer run).
   if (!ThreadBase::waitAllEnded(kExitGraceMs)) {
@@ -195,13 +194,22 @@ void MainWindow::showEvent(QShowEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (!closing_) {
-    saveOnClose();
-    closing_ = true;
-    handOff_->shutDown();
-    requestStops();
-  }
+  if (!closing_) saveOnClose();
+  stopRunsForClosing();
   event->accept();
+}
+
+void MainWindow::stopRunsForClosing() {
+  if (closing_) return;
+  closing_ = true;
+  // Until the hand-off shuts down no run can pass its end step, so every
+  // handle is still valid here; afterwards a run may end and free itself
+  // at any moment, so the handles are dropped.
+  requestStops();
+  handOff_->shutDown();
+  pingRun_ = nullptr;
+  rangeRun_ = nullptr;
+  traceRun_ = nullptr;
 }
 
 void MainWindow::saveOnClose() {
@@ -410,6 +418,7 @@ void MainWindow::focusPingTarget() {
 // ---- Ping button -----------------------------------------------------------
 
 void MainWindow::onPingButton() {
+  if (closing_) return;
   PingTab& p = *ping_;
   // A run counts from its creation: its start step may still be queued.
   if (pingRunning_ || rangeRunning_ || pingRun_ != nullptr || rangeRun_ != nullptr) {
@@ -529,6 +538,7 @@ void MainWindow::readTraceFields() {
 }
 
 void MainWindow::onTraceButton() {
+  if (closing_) return;
   TraceTab& t = *trace_;
   if (traceRunning_ || traceRun_ != nullptr) {
     if (traceRun_ != nullptr) traceRun_->requestStop();

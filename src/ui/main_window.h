@@ -114,6 +114,7 @@ class MainWindow : public QMainWindow {
   void saveOnClose();
   void syncValues();
   void requestStops();
+  void stopRunsForClosing();
 
   void appendMessage(QPlainTextEdit* memo, const std::string& message);
   void showStatus(const StatusPair& pair);
