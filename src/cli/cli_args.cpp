@@ -28,15 +28,15 @@ ParsedArgs parseArgs(const std::vector<std::string>& words, const std::vector<Op
       w = w.substr(0, eq);
       hasInline = true;
     }
-    const OptionSpec* spec = nullptr;
+    const OptionSpec* match = nullptr;
     for (const auto& s : specs) {
-      if (s.name == w) spec = &s;
+      if (s.name == w) match = &s;
     }
-    if (spec == nullptr) {
+    if (match == nullptr) {
       out.error = "unknown option " + w;
       return out;
     }
-    if (!spec->takesValue) {
+    if (!match->takesValue) {
       if (hasInline) {
         out.error = "option " + w + " takes no value";
         return out;
