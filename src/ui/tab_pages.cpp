@@ -49,7 +49,12 @@ QPlainTextEdit* makeMemo(AnchoredPage* page, const char* formName) {
   memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   memo->setFocusPolicy(Qt::ClickFocus);  // not a tab stop
   memo->setUndoRedoEnabled(false);       // the runs append thousands of lines
-  memo->setFont(QFont("Monospace"));
+  // Plain Latin lines need no shaping; skipping it keeps appending a line
+  // cheap when a range ping delivers thousands of them.
+  QFont font("Monospace");
+  font.setStyleHint(QFont::TypeWriter);
+  font.setStyleStrategy(QFont::PreferNoShaping);
+  memo->setFont(font);
   page->setAnchored(memo, kMemoTop);
   return memo;
 }
