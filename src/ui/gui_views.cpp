@@ -36,44 +36,61 @@ void GuiPingView::end() {
 
 namespace tarvo::ui {
 
+void GuiRangeView::collect(std::function<void()> step) {
+  pending_.push_back(std::move(step));
+  if (pending_.size() >= kBatch) flush();
+}
+
+void GuiRangeView::flush(const std::function<void()>& step) {
+  if (pending_.empty() && !step) return;
+  std::vector<std::function<void()>> steps;
+  steps.swap(pending_);
+  handOff_->run([&] {
+    for (const auto& s : steps) s();
+    if (step) step();
+  });
+}
+
+void GuiRangeView::idle() { flush(); }
+
 void GuiRangeView::startStep() {
-  handOff_->run([&] { window_.rangeBegin(); });
+  flush([this] { window_.rangeBegin(); });
 }
 
 void GuiRangeView::appendLine(const std::string& line) {
-  handOff_->run([&] { window_.appendPingLine(line); });
+  collect([this, line] { window_.appendPingLine(line); });
 }
 
 void GuiRangeView::setStatusText0(const std::string& text) {
-  handOff_->run([&] { window_.setPingStatus(0, text); });
+  collect([this, text] { window_.setPingStatus(0, text); });
 }
 
 void GuiRangeView::setStatusText1(const std::string& text) {
-  handOff_->run([&] { window_.setPingStatus(1, text); });
+  collect([this, text] { window_.setPingStatus(1, text); });
 }
 
 void GuiRangeView::addReachedHost(const std::string& address) {
-  handOff_->run([&] { window_.addHost(address, true, false); });
+  collect([this, address] { window_.addHost(address, true, false); });
 }
 
 void GuiRangeView::addNotReachedHost(const std::string& address) {
-  handOff_->run([&] { window_.addHost(address, false, false); });
+  collect([this, address] { window_.addHost(address, false, false); });
 }
 
 void GuiRangeView::selectFirstReached() {
-  handOff_->run([&] { window_.selectFirstHost(true); });
+  flush([this] { window_.selectFirstHost(true); });
 }
 
 void GuiRangeView::selectFirstNotReached() {
-  handOff_->run([&] { window_.selectFirstHost(false); });
+  flush([this] { window_.selectFirstHost(false); });
 }
 
 void GuiRangeView::clearLists() {
-  handOff_->run([&] { window_.clearHostLists(); });
+  flush([this] { window_.clearHostLists(); });
 }
 
 void GuiRangeView::finishStep() {
-  handOff_->run([&] { window_.rangeEnd(); });
+  flush([this] { window_.rangeEnd(); });
 }
 
 void GuiTraceView::startStep() {

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ping/ping_view.h"
 #include "range/range_view.h"
@@ -32,7 +34,13 @@ class GuiPingView : public PingView {
   std::shared_ptr<GuiHandOff> handOff_;
 };
 
-// The range controller's view.
+// The range controller's view. A range ping produces several steps per
+// address; handing each over on its own costs a round trip between the
+// threads per step. Steps that only add something (lines, host list
+// entries, status texts) are therefore copied and collected, and handed
+// over together, in order, as one blocking step: when the controller is
+// about to wait (idle), before any other step, and every kBatch steps. The
+// window still shows everything in the order it was produced.
 class GuiRangeView : public RangeView {
  public:
   GuiRangeView(MainWindow& window, std::shared_ptr<GuiHandOff> handOff)
@@ -48,10 +56,18 @@ class GuiRangeView : public RangeView {
   void selectFirstNotReached() override;
   void clearLists() override;
   void finishStep() override;
+  void idle() override;
+
+  static constexpr std::size_t kBatch = 256;
 
  private:
+  void collect(std::function<void()> step);
+  // Hands the collected steps over, then `step` (if any), in one hand-off.
+  void flush(const std::function<void()>& step = nullptr);
+
   MainWindow& window_;
   std::shared_ptr<GuiHandOff> handOff_;
+  std::vector<std::function<void()>> pending_;  // used by the controller's thread only
 };
 
 // The traceroute controller's view.
