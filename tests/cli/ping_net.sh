@@ -19,7 +19,7 @@ expect_match "$TMP/out" 7 '^        End time  [0-9]'
 expect_line "$TMP/out" 8 "  $DOT Statistics for 127.0.0.1:"
 expect_line "$TMP/out" 9 "        Packets:     sent / received / lost = 3 / 3 / 0   (0% Loss)"
 expect_match "$TMP/out" 10 '^        Time \[ms\]:   min / average / max  = [0-9]+ / [0-9]+ / [0-9]+$'
-expect_line "$TMP/out" 11 "        Ping lasted [hh:mm:ss]  00:00:00"
+expect_match "$TMP/out" 11 '^        Ping lasted \[hh:mm:ss\]  00:00:0[01]$'
 expect_line "$TMP/out" 12 "    ------------------------End of Ping------------------------"
 
 # Another loopback address answers from itself; data sizes at both limits.
