@@ -45,10 +45,13 @@ class RecordingPingView : public PingView {
     std::lock_guard<std::mutex> l(m_);
     return steps_;
   }
-  // Lines with the date-times cut off after the time labels.
+  // Lines with the date-times cut off after the time labels. Start and end
+  // are whole seconds, so a run of a few milliseconds may last 00:00:01.
   std::vector<std::string> maskedLines() {
     auto out = lines();
     for (auto& l : out) {
+      if (l == "        Ping lasted [hh:mm:ss]  00:00:01")
+        l = "        Ping lasted [hh:mm:ss]  00:00:00";
       for (const char* label : {"        Start time  ", "        End time  "}) {
         if (l.rfind(label, 0) == 0) l = std::string(label) + "<time>";
       }
