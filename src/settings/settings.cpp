@@ -77,28 +77,6 @@ std::string historyValueName(std::size_t position) {
   return name;
 }
 
-std::optional<Octets> parseOctets(std::string_view text) {
-  Octets octets{};
-  std::size_t count = 0;
-  std::size_t start = 0;
-  while (true) {
-    std::size_t dot = text.find('.', start);
-    std::string_view part = text.substr(start, dot == std::string_view::npos ? dot : dot - start);
-    auto value = parseTypedInteger(part);
-    if (count == 4 || !value || *value < 0 || *value > 255) return std::nullopt;
-    octets[count++] = *value;
-    if (dot == std::string_view::npos) break;
-    start = dot + 1;
-  }
-  if (count != 4) return std::nullopt;
-  return octets;
-}
-
-std::string formatOctets(const Octets& octets) {
-  return std::to_string(octets[0]) + "." + std::to_string(octets[1]) + "." +
-         std::to_string(octets[2]) + "." + std::to_string(octets[3]);
-}
-
 bool loadSettings(const RegistryStore& store, Settings& s) {
   if (!store.keyExists(kSettingsKey)) return false;
   const ValueReader read(store);

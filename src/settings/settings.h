@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/octets.h"
 #include "settings/registry_store.h"
 
 namespace tarvo::settings {
@@ -17,10 +18,6 @@ inline constexpr std::string_view kBaseKey = "\\SOFTWARE\\Dravenco\\Tarvo";
 inline constexpr std::string_view kSettingsKey = "\\SOFTWARE\\Dravenco\\Tarvo\\Settings";
 inline constexpr std::string_view kPingHostsKey =
     "\\SOFTWARE\\Dravenco\\Tarvo\\Settings\\PingHosts";
-
-// Four octets of an IPv4 address as the window's octet fields hold them;
-// values outside 0..255 are possible there and are kept as they are.
-using Octets = std::array<std::int32_t, 4>;
 
 // ${XDG_STATE_HOME:-~/.local/state}/Tarvo/, with the trailing "/".
 std::string defaultWatchLogPath();
@@ -107,10 +104,5 @@ void saveSettings(RegistryStore& store, const Settings& settings);
 
 // "P_DestHost_" and the position, at least three digits.
 std::string historyValueName(std::size_t position);
-
-// Four parts joined by ".", each a whole number 0..255 (the octet fields'
-// rule: host names and short forms are not addresses).
-std::optional<Octets> parseOctets(std::string_view text);
-std::string formatOctets(const Octets& octets);
 
 }  // namespace tarvo::settings

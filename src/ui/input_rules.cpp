@@ -106,25 +106,6 @@ void updateHostHistory(std::vector<std::string>& entries, const std::string& hos
   if (static_cast<long>(entries.size()) > limit) entries.erase(entries.begin());
 }
 
-std::optional<Octets> parseOctetAddress(std::string_view text) {
-  Octets octets{};
-  std::size_t part = 0;
-  std::size_t begin = 0;
-  while (true) {
-    std::size_t dot = text.find('.', begin);
-    std::string_view piece =
-        text.substr(begin, dot == std::string_view::npos ? std::string_view::npos : dot - begin);
-    if (part >= octets.size()) return std::nullopt;
-    std::optional<std::int32_t> value = parseTypedInteger(piece);
-    if (!value || !isOctet(*value)) return std::nullopt;
-    octets[part++] = *value;
-    if (dot == std::string_view::npos) break;
-    begin = dot + 1;
-  }
-  if (part != octets.size()) return std::nullopt;
-  return octets;
-}
-
 void readOctetFieldsLeavingRange(const OctetFieldTexts& texts, Octets& first, Octets& last) {
   first.fill(256);
   std::array<std::int32_t*, 6> targets{&first[0], &first[1], &first[2],

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/octets.h"
 #include "base/typed_number.h"
 
 // The Ping and Traceroute tabs' input rules as plain functions, so they can
@@ -47,12 +48,6 @@ inline constexpr int kHistoryDefault = 10;
 // drops the oldest entry when the list grew beyond limit. The last entry is
 // the selected one.
 void updateHostHistory(std::vector<std::string>& entries, const std::string& host, int limit);
-
-using Octets = std::array<std::int32_t, 4>;
-
-// A host text read as four dotted octets 0..255; nullopt for anything else
-// (a host name, three parts, an empty part, 256, ...).
-std::optional<Octets> parseOctetAddress(std::string_view text);
 
 // Texts of the six editable octet fields in their tab order: the first
 // address's four octets, then the last address's third and fourth.

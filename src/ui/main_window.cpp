@@ -358,7 +358,7 @@ void MainWindow::onRangeBoxClicked() {
     rangeMode_ = true;
     const std::string source = ss(p.hostCombo->currentText());
     applyRangeControlStates();
-    std::optional<Octets> address = parseOctetAddress(source);
+    std::optional<Octets> address = parseOctets(source);
     if (!address) {
       p.first[0]->setFocus();
       return;

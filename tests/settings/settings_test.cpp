@@ -11,6 +11,7 @@
 #include "temp_registry.h"
 
 using namespace tarvo::settings;
+using tarvo::Octets;
 
 namespace {
 

@@ -49,10 +49,10 @@ TEST(HostHistory, NewestLastWithoutCaseDuplicates) {
 }
 
 TEST(OctetAddress, OnlyFourNumbersFromZeroTo255) {
-  EXPECT_EQ(parseOctetAddress("192.168.1.20"), (Octets{192, 168, 1, 20}));
+  EXPECT_EQ(parseOctets("192.168.1.20"), (Octets{192, 168, 1, 20}));
   for (const char* text :
        {"localhost", "1.2.3", "1.2.3.4.5", "1..3.4", "1.2.3.256", "1.2.3.-1", "1.2.3.4.", ""}) {
-    EXPECT_FALSE(parseOctetAddress(text)) << text;
+    EXPECT_FALSE(parseOctets(text)) << text;
   }
 }
 
