@@ -38,13 +38,6 @@ class ConsolePingView : public PingView {
   std::atomic<bool> reached_{false};
 };
 
-std::uint32_t repaired(const ParsedArgs& args, const std::string& name, std::uint32_t current,
-                       std::uint32_t minimum, std::uint32_t maximum) {
-  auto text = args.value(name);
-  if (!text) return current;
-  return repairUnsigned(*text, current, minimum, maximum).value;
-}
-
 }  // namespace
 
 int runPingCommand(const std::vector<std::string>& words) {
@@ -71,10 +64,11 @@ int runPingCommand(const std::vector<std::string>& words) {
     return kExitUsage;
   }
   // Typed numbers follow the window's repair rules: never an error.
-  snap.count = repaired(args, "-n", defaults.countp, 0, 65535);
-  snap.waitMs = repaired(args, "-w", defaults.waitp, 1, 65535);
-  snap.delayMs = repaired(args, "-d", defaults.delayp, 1, 65535);
-  snap.dataSize = static_cast<std::uint16_t>(repaired(args, "-l", defaults.bytesp, 18, 65500));
+  snap.count = numberOption(args, "-n", defaults.countp, 4, 0, 65535);
+  snap.waitMs = numberOption(args, "-w", defaults.waitp, 1000, 1, 65535);
+  snap.delayMs = numberOption(args, "-d", defaults.delayp, 1000, 1, 65535);
+  snap.dataSize =
+      static_cast<std::uint16_t>(numberOption(args, "-l", defaults.bytesp, 32, 18, 65500));
   snap.ttl = defaults.ttl;
   if (auto text = args.value("--ttl")) {
     auto v = parseTypedInteger(*text);

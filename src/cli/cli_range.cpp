@@ -92,16 +92,6 @@ class ConsoleRangeView : public RangeView {
   std::chrono::steady_clock::time_point lastProgress_{};
 };
 
-// A typed option, repaired by the window's rules; an option not given takes
-// the stored value, held within the same limits.
-std::uint32_t numberOption(const ParsedArgs& args, const std::string& name, std::uint32_t stored,
-                           std::uint32_t modeDefault, std::uint32_t minimum,
-                           std::uint32_t maximum) {
-  if (auto text = args.value(name))
-    return repairUnsigned(*text, modeDefault, minimum, maximum).value;
-  return std::clamp(stored, minimum, maximum);
-}
-
 // Both addresses as four octet fields. The window fills the last address's
 // first two octets from the first one; here a different pair would silently
 // sweep another block than the one typed, so it is refused like any other
@@ -163,10 +153,7 @@ int runRangeCommand(const std::vector<std::string>& words) {
   snap.delayMs = numberOption(args, "-d", defaults.delayr, 1000, 1, 65535);
   snap.dataSize =
       static_cast<std::uint16_t>(numberOption(args, "-l", defaults.bytesr, 32, 18, 65500));
-  snap.netMaskBits = std::clamp(defaults.netMaskBits, 16, 31);
-  if (auto text = args.value("--netmask-bits")) {
-    snap.netMaskBits = static_cast<int>(repairSigned(*text, 24, 16, 31).value);
-  }
+  snap.netMaskBits = signedNumberOption(args, "--netmask-bits", defaults.netMaskBits, 24, 16, 31);
   snap.skipNetwork = defaults.dontPingNet && !args.has("--ping-net");
   snap.skipBroadcast = defaults.dontBroadcast && !args.has("--ping-broadcast");
   snap.stopSoonOnBreak = defaults.breakSoon || args.has("--break-soon");

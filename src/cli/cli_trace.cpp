@@ -56,12 +56,9 @@ int runTraceCommand(const std::vector<std::string>& args) {
     std::fprintf(stderr, "tarvo-cli trace: no HOST given\n%s", kTraceUsage);
     return kExitUsage;
   }
-  snap.maxHops = repairSigned(parsed.value("--max-hops").value_or(std::to_string(defaults.maxHops)),
-                              30, 1, 255)
-                     .value;
-  snap.waitMs = repairUnsigned(parsed.value("-w").value_or(std::to_string(defaults.traceWait)),
-                               1000, 10, 65535)
-                    .value;
+  snap.maxHops = static_cast<std::uint32_t>(
+      signedNumberOption(parsed, "--max-hops", defaults.maxHops, 30, 1, 255));
+  snap.waitMs = numberOption(parsed, "-w", defaults.traceWait, 1000, 10, 65535);
   snap.resolveNames = parsed.has("--resolve") || defaults.traceResolveNames;
   snap.echoFactory = icmpEchoServiceFactory();
 
