@@ -88,16 +88,13 @@ WindowValues WindowSettingsStore::load() {
 
 std::optional<WindowBounds> WindowSettingsStore::bounds(int screenWidth, int screenHeight) const {
   if (!impl_->state.bounds) return std::nullopt;
-  settings::WindowBounds b =
-      settings::clampToScreen(*impl_->state.bounds, screenWidth, screenHeight);
-  return WindowBounds{b.left, b.top, b.width, b.height};
+  return settings::clampToScreen(*impl_->state.bounds, screenWidth, screenHeight);
 }
 
 void WindowSettingsStore::save(const WindowValues& values, const WindowBounds& bounds,
                                Occasion occasion) {
   storeWindowValues(values, impl_->state.settings);
-  settings::WindowBounds b{bounds.left, bounds.top, bounds.width, bounds.height};
-  settings::saveState(impl_->store, impl_->state.settings, impl_->state.programs, &b,
+  settings::saveState(impl_->store, impl_->state.settings, impl_->state.programs, &bounds,
                       occasion == Occasion::Closing ? settings::SaveOccasion::Closing
                                                     : settings::SaveOccasion::SaveNow);
 }

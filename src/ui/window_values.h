@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "settings/window_bounds.h"
 #include "ui/input_rules.h"
 
 namespace tarvo::ui {
@@ -51,12 +52,7 @@ struct WindowValues {
   std::string hostText;
 };
 
-// Window bounds in screen pixels.
-struct WindowBounds {
-  int left = 0;
-  int top = 0;
-  int width = 600;
-  int height = 450;
-};
+// Window bounds in screen pixels, as the settings store keeps them.
+using WindowBounds = settings::WindowBounds;
 
 }  // namespace tarvo::ui
