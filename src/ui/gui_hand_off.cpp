@@ -3,7 +3,6 @@
 #include <QMetaObject>
 #include <QThread>
 #include <chrono>
-#include <thread>
 
 namespace tarvo::ui {
 
@@ -17,51 +16,6 @@ constexpr auto kDrainBudget = std::chrono::milliseconds(8);
 // How long the window thread waits for a worker's next step before it goes
 // back to the event loop; a worker in a burst comes back much sooner.
 constexpr auto kNextStepWait = std::chrono::microseconds(500);
-// Between two steps of a burst the other side usually comes back within
-// microseconds, far sooner than a sleeping thread is woken, so both sides
-// first check busily, giving the processor to any other ready thread of
-// ours meanwhile.
-constexpr int kSpinYields = 200;
-// A yield that takes longer than this lost the processor to another
-// program: then yielding costs whole time slices, so for a while the
-// window thread checks without yielding and a worker simply sleeps.
-constexpr auto kLostProcessor = std::chrono::microseconds(500);
-constexpr auto kContendedPause = std::chrono::milliseconds(50);
-constexpr auto kPauseSpin = std::chrono::microseconds(200);
-
-std::atomic<Clock::rep> contendedUntil{0};
-
-bool contended() { return Clock::now().time_since_epoch().count() < contendedUntil.load(); }
-
-template <typename Ready>
-void spinWithoutYielding(Ready ready) {
-  const Clock::time_point until = Clock::now() + kPauseSpin;
-  for (int i = 0; !ready(); ++i) {
-    if ((i & 31) == 31 && Clock::now() >= until) return;
-#if defined(__x86_64__) || defined(__i386__)
-    __builtin_ia32_pause();
-#endif
-  }
-}
-
-// Waits busily for ready() for a short while; the caller sleeps afterwards
-// if it is still not ready.
-template <typename Ready>
-void spinUntil(Ready ready, bool windowThread) {
-  if (contended()) {
-    if (windowThread) spinWithoutYielding(ready);
-    return;
-  }
-  for (int i = 0; i < kSpinYields && !ready(); ++i) {
-    const Clock::time_point before = Clock::now();
-    std::this_thread::yield();
-    const Clock::time_point after = Clock::now();
-    if (after - before > kLostProcessor) {
-      contendedUntil.store((after + kContendedPause).time_since_epoch().count());
-      return;
-    }
-  }
-}
 
 }  // namespace
 
@@ -87,14 +41,12 @@ void GuiHandOff::run(const std::function<void()>& step) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (closing_) return;
     queue_.push_back(request);
-    queued_.store(queue_.size(), std::memory_order_release);
     if (draining_) {
       workArrived_.notify_one();
     } else if (!drainPosted_) {
       postDrain();
     }
   }
-  spinUntil([&] { return request->done.load(std::memory_order_acquire); }, false);
   std::unique_lock<std::mutex> lock(mutex_);
   // A step that is running finishes even when closing starts meanwhile, so
   // the caller's step object stays alive for as long as it is used.
@@ -102,7 +54,6 @@ void GuiHandOff::run(const std::function<void()>& step) {
   if (!request->done.load()) {
     // Dropped at closing: make sure the window never runs it later.
     std::erase(queue_, request);
-    queued_.store(queue_.size(), std::memory_order_release);
   }
 }
 
@@ -120,9 +71,6 @@ void GuiHandOff::drain() {
   draining_ = true;
   while (!closing_ && Clock::now() < until) {
     if (queue_.empty()) {
-      lock.unlock();
-      spinUntil([&] { return queued_.load(std::memory_order_acquire) != 0; }, true);
-      lock.lock();
       if (queue_.empty() && !workArrived_.wait_for(lock, kNextStepWait,
                                                    [&] { return !queue_.empty() || closing_; })) {
         break;
@@ -131,7 +79,6 @@ void GuiHandOff::drain() {
     }
     std::shared_ptr<Request> request = queue_.front();
     queue_.pop_front();
-    queued_.store(queue_.size(), std::memory_order_release);
     request->running = true;
     lock.unlock();
     (*request->step)();
@@ -152,7 +99,6 @@ void GuiHandOff::shutDown() {
     std::lock_guard<std::mutex> lock(mutex_);
     closing_ = true;
     queue_.clear();
-    queued_.store(0, std::memory_order_release);
   }
   workArrived_.notify_all();
   stepDone_.notify_all();

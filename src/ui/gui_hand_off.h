@@ -48,9 +48,8 @@ class GuiHandOff : public HandOff {
   std::condition_variable workArrived_;
   std::condition_variable stepDone_;
   std::deque<std::shared_ptr<Request>> queue_;
-  std::atomic<std::size_t> queued_{0};  // queue_.size(), for the window's short spin
-  bool drainPosted_ = false;            // a drain call waits in the event queue
-  bool draining_ = false;               // the window thread is serving steps now
+  bool drainPosted_ = false;  // a drain call waits in the event queue
+  bool draining_ = false;     // the window thread is serving steps now
   bool closing_ = false;
   long stepsRun_ = 0;
 };
