@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev libgl1-mesa-dev libasound2-dev nlohmann-json3-dev
   libgtest-dev googletest
   clang-format
