@@ -7,6 +7,7 @@
 #include "cli/commands.h"
 #include "cli/console_break.h"
 #include "cli/console_lines.h"
+#include "cli/echo_advice.h"
 #include "engine/echo_service.h"
 #include "ping/ping_thread.h"
 
@@ -83,19 +84,26 @@ int runPingCommand(const std::vector<std::string>& words) {
   snap.routerAlert = !snap.dontFragment && (defaults.routerAlert || args.has("--router-alert"));
   snap.resolveNames = defaults.resolveNames || args.has("--resolve");
   snap.audible = defaults.audible || args.has("--beep");
-  snap.ipOptionsSupported = runNetworkCheck().ipOptionsSupported;
+  const NetworkCheck network = runNetworkCheck();
+  snap.ipOptionsSupported = network.ipOptionsSupported;
 
   ConsoleLines lines;
   ConsolePingView view(lines);
   TPing ping(snap, view, icmpEchoServiceFactory());
   ConsoleBreak::setHandler([&ping] { ping.requestStop(); });
   if (!ping.start()) {
+    ConsoleBreak::setHandler(nullptr);
     std::fputs("tarvo-cli: cannot start the ping thread\n", stderr);
     return kExitUsage;
   }
   ping.waitFor();
   ConsoleBreak::setHandler(nullptr);
-  if (ping.startFailed()) return kExitUsage;
+  if (ping.startFailed()) {
+    // The run has said why on standard output; the check tells whether it
+    // was the missing echo socket.
+    adviseOnStartFailure(network);
+    return kExitUsage;
+  }
   return view.reached() ? kExitReached : kExitNotReached;
 }
 

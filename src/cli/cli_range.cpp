@@ -11,6 +11,9 @@
 #include "cli/commands.h"
 #include "cli/console_break.h"
 #include "cli/console_lines.h"
+#include "cli/console_output.h"
+#include "cli/console_text.h"
+#include "cli/echo_advice.h"
 #include "engine/echo_service.h"
 #include "range/range_controller.h"
 #include "range/range_plan.h"
@@ -35,8 +38,11 @@ class ConsoleRangeView : public RangeView {
   void startStep() override {}
   void appendLine(const std::string& line) override {
     if (direct_) {
-      std::fwrite(line.data(), 1, line.size(), stdout);
-      std::fputc('\n', stdout);
+      if (hasControlChars(line)) {
+        writeDirect(escapeControlChars(line));
+      } else {
+        writeDirect(line);
+      }
       unflushed_ = true;
     } else {
       lines_.appendLine(line);
@@ -69,11 +75,19 @@ class ConsoleRangeView : public RangeView {
   void flushOutput() {
     if (unflushed_) {
       std::fflush(stdout);
+      checkOutput(stdout);
       unflushed_ = false;
     }
   }
 
  private:
+  void writeDirect(const std::string& line) {
+    if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size() ||
+        std::fputc('\n', stdout) == EOF) {
+      checkOutput(stdout);
+    }
+  }
+
   void showProgress() {
     if (!progress_) return;
     const auto now = std::chrono::steady_clock::now();
@@ -142,6 +156,7 @@ int runRangeCommand(const std::vector<std::string>& words) {
     view.appendLine(" ");
     view.appendLine(network.message);
     view.flushOutput();
+    adviseOnStartFailure(network);
     return kExitUsage;
   }
 

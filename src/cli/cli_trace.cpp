@@ -8,6 +8,7 @@
 #include "cli/commands.h"
 #include "cli/console_break.h"
 #include "cli/console_lines.h"
+#include "cli/echo_advice.h"
 #include "engine/echo_service.h"
 #include "trace/trace_controller.h"
 
@@ -68,6 +69,7 @@ int runTraceCommand(const std::vector<std::string>& args) {
     lines.appendLine(" ");
     lines.appendLine(check.message);
     lines.flush();
+    adviseOnStartFailure(check);
     return kExitUsage;
   }
 

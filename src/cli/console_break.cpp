@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <mutex>
 #include <thread>
 
@@ -13,23 +14,17 @@ namespace {
 std::mutex handlerMutex;
 std::function<void()> handler;
 sigset_t breakSignals;
+std::atomic<bool> gotTerm{false};
 
 void watch() {
-  int breaks = 0;
+  bool broken = false;
   while (true) {
     int sig = 0;
     if (sigwait(&breakSignals, &sig) != 0) continue;
-    if (sig == SIGTERM || ++breaks > 1) _exit(130);
-    std::function<void()> h;
-    {
-      std::lock_guard<std::mutex> lock(handlerMutex);
-      h = handler;
-    }
-    if (h) {
-      h();
-    } else {
-      _exit(130);
-    }
+    if (sig == SIGTERM) gotTerm.store(true);
+    // Nothing to stop, or the run did not stop after the first Break.
+    if (broken || !ConsoleBreak::breakRun()) _exit(128 + sig);
+    broken = true;
   }
 }
 }  // namespace
@@ -46,5 +41,18 @@ void ConsoleBreak::setHandler(std::function<void()> onBreak) {
   std::lock_guard<std::mutex> lock(handlerMutex);
   handler = std::move(onBreak);
 }
+
+bool ConsoleBreak::breakRun() {
+  std::function<void()> h;
+  {
+    std::lock_guard<std::mutex> lock(handlerMutex);
+    h = handler;
+  }
+  if (!h) return false;
+  h();
+  return true;
+}
+
+bool ConsoleBreak::terminated() { return gotTerm.load(); }
 
 }  // namespace tarvo::cli

@@ -2,6 +2,9 @@
 
 #include <unistd.h>
 
+#include "cli/console_output.h"
+#include "cli/console_text.h"
+
 namespace tarvo::cli {
 
 ConsoleLines::ConsoleLines(std::FILE* out)
@@ -16,10 +19,24 @@ void ConsoleLines::clearStatusLine() {
   }
 }
 
+void ConsoleLines::putLine(const std::string& line) {
+  if (hasControlChars(line)) {
+    const std::string shown = escapeControlChars(line);
+    std::fwrite(shown.data(), 1, shown.size(), out_);
+  } else {
+    std::fwrite(line.data(), 1, line.size(), out_);
+  }
+  std::fputc('\n', out_);
+}
+
+void ConsoleLines::writeOut() {
+  std::fflush(out_);
+  checkOutput(out_);
+}
+
 void ConsoleLines::writeHeld() {
   if (holding_) {
-    std::fputs(held_.c_str(), out_);
-    std::fputc('\n', out_);
+    putLine(held_);
     holding_ = false;
   }
 }
@@ -28,15 +45,14 @@ void ConsoleLines::appendLine(const std::string& line) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (tty_) {
     clearStatusLine();
-    std::fputs(line.c_str(), out_);
-    std::fputc('\n', out_);
+    putLine(line);
   } else {
     writeHeld();
     held_ = line;
     holding_ = true;
   }
   anyLine_ = true;
-  std::fflush(out_);
+  writeOut();
 }
 
 void ConsoleLines::replaceLastLine(const std::string& line) {
@@ -44,21 +60,20 @@ void ConsoleLines::replaceLastLine(const std::string& line) {
   if (tty_) {
     clearStatusLine();
     if (anyLine_) std::fputs("\033[1A\r\033[K", out_);
-    std::fputs(line.c_str(), out_);
-    std::fputc('\n', out_);
+    putLine(line);
   } else {
     held_ = line;
     holding_ = true;
   }
   anyLine_ = true;
-  std::fflush(out_);
+  writeOut();
 }
 
 void ConsoleLines::flush() {
   std::lock_guard<std::mutex> lock(mutex_);
   writeHeld();
   clearStatusLine();
-  std::fflush(out_);
+  writeOut();
   std::fflush(stderr);
 }
 

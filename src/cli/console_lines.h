@@ -9,6 +9,8 @@ namespace tarvo::cli {
 // Standard output as a text area. On a terminal a replaced last line is
 // redrawn in place; into a pipe or file only the final text of each line is
 // written, so the output is exactly the lines the window would show.
+// Control characters in a line are shown escaped (console_text.h), and a
+// failed write stops the run (console_output.h).
 class ConsoleLines {
  public:
   explicit ConsoleLines(std::FILE* out = stdout);
@@ -25,6 +27,8 @@ class ConsoleLines {
   void status(const std::string& text);
 
  private:
+  void putLine(const std::string& line);
+  void writeOut();
   void writeHeld();
   void clearStatusLine();
 

@@ -6,6 +6,8 @@
 
 #include "cli/commands.h"
 #include "cli/console_break.h"
+#include "cli/console_output.h"
+#include "cli/console_text.h"
 
 namespace {
 
@@ -17,7 +19,19 @@ const char* const kUsage =
     "                  [--netmask-bits N] [--ping-net] [--ping-broadcast]\n"
     "                  [--hide-reached] [--hide-not-reached] FIRST LAST\n"
     "  tarvo-cli trace [--max-hops N] [-w WAIT] [--resolve] HOST\n"
-    "  tarvo-cli settings [--save]\n";
+    "  tarvo-cli settings [--save]\n"
+    "exit status: 0 reached, 1 not reached, 2 usage error or failed start-up,\n"
+    "  3 standard output could not be written, 143 stopped by SIGTERM\n";
+
+int runCommand(const std::string& command, const std::vector<std::string>& args) {
+  if (command == "ping") return tarvo::cli::runPingCommand(args);
+  if (command == "range") return tarvo::cli::runRangeCommand(args);
+  if (command == "trace") return tarvo::cli::runTraceCommand(args);
+  if (command == "settings") return tarvo::cli::runSettingsCommand(args);
+  std::fprintf(stderr, "tarvo-cli: unknown command '%s'\n%s",
+               tarvo::cli::escapeControlChars(command).c_str(), kUsage);
+  return tarvo::cli::kExitUsage;
+}
 
 }  // namespace
 
@@ -30,10 +44,6 @@ int main(int argc, char** argv) {
   tarvo::cli::ConsoleBreak::install();
   const std::string command = argv[1];
   std::vector<std::string> args(argv + 2, argv + argc);
-  if (command == "ping") return tarvo::cli::runPingCommand(args);
-  if (command == "range") return tarvo::cli::runRangeCommand(args);
-  if (command == "trace") return tarvo::cli::runTraceCommand(args);
-  if (command == "settings") return tarvo::cli::runSettingsCommand(args);
-  std::fprintf(stderr, "tarvo-cli: unknown command '%s'\n%s", command.c_str(), kUsage);
-  return tarvo::cli::kExitUsage;
+  // Lost output and SIGTERM decide the status over the run's own.
+  return tarvo::cli::finishOutput(runCommand(command, args));
 }

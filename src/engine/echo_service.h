@@ -43,6 +43,9 @@ struct NetworkCheck {
   bool ipOptionsSupported = false;
   // When not ready: the message line ("  · Could not load ICMP.DLL", ...).
   std::string message;
+  // What opening the echo service gave; LibraryMissing means no echo socket
+  // may be had at all, which the user can allow.
+  EchoOpenResult opened = EchoOpenResult::Ok;
 };
 NetworkCheck runNetworkCheck();
 

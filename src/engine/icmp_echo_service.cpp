@@ -41,7 +41,8 @@ EchoServiceFactory icmpEchoServiceFactory() {
 NetworkCheck runNetworkCheck() {
   NetworkCheck check;
   IcmpEchoService service;
-  switch (service.open()) {
+  check.opened = service.open();
+  switch (check.opened) {
     case EchoOpenResult::LibraryMissing:
       check.message = "  \u00B7 Could not load ICMP.DLL";
       return check;
