@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Without any echo socket (an unprivileged user in a fresh network namespace,
-# where ping sockets are allowed to nobody) the ping says so and exits 2.
+# where ping sockets are allowed to nobody) each command says so on standard
+# output, names both ways to allow one on standard error and exits 2.
 . "$(dirname "$0")/lib.sh"
 if [ "$(id -u)" != 0 ] || ! command -v unshare >/dev/null || ! command -v setpriv >/dev/null; then
   echo "needs root, unshare and setpriv" >&2
@@ -14,10 +15,33 @@ trap 'rm -rf "$TMP"' EXIT
 cp "$CLI" "$TMP/tarvo-cli"
 chmod 755 "$TMP/tarvo-cli"
 
-TARVO_REGISTRY=$TMP/registry.json unshare -n setpriv --reuid=nobody --regid=nogroup \
-  --clear-groups "$TMP/tarvo-cli" ping -n 1 127.0.0.1 > "$TMP/out" 2> "$TMP/err"
+as_nobody() {
+  TARVO_REGISTRY=$TMP/registry.json unshare -n setpriv --reuid=nobody --regid=nogroup \
+    --clear-groups "$TMP/tarvo-cli" "$@" > "$TMP/out" 2> "$TMP/err"
+}
+
+expect_advice() {
+  expect_lines "$TMP/err" 3
+  expect_line "$TMP/err" 1 \
+    "tarvo-cli: No ICMP echo socket can be opened. Allow one in either of two ways:"
+  expect_match "$TMP/err" 2 '^  sudo sysctl -w net\.ipv4\.ping_group_range="0 2147483647"  '
+  expect_match "$TMP/err" 3 "^  sudo setcap cap_net_raw\+ep $TMP/tarvo-cli  "
+}
+
+as_nobody ping -n 1 127.0.0.1
 expect_status $? 2 "ping without echo socket"
 expect_lines "$TMP/out" 2
 expect_line "$TMP/out" 1 "  $DOT Could not load ICMP.DLL"
 expect_line "$TMP/out" 2 "    ------------------------End of Ping------------------------"
+expect_advice
+
+for command in "range 127.0.0.1 127.0.0.2" "trace 127.0.0.1"; do
+  # shellcheck disable=SC2086
+  as_nobody $command
+  expect_status $? 2 "$command without echo socket"
+  expect_lines "$TMP/out" 2
+  expect_line "$TMP/out" 1 " "
+  expect_line "$TMP/out" 2 "  $DOT Could not load ICMP.DLL"
+  expect_advice
+done
 finish

@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# How a run ends from outside: SIGTERM is a Break, standard output that
+# cannot be written stops the run, and typed control characters are shown
+# escaped rather than sent to the terminal.
+. "$(dirname "$0")/lib.sh"
+require_echo
+TMP=$(mktemp -d)
+trap 'rm -rf "$TMP"' EXIT
+export TARVO_REGISTRY=$TMP/registry.json
+END_OF_PING="    ------------------------End of Ping------------------------"
+
+# SIGTERM during an endless ping: closing lines, then 143.
+"$CLI" ping -n 0 -d 100 127.0.0.1 > "$TMP/ping" 2>/dev/null &
+pid=$!
+sleep 1
+kill -TERM $pid
+wait $pid
+expect_status $? 143 "endless ping terminated"
+tail -n 6 "$TMP/ping" > "$TMP/tail"
+expect_match "$TMP/tail" 3 '^        Packets:     sent / received / lost = ([0-9]+) / \1 / 0   \(0% Loss\)$'
+expect_line "$TMP/tail" 6 "$END_OF_PING"
+
+# SIGTERM during a paced sweep into a file: the buffered lines and the
+# report are written, then 143.
+"$CLI" range 127.0.0.1 127.0.0.254 > "$TMP/range" 2> "$TMP/range.err" &
+pid=$!
+sleep 1
+kill -TERM $pid
+wait $pid
+expect_status $? 143 "range terminated"
+expect_match "$TMP/range" 4 '^      127\.0\.0\.1  Bytes=32;'
+expect_match "$TMP/range" '$' '^    -+ End of Range Ping -+$'
+expect_match "$TMP/range.err" 1 '^  Break after [0-9]+ addresses$'
+
+# With SIGPIPE ignored, a closed pipe ends an endless ping with status 3.
+status=$(trap '' PIPE
+  timeout 10 "$CLI" ping -n 0 -d 100 127.0.0.1 2> "$TMP/pipe.err" | head -n 1 > /dev/null
+  echo "${PIPESTATUS[0]}")
+expect_status "$status" 3 "endless ping into a closed pipe"
+expect_line "$TMP/pipe.err" 1 "tarvo-cli: cannot write standard output: Broken pipe"
+
+# A sweep into a full device is not a success.
+"$CLI" range 127.0.0.1 127.0.0.4 > /dev/full 2> "$TMP/full.err"
+expect_status $? 3 "range into /dev/full"
+expect_match "$TMP/full.err" '$' '^tarvo-cli: cannot write standard output: No space left on device$'
+
+# A host with ESC and DEL, looked up in an empty namespace so no name
+# server is asked: shown escaped in an otherwise unchanged line.
+if unshare -n true 2>/dev/null; then
+  unshare -n "$CLI" ping -n 1 $'evil\e[2Jname\x7f' > "$TMP/esc"
+  expect_status $? 1 "escaped host not found"
+  expect_line "$TMP/esc" 3 "  $DOT evil\\x1b[2Jname\\x7f not found"
+  expect_line "$TMP/esc" 4 "$END_OF_PING"
+else
+  echo "no unshare -n: escaped host not checked" >&2
+fi
+finish

@@ -1,0 +1,29 @@
+#include "cli/console_text.h"
+
+#include <gtest/gtest.h>
+
+namespace tarvo::cli {
+namespace {
+
+TEST(ConsoleText, ControlCharactersShownAsHex) {
+  EXPECT_EQ(escapeControlChars("a\x1b[2Jb\x7f"), "a\\x1b[2Jb\\x7f");
+  EXPECT_EQ(escapeControlChars(std::string("\0\t\n\r", 4)), "\\x00\\x09\\x0a\\x0d");
+  // C1 controls in UTF-8 (CSI is U+009B) are controls to many terminals.
+  EXPECT_EQ(escapeControlChars("x\xc2\x9b"
+                               "1m\xc2\x80"),
+            "x\\xc2\\x9b1m\\xc2\\x80");
+  EXPECT_TRUE(hasControlChars("\xc2\x9f"));
+}
+
+TEST(ConsoleText, OrdinaryTextStaysByteForByte) {
+  // The middle dot (U+00B7) shares its lead byte with the C1 controls; a lone
+  // lead byte at the end, a backslash and other UTF-8 are no controls either.
+  for (const std::string text :
+       {"  \u00B7 Pinging 127.0.0.1", "\xc2\xa0 \xc3\xa4 \\x1b \xc2", "\xe2\x80\x9b", ""}) {
+    EXPECT_FALSE(hasControlChars(text)) << text;
+    EXPECT_EQ(escapeControlChars(text), text);
+  }
+}
+
+}  // namespace
+}  // namespace tarvo::cli
