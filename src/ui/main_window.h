@@ -87,6 +87,7 @@ class MainWindow : public QMainWindow {
   void buildStatusBar();
   void connectControls();
   void startUp();
+  void showEchoPermissionAdvice();
   void fillControls();
   void applyBounds();
   WindowBounds currentBounds() const;
@@ -149,6 +150,7 @@ class MainWindow : public QMainWindow {
   bool closing_ = false;
   bool shownOnce_ = false;
   std::string hostText_;
+  std::string echoAdvice_;  // after a failed start-up check
   Octets parsedOctets_{};
   StatusPair pingStatus_;
   StatusPair traceStatus_;
