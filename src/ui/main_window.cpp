@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTextBlock>
@@ -154,7 +155,7 @@ void MainWindow::startUp() {
 
 void MainWindow::showEchoPermissionAdvice() {
   echoAdvice_ = echoPermissionAdviceLine(ownExecutablePath("tarvo"));
-  ping_->memo->appendPlainText(qs("  \u00b7 " + echoAdvice_));
+  appendAdviceLine();
   // No run can start, so the panels stay empty; the advice takes the whole
   // bar instead. Ignored width: the long line must not widen the window.
   auto* advice = new QLabel(qs(echoAdvice_), this);
@@ -164,6 +165,13 @@ void MainWindow::showEchoPermissionAdvice() {
   panel0_->hide();
   panel1_->hide();
   statusBar()->addWidget(advice, 1);
+}
+
+void MainWindow::appendAdviceLine() {
+  ping_->memo->appendPlainText(qs("  \u00b7 " + echoAdvice_));
+  // The line is wider than the text area; scrolled to its end, the area
+  // would hide the start of every message.
+  ping_->memo->horizontalScrollBar()->setValue(0);
 }
 
 void MainWindow::applyBounds() {
@@ -447,7 +455,7 @@ void MainWindow::onPingButton() {
   }
   if (!networkReady_) {
     appendMessage(p.memo, "  \u00b7 Didn't see the errors above ?");
-    p.memo->appendPlainText(qs("  \u00b7 " + echoAdvice_));
+    appendAdviceLine();
     return;
   }
   readPingFields();

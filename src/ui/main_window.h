@@ -88,6 +88,7 @@ class MainWindow : public QMainWindow {
   void connectControls();
   void startUp();
   void showEchoPermissionAdvice();
+  void appendAdviceLine();
   void fillControls();
   void applyBounds();
   WindowBounds currentBounds() const;
