@@ -29,6 +29,11 @@ WindowBounds clampToScreen(WindowBounds b, std::int32_t screenWidth, std::int32_
   const std::int64_t sw = screenWidth, sh = screenHeight;
   if (sw - kMinWindowWidth < b.left) b.left = clampInt(sw - kMinWindowWidth);
   if (sh - kMinWindowHeight < b.top) b.top = clampInt(sh - kMinWindowHeight);
+  // The left and top edges come inside the screen too: far off to the left
+  // or top, the width rule below would let a window of any size through,
+  // and the window system cannot draw one of 100000 x 100000 pixels.
+  if (b.left < 0) b.left = 0;
+  if (b.top < 0) b.top = 0;
   if (b.width < kMinWindowWidth) b.width = kMinWindowWidth;
   if (sw - b.left - 1 < b.width) b.width = clampInt(sw - b.left - 1);
   if (b.height < kMinWindowHeight) b.height = kMinWindowHeight;

@@ -31,7 +31,9 @@ std::optional<WindowBounds> loadSizePosition(const RegistryStore& store);
 void saveSizePosition(RegistryStore& store, const WindowBounds& bounds);
 
 // Brings bounds saved on another screen back inside this one and to at
-// least the design size. A negative left or top is kept (other monitors).
+// least the design size; all four edges end inside the screen (a screen
+// smaller than the design size leaves the window at 0,0 and 1 pixel short
+// of the screen).
 WindowBounds clampToScreen(WindowBounds bounds, std::int32_t screenWidth,
                            std::int32_t screenHeight);
 

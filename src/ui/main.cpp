@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "base/thread_base.h"
+#include "ui/desktop_ending.h"
 #include "ui/main_window.h"
 
 int main(int argc, char* argv[]) {
@@ -11,6 +12,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Tarvo");
     tarvo::ui::MainWindow window;
+    tarvo::ui::DesktopEnding ending(window);
     window.show();
     result = QApplication::exec();
   }

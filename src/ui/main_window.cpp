@@ -8,12 +8,14 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTextBlock>
 #include <QTextCursor>
 
 #include "base/thread_base.h"
+#include "engine/echo_permission.h"
 #include "ping/ping_thread.h"
 #include "range/range_controller.h"
 #include "trace/trace_controller.h"
@@ -135,7 +137,9 @@ void MainWindow::connectControls() {
 void MainWindow::startUp() {
   NetworkCheck check = services_.networkCheck();
   if (!check.networkReady) {
+    fillControls();  // nothing loaded: the fields of a first start
     appendMessage(ping_->memo, check.message);
+    showEchoPermissionAdvice();
     return;
   }
   ipOptionsSupported_ = check.ipOptionsSupported;
@@ -147,6 +151,27 @@ void MainWindow::startUp() {
   hostText_ = values_.hostText;
   applyBounds();
   fillControls();
+}
+
+void MainWindow::showEchoPermissionAdvice() {
+  echoAdvice_ = echoPermissionAdviceLine(ownExecutablePath("tarvo"));
+  appendAdviceLine();
+  // No run can start, so the panels stay empty; the advice takes the whole
+  // bar instead. Ignored width: the long line must not widen the window.
+  auto* advice = new QLabel(qs(echoAdvice_), this);
+  advice->setObjectName("StatusAdvice");
+  advice->setToolTip(advice->text());
+  advice->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  panel0_->hide();
+  panel1_->hide();
+  statusBar()->addWidget(advice, 1);
+}
+
+void MainWindow::appendAdviceLine() {
+  ping_->memo->appendPlainText(qs("  \u00b7 " + echoAdvice_));
+  // The line is wider than the text area; scrolled to its end, the area
+  // would hide the start of every message.
+  ping_->memo->horizontalScrollBar()->setValue(0);
 }
 
 void MainWindow::applyBounds() {
@@ -360,7 +385,7 @@ void MainWindow::onRangeBoxClicked() {
     applyRangeControlStates();
     std::optional<Octets> address = parseOctets(source);
     if (!address) {
-      p.first[0]->setFocus();
+      p.first[0]->enter();
       return;
     }
     parsedOctets_ = *address;
@@ -374,7 +399,7 @@ void MainWindow::onRangeBoxClicked() {
       p.last[2]->setText(QString::number(values_.lastOctets[2]));
       p.last[3]->setText(QString::number(values_.lastOctets[3]));
     }
-    p.last[2]->setFocus();
+    p.last[2]->enter();
     return;
   }
   readPingFields();
@@ -401,7 +426,7 @@ void MainWindow::onOctetLeft(int field) {
 void MainWindow::onOctetMoveOn(int field) {
   auto octets = ping_->editableOctets();
   if (field + 1 < static_cast<int>(octets.size())) {
-    octets[field + 1]->setFocus();
+    octets[field + 1]->enter();
   } else {
     ping_->startButton->setFocus();
   }
@@ -430,6 +455,7 @@ void MainWindow::onPingButton() {
   }
   if (!networkReady_) {
     appendMessage(p.memo, "  \u00b7 Didn't see the errors above ?");
+    appendAdviceLine();
     return;
   }
   readPingFields();
@@ -702,7 +728,8 @@ void MainWindow::rangeEnd() {
 }
 
 void MainWindow::traceBegin() {
-  trace_->startButton->setText("&Break");
+  // A break pressed before this step keeps its "Wait...".
+  if (trace_->startButton->isEnabled()) trace_->startButton->setText("&Break");
   ++busyCount_;
   setExitButtonsEnabled();
   trace_->clearButton->setEnabled(false);

@@ -87,6 +87,8 @@ class MainWindow : public QMainWindow {
   void buildStatusBar();
   void connectControls();
   void startUp();
+  void showEchoPermissionAdvice();
+  void appendAdviceLine();
   void fillControls();
   void applyBounds();
   WindowBounds currentBounds() const;
@@ -149,6 +151,7 @@ class MainWindow : public QMainWindow {
   bool closing_ = false;
   bool shownOnce_ = false;
   std::string hostText_;
+  std::string echoAdvice_;  // after a failed start-up check
   Octets parsedOctets_{};
   StatusPair pingStatus_;
   StatusPair traceStatus_;

@@ -5,13 +5,16 @@
 
 namespace tarvo::ui {
 
-// An address octet field: digits and Backspace only, at most three
-// characters; "." is never inserted but asks to move on to the next field
-// when this one is not empty.
+// An address octet field: digits only, at most three characters, with the
+// usual editing keys; "." is never inserted but asks to move on to the next
+// field when this one is not empty.
 class OctetEdit : public QLineEdit {
   Q_OBJECT
  public:
   explicit OctetEdit(QWidget* parent = nullptr);
+
+  // Gives the field the focus with its text selected, as a move by Tab does.
+  void enter();
 
  signals:
   void moveOnRequested();

@@ -221,11 +221,17 @@ TEST(WindowBounds, ComeBackInsideTheScreen) {
   // Saved on a 2560x1440 screen, shown on 1024x768.
   EXPECT_EQ(clampToScreen({2000, 1000, 1800, 1200}, 1024, 768), (WindowBounds{424, 318, 599, 449}));
   EXPECT_EQ(clampToScreen({100, 50, 300, 200}, 1920, 1080), (WindowBounds{100, 50, 600, 450}));
-  // Left of the primary screen stays there.
-  EXPECT_EQ(clampToScreen({-1500, -20, 800, 600}, 1920, 1080),
-            (WindowBounds{-1500, -20, 800, 600}));
-  // Hostile stored values do not overflow.
-  WindowBounds b = clampToScreen({INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, 1920, 1080);
-  EXPECT_EQ(b.left, INT32_MIN);
-  EXPECT_EQ(b.width, INT32_MAX);
+  // Far off the top left, huge: every edge comes inside the screen, without
+  // overflow even for the most hostile stored values.
+  for (WindowBounds stored :
+       {WindowBounds{-1500, -20, 800, 600}, WindowBounds{-100000, -100000, 100000, 100000},
+        WindowBounds{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}}) {
+    WindowBounds b = clampToScreen(stored, 1920, 1080);
+    EXPECT_EQ(b.left, 0);
+    EXPECT_EQ(b.top, 0);
+    EXPECT_GE(b.width, 600);
+    EXPECT_LE(b.width, 1919);
+    EXPECT_GE(b.height, 450);
+    EXPECT_LE(b.height, 1079);
+  }
 }

@@ -131,5 +131,34 @@ TEST_F(WindowFields, OctetFieldsTakeDigitsAndMoveOnAtADot) {
   QTest::keyClick(edit("Edit12"), Qt::Key_Backspace);
 }
 
+TEST_F(WindowFields, OctetFieldsEnteredByADotOrTheSwitchAreRetyped) {
+  combo("ComboBox4")->setEditText("127.0.0.1");
+  clickRangeBox();
+  ASSERT_EQ(focused(), edit("Edit11"));
+  QTest::keyClicks(focused(), "5");  // replaces the 0 the switch put there
+  EXPECT_EQ(edit("Edit11")->text(), "5");
+  // A third octet typed and left lands in Edit11; entering Edit11 by "."
+  // and typing must replace it, not make 11 of it.
+  OctetEdit* third = find<OctetEdit>("Edit7");
+  third->setFocus();
+  third->selectAll();
+  for (char key : std::string("1.200.1.5")) QTest::keyClick(focused(), key);
+  EXPECT_EQ(octets(), (std::vector<std::string>{"127", "0", "1", "200", "127", "0", "1", "5"}));
+
+  // Editing keys: Delete, Ctrl+A then typing; pasted letters are refused.
+  OctetEdit* last = find<OctetEdit>("Edit12");
+  last->setFocus();
+  last->setText("123");
+  last->setCursorPosition(0);
+  QTest::keyClick(last, Qt::Key_Delete);
+  EXPECT_EQ(last->text(), "23");
+  QTest::keyClick(last, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(last, "9");
+  EXPECT_EQ(last->text(), "9");
+  last->selectAll();
+  last->insert("1x");
+  EXPECT_EQ(last->text(), "9");
+}
+
 }  // namespace
 }  // namespace tarvo::ui::testing

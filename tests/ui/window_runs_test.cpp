@@ -1,5 +1,7 @@
 // Runs started from the window against the scripted echo network.
+#include <QThread>
 #include <algorithm>
+#include <atomic>
 
 #include "base/thread_base.h"
 #include "ui/gui_hand_off.h"
@@ -85,6 +87,33 @@ TEST_F(WindowRuns, ASecondPressBeforeTheRunHasBegunBreaksItInsteadOfStartingAnot
   EXPECT_EQ(network.servicesCreated(), 1);
   EXPECT_EQ(button("Button1")->text(), "&Ping");
   EXPECT_EQ(window->busyCount(), 0);
+}
+
+TEST_F(WindowRuns, ABreakBeforeTheTracerouteHasBegunKeepsWait) {
+  // The name look-up holds the traceroute between its begin and end steps.
+  std::atomic<bool> lookUpMayEnd{false};
+  closeWindow();
+  adjustServices = [&](WindowServices& services) {
+    TraceResolver resolver;
+    resolver.lookupHost = [&](const std::string&) -> std::optional<HostEntry> {
+      for (int i = 0; i < 5000 && !lookUpMayEnd; ++i) QThread::msleep(1);
+      return std::nullopt;
+    };
+    resolver.lookupAddress = [](Ipv4Address) { return std::nullopt; };
+    services.traceResolver = resolver;
+  };
+  open();
+  selectTab(1);
+  setText("Edit13", "slow.invalid");
+  button("Button3")->click();
+  button("Button3")->click();  // no event processed in between
+  ASSERT_TRUE(waitUntil([&] { return window->busyCount() == 1; }));  // begun
+  EXPECT_EQ(button("Button3")->text(), "Wait...");
+  EXPECT_FALSE(button("Button3")->isEnabled());
+  lookUpMayEnd = true;
+  ASSERT_TRUE(waitForLine("Memo2", kEndOfTrace));
+  EXPECT_EQ(button("Button3")->text(), "&Traceroute");
+  EXPECT_TRUE(button("Button3")->isEnabled());
 }
 
 TEST_F(WindowRuns, HistoryKeepsTheLimitAndTheStoredSpelling) {

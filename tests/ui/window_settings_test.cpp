@@ -1,6 +1,7 @@
 // What the window keeps in the settings file between starts.
 #include <nlohmann/json.hpp>
 
+#include "engine/echo_permission.h"
 #include "window_test_support.h"
 
 namespace tarvo::ui::testing {
@@ -90,20 +91,42 @@ TEST_F(WindowSettings, WithoutAutoSaveOnlyThatChoiceIsWritten) {
   EXPECT_TRUE(stored()["SOFTWARE"]["Dravenco"]["Tarvo"].contains("SizePosition"));
 }
 
-TEST_F(WindowSettings, AFailedStartUpCheckShowsItsMessageAndStartsNothing) {
+TEST_F(WindowSettings, AFailedStartUpCheckShowsItsMessageWithAdviceAndStartsNothing) {
   WindowServices services;
   services.networkCheck = [] {
     return NetworkCheck{false, false, "  \u00b7 Could not load ICMP.DLL"};
   };
   window = std::make_unique<MainWindow>(std::move(services));
   window->show();
-  EXPECT_EQ(lines("Memo1"), (std::vector<std::string>{" ", "  \u00b7 Could not load ICMP.DLL"}));
+  const std::string advice = echoPermissionAdviceLine(ownExecutablePath("tarvo"));
+  EXPECT_EQ(lines("Memo1"), (std::vector<std::string>{" ", "  \u00b7 Could not load ICMP.DLL",
+                                                      "  \u00b7 " + advice}));
+  QLabel* statusAdvice = find<QLabel>("StatusAdvice");
+  ASSERT_NE(statusAdvice, nullptr);
+  EXPECT_EQ(statusAdvice->text().toStdString(), advice);
+  EXPECT_TRUE(statusAdvice->isVisible());
+  EXPECT_LE(window->width(), 600);  // the long line does not widen the window
   button("Button1")->click();
-  EXPECT_EQ(lines("Memo1").back(), "  \u00b7 Didn't see the errors above ?");
+  std::vector<std::string> shown = lines("Memo1");
+  EXPECT_EQ(shown[shown.size() - 2], "  \u00b7 Didn't see the errors above ?");
+  EXPECT_EQ(shown.back(), "  \u00b7 " + advice);
   button("Button3")->click();
   EXPECT_EQ(lines("Memo2").back(), "  \u00b7 Didn't see the errors on the Ping Tab Sheet ?");
   closeWindow();
   EXPECT_FALSE(std::filesystem::exists(registry.file()));  // nothing loaded, nothing saved
+}
+
+TEST_F(WindowSettings, AFailedStartUpShowsTheFieldsOfAFirstStart) {
+  WindowServices services;
+  services.networkCheck = [] { return NetworkCheck{false, false, "x"}; };
+  window = std::make_unique<MainWindow>(std::move(services));
+  window->show();
+  EXPECT_FALSE(window->rangeMode());
+  EXPECT_EQ(find<QLabel>("Label1")->text(), "Host:");
+  EXPECT_TRUE(combo("ComboBox4")->isVisible());
+  EXPECT_FALSE(edit("Edit1")->isVisible());
+  for (const char* name : {"Edit11", "Edit12"}) EXPECT_FALSE(edit(name)->isEnabled()) << name;
+  EXPECT_EQ(edit("Edit2")->text(), "4");  // the default count
 }
 
 }  // namespace

@@ -59,6 +59,7 @@ void WindowTest::open(bool realEngine) {
     services.networkCheck = [] { return NetworkCheck{true, true, ""}; };
   }
   services.toneFactory = [] { return std::make_unique<SilentTone>(); };
+  if (adjustServices) adjustServices(services);
   window = std::make_unique<MainWindow>(std::move(services));
   window->show();
   window->activateWindow();

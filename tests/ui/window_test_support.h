@@ -71,6 +71,8 @@ class WindowTest : public ::testing::Test {
 
   TempRegistry registry;
   tarvo::testing::FakeEchoNetwork network;
+  // Changes the services of the next open(), after its defaults.
+  std::function<void(WindowServices&)> adjustServices;
   std::unique_ptr<MainWindow> window;
 };
 
