@@ -137,7 +137,13 @@ void MainWindow::connectControls() {
 void MainWindow::startUp() {
   NetworkCheck check = services_.networkCheck();
   if (!check.networkReady) {
-    fillControls();  // nothing loaded: the fields of a first start
+    // Nothing was loaded: the controls take their single-host states, and
+    // the parameter fields stay empty, since no run can use them.
+    applySingleControlStates();
+    for (QLineEdit* edit :
+         {ping_->countEdit, ping_->waitEdit, ping_->delayEdit, ping_->bytesEdit}) {
+      edit->clear();
+    }
     appendMessage(ping_->memo, check.message);
     showEchoPermissionAdvice();
     return;
