@@ -21,6 +21,7 @@
 
 #include "engine/echo_status.h"
 #include "engine/icmp_status_map.h"
+#include "engine/send_refusal.h"
 
 namespace tarvo {
 
@@ -37,7 +38,12 @@ constexpr auto kIdleSocketLinger = std::chrono::seconds(60);
 // How long the first open waits for a free descriptor before giving up.
 constexpr auto kDescriptorWait = std::chrono::seconds(30);
 constexpr auto kRetryPause = milliseconds(10);
-constexpr int kSendAttempts = 3;
+// A request refused with errors meant for others is sent again this often
+// at most (within its time-out), pausing now and then to let the receiver
+// empty the error queue.
+constexpr int kMaxResends = 4096;
+constexpr auto kResendPause = std::chrono::microseconds(200);
+constexpr int kUnprovenRepeats = 3;
 constexpr int kReadsPerWake = 512;
 constexpr int kShardBits = 8;
 constexpr std::size_t kShardCount = std::size_t{1} << kShardBits;
@@ -435,6 +441,43 @@ struct EchoDispatcher::Impl {
 
   // --- sending -------------------------------------------------------------
 
+  static constexpr int kNeverSent = -1;
+
+  // Sends the request; 0, the errno of its own refusal, or kNeverSent. On a
+  // datagram socket a failure may be an ICMP error pending for another
+  // request (see send_refusal.h): that error was used up by the failed send
+  // and its report still waits in the error queue for its owner, so the
+  // request is sent again, for as long as its time allows, unless the
+  // refusal proves to be its own.
+  int sendOwnRequest(const Slot& slot, Ipv4Address destination,
+                     std::span<const std::uint8_t> payload, const EchoOptions& options,
+                     Clock::time_point giveUp, Clock::time_point& sentAt) {
+    EchoSocket& socket = *slot.channel->socket;
+    auto attempt = [&] {
+      sentAt = Clock::now();
+      return socket.sendEcho(destination, slot.identifier, slot.sequence, payload, options);
+    };
+    int err = attempt();
+    if (err == 0 || socket.kind() != EchoSocketKind::Datagram) return err;
+    int unprovenRepeats = 0;
+    for (int round = 1; err != 0 && couldBePendingSocketError(err); ++round) {
+      if (isOwnRefusalCandidate(err)) {
+        const int own =
+            ownSendRefusal(destination, options, icmp::kIcmpHeaderSize + payload.size());
+        if (own == err) return err;
+        // Without a probe socket, the same refusal again and again is taken
+        // as its own; errors of others come and go.
+        if (own < 0 && ++unprovenRepeats >= kUnprovenRepeats) return err;
+      }
+      if (round >= kMaxResends || Clock::now() >= giveUp) return kNeverSent;
+      if (round % 16 == 0) std::this_thread::sleep_for(kResendPause);
+      const int again = attempt();
+      if (again != err) unprovenRepeats = 0;
+      err = again;
+    }
+    return err;
+  }
+
   EchoResult send(Ipv4Address destination, std::span<const std::uint8_t> payload,
                   const EchoOptions& options, std::uint32_t timeoutMs) {
     EchoResult result;
@@ -457,15 +500,9 @@ struct EchoDispatcher::Impl {
     Slot slot;
     if (!allocate(df, &p, Clock::now() + milliseconds(timeoutMs), slot)) return result;
 
-    const auto sentAt = Clock::now();
-    int err = 0;
-    for (int attempt = 0; attempt < kSendAttempts; ++attempt) {
-      // A datagram socket hands an error left by an earlier report to the
-      // next send once; a second try tells that from a real refusal.
-      err = slot.channel->socket->sendEcho(destination, slot.identifier, slot.sequence, payload,
-                                           options);
-      if (err == 0) break;
-    }
+    const auto giveUp = Clock::now() + milliseconds(timeoutMs);
+    auto sentAt = Clock::now();
+    const int err = sendOwnRequest(slot, destination, payload, options, giveUp, sentAt);
     if (err != 0) {
       if (!unregister(slot.key)) {
         // Something answered a request that never left; let it finish.
@@ -473,7 +510,11 @@ struct EchoDispatcher::Impl {
         p.answered.wait(lock, [&] { return p.done; });
       }
       slot.channel->inUse.fetch_sub(1);
-      result.status = statusFromLocalError(err, err == EACCES && isBroadcastAddress(destination));
+      // A request that could not get out before its time ran out (only
+      // errors meant for others stood in its way) simply timed out.
+      if (err != kNeverSent) {
+        result.status = statusFromLocalError(err, err == EACCES && isBroadcastAddress(destination));
+      }
       return result;
     }
 
