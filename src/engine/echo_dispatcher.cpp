@@ -15,6 +15,7 @@
 #include <memory>
 #include <mutex>
 #include <random>
+#include <system_error>
 #include <thread>
 #include <unordered_map>
 #include <vector>
@@ -35,8 +36,6 @@ using std::chrono::milliseconds;
 constexpr auto kSequenceQuarantine = std::chrono::seconds(60);
 // Extra datagram sockets close after this long without a request.
 constexpr auto kIdleSocketLinger = std::chrono::seconds(60);
-// How long the first open waits for a free descriptor before giving up.
-constexpr auto kDescriptorWait = std::chrono::seconds(30);
 constexpr auto kRetryPause = milliseconds(10);
 // A request refused with errors meant for others is sent again this often
 // at most (within its time-out), pausing now and then to let the receiver
@@ -201,49 +200,53 @@ struct EchoDispatcher::Impl {
     nextRawToken = rd();
     kind = k;
     raw = k == EchoSocketKind::Raw;
-    ready.store(true, std::memory_order_release);
     return InitResult::Ok;
   }
 
-  EchoOpenResult ensureOpen() {
-    std::unique_lock<std::mutex> lock(mutex);
-    if (kind) return EchoOpenResult::Ok;
-    std::vector<EchoSocketKind> order;
-    if (auto forced = forcedEchoSocketKind()) {
-      order.push_back(*forced);
-    } else {
-      order = {EchoSocketKind::Datagram, EchoSocketKind::Raw};
-    }
-    const auto giveUp = Clock::now() + kDescriptorWait;
-    for (;;) {
+  // Opens the shared sockets once; with `startReading`, also starts the
+  // receiver, without which no service may use them. A process that gives
+  // up its privileges opens the sockets first and starts the receiver only
+  // after the drop, so that thread never holds a capability.
+  EchoOpenResult ensureOpen(bool startReading) {
+    std::lock_guard<std::mutex> lock(mutex);
+    if (!kind) {
+      std::vector<EchoSocketKind> order;
+      if (auto forced = forcedEchoSocketKind()) {
+        order.push_back(*forced);
+      } else {
+        order = {EchoSocketKind::Datagram, EchoSocketKind::Raw};
+      }
+      // Out of descriptors: no use waiting, nothing in this process is
+      // about to give one back before the user learns of it.
       bool configFailed = false;
-      bool noDescriptor = false;
       for (auto k : order) {
         const InitResult r = openPrimaries(k);
-        if (r == InitResult::Ok) {
-          startReceiver();
-          return EchoOpenResult::Ok;
-        }
+        if (r == InitResult::Ok) break;
         configFailed |= r == InitResult::NotConfigurable;
-        noDescriptor |= r == InitResult::NoDescriptor;
       }
-      if (noDescriptor && Clock::now() < giveUp) {
-        lock.unlock();
-        std::this_thread::sleep_for(kRetryPause);
-        lock.lock();
-        if (kind) return EchoOpenResult::Ok;
-        continue;
+      if (!kind) {
+        return configFailed ? EchoOpenResult::EntryPointMissing : EchoOpenResult::LibraryMissing;
       }
-      return configFailed ? EchoOpenResult::EntryPointMissing : EchoOpenResult::LibraryMissing;
     }
+    if (!startReading) return EchoOpenResult::Ok;
+    // The system may refuse the thread (a process limit): the echo
+    // mechanism cannot be had then, like a refused socket.
+    if (!startReceiver()) return EchoOpenResult::LibraryMissing;
+    ready.store(true, std::memory_order_release);
+    return EchoOpenResult::Ok;
   }
 
-  void startReceiver() {
-    if (receiverStarted) return;
+  bool startReceiver() {
+    if (receiverStarted) return true;
+    try {
+      // The dispatcher lives as long as the process; so does its reader.
+      std::thread([this] { receiveLoop(); }).detach();
+    } catch (const std::system_error&) {
+      return false;
+    }
     receiverStarted = true;
     useSystemFutexHash();
-    // The dispatcher lives as long as the process; so does its reader.
-    std::thread([this] { receiveLoop(); }).detach();
+    return true;
   }
 
   // --- allocation --------------------------------------------------------
@@ -547,8 +550,10 @@ EchoDispatcher& EchoDispatcher::instance() {
 
 EchoDispatcher::EchoDispatcher() : impl_(new Impl()) {}
 
+EchoOpenResult EchoDispatcher::openSocketsOnly() { return impl_->ensureOpen(false); }
+
 EchoOpenResult EchoDispatcher::attach() {
-  const EchoOpenResult r = impl_->ensureOpen();
+  const EchoOpenResult r = impl_->ensureOpen(true);
   if (r == EchoOpenResult::Ok) impl_->attached.fetch_add(1);
   return r;
 }
