@@ -9,6 +9,7 @@ PACKAGES=(
   libgtest-dev googletest
   clang-format
   iproute2 nftables iputils-ping traceroute fping
+  libcap2-bin
   xvfb xauth
 )
 

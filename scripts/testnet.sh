@@ -5,6 +5,8 @@
 #   tvp  prober            198.18.1.1
 #   tvr1 router 1          198.18.1.2  | 198.18.2.1
 #   tvr2 router 2          198.18.2.2  | 198.18.3.1   (198.18.20.0/24: host unreachable, from hop 3)
+#                          198.18.30.0/24 loops between routers 2 and 3 (time exceeded)
+#   tvt  target            198.18.31.0/24 all answer, as addresses of the target
 #   tvr3 router 3          198.18.3.2  | 198.18.10.1 | 198.18.4.1
 #   tvt  target            198.18.10.10                 (4 hops from the prober)
 #   tvs  silent host       198.18.10.20                 (ignores echo requests)
@@ -46,6 +48,16 @@ link() {
   ns "$4" ip link set "$5" up
 }
 
+# 198.18.30.0/24 goes round between routers 2 and 3 until its time to live
+# runs out: a stream of router errors for a whole subnet. Next to it,
+# 198.18.31.0/24 answers on every address (all local to the target).
+subnet_routes() {
+  ns tvr2 ip route replace 198.18.30.0/24 via 198.18.3.2
+  ns tvr3 ip route replace 198.18.30.0/24 via 198.18.3.1
+  ns tvr3 ip route replace 198.18.31.0/24 via 198.18.10.10
+  ns tvt ip route replace local 198.18.31.0/24 dev lo
+}
+
 up() {
   down  # also clears what an earlier run that died left behind
   for n in "${NAMESPACES[@]}"; do
@@ -82,6 +94,7 @@ up() {
   ns tvt  ip route add 198.18.0.0/15 via 198.18.10.1
   ns tvr4 ip route add 198.18.0.0/15 via 198.18.4.1
   ns tvt2 ip route add 198.18.0.0/15 via 198.18.11.1
+  subnet_routes
   # Host unreachable for 198.18.20.0/24 through a reject rule rather than an
   # unreachable route: the kernel limits the errors of unreachable routes
   # host-wide (net.ipv4.route.error_cost, not settable per namespace) to about
@@ -128,7 +141,10 @@ HOSTS
 
 case "${1:-}" in
   up) need_root; up; echo "test network up" ;;
+  # Adds what a newer version of this script sets up to a running network,
+  # without taking it down under tests that use it.
+  update) need_root; subnet_routes; echo "test network updated" ;;
   down) need_root; down; echo "test network down" ;;
   status) ip netns list | grep -E '^tv' || echo "test network down" ;;
-  *) echo "usage: $0 up|down|status" >&2; exit 2 ;;
+  *) echo "usage: $0 up|update|down|status" >&2; exit 2 ;;
 esac

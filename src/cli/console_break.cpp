@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 namespace tarvo::cli {
@@ -33,8 +34,16 @@ void ConsoleBreak::install() {
   sigemptyset(&breakSignals);
   sigaddset(&breakSignals, SIGINT);
   sigaddset(&breakSignals, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &breakSignals, nullptr);
-  std::thread(watch).detach();
+  sigset_t previous;
+  pthread_sigmask(SIG_BLOCK, &breakSignals, &previous);
+  try {
+    std::thread(watch).detach();
+  } catch (const std::system_error&) {
+    // The system refused the thread: without a watcher the signals must
+    // keep their default action, so Ctrl+C still ends the program. The run
+    // itself then meets the same refusal and reports it.
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+  }
 }
 
 void ConsoleBreak::setHandler(std::function<void()> onBreak) {

@@ -8,6 +8,7 @@
 #include "cli/console_break.h"
 #include "cli/console_output.h"
 #include "cli/console_text.h"
+#include "engine/least_privilege.h"
 
 namespace {
 
@@ -36,6 +37,10 @@ int runCommand(const std::string& command, const std::vector<std::string>& args)
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The echo sockets are the only use of a privilege: open them, then give
+  // up every capability before reading a single argument.
+  const auto drop = tarvo::openEchoSocketsThenDropPrivileges();
+  if (!drop.dropped) std::fprintf(stderr, "tarvo-cli: privileges kept: %s\n", drop.problem.c_str());
   std::setlocale(LC_ALL, "");
   if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
     std::fputs(kUsage, argc < 2 ? stderr : stdout);

@@ -10,6 +10,10 @@
 namespace tarvo {
 
 std::optional<Ipv4Address> parseDottedAddress(std::string_view text) {
+  // The classic address reader stops at white space: a pasted address with
+  // a blank or a line end after it is still that address.
+  const auto end = text.find_last_not_of(" \t\n\v\f\r");
+  text = end == std::string_view::npos ? std::string_view() : text.substr(0, end + 1);
   std::uint32_t parts[4];
   int count = 0;
   std::size_t i = 0;

@@ -19,6 +19,7 @@ struct HostEntry {
 // octal (leading 0) or hexadecimal (leading 0x); the last part fills the
 // remaining low-order bytes. The all-ones result doubles as the failure
 // answer, so "255.255.255.255" is not an address (it goes the name path).
+// White space after the address is ignored, as that reader does.
 std::optional<Ipv4Address> parseDottedAddress(std::string_view text);
 
 // Removes everything up to and including the first "://"; nothing else.

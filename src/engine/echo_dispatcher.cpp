@@ -15,12 +15,14 @@
 #include <memory>
 #include <mutex>
 #include <random>
+#include <system_error>
 #include <thread>
 #include <unordered_map>
 #include <vector>
 
 #include "engine/echo_status.h"
 #include "engine/icmp_status_map.h"
+#include "engine/send_refusal.h"
 
 namespace tarvo {
 
@@ -34,10 +36,13 @@ using std::chrono::milliseconds;
 constexpr auto kSequenceQuarantine = std::chrono::seconds(60);
 // Extra datagram sockets close after this long without a request.
 constexpr auto kIdleSocketLinger = std::chrono::seconds(60);
-// How long the first open waits for a free descriptor before giving up.
-constexpr auto kDescriptorWait = std::chrono::seconds(30);
 constexpr auto kRetryPause = milliseconds(10);
-constexpr int kSendAttempts = 3;
+// A request refused with errors meant for others is sent again this often
+// at most (within its time-out), pausing now and then to let the receiver
+// empty the error queue.
+constexpr int kMaxResends = 4096;
+constexpr auto kResendPause = std::chrono::microseconds(200);
+constexpr int kUnprovenRepeats = 3;
 constexpr int kReadsPerWake = 512;
 constexpr int kShardBits = 8;
 constexpr std::size_t kShardCount = std::size_t{1} << kShardBits;
@@ -195,49 +200,53 @@ struct EchoDispatcher::Impl {
     nextRawToken = rd();
     kind = k;
     raw = k == EchoSocketKind::Raw;
-    ready.store(true, std::memory_order_release);
     return InitResult::Ok;
   }
 
-  EchoOpenResult ensureOpen() {
-    std::unique_lock<std::mutex> lock(mutex);
-    if (kind) return EchoOpenResult::Ok;
-    std::vector<EchoSocketKind> order;
-    if (auto forced = forcedEchoSocketKind()) {
-      order.push_back(*forced);
-    } else {
-      order = {EchoSocketKind::Datagram, EchoSocketKind::Raw};
-    }
-    const auto giveUp = Clock::now() + kDescriptorWait;
-    for (;;) {
+  // Opens the shared sockets once; with `startReading`, also starts the
+  // receiver, without which no service may use them. A process that gives
+  // up its privileges opens the sockets first and starts the receiver only
+  // after the drop, so that thread never holds a capability.
+  EchoOpenResult ensureOpen(bool startReading) {
+    std::lock_guard<std::mutex> lock(mutex);
+    if (!kind) {
+      std::vector<EchoSocketKind> order;
+      if (auto forced = forcedEchoSocketKind()) {
+        order.push_back(*forced);
+      } else {
+        order = {EchoSocketKind::Datagram, EchoSocketKind::Raw};
+      }
+      // Out of descriptors: no use waiting, nothing in this process is
+      // about to give one back before the user learns of it.
       bool configFailed = false;
-      bool noDescriptor = false;
       for (auto k : order) {
         const InitResult r = openPrimaries(k);
-        if (r == InitResult::Ok) {
-          startReceiver();
-          return EchoOpenResult::Ok;
-        }
+        if (r == InitResult::Ok) break;
         configFailed |= r == InitResult::NotConfigurable;
-        noDescriptor |= r == InitResult::NoDescriptor;
       }
-      if (noDescriptor && Clock::now() < giveUp) {
-        lock.unlock();
-        std::this_thread::sleep_for(kRetryPause);
-        lock.lock();
-        if (kind) return EchoOpenResult::Ok;
-        continue;
+      if (!kind) {
+        return configFailed ? EchoOpenResult::EntryPointMissing : EchoOpenResult::LibraryMissing;
       }
-      return configFailed ? EchoOpenResult::EntryPointMissing : EchoOpenResult::LibraryMissing;
     }
+    if (!startReading) return EchoOpenResult::Ok;
+    // The system may refuse the thread (a process limit): the echo
+    // mechanism cannot be had then, like a refused socket.
+    if (!startReceiver()) return EchoOpenResult::LibraryMissing;
+    ready.store(true, std::memory_order_release);
+    return EchoOpenResult::Ok;
   }
 
-  void startReceiver() {
-    if (receiverStarted) return;
+  bool startReceiver() {
+    if (receiverStarted) return true;
+    try {
+      // The dispatcher lives as long as the process; so does its reader.
+      std::thread([this] { receiveLoop(); }).detach();
+    } catch (const std::system_error&) {
+      return false;
+    }
     receiverStarted = true;
     useSystemFutexHash();
-    // The dispatcher lives as long as the process; so does its reader.
-    std::thread([this] { receiveLoop(); }).detach();
+    return true;
   }
 
   // --- allocation --------------------------------------------------------
@@ -435,6 +444,43 @@ struct EchoDispatcher::Impl {
 
   // --- sending -------------------------------------------------------------
 
+  static constexpr int kNeverSent = -1;
+
+  // Sends the request; 0, the errno of its own refusal, or kNeverSent. On a
+  // datagram socket a failure may be an ICMP error pending for another
+  // request (see send_refusal.h): that error was used up by the failed send
+  // and its report still waits in the error queue for its owner, so the
+  // request is sent again, for as long as its time allows, unless the
+  // refusal proves to be its own.
+  int sendOwnRequest(const Slot& slot, Ipv4Address destination,
+                     std::span<const std::uint8_t> payload, const EchoOptions& options,
+                     Clock::time_point giveUp, Clock::time_point& sentAt) {
+    EchoSocket& socket = *slot.channel->socket;
+    auto attempt = [&] {
+      sentAt = Clock::now();
+      return socket.sendEcho(destination, slot.identifier, slot.sequence, payload, options);
+    };
+    int err = attempt();
+    if (err == 0 || socket.kind() != EchoSocketKind::Datagram) return err;
+    int unprovenRepeats = 0;
+    for (int round = 1; err != 0 && couldBePendingSocketError(err); ++round) {
+      if (isOwnRefusalCandidate(err)) {
+        const int own =
+            ownSendRefusal(destination, options, icmp::kIcmpHeaderSize + payload.size());
+        if (own == err) return err;
+        // Without a probe socket, the same refusal again and again is taken
+        // as its own; errors of others come and go.
+        if (own < 0 && ++unprovenRepeats >= kUnprovenRepeats) return err;
+      }
+      if (round >= kMaxResends || Clock::now() >= giveUp) return kNeverSent;
+      if (round % 16 == 0) std::this_thread::sleep_for(kResendPause);
+      const int again = attempt();
+      if (again != err) unprovenRepeats = 0;
+      err = again;
+    }
+    return err;
+  }
+
   EchoResult send(Ipv4Address destination, std::span<const std::uint8_t> payload,
                   const EchoOptions& options, std::uint32_t timeoutMs) {
     EchoResult result;
@@ -457,15 +503,9 @@ struct EchoDispatcher::Impl {
     Slot slot;
     if (!allocate(df, &p, Clock::now() + milliseconds(timeoutMs), slot)) return result;
 
-    const auto sentAt = Clock::now();
-    int err = 0;
-    for (int attempt = 0; attempt < kSendAttempts; ++attempt) {
-      // A datagram socket hands an error left by an earlier report to the
-      // next send once; a second try tells that from a real refusal.
-      err = slot.channel->socket->sendEcho(destination, slot.identifier, slot.sequence, payload,
-                                           options);
-      if (err == 0) break;
-    }
+    const auto giveUp = Clock::now() + milliseconds(timeoutMs);
+    auto sentAt = Clock::now();
+    const int err = sendOwnRequest(slot, destination, payload, options, giveUp, sentAt);
     if (err != 0) {
       if (!unregister(slot.key)) {
         // Something answered a request that never left; let it finish.
@@ -473,7 +513,11 @@ struct EchoDispatcher::Impl {
         p.answered.wait(lock, [&] { return p.done; });
       }
       slot.channel->inUse.fetch_sub(1);
-      result.status = statusFromLocalError(err, err == EACCES && isBroadcastAddress(destination));
+      // A request that could not get out before its time ran out (only
+      // errors meant for others stood in its way) simply timed out.
+      if (err != kNeverSent) {
+        result.status = statusFromLocalError(err, err == EACCES && isBroadcastAddress(destination));
+      }
       return result;
     }
 
@@ -506,8 +550,10 @@ EchoDispatcher& EchoDispatcher::instance() {
 
 EchoDispatcher::EchoDispatcher() : impl_(new Impl()) {}
 
+EchoOpenResult EchoDispatcher::openSocketsOnly() { return impl_->ensureOpen(false); }
+
 EchoOpenResult EchoDispatcher::attach() {
-  const EchoOpenResult r = impl_->ensureOpen();
+  const EchoOpenResult r = impl_->ensureOpen(true);
   if (r == EchoOpenResult::Ok) impl_->attached.fetch_add(1);
   return r;
 }

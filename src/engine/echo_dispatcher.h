@@ -20,7 +20,7 @@
 // - The first sockets are opened by the first service (or the start-up
 //   check) and kept for the life of the process: later services need no
 //   privilege and no descriptor. Extra datagram sockets close when idle.
-//   Where no descriptor is free, the dispatcher waits and retries.
+//   Where no descriptor is free at the first open, that open fails at once.
 
 #include <cstdint>
 #include <optional>
@@ -41,6 +41,12 @@ class EchoDispatcher {
   // could not be configured.
   EchoOpenResult attach();
   void detach();
+
+  // Opens every socket that needs the raw-socket privilege (the shared
+  // sockets of both do-not-fragment keys) without starting the receiver
+  // thread, so the process can drop its capabilities before any other
+  // thread exists. The first attach starts the receiver.
+  EchoOpenResult openSocketsOnly();
 
   // One echo request; see EchoService::send. Never throws.
   EchoResult send(Ipv4Address destination, std::span<const std::uint8_t> payload,

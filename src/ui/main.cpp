@@ -3,10 +3,15 @@
 #include <cstdlib>
 
 #include "base/thread_base.h"
+#include "engine/least_privilege.h"
 #include "ui/desktop_ending.h"
 #include "ui/main_window.h"
 
 int main(int argc, char* argv[]) {
+  // The echo sockets are the only use of a privilege: open them, then give
+  // up every capability before the toolkit loads any plug-in.
+  const auto drop = tarvo::openEchoSocketsThenDropPrivileges();
+  if (!drop.dropped) std::fprintf(stderr, "tarvo: privileges kept: %s\n", drop.problem.c_str());
   int result = 0;
   {
     QApplication app(argc, argv);

@@ -46,6 +46,15 @@ TEST(ParseDottedAddress, NamesAndBrokenTextsAreNotAddresses) {
   }
 }
 
+TEST(ParseDottedAddress, TrailingWhiteSpaceIsIgnored) {
+  EXPECT_EQ(parseDottedAddress("127.0.0.1 "), addr(127, 0, 0, 1));
+  EXPECT_EQ(parseDottedAddress("10.1\t\r\n"), addr(10, 0, 0, 1));
+  EXPECT_EQ(parseDottedAddress("0x7f.1  "), addr(127, 0, 0, 1));
+  for (const char* text : {" ", " 127.0.0.1", "1.2.3. ", "1.2.3.4 x", "1.2 .3.4"}) {
+    EXPECT_FALSE(parseDottedAddress(text)) << text;
+  }
+}
+
 TEST(StripUrlScheme, RemovesUpToTheFirstSchemeSeparatorOnly) {
   EXPECT_EQ(stripUrlScheme("http://host/"), "host/");
   EXPECT_EQ(stripUrlScheme("https://host.example/path?q=1"), "host.example/path?q=1");

@@ -64,4 +64,18 @@ TEST_F(OpenFailure, AForcedKindIsNeverSwappedForTheOther) {
   EXPECT_EQ(r.output, "ready=0 options=0 kind=none message=  \u00B7 Could not load ICMP.DLL\n");
 }
 
+TEST_F(OpenFailure, AThreadRefusedToTheReceiverIsACouldNotLoadMessage) {
+  const ProbeRun r =
+      probe("TARVO_ECHO_SOCKET=dgram", "--fresh-netns " + kOpenGroup + " --no-threads");
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.output, "ready=0 options=0 kind=dgram message=  \u00B7 Could not load ICMP.DLL\n");
+}
+
+TEST_F(OpenFailure, NoFreeDescriptorFailsAtOnce) {
+  const ProbeRun r =
+      probe("-u TARVO_ECHO_SOCKET", "--fresh-netns " + kOpenGroup + " --no-descriptors");
+  EXPECT_EQ(r.exitCode, 0) << "a hang ends in the probe's alarm";
+  EXPECT_EQ(r.output, "ready=0 options=0 kind=none message=  \u00B7 Could not load ICMP.DLL\n");
+}
+
 }  // namespace

@@ -1,0 +1,118 @@
+#!/usr/bin/env bash
+# Both programs open their echo sockets and then give up every capability
+# before doing anything else: run with the raw-socket capability as an
+# ordinary user (and as root), no thread keeps a capability, yet echo
+# requests still go out on the sockets opened first.
+TARVO_CLI=${TARVO_CLI:?path of tarvo-cli}
+. "$(dirname "$0")/../cli/lib.sh"
+WINDOW=${TARVO_WINDOW:-}
+
+skip() {
+  echo "$1" >&2
+  [ "${TARVO_REQUIRE_PRIVILEGED:-}" = 1 ] && exit 1
+  exit 77
+}
+[ "$(id -u)" = 0 ] || skip "needs root to grant the capability"
+for tool in unshare setpriv setcap; do
+  command -v "$tool" >/dev/null || skip "needs $tool"
+done
+TMP=$(mktemp -d)
+chmod 755 "$TMP"
+PIDS=()
+cleanup() {
+  for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
+  rm -rf "$TMP"
+}
+trap cleanup EXIT
+cp "$CLI" "$TMP/tarvo-cli"
+setcap cap_net_raw+ep "$TMP/tarvo-cli" 2>/dev/null ||
+  skip "cannot set a file capability in $TMP (no extended attributes?)"
+if [ -n "$WINDOW" ]; then
+  cp "$WINDOW" "$TMP/tarvo"
+  setcap cap_net_raw+ep "$TMP/tarvo"
+fi
+mkdir -m 777 "$TMP/home"
+mkdir -m 700 "$TMP/run"
+chown nobody "$TMP/run"
+export HOME=$TMP/home XDG_CONFIG_HOME=$TMP/home XDG_STATE_HOME=$TMP/home \
+  XDG_RUNTIME_DIR=$TMP/run TARVO_REGISTRY=$TMP/home/registry.json
+unset TARVO_ECHO_SOCKET
+
+# in_netns nobody|root COMMAND...: in a fresh network namespace where ping
+# sockets are refused to everyone, so only the raw-socket capability helps.
+# Replaces the calling (sub)shell, so $! of a background call is the program.
+in_netns() {
+  local who=()
+  [ "$1" = nobody ] && who=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+  shift
+  exec unshare -n bash -c 'ip link set lo up && sysctl -qw net.ipv4.ping_group_range="1 0" && exec "$@"' \
+    _ "${who[@]}" "$@"
+}
+
+# wait_for TEST...: bounded wait (5 s) for a condition.
+wait_for() {
+  for _ in $(seq 1 50); do
+    "$@" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# check_capabilities PID WHAT: every thread holds no capability and may gain none.
+check_capabilities() {
+  local task eff
+  for task in /proc/"$1"/task/*; do
+    eff=$(awk '/^CapEff:/ {print $2}' "$task/status")
+    [ "$eff" = 0000000000000000 ] || fail "$2: thread ${task##*/} has CapEff $eff"
+    grep -q '^CapPrm:[[:space:]]*0000000000000000$' "$task/status" ||
+      fail "$2: thread ${task##*/} keeps permitted capabilities"
+    grep -q '^NoNewPrivs:[[:space:]]*1$' "$task/status" ||
+      fail "$2: thread ${task##*/} may gain privileges"
+  done
+}
+
+# A ping as nobody: caps gone while it runs, every reply still there.
+for who in nobody root; do
+  in_netns "$who" "$TMP/tarvo-cli" ping -n 3 127.0.0.1 > "$TMP/ping-$who" 2>&1 &
+  pid=$!
+  PIDS+=("$pid")
+  if wait_for grep -q "Reply from" "$TMP/ping-$who"; then
+    check_capabilities "$pid" "ping as $who"
+  else
+    fail "ping as $who: no reply"
+  fi
+  wait "$pid"
+  expect_status $? 0 "ping as $who"
+  [ "$(grep -c 'Reply from 127.0.0.1' "$TMP/ping-$who")" = 3 ] ||
+    { fail "ping as $who: not every reply"; cat "$TMP/ping-$who" >&2; }
+done
+
+# Root keeps writing its own files without capabilities.
+(in_netns root "$TMP/tarvo-cli" settings --save > /dev/null 2>&1)
+expect_status $? 0 "settings saved as root"
+[ -s "$TARVO_REGISTRY" ] || fail "root's settings file was not written"
+
+# The window: capabilities are gone before the toolkit starts (and with it
+# any plug-in), yet the raw socket opened before is there.
+raw_socket_held() {
+  local inode
+  for inode in $(awk 'NR > 1 {print $10}' /proc/"$1"/net/raw); do
+    ls -l /proc/"$1"/fd 2>/dev/null | grep -q "socket:\[$inode\]" && return 0
+  done
+  return 1
+}
+started() { [ "$(ls /proc/"$1"/task | wc -l)" -ge 2 ] && raw_socket_held "$1"; }
+if [ -n "$WINDOW" ]; then
+  QT_QPA_PLATFORM=offscreen in_netns nobody "$TMP/tarvo" > "$TMP/window" 2>&1 &
+  pid=$!
+  PIDS+=("$pid")
+  if wait_for started "$pid"; then
+    sleep 0.5  # let the window finish starting its threads
+    check_capabilities "$pid" "window"
+  else
+    fail "window did not start with its raw socket"
+    cat "$TMP/window" >&2
+  fi
+  kill "$pid"
+fi
+finish
