@@ -17,20 +17,20 @@ namespace {
 
 // The console as the single-host ping's view: lines to standard output, the
 // reached state remembered for the exit status.
-class ConsolePingView : public PingView {
+class ConsolePingView : public RunView {
  public:
   explicit ConsolePingView(ConsoleLines& lines) : lines_(lines) {}
 
   void begin() override {}
-  void clearStatus(const std::string& status) override { lines_.status(status); }
-  void clearLists() override {}
-  void appendLine(const std::string& line) override { lines_.appendLine(line); }
-  void replaceLastLine(const std::string& line) override { lines_.replaceLastLine(line); }
-  void listHost(const std::string&, bool reached) override { reached_ = reached; }
   void end() override {
     lines_.appendLine(kEndOfPingLine);
     lines_.flush();
   }
+  void appendLine(const std::string& line) override { lines_.appendLine(line); }
+  void replaceLastLine(const std::string& line) override { lines_.replaceLastLine(line); }
+  // Both panels show the same text: it is shown once.
+  void setStatusText(StatusPanel, const std::string& text) override { lines_.status(text); }
+  void addHost(const std::string&, bool reached) override { reached_ = reached; }
 
   bool reached() const { return reached_; }
 

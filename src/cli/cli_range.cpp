@@ -28,14 +28,14 @@ namespace {
 // through ConsoleLines so the progress line is redrawn around them. The two
 // status panels become that progress line on a terminal (redrawn at most
 // ten times a second) and two closing lines on standard error.
-class ConsoleRangeView : public RangeView {
+class ConsoleRangeView : public RunView {
  public:
   explicit ConsoleRangeView(ConsoleLines& lines)
       : lines_(lines),
         direct_(isatty(STDOUT_FILENO) == 0),
         progress_(isatty(STDOUT_FILENO) != 0 && isatty(STDERR_FILENO) != 0) {}
 
-  void startStep() override {}
+  void begin() override {}
   void appendLine(const std::string& line) override {
     if (direct_) {
       if (hasControlChars(line)) {
@@ -48,20 +48,14 @@ class ConsoleRangeView : public RangeView {
       lines_.appendLine(line);
     }
   }
-  void setStatusText0(const std::string& text) override {
-    status0_ = text;
+  // A range ping writes no line twice.
+  void replaceLastLine(const std::string& line) override { appendLine(line); }
+  void setStatusText(StatusPanel panel, const std::string& text) override {
+    if (panel != StatusPanel::Right) status0_ = text;
+    if (panel != StatusPanel::Left) status1_ = text;
     showProgress();
   }
-  void setStatusText1(const std::string& text) override {
-    status1_ = text;
-    showProgress();
-  }
-  void addReachedHost(const std::string&) override {}
-  void addNotReachedHost(const std::string&) override {}
-  void selectFirstReached() override {}
-  void selectFirstNotReached() override {}
-  void clearLists() override {}
-  void finishStep() override {
+  void end() override {
     appendLine(kEndOfRangePingLine);
     flushOutput();
     lines_.flush();  // also takes the progress line away

@@ -78,7 +78,8 @@ TEST(PingRun, NormalRunPrintsEveryLineInOrder) {
   // The host is listed as reached once, right at the first reply, before its line.
   EXPECT_EQ(std::count(steps.begin(), steps.end(), "reached:127.0.0.1"), 1);
   auto listed = std::find(steps.begin(), steps.end(), "reached:127.0.0.1") - steps.begin();
-  EXPECT_EQ(steps[listed + 1], "line");
+  EXPECT_EQ(steps[listed + 1], "select reached");
+  EXPECT_EQ(steps[listed + 2], "line");
   EXPECT_EQ(steps.back(), "end");
   EXPECT_EQ(net.servicesOpen(), 0);
 }
@@ -247,7 +248,7 @@ TEST(PingRun, PacingKeepsTheDelayButNotAfterALongTimeout) {
 }
 
 TEST(PingStatisticsText, DurationWrapsAfterADay) {
-  PingStatistics stats;
+  RoundTripStats stats;
   auto lines = formatPingStatistics("h", stats, 25 * 3600);
   EXPECT_EQ(lines[3], "        Ping lasted [hh:mm:ss]  01:00:00");
 }
