@@ -65,11 +65,11 @@ int runPingCommand(const std::vector<std::string>& words) {
     return kExitUsage;
   }
   // Typed numbers follow the window's repair rules: never an error.
-  snap.count = numberOption(args, "-n", defaults.countp, 4, 0, 65535);
-  snap.waitMs = numberOption(args, "-w", defaults.waitp, 1000, 1, 65535);
-  snap.delayMs = numberOption(args, "-d", defaults.delayp, 1000, 1, 65535);
+  snap.count = numberOption(args, "-n", defaults.pingCount, 4, 0, 65535);
+  snap.waitMs = numberOption(args, "-w", defaults.pingWaitMs, 1000, 1, 65535);
+  snap.delayMs = numberOption(args, "-d", defaults.pingDelayMs, 1000, 1, 65535);
   snap.dataSize =
-      static_cast<std::uint16_t>(numberOption(args, "-l", defaults.bytesp, 32, 18, 65500));
+      static_cast<std::uint16_t>(numberOption(args, "-l", defaults.pingDataBytes, 32, 18, 65500));
   snap.ttl = defaults.ttl;
   if (auto text = args.value("--ttl")) {
     auto v = parseTypedInteger(*text);

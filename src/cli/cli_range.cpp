@@ -51,15 +51,15 @@ class ConsoleRangeView : public RunView {
   // A range ping writes no line twice.
   void replaceLastLine(const std::string& line) override { appendLine(line); }
   void setStatusText(StatusPanel panel, const std::string& text) override {
-    if (panel != StatusPanel::Right) status0_ = text;
-    if (panel != StatusPanel::Left) status1_ = text;
+    if (panel != StatusPanel::Right) leftStatus_ = text;
+    if (panel != StatusPanel::Left) rightStatus_ = text;
     showProgress();
   }
   void end() override {
     appendLine(kEndOfRangePingLine);
     flushOutput();
     lines_.flush();  // also takes the progress line away
-    for (const std::string* text : {&status0_, &status1_}) {
+    for (const std::string* text : {&leftStatus_, &rightStatus_}) {
       if (!text->empty()) std::fprintf(stderr, "%s\n", text->c_str());
     }
     std::fflush(stderr);
@@ -87,16 +87,16 @@ class ConsoleRangeView : public RunView {
     const auto now = std::chrono::steady_clock::now();
     if (now - lastProgress_ < std::chrono::milliseconds(100)) return;
     lastProgress_ = now;
-    lines_.status(status0_.empty() || status1_.empty() ? status0_ + status1_
-                                                       : status0_ + "  " + status1_);
+    lines_.status(leftStatus_.empty() || rightStatus_.empty() ? leftStatus_ + rightStatus_
+                                                              : leftStatus_ + "  " + rightStatus_);
   }
 
   ConsoleLines& lines_;
   const bool direct_;
   const bool progress_;
   bool unflushed_ = false;
-  std::string status0_;
-  std::string status1_;
+  std::string leftStatus_;
+  std::string rightStatus_;
   std::chrono::steady_clock::time_point lastProgress_{};
 };
 
@@ -157,11 +157,11 @@ int runRangeCommand(const std::vector<std::string>& words) {
   const CliDefaults defaults = loadCliDefaults();
   RangeSnapshot snap;
   snap.input = *input;
-  snap.count = numberOption(args, "-n", defaults.countr, 1, 1, 65535);
-  snap.waitMs = numberOption(args, "-w", defaults.waitr, 1000, 1, 65535);
-  snap.delayMs = numberOption(args, "-d", defaults.delayr, 1000, 1, 65535);
+  snap.count = numberOption(args, "-n", defaults.rangeCount, 1, 1, 65535);
+  snap.waitMs = numberOption(args, "-w", defaults.rangeWaitMs, 1000, 1, 65535);
+  snap.delayMs = numberOption(args, "-d", defaults.rangeDelayMs, 1000, 1, 65535);
   snap.dataSize =
-      static_cast<std::uint16_t>(numberOption(args, "-l", defaults.bytesr, 32, 18, 65500));
+      static_cast<std::uint16_t>(numberOption(args, "-l", defaults.rangeDataBytes, 32, 18, 65500));
   snap.netMaskBits = signedNumberOption(args, "--netmask-bits", defaults.netMaskBits, 24, 16, 31);
   snap.skipNetwork = defaults.dontPingNet && !args.has("--ping-net");
   snap.skipBroadcast = defaults.dontBroadcast && !args.has("--ping-broadcast");
