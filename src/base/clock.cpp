@@ -2,8 +2,25 @@
 
 #include <chrono>
 #include <cstdio>
+#include <thread>
 
 namespace tarvo {
+
+namespace {
+class SystemClock : public Clock {
+ public:
+  TimePoint now() override { return std::chrono::steady_clock::now(); }
+  void sleepFor(Duration duration) override {
+    if (duration > Duration::zero()) std::this_thread::sleep_for(duration);
+  }
+};
+}  // namespace
+
+Clock& systemClock() {
+  // Never destroyed: detached threads may still pace while the process exits.
+  static SystemClock& clock = *new SystemClock;
+  return clock;
+}
 
 std::uint32_t tickMs() {
   using namespace std::chrono;

@@ -1,10 +1,31 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <ctime>
 #include <string>
 
 namespace tarvo {
+
+// The monotonic clock the activities pace and wait by. Threads take it by
+// reference, so a test can put a clock in its place that only pretends to
+// sleep and finish a run of many seconds at once.
+class Clock {
+ public:
+  using TimePoint = std::chrono::steady_clock::time_point;
+  using Duration = std::chrono::steady_clock::duration;
+
+  virtual ~Clock() = default;
+  virtual TimePoint now() = 0;
+  // Blocks the calling thread for the duration (nothing when it is not
+  // positive).
+  virtual void sleepFor(Duration duration) = 0;
+
+  void sleepMs(std::uint32_t ms) { sleepFor(std::chrono::milliseconds(ms)); }
+};
+
+// The steady clock and real sleeps; lives for the whole process.
+Clock& systemClock();
 
 // Millisecond tick of a monotonic clock, truncated to 32 bits. Differences
 // are taken modulo 2^32 (tickMs() - earlier), so they stay right across the

@@ -84,16 +84,14 @@ bool ThreadBase::waitAllEnded(std::uint32_t timeoutMs) {
 }
 
 bool ThreadBase::sleepInSlices(std::uint32_t ms) {
-  sleepMs(ms % 500);
+  clock_->sleepMs(ms % 500);
   for (std::uint32_t i = 0; i < ms / 500; ++i) {
     if (stopRequested()) return true;
-    sleepMs(500);
+    clock_->sleepMs(500);
   }
   return false;
 }
 
-void sleepMs(std::uint32_t ms) {
-  if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
+void sleepMs(std::uint32_t ms) { systemClock().sleepMs(ms); }
 
 }  // namespace tarvo

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <mutex>
 
+#include "base/clock.h"
+
 namespace tarvo {
 
 // Common base of every activity thread. A thread is created suspended or
@@ -43,6 +45,10 @@ class ThreadBase {
 
   // Must be set before start().
   void setFreeOnTerminate(bool value) { freeOnTerminate_ = value; }
+  // The clock the thread paces and sleeps by; the system clock unless set
+  // (before start()). Must outlive the thread.
+  void setClock(Clock& clock) { clock_ = &clock; }
+  Clock& clock() const { return *clock_; }
 
   // Number of activity threads currently alive in the process (created and
   // not yet past execute()). Lets a front end wait for stragglers on exit.
@@ -65,6 +71,7 @@ class ThreadBase {
   bool started_ = false;
   bool joined_ = false;
   bool freeOnTerminate_ = false;
+  Clock* clock_ = &systemClock();
   std::atomic<bool> stopRequested_{false};
   std::atomic<bool> finished_{false};
 };

@@ -20,20 +20,20 @@ std::uint32_t asFieldUnsigned(std::uint32_t stored, std::uint32_t defaultValue, 
 CliDefaults cliDefaultsFrom(const settings::Settings& s) {
   CliDefaults d;
   d.host = s.hostText;
-  d.countp = asFieldUnsigned(s.countp, 4, 0, 65535);
-  d.waitp = asFieldUnsigned(s.waitp, 1000, 1, 65535);
-  d.delayp = asFieldUnsigned(s.delayp, 1000, 1, 65535);
-  d.bytesp = asFieldUnsigned(s.bytesp, 32, 18, 65500);
+  d.pingCount = asFieldUnsigned(s.countp, 4, 0, 65535);
+  d.pingWaitMs = asFieldUnsigned(s.waitp, 1000, 1, 65535);
+  d.pingDelayMs = asFieldUnsigned(s.delayp, 1000, 1, 65535);
+  d.pingDataBytes = asFieldUnsigned(s.bytesp, 32, 18, 65500);
   d.ttl = static_cast<std::uint8_t>(s.ttl);
   d.tos = static_cast<std::uint8_t>(s.tos);
   d.dontFragment = s.dontFragment;
   d.routerAlert = s.routerAlert && !s.dontFragment;
   d.resolveNames = s.resolveNames;
   d.audible = s.audible;
-  d.countr = asFieldUnsigned(s.countr, 1, 1, 65535);
-  d.waitr = asFieldUnsigned(s.waitr, 1000, 1, 65535);
-  d.delayr = asFieldUnsigned(s.delayr, 1000, 1, 65535);
-  d.bytesr = asFieldUnsigned(s.bytesr, 32, 18, 65500);
+  d.rangeCount = asFieldUnsigned(s.countr, 1, 1, 65535);
+  d.rangeWaitMs = asFieldUnsigned(s.waitr, 1000, 1, 65535);
+  d.rangeDelayMs = asFieldUnsigned(s.delayr, 1000, 1, 65535);
+  d.rangeDataBytes = asFieldUnsigned(s.bytesr, 32, 18, 65500);
   d.netMaskBits = s.netMaskBits;
   d.dontPingNet = s.dontPingNet;
   d.dontBroadcast = s.dontBroadcast;

@@ -14,10 +14,10 @@ namespace tarvo::cli {
 struct CliDefaults {
   // Single-host ping.
   std::string host;  // newest entry of the host history; empty when none
-  std::uint32_t countp = 4;
-  std::uint32_t waitp = 1000;
-  std::uint32_t delayp = 1000;
-  std::uint32_t bytesp = 32;
+  std::uint32_t pingCount = 4;
+  std::uint32_t pingWaitMs = 1000;
+  std::uint32_t pingDelayMs = 1000;
+  std::uint32_t pingDataBytes = 32;
   std::uint8_t ttl = 60;
   std::uint8_t tos = 0;
   bool dontFragment = false;
@@ -25,10 +25,10 @@ struct CliDefaults {
   bool resolveNames = false;
   bool audible = false;
   // Range ping.
-  std::uint32_t countr = 1;
-  std::uint32_t waitr = 1000;
-  std::uint32_t delayr = 1000;
-  std::uint32_t bytesr = 32;
+  std::uint32_t rangeCount = 1;
+  std::uint32_t rangeWaitMs = 1000;
+  std::uint32_t rangeDelayMs = 1000;
+  std::uint32_t rangeDataBytes = 32;
   std::int32_t netMaskBits = 24;
   bool dontPingNet = true;
   bool dontBroadcast = true;

@@ -17,20 +17,20 @@ namespace {
 
 // The console as the single-host ping's view: lines to standard output, the
 // reached state remembered for the exit status.
-class ConsolePingView : public PingView {
+class ConsolePingView : public RunView {
  public:
   explicit ConsolePingView(ConsoleLines& lines) : lines_(lines) {}
 
   void begin() override {}
-  void clearStatus(const std::string& status) override { lines_.status(status); }
-  void clearLists() override {}
-  void appendLine(const std::string& line) override { lines_.appendLine(line); }
-  void replaceLastLine(const std::string& line) override { lines_.replaceLastLine(line); }
-  void listHost(const std::string&, bool reached) override { reached_ = reached; }
   void end() override {
     lines_.appendLine(kEndOfPingLine);
     lines_.flush();
   }
+  void appendLine(const std::string& line) override { lines_.appendLine(line); }
+  void replaceLastLine(const std::string& line) override { lines_.replaceLastLine(line); }
+  // Both panels show the same text: it is shown once.
+  void setStatusText(StatusPanel, const std::string& text) override { lines_.status(text); }
+  void addHost(const std::string&, bool reached) override { reached_ = reached; }
 
   bool reached() const { return reached_; }
 
@@ -65,11 +65,11 @@ int runPingCommand(const std::vector<std::string>& words) {
     return kExitUsage;
   }
   // Typed numbers follow the window's repair rules: never an error.
-  snap.count = numberOption(args, "-n", defaults.countp, 4, 0, 65535);
-  snap.waitMs = numberOption(args, "-w", defaults.waitp, 1000, 1, 65535);
-  snap.delayMs = numberOption(args, "-d", defaults.delayp, 1000, 1, 65535);
+  snap.count = numberOption(args, "-n", defaults.pingCount, 4, 0, 65535);
+  snap.waitMs = numberOption(args, "-w", defaults.pingWaitMs, 1000, 1, 65535);
+  snap.delayMs = numberOption(args, "-d", defaults.pingDelayMs, 1000, 1, 65535);
   snap.dataSize =
-      static_cast<std::uint16_t>(numberOption(args, "-l", defaults.bytesp, 32, 18, 65500));
+      static_cast<std::uint16_t>(numberOption(args, "-l", defaults.pingDataBytes, 32, 18, 65500));
   snap.ttl = defaults.ttl;
   if (auto text = args.value("--ttl")) {
     auto v = parseTypedInteger(*text);

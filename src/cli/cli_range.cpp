@@ -28,14 +28,14 @@ namespace {
 // through ConsoleLines so the progress line is redrawn around them. The two
 // status panels become that progress line on a terminal (redrawn at most
 // ten times a second) and two closing lines on standard error.
-class ConsoleRangeView : public RangeView {
+class ConsoleRangeView : public RunView {
  public:
   explicit ConsoleRangeView(ConsoleLines& lines)
       : lines_(lines),
         direct_(isatty(STDOUT_FILENO) == 0),
         progress_(isatty(STDOUT_FILENO) != 0 && isatty(STDERR_FILENO) != 0) {}
 
-  void startStep() override {}
+  void begin() override {}
   void appendLine(const std::string& line) override {
     if (direct_) {
       if (hasControlChars(line)) {
@@ -48,24 +48,18 @@ class ConsoleRangeView : public RangeView {
       lines_.appendLine(line);
     }
   }
-  void setStatusText0(const std::string& text) override {
-    status0_ = text;
+  // A range ping writes no line twice.
+  void replaceLastLine(const std::string& line) override { appendLine(line); }
+  void setStatusText(StatusPanel panel, const std::string& text) override {
+    if (panel != StatusPanel::Right) leftStatus_ = text;
+    if (panel != StatusPanel::Left) rightStatus_ = text;
     showProgress();
   }
-  void setStatusText1(const std::string& text) override {
-    status1_ = text;
-    showProgress();
-  }
-  void addReachedHost(const std::string&) override {}
-  void addNotReachedHost(const std::string&) override {}
-  void selectFirstReached() override {}
-  void selectFirstNotReached() override {}
-  void clearLists() override {}
-  void finishStep() override {
+  void end() override {
     appendLine(kEndOfRangePingLine);
     flushOutput();
     lines_.flush();  // also takes the progress line away
-    for (const std::string* text : {&status0_, &status1_}) {
+    for (const std::string* text : {&leftStatus_, &rightStatus_}) {
       if (!text->empty()) std::fprintf(stderr, "%s\n", text->c_str());
     }
     std::fflush(stderr);
@@ -93,16 +87,16 @@ class ConsoleRangeView : public RangeView {
     const auto now = std::chrono::steady_clock::now();
     if (now - lastProgress_ < std::chrono::milliseconds(100)) return;
     lastProgress_ = now;
-    lines_.status(status0_.empty() || status1_.empty() ? status0_ + status1_
-                                                       : status0_ + "  " + status1_);
+    lines_.status(leftStatus_.empty() || rightStatus_.empty() ? leftStatus_ + rightStatus_
+                                                              : leftStatus_ + "  " + rightStatus_);
   }
 
   ConsoleLines& lines_;
   const bool direct_;
   const bool progress_;
   bool unflushed_ = false;
-  std::string status0_;
-  std::string status1_;
+  std::string leftStatus_;
+  std::string rightStatus_;
   std::chrono::steady_clock::time_point lastProgress_{};
 };
 
@@ -163,11 +157,11 @@ int runRangeCommand(const std::vector<std::string>& words) {
   const CliDefaults defaults = loadCliDefaults();
   RangeSnapshot snap;
   snap.input = *input;
-  snap.count = numberOption(args, "-n", defaults.countr, 1, 1, 65535);
-  snap.waitMs = numberOption(args, "-w", defaults.waitr, 1000, 1, 65535);
-  snap.delayMs = numberOption(args, "-d", defaults.delayr, 1000, 1, 65535);
+  snap.count = numberOption(args, "-n", defaults.rangeCount, 1, 1, 65535);
+  snap.waitMs = numberOption(args, "-w", defaults.rangeWaitMs, 1000, 1, 65535);
+  snap.delayMs = numberOption(args, "-d", defaults.rangeDelayMs, 1000, 1, 65535);
   snap.dataSize =
-      static_cast<std::uint16_t>(numberOption(args, "-l", defaults.bytesr, 32, 18, 65500));
+      static_cast<std::uint16_t>(numberOption(args, "-l", defaults.rangeDataBytes, 32, 18, 65500));
   snap.netMaskBits = signedNumberOption(args, "--netmask-bits", defaults.netMaskBits, 24, 16, 31);
   snap.skipNetwork = defaults.dontPingNet && !args.has("--ping-net");
   snap.skipBroadcast = defaults.dontBroadcast && !args.has("--ping-broadcast");

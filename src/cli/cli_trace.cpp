@@ -20,19 +20,13 @@ const char* const kTraceUsage =
     "usage: tarvo-cli trace [--max-hops N] [-w WAIT] [--resolve] HOST\n";
 
 // The Traceroute tab's output on standard output.
-class ConsoleTraceView : public TraceView {
+class ConsoleTraceView : public RunView {
  public:
   explicit ConsoleTraceView(ConsoleLines& lines) : lines_(lines) {}
-  void startStep() override {}
-  void addLine(const std::string& line) override { lines_.appendLine(line); }
-  void showLine(const std::string& line, bool replaceLast) override {
-    if (replaceLast) {
-      lines_.replaceLastLine(line);
-    } else {
-      lines_.appendLine(line);
-    }
-  }
-  void finishStep() override { lines_.appendLine(kEndOfTraceLine); }
+  void begin() override {}
+  void end() override { lines_.appendLine(kEndOfTraceLine); }
+  void appendLine(const std::string& line) override { lines_.appendLine(line); }
+  void replaceLastLine(const std::string& line) override { lines_.replaceLastLine(line); }
 
  private:
   ConsoleLines& lines_;

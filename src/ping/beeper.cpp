@@ -2,36 +2,27 @@
 
 namespace tarvo {
 
-TBeep::TBeep(std::mutex& beepLock, std::mutex& readyLock, std::unique_ptr<Tone> tone)
-    : beepLock_(beepLock), readyLock_(readyLock), tone_(std::move(tone)) {}
-
-bool TBeep::ready() {
-  std::lock_guard<std::mutex> lock(readyLock_);
-  return ready_;
-}
+TBeep::TBeep(std::unique_ptr<Tone> tone) : tone_(std::move(tone)) {}
 
 void TBeep::requestTone() {
-  std::lock_guard<std::mutex> lock(beepLock_);
-  beepRequested_ = true;
+  toneRequested_.with([](bool& requested) { requested = true; });
 }
 
 void TBeep::execute() {
-  {
-    std::lock_guard<std::mutex> lock(readyLock_);
-    ready_ = true;
-  }
+  ready_.set(true);
   while (true) {
-    {
-      std::lock_guard<std::mutex> lock(beepLock_);
-      if (stopRequested() && !beepRequested_) break;
-      if (beepRequested_) {
-        // The lock stays held while the tone plays: requests raised meanwhile
-        // wait for it and merge into one further tone.
+    // The lock stays held while the tone plays: requests raised meanwhile
+    // wait for it and merge into one further tone.
+    const bool goOn = toneRequested_.with([this](bool& requested) {
+      if (stopRequested() && !requested) return false;
+      if (requested) {
         if (tone_) tone_->play(kFrequencyHz, kDurationMs);
-        beepRequested_ = false;
+        requested = false;
       }
-    }
-    sleepMs(1);
+      return true;
+    });
+    if (!goOn) break;
+    clock().sleepMs(1);
   }
 }
 

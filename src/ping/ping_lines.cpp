@@ -5,13 +5,6 @@
 
 namespace tarvo {
 
-void PingStatistics::addReply(std::uint32_t rttMs) {
-  ++received;
-  rttSum += rttMs;
-  if (rttMs < rttMin) rttMin = rttMs;
-  if (rttMs > rttMax) rttMax = rttMs;
-}
-
 std::string formatPingResultLine(const EchoResult& result, Ipv4Address destination) {
   const ReplySource source = formatReplySource(result, destination);
   if (result.status == status::kSuccess) {
@@ -27,21 +20,15 @@ std::string formatPingResultLine(const EchoResult& result, Ipv4Address destinati
 }
 
 std::vector<std::string> formatPingStatistics(const std::string& hostText,
-                                              const PingStatistics& stats,
+                                              const RoundTripStats& stats,
                                               std::int64_t durationSeconds) {
-  const std::uint32_t lost = stats.sent - stats.received;
-  // Widened so a long endless run cannot overflow lost * 100.
-  const std::uint64_t percent =
-      stats.sent == 0 ? 0 : static_cast<std::uint64_t>(lost) * 100 / stats.sent;
-  const std::uint32_t min = stats.rttMin == 65536 ? 0 : stats.rttMin;
-  const std::uint64_t avg = stats.received > 0 ? stats.rttSum / stats.received : 0;
   return {
       "  \u00B7 Statistics for " + hostText + ":",
       "        Packets:     sent / received / lost = " + std::to_string(stats.sent) + " / " +
-          std::to_string(stats.received) + " / " + std::to_string(lost) + "   (" +
-          std::to_string(percent) + "% Loss)",
-      "        Time [ms]:   min / average / max  = " + std::to_string(min) + " / " +
-          std::to_string(avg) + " / " + std::to_string(stats.rttMax),
+          std::to_string(stats.received) + " / " + std::to_string(stats.lost()) + "   (" +
+          std::to_string(stats.lossPercent()) + "% Loss)",
+      "        Time [ms]:   min / average / max  = " + std::to_string(stats.shownMinimum()) +
+          " / " + std::to_string(stats.average()) + " / " + std::to_string(stats.maximum),
       "        Ping lasted [hh:mm:ss]  " + formatDuration(durationSeconds),
   };
 }

@@ -1,12 +1,13 @@
 #include "ping/ping_thread.h"
 
-#include <mutex>
-#include <new>
+#include <optional>
 #include <thread>
-#include <vector>
 
 #include "base/clock.h"
+#include "base/pacer.h"
+#include "base/round_trip_stats.h"
 #include "engine/address.h"
+#include "engine/echo_lease.h"
 #include "engine/echo_status.h"
 #include "ping/beeper.h"
 #include "ping/ping_lines.h"
@@ -17,7 +18,7 @@ namespace {
 const std::string kDot = "  \u00B7 ";
 }
 
-TPing::TPing(PingSnapshot snapshot, PingView& view, EchoServiceFactory echoFactory,
+TPing::TPing(PingSnapshot snapshot, RunView& view, EchoServiceFactory echoFactory,
              ToneFactory toneFactory)
     : snap_(std::move(snapshot)),
       view_(view),
@@ -26,14 +27,21 @@ TPing::TPing(PingSnapshot snapshot, PingView& view, EchoServiceFactory echoFacto
 
 namespace {
 
+// What the run needs of its thread: the stop request and the sliced wait.
+struct PingThreadHooks {
+  std::function<bool()> stopRequested;
+  std::function<bool(std::uint32_t)> sleepInSlices;
+  Clock& clock;
+};
+
 // The run's resources, released on every path out of it.
 class PingRun {
  public:
-  PingRun(const PingSnapshot& snap, PingView& view) : snap_(snap), view_(view), host_(snap.host) {}
+  PingRun(const PingSnapshot& snap, RunView& view) : snap_(snap), view_(view), host_(snap.host) {}
 
+  // False when the run could not start at all.
   bool run(EchoServiceFactory& echoFactory, ToneFactory& toneFactory,
-           const std::function<bool()>& stopRequested,
-           const std::function<bool(std::uint32_t)>& sleepInSlices);
+           const PingThreadHooks& thread);
 
  private:
   void print(const std::string& line) { view_.appendLine(line); }
@@ -43,18 +51,14 @@ class PingRun {
   void listHost();
 
   const PingSnapshot& snap_;
-  PingView& view_;
+  RunView& view_;
   std::string host_;
   std::string displayAddress_;
   Ipv4Address destination_ = 0;
-  std::unique_ptr<EchoService> echo_;
-  bool echoOpen_ = false;
-  bool socketsStarted_ = false;
-  std::mutex beepLock_;
-  std::mutex readyLock_;
+  std::optional<EchoLease> echo_;
   std::unique_ptr<TBeep> beeper_;
   bool beeperReady_ = false;
-  PingStatistics stats_;
+  RoundTripStats stats_;
   bool gotReply_ = false;
   bool listed_ = false;
   std::time_t startTime_ = 0;
@@ -66,19 +70,12 @@ void PingRun::cleanUp() {
     beeper_->waitFor();
     beeper_.reset();
   }
-  if (socketsStarted_) {
-    stopSockets();
-    socketsStarted_ = false;
-  }
-  if (echoOpen_) {
-    echo_->closeHandle();
-    echo_->close();
-    echoOpen_ = false;
-  }
+  if (echo_) echo_->release();
 }
 
 void PingRun::listHost() {
-  view_.listHost(displayAddress_, gotReply_);
+  view_.addHost(displayAddress_, gotReply_);
+  view_.selectFirstHost(gotReply_);
   listed_ = true;
 }
 
@@ -89,7 +86,7 @@ bool PingRun::resolveTarget() {
     displayAddress_ = host_;
     if (snap_.resolveNames) {
       print(kDot + "Resolving name, please wait...");
-      if (auto entry = lookupAddress(destination_)) {
+      if (auto entry = snap_.resolver.address(destination_)) {
         destination_ = entry->addresses.front();
         view_.replaceLastLine(kDot + "Pinging " + entry->officialName + " [" + host_ + "]");
       } else {
@@ -103,7 +100,7 @@ bool PingRun::resolveTarget() {
   const std::string lookingUp = kDot + "Lookup destination...";
   host_ = stripUrlScheme(host_);
   print(lookingUp);
-  auto entry = lookupHost(host_);
+  auto entry = snap_.resolver.host(host_);
   if (!entry) {
     print(kDot + host_ + " not found");
     return false;
@@ -115,31 +112,14 @@ bool PingRun::resolveTarget() {
 }
 
 bool PingRun::run(EchoServiceFactory& echoFactory, ToneFactory& toneFactory,
-                  const std::function<bool()>& stopRequested,
-                  const std::function<bool(std::uint32_t)>& sleepInSlices) {
+                  const PingThreadHooks& thread) {
   view_.begin();
-  view_.clearStatus("");
+  view_.setStatusText(StatusPanel::Both, "");
   view_.clearLists();
 
-  echo_ = echoFactory();
-  switch (echo_->open()) {
-    case EchoOpenResult::LibraryMissing:
-      print(kDot + "Could not load ICMP.DLL");
-      return false;
-    case EchoOpenResult::EntryPointMissing:
-      print(kDot + "Error getting ICMP proc address");
-      echo_->close();
-      return false;
-    case EchoOpenResult::Ok:
-      echoOpen_ = true;
-      break;
-  }
-  const SocketStart sockets = startSockets();
-  socketsStarted_ = true;
-  if (sockets.kind != SocketStart::Ok) {
-    print(sockets.kind == SocketStart::StartError
-              ? kDot + "WinSock startup error: " + std::to_string(sockets.code)
-              : kDot + "WinSock version 2.0 not supported");
+  echo_.emplace(echoFactory());
+  if (!echo_->open()) {
+    print(kDot + echo_->failureText());
     cleanUp();
     return false;
   }
@@ -148,7 +128,8 @@ bool PingRun::run(EchoServiceFactory& echoFactory, ToneFactory& toneFactory,
                                               snap_.routerAlert, snap_.ipOptionsSupported);
 
   if (snap_.audible) {
-    beeper_ = std::make_unique<TBeep>(beepLock_, readyLock_, toneFactory());
+    beeper_ = std::make_unique<TBeep>(toneFactory());
+    beeper_->setClock(thread.clock);
     if (beeper_->start()) {
       // The beeper comes up at once; waiting here means no early reply
       // goes unheard.
@@ -164,14 +145,7 @@ bool PingRun::run(EchoServiceFactory& echoFactory, ToneFactory& toneFactory,
     return true;
   }
 
-  std::vector<std::uint8_t> payload;
-  try {
-    payload.resize(snap_.dataSize);
-  } catch (const std::bad_alloc&) {
-    payload.clear();  // go on with an empty request rather than give up
-  }
-  fillLetters(payload);
-
+  echo_->preparePayload(snap_.dataSize);
   echo_->createHandle();
 
   const std::uint32_t limit = snap_.count == 0 ? 1 : snap_.count;
@@ -180,16 +154,16 @@ bool PingRun::run(EchoServiceFactory& echoFactory, ToneFactory& toneFactory,
   startTime_ = wholeSecondsNow();
   print("        Start time  " + formatDateTime(startTime_));
 
-  std::uint32_t lastSend = 0;
+  Pacer pacer(thread.clock, snap_.delayMs);
   for (std::uint32_t index = 0; index < limit; index += step) {
-    if (stopRequested()) break;
-    const std::uint32_t elapsed = tickMs() - lastSend;
-    if (elapsed < snap_.delayMs) {
-      if (sleepInSlices(snap_.delayMs - elapsed)) break;
+    if (thread.stopRequested()) break;
+    if (const std::uint32_t wait = pacer.remainingMs()) {
+      if (thread.sleepInSlices(wait)) break;
     }
-    lastSend = tickMs();
-    const EchoResult result = echo_->send(destination_, payload, options, snap_.waitMs);
-    ++stats_.sent;
+    pacer.markStart();
+    const EchoResult result =
+        echo_->service().send(destination_, echo_->payload(), options, snap_.waitMs);
+    stats_.addSent();
     if (result.status == status::kSuccess) {
       if (beeperReady_) beeper_->requestTone();
       stats_.addReply(result.roundTripMs);
@@ -215,9 +189,9 @@ void PingRun::finish() {
 
 void TPing::execute() {
   PingRun run(snap_, view_);
-  const bool started = run.run(
-      echoFactory_, toneFactory_, [this] { return stopRequested(); },
-      [this](std::uint32_t ms) { return sleepInSlices(ms); });
+  const bool started = run.run(echoFactory_, toneFactory_,
+                               {[this] { return stopRequested(); },
+                                [this](std::uint32_t ms) { return sleepInSlices(ms); }, clock()});
   startFailed_ = !started;
   view_.end();
 }

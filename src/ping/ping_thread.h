@@ -5,6 +5,7 @@
 
 #include "base/thread_base.h"
 #include "engine/echo_service.h"
+#include "engine/resolver.h"
 #include "ping/ping_view.h"
 #include "ping/tone.h"
 
@@ -25,14 +26,19 @@ struct PingSnapshot {
   bool resolveNames = false;
   bool audible = false;
   bool ipOptionsSupported = true;
+  Resolver resolver;  // names of the target
 };
 
 // The single-host ping run. Create it, start() it; with freeOnTerminate it
 // deletes itself after its end step, so the owner must keep its handle only
 // while its running flag (cleared in the end step) is set.
+//
+// The view sees: begin, both status panels emptied, host lists cleared, the
+// run's lines (a look-up line is replaced by its outcome), the host added to
+// the reached or not-reached list with its first entry chosen, end.
 class TPing : public ThreadBase {
  public:
-  TPing(PingSnapshot snapshot, PingView& view, EchoServiceFactory echoFactory,
+  TPing(PingSnapshot snapshot, RunView& view, EchoServiceFactory echoFactory,
         ToneFactory toneFactory = defaultToneFactory());
 
   // After the end step: true when the run could not start at all (no echo
@@ -44,7 +50,7 @@ class TPing : public ThreadBase {
 
  private:
   PingSnapshot snap_;
-  PingView& view_;
+  RunView& view_;
   EchoServiceFactory echoFactory_;
   ToneFactory toneFactory_;
   bool startFailed_ = false;

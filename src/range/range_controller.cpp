@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <new>
-#include <thread>
 
 #include "base/clock.h"
 
@@ -40,12 +39,16 @@ RangeWorkerSettings workerSettingsOf(const RangeSnapshot& s) {
 }
 }  // namespace
 
-TCtrlPing::TCtrlPing(RangeSnapshot snapshot, RangeView& view)
+TCtrlPing::TCtrlPing(RangeSnapshot snapshot, RunView& view)
     : snapshot_(std::move(snapshot)),
       view_(view),
       workerSettings_(workerSettingsOf(snapshot_)),
-      startIntervalMs_(snapshot_.burstMode ? 0 : kStartIntervalMs),
-      pollIntervalMs_(snapshot_.burstMode ? 0 : kPollIntervalMs) {}
+      startPacer_(snapshot_.clock ? *snapshot_.clock : systemClock(),
+                  snapshot_.burstMode ? 0 : kStartIntervalMs),
+      pollPacer_(snapshot_.clock ? *snapshot_.clock : systemClock(),
+                 snapshot_.burstMode ? 0 : kPollIntervalMs) {
+  if (snapshot_.clock) setClock(*snapshot_.clock);
+}
 
 TCtrlPing::~TCtrlPing() {
   // Only reached with workers left when the run itself never ended them.
@@ -57,7 +60,7 @@ TCtrlPing::~TCtrlPing() {
   }
 }
 
-TCtrlPing* TCtrlPing::launch(RangeSnapshot snapshot, RangeView& view) {
+TCtrlPing* TCtrlPing::launch(RangeSnapshot snapshot, RunView& view) {
   TCtrlPing* controller = nullptr;
   try {
     controller = new TCtrlPing(std::move(snapshot), view);
@@ -75,18 +78,18 @@ TCtrlPing* TCtrlPing::launch(RangeSnapshot snapshot, RangeView& view) {
 }
 
 void TCtrlPing::execute() {
-  view_.startStep();
+  view_.begin();
   view_.appendLine(" ");
   view_.appendLine("  \u00B7 Pinging IP Range");
   view_.clearLists();
-  view_.setStatusText0("");
-  view_.setStatusText1("");
+  view_.setStatusText(StatusPanel::Left, "");
+  view_.setStatusText(StatusPanel::Right, "");
 
   plan_ = RangePlan::build(snapshot_.input);
   if (!plan_) {
     view_.appendLine(" ");
     view_.appendLine("  \u00B7 Please check IP Range");
-    view_.finishStep();
+    view_.end();
     return;
   }
   counts_.total = plan_->total();
@@ -97,11 +100,11 @@ void TCtrlPing::execute() {
     table_.reset();
     std::vector<std::unique_ptr<TPingrange>>().swap(workers_);
     view_.appendLine("  \u00B7 Memory allocation failed!");
-    view_.finishStep();
+    view_.end();
     return;
   }
 
-  view_.setStatusText1(reachedSoFarText(0));
+  view_.setStatusText(StatusPanel::Right, reachedSoFarText(0));
   const std::time_t startTime = wholeSecondsNow();
   view_.appendLine("    Start time  " + formatDateTime(startTime));
 
@@ -111,14 +114,14 @@ void TCtrlPing::execute() {
 
   table_.reset();
   std::vector<std::unique_ptr<TPingrange>>().swap(workers_);
-  view_.finishStep();
+  view_.end();
 }
 
 void TCtrlPing::runLoop() {
   while (!collectPhase()) {
     if (counts_.started < counts_.total && !stopRequested()) {
       startPhase();
-    } else if (pollIntervalMs_ == 0) {
+    } else if (pollPacer_.intervalMs() == 0) {
       // Nothing to start: sleep until the awaited slot has its answer
       // rather than spinning on it.
       view_.idle();
@@ -132,8 +135,8 @@ bool TCtrlPing::collectPhase() {
   while (true) {
     const std::uint32_t slot = counts_.collected + 1;
     std::int32_t code = 0;
-    if (pollIntervalMs_ > 0) {
-      pace(previousPoll_, pollIntervalMs_);
+    if (pollPacer_.intervalMs() > 0) {
+      pace(pollPacer_);
       code = table_->code(slot);
     } else if (awaitAnswer) {
       view_.idle();
@@ -145,13 +148,13 @@ bool TCtrlPing::collectPhase() {
     if (isFinalRangeCode(code)) {
       if (code == range_code::kNotReached) {
         ++counts_.notReached;
-        view_.addNotReachedHost(table_->address(slot));
-        if (counts_.notReached == 1) view_.selectFirstNotReached();
+        view_.addHost(table_->address(slot), false);
+        if (counts_.notReached == 1) view_.selectFirstHost(false);
       } else if (code == range_code::kReached) {
         ++counts_.reached;
-        view_.setStatusText1(reachedSoFarText(counts_.reached));
-        view_.addReachedHost(table_->address(slot));
-        if (counts_.reached == 1) view_.selectFirstReached();
+        view_.setStatusText(StatusPanel::Right, reachedSoFarText(counts_.reached));
+        view_.addHost(table_->address(slot), true);
+        if (counts_.reached == 1) view_.selectFirstHost(true);
       } else if (code == range_code::kNetwork) {
         ++counts_.network;
       } else {
@@ -178,7 +181,7 @@ bool TCtrlPing::collectPhase() {
 }
 
 void TCtrlPing::startPhase() {
-  if (startIntervalMs_ > 0) pace(previousStart_, startIntervalMs_);
+  if (startPacer_.intervalMs() > 0) pace(startPacer_);
   const std::uint32_t slot = counts_.started + 1;
   std::string destination;
   try {
@@ -197,6 +200,7 @@ void TCtrlPing::startPhase() {
                                           plan_->currentFourth(), workerSettings_);
   } catch (const std::bad_alloc&) {
   }
+  if (worker) worker->setClock(clock());
   if (!worker || !startWorker(*worker)) {
     worker.reset();
     startFailed(slot);
@@ -218,7 +222,7 @@ void TCtrlPing::startPhase() {
   }
   workers_[slot] = std::move(worker);
   ++counts_.started;
-  view_.setStatusText0("  Trying to reach: " + destination);
+  view_.setStatusText(StatusPanel::Left, "  Trying to reach: " + destination);
   plan_->advance();
   if (snapshot_.burstMode) {
     unconfirmed_.push_back(slot);
@@ -254,16 +258,16 @@ void TCtrlPing::startFailed(std::uint32_t slot) {
   reapFinishedWorkers();
   if (counts_.collected < counts_.started) {
     failingSince_.reset();
-    sleepMs(kRetryWhileWorkersRunMs);
+    clock().sleepMs(kRetryWhileWorkersRunMs);
     return;
   }
-  const auto now = Clock::now();
+  const Clock::TimePoint now = clock().now();
   if (!failingSince_) failingSince_ = now;
   if (now - *failingSince_ >= std::chrono::milliseconds(snapshot_.threadRetryMs)) {
     table_->setCode(slot, range_code::kNoThread);
     return;
   }
-  sleepMs(kRetryWhileIdleMs);
+  clock().sleepMs(kRetryWhileIdleMs);
 }
 
 // Joins workers that have already ended, also those ahead of the slot under
@@ -321,15 +325,11 @@ void TCtrlPing::stopWorkers(std::uint32_t from, std::uint32_t to) {
   }
 }
 
-void TCtrlPing::pace(std::optional<Clock::time_point>& previous, std::uint32_t intervalMs) {
-  if (previous) {
-    const auto due = *previous + std::chrono::milliseconds(intervalMs);
-    if (Clock::now() < due) {
-      view_.idle();
-      std::this_thread::sleep_until(due);
-    }
-  }
-  previous = Clock::now();
+// Sleeps out the rest of the pacer's interval; a front end that collects
+// steps hands them over before the controller sleeps.
+void TCtrlPing::pace(Pacer& pacer) {
+  if (pacer.remaining() > Clock::Duration::zero()) view_.idle();
+  pacer.paceAndMark();
 }
 
 void TCtrlPing::closingReport(std::time_t startTime) {
@@ -338,8 +338,8 @@ void TCtrlPing::closingReport(std::time_t startTime) {
   view_.appendLine("      Pinging IP Range lasted [hh:mm:ss]  " +
                    formatDuration(static_cast<std::int64_t>(endTime - startTime)));
   for (const std::string& line : rangeStatisticsLines(counts_)) view_.appendLine(line);
-  view_.setStatusText0(rangeDoneText(counts_));
-  view_.setStatusText1(reachedOfTotalText(counts_));
+  view_.setStatusText(StatusPanel::Left, rangeDoneText(counts_));
+  view_.setStatusText(StatusPanel::Right, reachedOfTotalText(counts_));
 }
 
 }  // namespace tarvo

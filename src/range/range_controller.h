@@ -1,12 +1,12 @@
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <memory>
 #include <optional>
 #include <vector>
 
+#include "base/pacer.h"
 #include "base/thread_base.h"
 #include "engine/echo_service.h"
 #include "range/range_plan.h"
@@ -39,14 +39,20 @@ struct RangeSnapshot {
   // How long thread creation may keep failing while no worker of the run is
   // left to free anything, before the run ends with "Thread start failure !".
   std::uint32_t threadRetryMs = 5000;
+  // The clock the run and its workers pace by; the system clock when null.
+  Clock* clock = nullptr;
 };
 
 // Runs one range ping: starts one TPingrange per address in address order,
 // shows their results strictly in that order and closes with the report.
+// The view sees: begin, the host lists cleared and both status panels
+// emptied, then per address its line, the address tried (left panel), the
+// reached count (right panel) and the host added to its list (the first of
+// each list chosen), and the report, end.
 //
 // In the window: TCtrlPing::launch(snapshot, view) creates it self-freeing;
-// the window keeps the pointer only while rangeRunning is set (the finish
-// step clears it) and uses it only for requestStop() ("&Break").
+// the window keeps the pointer only while its range run is marked active
+// (the end step clears that) and uses it only for requestStop() ("&Break").
 // Elsewhere: construct, start(), waitFor(), then read counts().
 class TCtrlPing : public ThreadBase {
  public:
@@ -54,13 +60,13 @@ class TCtrlPing : public ThreadBase {
   static constexpr std::uint32_t kStartIntervalMs = 50;
   static constexpr std::uint32_t kPollIntervalMs = 10;
 
-  TCtrlPing(RangeSnapshot snapshot, RangeView& view);
+  TCtrlPing(RangeSnapshot snapshot, RunView& view);
   ~TCtrlPing() override;
 
   // Creates a self-freeing controller and starts it. Nothing when the
   // thread cannot be created (the caller shows "  · Could not create the
   // thread controler"); nothing has been shown then.
-  static TCtrlPing* launch(RangeSnapshot snapshot, RangeView& view);
+  static TCtrlPing* launch(RangeSnapshot snapshot, RunView& view);
 
   // The run's counters; final once the thread has ended.
   const RangeCounts& counts() const { return counts_; }
@@ -72,8 +78,6 @@ class TCtrlPing : public ThreadBase {
   virtual bool startWorker(TPingrange& worker) { return worker.start(); }
 
  private:
-  using Clock = std::chrono::steady_clock;
-
   void runLoop();
   bool collectPhase();
   void startPhase();
@@ -84,17 +88,15 @@ class TCtrlPing : public ThreadBase {
   void reapFinishedWorkers();
   void joinEnding(std::size_t n);
   void confirmStarts(std::size_t window);
-  void pace(std::optional<Clock::time_point>& previous, std::uint32_t intervalMs);
+  void pace(Pacer& pacer);
   void closingReport(std::time_t startTime);
 
   RangeSnapshot snapshot_;
-  RangeView& view_;
+  RunView& view_;
   RangeWorkerSettings workerSettings_;
-  std::uint32_t startIntervalMs_;
-  std::uint32_t pollIntervalMs_;
-  std::optional<Clock::time_point> previousStart_;
-  std::optional<Clock::time_point> previousPoll_;
-  std::optional<Clock::time_point> failingSince_;  // thread creation failing, nothing to wait for
+  Pacer startPacer_;                              // worker starts; no interval in burst mode
+  Pacer pollPacer_;                               // result polls; no interval in burst mode
+  std::optional<Clock::TimePoint> failingSince_;  // thread creation failing, nothing to wait for
   std::optional<RangePlan> plan_;
   std::unique_ptr<RangeSlotTable> table_;
   std::vector<std::unique_ptr<TPingrange>> workers_;  // by slot; controller only

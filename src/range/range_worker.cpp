@@ -1,11 +1,12 @@
 #include "range/range_worker.h"
 
-#include <chrono>
 #include <memory>
 #include <new>
-#include <vector>
 
+#include "base/pacer.h"
+#include "base/round_trip_stats.h"
 #include "engine/address.h"
+#include "engine/echo_lease.h"
 #include "engine/echo_status.h"
 #include "range/range_plan.h"
 
@@ -13,59 +14,12 @@ namespace tarvo {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-// Everything a worker holds while it pings, released on every path out in
-// the established order: buffers, socket start, handle, service.
-class EchoSession {
- public:
-  explicit EchoSession(std::unique_ptr<EchoService> service) : service_(std::move(service)) {}
-  ~EchoSession() { release(); }
-  EchoSession(const EchoSession&) = delete;
-  EchoSession& operator=(const EchoSession&) = delete;
-
-  EchoService& service() { return *service_; }
-  void opened() { opened_ = true; }
-  void socketsStarted() { sockets_ = true; }
-  void handleCreated() { handle_ = true; }
-  std::vector<std::uint8_t>& payload() { return payload_; }
-
-  void release() {
-    std::vector<std::uint8_t>().swap(payload_);
-    if (sockets_) stopSockets();
-    if (handle_) service_->closeHandle();
-    if (opened_) service_->close();
-    sockets_ = handle_ = opened_ = false;
-  }
-
- private:
-  std::unique_ptr<EchoService> service_;
-  std::vector<std::uint8_t> payload_;
-  bool opened_ = false;
-  bool sockets_ = false;
-  bool handle_ = false;
-};
-
-std::string reachedOutcome(std::uint16_t bytes, std::uint32_t sent, std::uint32_t received,
-                           std::uint32_t minimum, std::uint32_t sum, std::uint32_t maximum,
-                           std::uint32_t ttl) {
-  const std::uint32_t lost = sent - received;
-  if (minimum == 65536) minimum = 0;
-  const std::uint32_t average = sum / received;
-  return "Bytes=" + std::to_string(bytes) + ";  sent/recv/lost=" + std::to_string(sent) + "/" +
-         std::to_string(received) + "/" + std::to_string(lost) +
-         ";  min/avg/max=" + std::to_string(minimum) + "/" + std::to_string(average) + "/" +
-         std::to_string(maximum) + ";  TTL=" + std::to_string(ttl);
-}
-
-// Milliseconds still to wait so that at least intervalMs lie between since
-// and now, rounded up so the interval is never cut short.
-std::uint32_t remainingMs(Clock::time_point since, std::uint32_t intervalMs) {
-  const auto elapsed = Clock::now() - since;
-  const auto interval = std::chrono::milliseconds(intervalMs);
-  if (elapsed >= interval) return 0;
-  return static_cast<std::uint32_t>(
-      std::chrono::ceil<std::chrono::milliseconds>(interval - elapsed).count());
+std::string reachedOutcome(std::uint16_t bytes, const RoundTripStats& stats, std::uint32_t ttl) {
+  return "Bytes=" + std::to_string(bytes) + ";  sent/recv/lost=" + std::to_string(stats.sent) +
+         "/" + std::to_string(stats.received) + "/" + std::to_string(stats.lost()) +
+         ";  min/avg/max=" + std::to_string(stats.shownMinimum()) + "/" +
+         std::to_string(stats.average()) + "/" + std::to_string(stats.maximum) +
+         ";  TTL=" + std::to_string(ttl);
 }
 
 }  // namespace
@@ -105,79 +59,48 @@ void TPingrange::execute() {
     return;
   }
 
-  std::unique_ptr<EchoSession> session;
+  std::unique_ptr<EchoLease> echo;
   try {
-    session = std::make_unique<EchoSession>(settings_.echoFactory());
+    echo = std::make_unique<EchoLease>(settings_.echoFactory());
   } catch (const std::bad_alloc&) {
     publish(range_code::kNotReached, "Memory allocation failure");
     return;
   }
   auto fail = [&](const std::string& text) {
-    session->release();
+    echo->release();
     publish(range_code::kNotReached, text);
   };
 
-  switch (session->service().open()) {
-    case EchoOpenResult::Ok:
-      session->opened();
-      break;
-    case EchoOpenResult::LibraryMissing:
-      return fail("Could not load ICMP.DLL");
-    case EchoOpenResult::EntryPointMissing:
-      return fail("Error getting ICMP proc address");
-  }
-  const SocketStart sockets = startSockets();
-  session->socketsStarted();  // released even after a failed start, as every run does
-  if (sockets.kind == SocketStart::StartError) {
-    return fail("WinSock startup() error: " + std::to_string(sockets.code));
-  }
-  if (sockets.kind == SocketStart::WrongVersion) {
-    return fail("WinSock version 2.0 not supported");
-  }
+  if (!echo->open()) return fail(echo->failureText(StartupWording::WithCall));
   const std::optional<Ipv4Address> parsed = parseDottedAddress(destination_);
   if (!parsed) return fail("Wrong IP address format");
   Ipv4Address destination = *parsed;
 
-  // A request buffer that cannot be had is no failure: the requests then
-  // carry no data.
-  try {
-    session->payload().resize(settings_.dataSize);
-  } catch (const std::bad_alloc&) {
-    std::vector<std::uint8_t>().swap(session->payload());
-  }
-  fillLetters(session->payload());
-  session->service().createHandle();
-  session->handleCreated();
+  echo->preparePayload(settings_.dataSize);
+  echo->createHandle();
 
   std::int32_t code = range_code::kNotReached;
-  std::uint32_t sent = 0;
-  std::uint32_t received = 0;
-  std::uint32_t sum = 0;
-  std::uint32_t minimum = 65536;
-  std::uint32_t maximum = 0;
+  RoundTripStats stats;
   std::uint16_t replyBytes = 0;
   std::uint32_t replyTtl = 0;
-  Clock::time_point lastSend{};
+  Pacer pacer(clock(), settings_.delayMs);
 
   for (std::uint32_t round = 0; settings_.count == 0 || round < settings_.count; ++round) {
-    if (stopRequested() || (round > 0 && sleepInSlices(remainingMs(lastSend, settings_.delayMs)))) {
-      session->release();
+    if (stopRequested() || (round > 0 && sleepInSlices(pacer.remainingMs()))) {
+      echo->release();
       return publish(code, outcome);
     }
-    lastSend = Clock::now();
-    const EchoResult result = session->service().send(destination, session->payload(),
-                                                      settings_.options, settings_.waitMs);
-    ++sent;
+    pacer.markStart();
+    const EchoResult result =
+        echo->service().send(destination, echo->payload(), settings_.options, settings_.waitMs);
+    stats.addSent();
     const ReplySource source = formatReplySource(result, destination);
     outcome = source.fromOther ? "Reply from " + source.text + ": " : std::string();
     if (result.status == 0) {
       code = range_code::kReached;
-      ++received;
       replyBytes = result.replyDataSize;
       replyTtl = result.replyTtl;
-      sum += result.roundTripMs;
-      if (result.roundTripMs < minimum) minimum = result.roundTripMs;
-      if (result.roundTripMs > maximum) maximum = result.roundTripMs;
+      stats.addReply(result.roundTripMs);
       destination = result.replyAddress;
     } else if (const char* text = echoStatusText(result.status)) {
       outcome += text;
@@ -187,10 +110,8 @@ void TPingrange::execute() {
     if (code != range_code::kReached) code = range_code::kNotReached;
   }
 
-  session->release();
-  if (code == range_code::kReached) {
-    outcome = reachedOutcome(replyBytes, sent, received, minimum, sum, maximum, replyTtl);
-  }
+  echo->release();
+  if (code == range_code::kReached) outcome = reachedOutcome(replyBytes, stats, replyTtl);
   publish(code, outcome);
 }
 

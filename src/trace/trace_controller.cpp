@@ -4,69 +4,54 @@
 #include <new>
 
 #include "base/clock.h"
+#include "base/pacer.h"
 #include "engine/address.h"
+#include "engine/echo_lease.h"
 
 namespace tarvo {
 
-namespace {
+void TraceStartFlag::set() { started_.set(true); }
 
-// Sleeps for the rest of interval since last, then makes now the new last.
-void pace(std::uint32_t& last, std::uint32_t interval) {
-  const std::uint32_t since = tickMs() - last;
-  if (since < interval) sleepMs(interval - since);
-  last = tickMs();
-}
-
-}  // namespace
-
-void TraceStartFlag::set() {
-  std::lock_guard<std::mutex> lock(lock_);
-  started_ = true;
-}
-
-bool TraceStartFlag::isSet() const {
-  std::lock_guard<std::mutex> lock(lock_);
-  return started_;
-}
+bool TraceStartFlag::isSet() const { return started_.get(); }
 
 void TraceStartFlag::waitUntilSet() const {
   while (!isSet()) sleepMs(10);
 }
 
-TCtrlTrace::TCtrlTrace(TraceSnapshot snapshot, TraceView& view,
+TCtrlTrace::TCtrlTrace(TraceSnapshot snapshot, RunView& view,
                        std::shared_ptr<TraceStartFlag> startFlag)
     : snap_(std::move(snapshot)),
       view_(view),
       startFlag_(startFlag ? std::move(startFlag) : std::make_shared<TraceStartFlag>()) {
   // The tables are indexed by hop and the hop is the probes' time to live.
   snap_.maxHops = std::clamp<std::uint32_t>(snap_.maxHops, 1, kMaxHopLimit);
+  if (snap_.clock) setClock(*snap_.clock);
 }
 
 TCtrlTrace::~TCtrlTrace() = default;
 
 void TCtrlTrace::execute() {
   startFlag_->set();
-  view_.startStep();
-  const SocketStart sockets = startSockets();
-  if (sockets.kind == SocketStart::StartError) {
-    view_.addLine("  · WinSock startup error: " + std::to_string(sockets.code));
-  } else if (sockets.kind == SocketStart::WrongVersion) {
-    view_.addLine("  · WinSock version 2.0 not supported");
+  view_.begin();
+  SocketStartLease sockets;
+  const EchoStartFailure failure = sockets.start();
+  if (failure != EchoStartFailure::None) {
+    view_.appendLine("  · " + echoStartFailureText(failure, sockets.code()));
   } else {
     trace();
   }
-  stopSockets();
-  view_.finishStep();
+  sockets.release();
+  view_.end();
 }
 
 // Resolves the destination and builds the header; false (after showing why)
 // when the host name cannot be resolved.
 bool TCtrlTrace::resolveHeader(std::string& header) {
-  const TraceResolver& resolver = snap_.resolver;
+  const Resolver& resolver = snap_.resolver;
   if (const auto dotted = parseDottedAddress(snap_.host)) {
     destination_ = *dotted;
     std::optional<HostEntry> entry;
-    if (snap_.resolveNames && resolver.lookupAddress) entry = resolver.lookupAddress(*dotted);
+    if (snap_.resolveNames) entry = resolver.address(*dotted);
     if (entry && !entry->addresses.empty()) {
       destination_ = entry->addresses.front();
       header =
@@ -78,11 +63,10 @@ bool TCtrlTrace::resolveHeader(std::string& header) {
   }
   // A name pasted from a browser: only the scheme goes, a path stays.
   const std::string name = stripUrlScheme(snap_.host);
-  std::optional<HostEntry> entry;
-  if (resolver.lookupHost) entry = resolver.lookupHost(name);
+  const std::optional<HostEntry> entry = resolver.host(name);
   if (!entry || entry->addresses.empty()) {
     replaceLast_ = true;
-    view_.showLine("  · Could not resolve host name " + name, replaceLast_);
+    showLine("  · Could not resolve host name " + name);
     return false;
   }
   destination_ = entry->addresses.front();
@@ -91,13 +75,13 @@ bool TCtrlTrace::resolveHeader(std::string& header) {
 }
 
 void TCtrlTrace::trace() {
-  view_.addLine(" ");
-  view_.addLine("  · Traceroute to... ");
+  view_.appendLine(" ");
+  view_.appendLine("  · Traceroute to... ");
   std::string header;
   if (!resolveHeader(header)) return;
   header += " over max " + std::to_string(snap_.maxHops) + " hops";
   replaceLast_ = true;
-  view_.showLine(header, replaceLast_);
+  showLine(header);
 
   std::unique_ptr<TraceHopTable> table;
   try {
@@ -108,7 +92,7 @@ void TCtrlTrace::trace() {
   }
 
   const std::time_t startTime = wholeSecondsNow();
-  view_.addLine("        Start time:  " + formatDateTime(startTime));
+  view_.appendLine("        Start time:  " + formatDateTime(startTime));
   hopsStarted_ = 0;
   hopsCollected_ = 0;
   replaceLast_ = false;
@@ -120,9 +104,9 @@ void TCtrlTrace::trace() {
   workers_.clear();
 
   const std::time_t endTime = wholeSecondsNow();
-  view_.addLine("        End time:  " + formatDateTime(endTime));
-  view_.addLine("          Traceroute lasted [hh:mm:ss]  " +
-                formatDuration(static_cast<std::int64_t>(endTime - startTime)));
+  view_.appendLine("        End time:  " + formatDateTime(endTime));
+  view_.appendLine("          Traceroute lasted [hh:mm:ss]  " +
+                   formatDuration(static_cast<std::int64_t>(endTime - startTime)));
 }
 
 // Alternates collecting (showing the lowest uncollected hop as far as it
@@ -131,12 +115,12 @@ void TCtrlTrace::trace() {
 // already being probed.
 void TCtrlTrace::runHops(TraceHopTable& table) {
   const std::uint32_t maxHops = table.maxHops();
-  std::uint32_t lastPoll = tickMs() - kPollIntervalMs;
-  std::uint32_t lastStart = tickMs() - kStartIntervalMs;
+  Pacer pollPacer(clock(), kPollIntervalMs);
+  Pacer startPacer(clock(), kStartIntervalMs);
   bool finished = false;
   while (!finished) {
     while (true) {
-      pace(lastPoll, kPollIntervalMs);
+      pollPacer.paceAndMark();
       const std::uint32_t hop = hopsCollected_ + 1;
       const std::uint32_t code = table.takeCodeForShowing(hop);
       if (code == hopcode::kEndingError || code == hopcode::kReached) {
@@ -172,14 +156,14 @@ void TCtrlTrace::runHops(TraceHopTable& table) {
       if (hopsCollected_ < hopsStarted_) discardWorkers(table, 1, maxHops);
       if (!errorText_.empty()) {
         replaceLast_ = false;
-        view_.addLine(errorText_);
+        view_.appendLine(errorText_);
       }
       finished = true;
       break;
     }
     if (finished || hopsStarted_ >= maxHops || stopRequested()) continue;
 
-    pace(lastStart, kStartIntervalMs);
+    startPacer.paceAndMark();
     const std::uint32_t hop = hopsStarted_ + 1;
     if (!table.allocateLine(hop)) {
       errorText_ = "Memory failure at hop " + std::to_string(hop) + " !";
@@ -207,6 +191,7 @@ bool TCtrlTrace::startWorker(TraceHopTable& table, std::uint32_t hop) {
   try {
     auto worker =
         std::make_unique<TTraceTh>(params, table, snap_.echoFactory, snap_.resolver.lookupAddress);
+    worker->setClock(clock());
     if (!worker->start()) return false;
     workers_[hop] = std::move(worker);
   } catch (const std::exception&) {
@@ -215,8 +200,16 @@ bool TCtrlTrace::startWorker(TraceHopTable& table, std::uint32_t hop) {
   return true;
 }
 
-void TCtrlTrace::showHop(TraceHopTable& table, std::uint32_t hop) {
-  view_.showLine(table.line(hop), replaceLast_);
+void TCtrlTrace::showHop(TraceHopTable& table, std::uint32_t hop) { showLine(table.line(hop)); }
+
+// A hop line rewritten while its probes come in, and the header replacing
+// "  · Traceroute to... ", take the place of the last line.
+void TCtrlTrace::showLine(const std::string& line) {
+  if (replaceLast_) {
+    view_.replaceLastLine(line);
+  } else {
+    view_.appendLine(line);
+  }
 }
 
 // Stops the workers of hops first to last, waits for them all and deletes

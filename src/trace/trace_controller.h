@@ -2,15 +2,15 @@
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
+#include "base/guarded.h"
 #include "base/thread_base.h"
 #include "engine/echo_service.h"
+#include "engine/resolver.h"
 #include "trace/trace_hop_table.h"
 #include "trace/trace_hop_thread.h"
-#include "trace/trace_resolver.h"
 #include "trace/trace_view.h"
 
 namespace tarvo {
@@ -29,8 +29,7 @@ class TraceStartFlag {
   void waitUntilSet() const;
 
  private:
-  mutable std::mutex lock_;
-  bool started_ = false;
+  Guarded<bool> started_{false};
 };
 
 // Everything a traceroute needs, copied when it starts: the controller never
@@ -43,7 +42,8 @@ struct TraceSnapshot {
   std::uint8_t tos = 0;            // always 0 from the window
   std::uint8_t flags = 0;          // always 0 from the window
   EchoServiceFactory echoFactory;  // one service per hop worker
-  TraceResolver resolver;
+  Resolver resolver;
+  Clock* clock = nullptr;  // the run's and its workers' clock; the system clock when null
 };
 
 // One traceroute run. It resolves the destination, starts one hop worker
@@ -51,6 +51,10 @@ struct TraceSnapshot {
 // the lowest uncollected hop's line while its probes come in, and ends at
 // the first hop that reached the destination or met an ending error, at the
 // maximum hop count, or on a stop request (Break).
+//
+// The view sees: begin, a blank line and "Traceroute to... " replaced by the
+// header (or by why the name was not found), the start time, each hop's line
+// replaced in place while its probes come in, the end time and duration, end.
 //
 // Construct, then start(). In the GUI it frees itself (setFreeOnTerminate
 // before start()); the window keeps only the handle for requestStop() while
@@ -65,7 +69,7 @@ class TCtrlTrace : public ThreadBase {
   // startFlag: the front end's flag for this run; a fresh one when null. A
   // window creates it, keeps its own reference and polls isSet() after
   // start(): a self-freeing controller must not be touched for it.
-  TCtrlTrace(TraceSnapshot snapshot, TraceView& view,
+  TCtrlTrace(TraceSnapshot snapshot, RunView& view,
              std::shared_ptr<TraceStartFlag> startFlag = nullptr);
   ~TCtrlTrace() override;
 
@@ -83,10 +87,11 @@ class TCtrlTrace : public ThreadBase {
   void runHops(TraceHopTable& table);
   bool startWorker(TraceHopTable& table, std::uint32_t hop);
   void showHop(TraceHopTable& table, std::uint32_t hop);
+  void showLine(const std::string& line);
   void discardWorkers(TraceHopTable& table, std::uint32_t first, std::uint32_t last);
 
   TraceSnapshot snap_;
-  TraceView& view_;
+  RunView& view_;
   std::shared_ptr<TraceStartFlag> startFlag_;
   Ipv4Address destination_ = 0;
   std::vector<std::unique_ptr<TTraceTh>> workers_;  // by hop number; controller only

@@ -49,14 +49,10 @@ class TraceHopTable {
   std::string line(std::uint32_t hop) const;
   void freeLine(std::uint32_t hop);
 
-  // Guards the hop workers' started flags.
-  std::mutex& startLock() { return startLock_; }
-
  private:
   std::uint32_t maxHops_;
   mutable std::mutex codeLock_;
   mutable std::mutex lineLock_;
-  std::mutex startLock_;
   std::vector<std::uint32_t> codes_;
   std::vector<std::optional<std::string>> lines_;
 };

@@ -1,10 +1,9 @@
 #include "trace/trace_hop_thread.h"
 
-#include <memory>
 #include <new>
-#include <vector>
 
-#include "base/clock.h"
+#include "base/pacer.h"
+#include "engine/echo_lease.h"
 #include "trace/trace_hop_line.h"
 
 namespace tarvo {
@@ -16,11 +15,6 @@ TTraceTh::TTraceTh(const TraceHopParams& params, TraceHopTable& table,
       echoFactory_(std::move(echoFactory)),
       reverseLookup_(std::move(reverseLookup)) {}
 
-bool TTraceTh::startedFlag() {
-  std::lock_guard<std::mutex> lock(table_.startLock());
-  return started_;
-}
-
 void TTraceTh::publish(const std::string& line, std::uint32_t code) {
   // Line first: whoever sees the code must find the line it announces.
   table_.publishLine(params_.hop, line);
@@ -28,10 +22,6 @@ void TTraceTh::publish(const std::string& line, std::uint32_t code) {
 }
 
 void TTraceTh::execute() {
-  {
-    std::lock_guard<std::mutex> lock(table_.startLock());
-    started_ = true;
-  }
   const std::uint32_t hop = params_.hop;
   table_.setCode(hop, hopcode::kRunning);
   if (stopRequested()) {
@@ -39,54 +29,28 @@ void TTraceTh::execute() {
     return;
   }
 
-  std::unique_ptr<EchoService> echo = echoFactory_ ? echoFactory_() : nullptr;
-  const EchoOpenResult opened = echo ? echo->open() : EchoOpenResult::LibraryMissing;
-  if (opened != EchoOpenResult::Ok) {
-    publish(hopMessageLine(hop, opened == EchoOpenResult::EntryPointMissing
-                                    ? "    Error getting ICMP proc address"
-                                    : "    Could not load ICMP.DLL"),
-            hopcode::kFinished);
-    return;
-  }
-  const SocketStart sockets = startSockets();
-  if (sockets.kind != SocketStart::Ok) {
-    stopSockets();
-    echo->close();
-    publish(hopMessageLine(hop, sockets.kind == SocketStart::StartError
-                                    ? "    WinSock startup error: " + std::to_string(sockets.code)
-                                    : "    WinSock version 2.0 not supported"),
-            hopcode::kFinished);
+  EchoLease echo(echoFactory_ ? echoFactory_() : nullptr);
+  if (!echo.open()) {
+    echo.release();
+    publish(hopMessageLine(hop, "    " + echo.failureText()), hopcode::kFinished);
     return;
   }
 
   // Without memory for the data the probes still go out, only empty.
-  std::vector<std::uint8_t> payload;
-  try {
-    payload.resize(kDataBytes);
-    fillLetters(payload);
-  } catch (const std::bad_alloc&) {
-    payload.clear();
-  }
+  echo.preparePayload(kDataBytes);
   std::optional<HopLineBuilder> builder;
   try {
     builder.emplace(hop, params_.destination);
   } catch (const std::bad_alloc&) {
-    stopSockets();
-    echo->close();
+    echo.release();
     publish(hopMessageLine(hop, "    Memory allocation failure"), hopcode::kFinished);
     return;
   }
-  echo->createHandle();
+  echo.createHandle();
 
-  auto release = [&] {
-    payload = {};
-    stopSockets();
-    echo->closeHandle();
-    echo->close();
-  };
   auto userBreak = [&] {
     publish(hopMessageLine(hop, kUserBreak), hopcode::kFinished);
-    release();
+    echo.release();
   };
 
   // No IP options: a router-alert or padding area would change what the
@@ -97,15 +61,16 @@ void TTraceTh::execute() {
   options.flags = params_.flags;
 
   publish(builder->line(), hopcode::kChanged);
-  std::uint32_t lastStart = 0;
+  Pacer pacer(clock(), kProbeIntervalMs);
   for (int probe = 0; probe < kProbes; ++probe) {
     if (stopRequested()) return userBreak();
     if (probe > 0) {
-      const std::uint32_t since = tickMs() - lastStart;
-      if (since < kProbeIntervalMs && sleepInSlices(kProbeIntervalMs - since)) return userBreak();
+      const std::uint32_t wait = pacer.remainingMs();
+      if (wait > 0 && sleepInSlices(wait)) return userBreak();
     }
-    lastStart = tickMs();
-    const EchoResult result = echo->send(params_.destination, payload, options, params_.waitMs);
+    pacer.markStart();
+    const EchoResult result =
+        echo.service().send(params_.destination, echo.payload(), options, params_.waitMs);
     builder->addProbe(result);
     publish(builder->line(), hopcode::kChanged);
   }
@@ -116,7 +81,7 @@ void TTraceTh::execute() {
   }
   builder->finish(name);
   publish(builder->line(), builder->finalCode());
-  release();
+  echo.release();
 }
 
 }  // namespace tarvo

@@ -40,9 +40,6 @@ class TTraceTh : public ThreadBase {
   TTraceTh(const TraceHopParams& params, TraceHopTable& table, EchoServiceFactory echoFactory,
            ReverseLookup reverseLookup = tarvo::lookupAddress);
 
-  // Set as the worker's first act (nothing waits on it).
-  bool startedFlag();
-
  protected:
   void execute() override;
 
@@ -53,7 +50,6 @@ class TTraceTh : public ThreadBase {
   TraceHopTable& table_;
   EchoServiceFactory echoFactory_;
   ReverseLookup reverseLookup_;
-  bool started_ = false;  // guarded by the table's start lock
 };
 
 }  // namespace tarvo

@@ -8,8 +8,6 @@
 #include <memory>
 #include <mutex>
 
-#include "base/hand_off.h"
-
 namespace tarvo::ui {
 
 // Runs a worker's step on the window thread and blocks the worker until it
@@ -23,13 +21,13 @@ namespace tarvo::ui {
 // for a few milliseconds before it returns to its other events.
 //
 // The object must outlive every worker that may call it.
-class GuiHandOff : public HandOff {
+class GuiHandOff {
  public:
   // Must be constructed on the window thread.
   GuiHandOff();
-  ~GuiHandOff() override;
+  ~GuiHandOff();
 
-  void run(const std::function<void()>& step) override;
+  void run(const std::function<void()>& step);
 
   // Called on the window thread when the window closes.
   void shutDown();

@@ -8,12 +8,8 @@ void GuiPingView::begin() {
   handOff_->run([&] { window_.pingBegin(); });
 }
 
-void GuiPingView::clearStatus(const std::string& status) {
-  handOff_->run([&] { window_.setPanels(status, status); });
-}
-
-void GuiPingView::clearLists() {
-  handOff_->run([&] { window_.clearHostLists(); });
+void GuiPingView::end() {
+  handOff_->run([&] { window_.pingEnd(); });
 }
 
 void GuiPingView::appendLine(const std::string& line) {
@@ -24,17 +20,28 @@ void GuiPingView::replaceLastLine(const std::string& line) {
   handOff_->run([&] { window_.replacePingLine(line); });
 }
 
-void GuiPingView::listHost(const std::string& displayAddress, bool reached) {
-  handOff_->run([&] { window_.addHost(displayAddress, reached, true); });
+// The single-host ping sets the panels as they are, whichever page shows.
+void GuiPingView::setStatusText(StatusPanel panel, const std::string& text) {
+  handOff_->run([&] {
+    if (panel == StatusPanel::Both) {
+      window_.setPanels(text, text);
+    } else {
+      window_.setPingStatus(panel == StatusPanel::Left ? 0 : 1, text);
+    }
+  });
 }
 
-void GuiPingView::end() {
-  handOff_->run([&] { window_.pingEnd(); });
+void GuiPingView::addHost(const std::string& address, bool reached) {
+  handOff_->run([&] { window_.addHost(address, reached, false); });
 }
 
-}  // namespace tarvo::ui
+void GuiPingView::selectFirstHost(bool reached) {
+  handOff_->run([&] { window_.selectFirstHost(reached); });
+}
 
-namespace tarvo::ui {
+void GuiPingView::clearLists() {
+  handOff_->run([&] { window_.clearHostLists(); });
+}
 
 void GuiRangeView::collect(std::function<void()> step) {
   pending_.push_back(std::move(step));
@@ -53,66 +60,57 @@ void GuiRangeView::flush(const std::function<void()>& step) {
 
 void GuiRangeView::idle() { flush(); }
 
-void GuiRangeView::startStep() {
+void GuiRangeView::begin() {
   flush([this] { window_.rangeBegin(); });
+}
+
+void GuiRangeView::end() {
+  flush([this] { window_.rangeEnd(); });
 }
 
 void GuiRangeView::appendLine(const std::string& line) {
   collect([this, line] { window_.appendPingLine(line); });
 }
 
-void GuiRangeView::setStatusText0(const std::string& text) {
-  collect([this, text] { window_.setPingStatus(0, text); });
+void GuiRangeView::replaceLastLine(const std::string& line) {
+  collect([this, line] { window_.replacePingLine(line); });
 }
 
-void GuiRangeView::setStatusText1(const std::string& text) {
-  collect([this, text] { window_.setPingStatus(1, text); });
+// The range ping keeps a copy of its panels for when the Ping page returns.
+void GuiRangeView::setStatusText(StatusPanel panel, const std::string& text) {
+  collect([this, panel, text] {
+    if (panel != StatusPanel::Right) window_.setPingStatus(0, text);
+    if (panel != StatusPanel::Left) window_.setPingStatus(1, text);
+  });
 }
 
-void GuiRangeView::addReachedHost(const std::string& address) {
-  collect([this, address] { window_.addHost(address, true, false); });
+void GuiRangeView::addHost(const std::string& address, bool reached) {
+  collect([this, address, reached] { window_.addHost(address, reached, false); });
 }
 
-void GuiRangeView::addNotReachedHost(const std::string& address) {
-  collect([this, address] { window_.addHost(address, false, false); });
-}
-
-void GuiRangeView::selectFirstReached() {
-  flush([this] { window_.selectFirstHost(true); });
-}
-
-void GuiRangeView::selectFirstNotReached() {
-  flush([this] { window_.selectFirstHost(false); });
+void GuiRangeView::selectFirstHost(bool reached) {
+  flush([this, reached] { window_.selectFirstHost(reached); });
 }
 
 void GuiRangeView::clearLists() {
   flush([this] { window_.clearHostLists(); });
 }
 
-void GuiRangeView::finishStep() {
-  flush([this] { window_.rangeEnd(); });
-}
-
-void GuiTraceView::startStep() {
+void GuiTraceView::begin() {
   handOff_->run([&] { window_.traceBegin(); });
 }
 
-void GuiTraceView::addLine(const std::string& line) {
+void GuiTraceView::end() {
+  handOff_->run([&] { window_.traceEnd(); });
+}
+
+void GuiTraceView::appendLine(const std::string& line) {
   handOff_->run([&] { window_.appendTraceLine(line); });
 }
 
-void GuiTraceView::showLine(const std::string& line, bool replaceLast) {
-  handOff_->run([&] {
-    if (replaceLast) {
-      window_.replaceTraceLine(line);  // appends where the area is empty
-    } else {
-      window_.appendTraceLine(line);
-    }
-  });
-}
-
-void GuiTraceView::finishStep() {
-  handOff_->run([&] { window_.traceEnd(); });
+void GuiTraceView::replaceLastLine(const std::string& line) {
+  // Appends where the area is empty.
+  handOff_->run([&] { window_.replaceTraceLine(line); });
 }
 
 }  // namespace tarvo::ui

@@ -5,9 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "ping/ping_view.h"
-#include "range/range_view.h"
-#include "trace/trace_view.h"
+#include "base/run_view.h"
 #include "ui/gui_hand_off.h"
 
 namespace tarvo::ui {
@@ -16,18 +14,19 @@ class MainWindow;
 
 // The single-host ping's view: each step is one blocking hand-off to the
 // window thread.
-class GuiPingView : public PingView {
+class GuiPingView : public RunView {
  public:
   GuiPingView(MainWindow& window, std::shared_ptr<GuiHandOff> handOff)
       : window_(window), handOff_(std::move(handOff)) {}
 
   void begin() override;
-  void clearStatus(const std::string& status) override;
-  void clearLists() override;
+  void end() override;
   void appendLine(const std::string& line) override;
   void replaceLastLine(const std::string& line) override;
-  void listHost(const std::string& displayAddress, bool reached) override;
-  void end() override;
+  void setStatusText(StatusPanel panel, const std::string& text) override;
+  void addHost(const std::string& address, bool reached) override;
+  void selectFirstHost(bool reached) override;
+  void clearLists() override;
 
  private:
   MainWindow& window_;
@@ -41,21 +40,19 @@ class GuiPingView : public PingView {
 // over together, in order, as one blocking step: when the controller is
 // about to wait (idle), before any other step, and every kBatch steps. The
 // window still shows everything in the order it was produced.
-class GuiRangeView : public RangeView {
+class GuiRangeView : public RunView {
  public:
   GuiRangeView(MainWindow& window, std::shared_ptr<GuiHandOff> handOff)
       : window_(window), handOff_(std::move(handOff)) {}
 
-  void startStep() override;
+  void begin() override;
+  void end() override;
   void appendLine(const std::string& line) override;
-  void setStatusText0(const std::string& text) override;
-  void setStatusText1(const std::string& text) override;
-  void addReachedHost(const std::string& address) override;
-  void addNotReachedHost(const std::string& address) override;
-  void selectFirstReached() override;
-  void selectFirstNotReached() override;
+  void replaceLastLine(const std::string& line) override;
+  void setStatusText(StatusPanel panel, const std::string& text) override;
+  void addHost(const std::string& address, bool reached) override;
+  void selectFirstHost(bool reached) override;
   void clearLists() override;
-  void finishStep() override;
   void idle() override;
 
   static constexpr std::size_t kBatch = 256;
@@ -71,15 +68,15 @@ class GuiRangeView : public RangeView {
 };
 
 // The traceroute controller's view.
-class GuiTraceView : public TraceView {
+class GuiTraceView : public RunView {
  public:
   GuiTraceView(MainWindow& window, std::shared_ptr<GuiHandOff> handOff)
       : window_(window), handOff_(std::move(handOff)) {}
 
-  void startStep() override;
-  void addLine(const std::string& line) override;
-  void showLine(const std::string& line, bool replaceLast) override;
-  void finishStep() override;
+  void begin() override;
+  void end() override;
+  void appendLine(const std::string& line) override;
+  void replaceLastLine(const std::string& line) override;
 
  private:
   MainWindow& window_;

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "engine/echo_service.h"
+#include "engine/resolver.h"
 #include "ping/tone.h"
-#include "trace/trace_resolver.h"
 #include "ui/input_rules.h"
 #include "ui/tab_pages.h"
 #include "ui/window_values.h"
@@ -34,7 +34,7 @@ struct WindowServices {
   EchoServiceFactory echoFactory;              // empty: the real ICMP service
   std::function<NetworkCheck()> networkCheck;  // empty: the real start-up check
   ToneFactory toneFactory;                     // empty: the sound device
-  std::optional<TraceResolver> traceResolver;  // empty: the system resolver
+  std::optional<Resolver> traceResolver;       // empty: the system resolver
 };
 
 // Status panel texts of one tab.

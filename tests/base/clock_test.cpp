@@ -28,11 +28,5 @@ TEST(DateTime, ShortDateAndLongTimeButOnlyDateAtMidnight) {
   EXPECT_EQ(formatDateTime(1796515201), "12/06/26 00:00:01");
 }
 
-TEST(Tick, DifferencesSurviveTheWrap) {
-  std::uint32_t before = 0xFFFFFFF0u;
-  std::uint32_t after = 0x00000010u;
-  EXPECT_EQ(after - before, 0x20u);
-}
-
 }  // namespace
 }  // namespace tarvo

@@ -6,44 +6,61 @@
 #include <chrono>
 
 #include "base/clock.h"
+#include "manual_clock.h"
 
 namespace tarvo {
 namespace {
+
+// A clock that asks the sleeper to stop once it has slept stopAfterMs.
+class StoppingClock : public testing::ManualClock {
+ public:
+  StoppingClock(ThreadBase*& thread, long long stopAfterMs)
+      : thread_(thread), stopAfterMs_(stopAfterMs) {}
+  void sleepFor(Duration duration) override {
+    ManualClock::sleepFor(duration);
+    if (elapsedMs() >= stopAfterMs_) thread_->requestStop();
+  }
+
+ private:
+  ThreadBase*& thread_;
+  long long stopAfterMs_;
+};
 
 class Sleeper : public ThreadBase {
  public:
   explicit Sleeper(std::uint32_t ms) : ms_(ms) {}
   std::atomic<bool> cutShort{false};
-  std::atomic<std::uint32_t> tookMs{0};
 
  protected:
-  void execute() override {
-    std::uint32_t t0 = tickMs();
-    cutShort = sleepInSlices(ms_);
-    tookMs = tickMs() - t0;
-  }
+  void execute() override { cutShort = sleepInSlices(ms_); }
 
  private:
   std::uint32_t ms_;
 };
 
-TEST(ThreadBase, StopIsNoticedBeforeTheNextSlice) {
-  Sleeper s(60000);
+TEST(ThreadBase, SlicedWaitHonoursAStopBeforeEveryWholeSlice) {
+  ThreadBase* thread = nullptr;
+  // The odd rest first (100 ms), then slices of 500: a stop during the
+  // second slice ends the wait before the third.
+  StoppingClock clock(thread, 700);
+  Sleeper s(60100);
+  thread = &s;
+  s.setClock(clock);
   ASSERT_TRUE(s.start());
-  sleepMs(100);
-  s.requestStop();
   s.waitFor();
   EXPECT_TRUE(s.cutShort);
-  EXPECT_LT(s.tookMs, 1500u);
+  EXPECT_EQ(clock.elapsedMs(), 1100);
   EXPECT_TRUE(s.finished());
 }
 
-TEST(ThreadBase, ShortWaitRunsToTheEnd) {
-  Sleeper s(120);
+TEST(ThreadBase, WaitWithoutStopRunsToTheEnd) {
+  testing::ManualClock clock;
+  Sleeper s(1620);
+  s.setClock(clock);
   ASSERT_TRUE(s.start());
   s.waitFor();
   EXPECT_FALSE(s.cutShort);
-  EXPECT_GE(s.tookMs, 119u);
+  EXPECT_EQ(clock.elapsedMs(), 1620);
 }
 
 class SelfFreeing : public ThreadBase {

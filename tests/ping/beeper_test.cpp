@@ -24,9 +24,8 @@ class CountingTone : public Tone {
 };
 
 TEST(Beeper, RequestsDuringAToneMergeIntoOne) {
-  std::mutex beepLock, readyLock;
   std::atomic<int> plays{0};
-  TBeep beep(beepLock, readyLock, std::make_unique<CountingTone>(plays));
+  TBeep beep(std::make_unique<CountingTone>(plays));
   ASSERT_TRUE(beep.start());
   while (!beep.ready()) sleepMs(1);
   beep.requestTone();
@@ -39,9 +38,8 @@ TEST(Beeper, RequestsDuringAToneMergeIntoOne) {
 }
 
 TEST(Beeper, PendingToneStillPlaysAfterStop) {
-  std::mutex beepLock, readyLock;
   std::atomic<int> plays{0};
-  TBeep beep(beepLock, readyLock, std::make_unique<CountingTone>(plays));
+  TBeep beep(std::make_unique<CountingTone>(plays));
   ASSERT_TRUE(beep.start());
   while (!beep.ready()) sleepMs(1);
   beep.requestTone();
@@ -51,9 +49,8 @@ TEST(Beeper, PendingToneStillPlaysAfterStop) {
 }
 
 TEST(Beeper, NoRequestsNoToneAndPromptEnd) {
-  std::mutex beepLock, readyLock;
   std::atomic<int> plays{0};
-  TBeep beep(beepLock, readyLock, std::make_unique<CountingTone>(plays));
+  TBeep beep(std::make_unique<CountingTone>(plays));
   ASSERT_TRUE(beep.start());
   sleepMs(20);
   const std::uint32_t t0 = tickMs();

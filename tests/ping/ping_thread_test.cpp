@@ -9,6 +9,7 @@
 #include "engine/address.h"
 #include "engine/echo_status.h"
 #include "fake_echo_service.h"
+#include "manual_clock.h"
 #include "ping/ping_lines.h"
 #include "recording_ping_view.h"
 
@@ -40,8 +41,9 @@ PingSnapshot quick(std::uint32_t count) {
 }
 
 std::vector<std::string> runPing(const PingSnapshot& snap, FakeEchoNetwork& net,
-                                 RecordingPingView& view) {
+                                 RecordingPingView& view, Clock* clock = nullptr) {
   TPing ping(snap, view, net.factory(), noTone());
+  if (clock) ping.setClock(*clock);
   EXPECT_TRUE(ping.start());
   ping.waitFor();
   return view.maskedLines();
@@ -78,7 +80,8 @@ TEST(PingRun, NormalRunPrintsEveryLineInOrder) {
   // The host is listed as reached once, right at the first reply, before its line.
   EXPECT_EQ(std::count(steps.begin(), steps.end(), "reached:127.0.0.1"), 1);
   auto listed = std::find(steps.begin(), steps.end(), "reached:127.0.0.1") - steps.begin();
-  EXPECT_EQ(steps[listed + 1], "line");
+  EXPECT_EQ(steps[listed + 1], "select reached");
+  EXPECT_EQ(steps[listed + 2], "line");
   EXPECT_EQ(steps.back(), "end");
   EXPECT_EQ(net.servicesOpen(), 0);
 }
@@ -203,19 +206,33 @@ TEST(PingRun, BreakBeforeTheFirstRequestSendsNothing) {
   EXPECT_EQ(lines[6], "        Time [ms]:   min / average / max  = 0 / 0 / 0");
 }
 
+// Asks the ping to stop once it has waited stopAfterMs.
+class BreakingClock : public testing::ManualClock {
+ public:
+  BreakingClock(ThreadBase& thread, long long stopAfterMs)
+      : thread_(thread), stopAfterMs_(stopAfterMs) {}
+  void sleepFor(Duration duration) override {
+    ManualClock::sleepFor(duration);
+    if (elapsedMs() >= stopAfterMs_) thread_.requestStop();
+  }
+
+ private:
+  ThreadBase& thread_;
+  long long stopAfterMs_;
+};
+
 TEST(PingRun, BreakEarlyInALongDelayStopsWithinASlice) {
   FakeEchoNetwork net;
   PingSnapshot snap = quick(0);
   snap.delayMs = 60000;
   RecordingPingView view;
   TPing ping(snap, view, net.factory(), noTone());
+  BreakingClock clock(ping, 700);
+  ping.setClock(clock);
   ASSERT_TRUE(ping.start());
-  while (net.sends().empty()) sleepMs(5);
-  sleepMs(100);
-  const std::uint32_t t0 = tickMs();
-  ping.requestStop();
   ping.waitFor();
-  EXPECT_LT(tickMs() - t0, 2000u);
+  // Break came 700 ms into the wait; the slice under way ran out first.
+  EXPECT_EQ(clock.elapsedMs(), 1000);
   auto lines = view.lines();
   EXPECT_EQ(lines[lines.size() - 4],
             "        Packets:     sent / received / lost = 1 / 1 / 0   (0% Loss)");
@@ -224,30 +241,77 @@ TEST(PingRun, BreakEarlyInALongDelayStopsWithinASlice) {
 
 TEST(PingRun, PacingKeepsTheDelayButNotAfterALongTimeout) {
   FakeEchoNetwork net;
-  std::vector<std::uint32_t> starts;
-  std::mutex m;
+  testing::ManualClock clock;
+  std::vector<Clock::TimePoint> starts;
   net.setResponder([&](const FakeSend& s) {
-    {
-      std::lock_guard<std::mutex> l(m);
-      starts.push_back(tickMs());
-    }
+    starts.push_back(clock.now());
     // The second request takes longer than the delay.
-    return FakeEchoNetwork::reply(s.destination, 1, 32, 64, s.sendIndex == 1 ? 900 : 0);
+    if (s.sendIndex == 1) clock.advance(std::chrono::milliseconds(900));
+    return FakeEchoNetwork::reply(s.destination, 1, 32, 64);
   });
   PingSnapshot snap = quick(3);
   snap.delayMs = 300;
   RecordingPingView view;
-  runPing(snap, net, view);
+  runPing(snap, net, view, &clock);
   ASSERT_EQ(starts.size(), 3u);
-  EXPECT_GE(starts[1] - starts[0], 295u);
+  EXPECT_EQ(starts[1] - starts[0], std::chrono::milliseconds(300));
   // The next request follows at once: the delay counts from the start of a
-  // request, so a long answer leaves nothing of it to wait (1200 if not).
-  EXPECT_GE(starts[2] - starts[1], 895u);
-  EXPECT_LT(starts[2] - starts[1], 1150u);
+  // request, so a long answer leaves nothing of it to wait.
+  EXPECT_EQ(starts[2] - starts[1], std::chrono::milliseconds(900));
+}
+
+// A resolver that knows one name, for both directions.
+Resolver oneName() {
+  Resolver r;
+  r.lookupHost = [](const std::string& name) -> std::optional<HostEntry> {
+    if (name != "box.test") return std::nullopt;
+    return HostEntry{"box.example.test", {0x7F000007}};
+  };
+  r.lookupAddress = [](Ipv4Address address) -> std::optional<HostEntry> {
+    if (address != 0x7F000007) return std::nullopt;
+    return HostEntry{"box.example.test", {address}};
+  };
+  return r;
+}
+
+TEST(PingNames, ForwardAndReverseLookUpsShowTheirOutcome) {
+  struct Case {
+    std::string host;
+    bool resolveNames;
+    std::vector<std::string> head;  // lines after the blank one
+    std::size_t sends;
+  };
+  const std::vector<Case> cases = {
+      {"http://box.test",
+       false,
+       {"  \u00B7 Lookup destination...", "  \u00B7 Pinging box.example.test [127.0.0.7]"},
+       1},
+      {"other.test", false, {"  \u00B7 Lookup destination...", "  \u00B7 other.test not found"}, 0},
+      {"127.0.0.7", true, {"  \u00B7 Pinging box.example.test [127.0.0.7]"}, 1},
+      {"127.0.0.8", true, {"  \u00B7 Name resolution failed. Pinging 127.0.0.8"}, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.host);
+    FakeEchoNetwork net;
+    PingSnapshot snap = quick(1);
+    snap.host = c.host;
+    snap.resolveNames = c.resolveNames;
+    snap.resolver = oneName();
+    RecordingPingView view;
+    const auto lines = runPing(snap, net, view);
+    ASSERT_GT(lines.size(), c.head.size());
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 1, lines.begin() + 1 + c.head.size()),
+              c.head);
+    const auto sends = net.sends();
+    ASSERT_EQ(sends.size(), c.sends);
+    if (!sends.empty()) {
+      EXPECT_EQ(sends[0].destination, c.host == "127.0.0.8" ? 0x7F000008u : 0x7F000007u);
+    }
+  }
 }
 
 TEST(PingStatisticsText, DurationWrapsAfterADay) {
-  PingStatistics stats;
+  RoundTripStats stats;
   auto lines = formatPingStatistics("h", stats, 25 * 3600);
   EXPECT_EQ(lines[3], "        Ping lasted [hh:mm:ss]  01:00:00");
 }

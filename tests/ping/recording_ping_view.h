@@ -9,10 +9,10 @@
 namespace tarvo::testing {
 
 // Records every view step in order, as the window would receive them.
-class RecordingPingView : public PingView {
+class RecordingPingView : public RunView {
  public:
   void begin() override { add("begin"); }
-  void clearStatus(const std::string& s) override { add("status:" + s); }
+  void setStatusText(StatusPanel, const std::string& s) override { add("status:" + s); }
   void clearLists() override { add("clearLists"); }
   void appendLine(const std::string& line) override {
     std::lock_guard<std::mutex> l(m_);
@@ -28,8 +28,11 @@ class RecordingPingView : public PingView {
       lines_.back() = line;
     }
   }
-  void listHost(const std::string& address, bool reached) override {
+  void addHost(const std::string& address, bool reached) override {
     add(std::string(reached ? "reached:" : "notReached:") + address);
+  }
+  void selectFirstHost(bool reached) override {
+    add(reached ? "select reached" : "select not reached");
   }
   void end() override {
     std::lock_guard<std::mutex> l(m_);

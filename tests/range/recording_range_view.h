@@ -11,18 +11,23 @@ namespace tarvo::testing {
 
 // Records every step a range run takes on its view. The hooks let a test
 // act at a given moment, as a user pressing Break would.
-class RecordingRangeView : public RangeView {
+class RecordingRangeView : public RunView {
  public:
-  void startStep() override { record(steps, "start"); }
+  void begin() override { record(steps, "start"); }
   void appendLine(const std::string& line) override { record(lines, line, onLine); }
-  void setStatusText0(const std::string& text) override { record(status0, text, onStatus0); }
-  void setStatusText1(const std::string& text) override { record(status1, text); }
-  void addReachedHost(const std::string& a) override { record(steps, "reached " + a); }
-  void addNotReachedHost(const std::string& a) override { record(steps, "not reached " + a); }
-  void selectFirstReached() override { record(steps, "select reached"); }
-  void selectFirstNotReached() override { record(steps, "select not reached"); }
+  void replaceLastLine(const std::string& line) override { record(lines, "replaced: " + line); }
+  void setStatusText(StatusPanel panel, const std::string& text) override {
+    if (panel != StatusPanel::Right) record(status0, text, onStatus0);
+    if (panel != StatusPanel::Left) record(status1, text);
+  }
+  void addHost(const std::string& a, bool reached) override {
+    record(steps, (reached ? "reached " : "not reached ") + a);
+  }
+  void selectFirstHost(bool reached) override {
+    record(steps, reached ? "select reached" : "select not reached");
+  }
   void clearLists() override { record(steps, "clear lists"); }
-  void finishStep() override {
+  void end() override {
     appendLine(kEndOfRangePingLine);
     record(steps, "finish");
   }

@@ -20,11 +20,12 @@ constexpr Ipv4Address kDest = 0x0A000032;  // 10.0.0.50
 std::string sp(int n) { return std::string(n, ' '); }
 
 // The Traceroute output in memory, readable while the run goes on.
-class MemoView : public TraceView {
+class MemoView : public RunView {
  public:
-  void startStep() override {}
-  void addLine(const std::string& line) override { showLine(line, false); }
-  void showLine(const std::string& line, bool replaceLast) override {
+  void begin() override {}
+  void appendLine(const std::string& line) override { showLine(line, false); }
+  void replaceLastLine(const std::string& line) override { showLine(line, true); }
+  void showLine(const std::string& line, bool replaceLast) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (replaceLast && !lines_.empty()) {
       replaced_.push_back(lines_.back());
@@ -33,7 +34,7 @@ class MemoView : public TraceView {
       lines_.push_back(line);
     }
   }
-  void finishStep() override { addLine(kEndOfTraceLine); }
+  void end() override { appendLine(kEndOfTraceLine); }
   std::vector<std::string> lines() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return lines_;
