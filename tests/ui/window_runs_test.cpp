@@ -94,7 +94,7 @@ TEST_F(WindowRuns, ABreakBeforeTheTracerouteHasBegunKeepsWait) {
   std::atomic<bool> lookUpMayEnd{false};
   closeWindow();
   adjustServices = [&](WindowServices& services) {
-    TraceResolver resolver;
+    Resolver resolver;
     resolver.lookupHost = [&](const std::string&) -> std::optional<HostEntry> {
       for (int i = 0; i < 5000 && !lookUpMayEnd; ++i) QThread::msleep(1);
       return std::nullopt;
