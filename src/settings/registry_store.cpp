@@ -270,7 +270,7 @@ bool RegistryStore::keyExists(std::string_view key) const {
 
 StoreResult RegistryStore::createKey(std::string_view key) {
   if (keyExists(key)) return {};
-  std::string path(key);
+  std::string path = validUtf8(key);
   return impl_->apply(
       [path](RegistryTree& t, ApplyNotes& notes) {
         makeKey(t, path, notes);
@@ -351,7 +351,7 @@ std::vector<std::pair<std::string, std::optional<std::string>>> RegistryStore::r
 StoreResult RegistryStore::writeText(std::string_view key, std::string_view name,
                                      std::string_view value) {
   return impl_->apply(
-      [k = std::string(key), n = std::string(name), v = std::string(value)](
+      [k = validUtf8(key), n = validUtf8(name), v = validUtf8(value)](
           RegistryTree& t, ApplyNotes& notes) { return setValue(t, k, n, v, notes); },
       "a subkey has the name " + std::string(name));
 }
@@ -359,7 +359,7 @@ StoreResult RegistryStore::writeText(std::string_view key, std::string_view name
 StoreResult RegistryStore::writeInteger(std::string_view key, std::string_view name,
                                         std::int32_t value) {
   return impl_->apply(
-      [k = std::string(key), n = std::string(name), value](RegistryTree& t, ApplyNotes& notes) {
+      [k = validUtf8(key), n = validUtf8(name), value](RegistryTree& t, ApplyNotes& notes) {
         return setValue(t, k, n, RegistryTree(value), notes);
       },
       "a subkey has the name " + std::string(name));
@@ -367,8 +367,13 @@ StoreResult RegistryStore::writeInteger(std::string_view key, std::string_view n
 
 StoreResult RegistryStore::writeTexts(std::string_view key,
                                       std::vector<std::pair<std::string, std::string>> values) {
+  // The file is UTF-8 throughout; the tree only ever holds what it can write.
+  for (auto& [name, text] : values) {
+    name = validUtf8(name);
+    text = validUtf8(text);
+  }
   return impl_->apply(
-      [k = std::string(key), v = std::move(values)](RegistryTree& t, ApplyNotes& notes) {
+      [k = validUtf8(key), v = std::move(values)](RegistryTree& t, ApplyNotes& notes) {
         setValues(t, k, v, notes);
         return true;
       },

@@ -49,6 +49,26 @@ void appendUtf8(std::string& out, std::uint32_t cp) {
   }
 }
 
+// The length of the well-formed UTF-8 sequence at the start of `s`, or 0.
+std::size_t utf8SequenceLength(std::string_view s) {
+  auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+  auto continuation = [&](std::size_t i, unsigned lo = 0x80, unsigned hi = 0xBF) {
+    return i < s.size() && byte(i) >= lo && byte(i) <= hi;
+  };
+  const unsigned b = byte(0);
+  if (b < 0x80) return 1;
+  if (b >= 0xC2 && b <= 0xDF) return continuation(1) ? 2 : 0;
+  if (b >= 0xE0 && b <= 0xEF) {
+    unsigned lo = b == 0xE0 ? 0xA0 : 0x80, hi = b == 0xED ? 0x9F : 0xBF;
+    return continuation(1, lo, hi) && continuation(2) ? 3 : 0;
+  }
+  if (b >= 0xF0 && b <= 0xF4) {
+    unsigned lo = b == 0xF0 ? 0x90 : 0x80, hi = b == 0xF4 ? 0x8F : 0xBF;
+    return continuation(1, lo, hi) && continuation(2) && continuation(3) ? 4 : 0;
+  }
+  return 0;
+}
+
 // A JSON number in the grammar's exact form: -?(0|[1-9]d*)(.d+)?([eE][+-]?d+)?
 bool isJsonNumber(std::string_view w, bool& integral) {
   std::size_t i = 0;
@@ -225,7 +245,7 @@ class Reader {
     for (;;) {
       std::size_t run = pos_;
       while (pos_ < s_.size() && s_[pos_] != '"' && s_[pos_] != '\\') ++pos_;
-      out.append(s_.data() + run, pos_ - run);
+      appendValidUtf8(out, s_.substr(run, pos_ - run));
       if (atEnd()) return Outcome::Broken;
       if (s_[pos_++] == '"') return usable ? Outcome::Held : Outcome::Dropped;
       if (atEnd()) return Outcome::Broken;
@@ -342,6 +362,26 @@ class Reader {
 
 std::optional<RegistryTree> parseRegistryText(std::string_view text) {
   return Reader(text).document();
+}
+
+void appendValidUtf8(std::string& out, std::string_view bytes) {
+  while (!bytes.empty()) {
+    std::size_t n = utf8SequenceLength(bytes);
+    if (n == 0) {
+      out += "\xEF\xBF\xBD";  // U+FFFD for each byte that starts no character
+      n = 1;
+    } else {
+      out.append(bytes.data(), n);
+    }
+    bytes.remove_prefix(n);
+  }
+}
+
+std::string validUtf8(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  appendValidUtf8(out, bytes);
+  return out;
 }
 
 std::string serializeRegistry(const RegistryTree& tree) {

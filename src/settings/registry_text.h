@@ -20,13 +20,18 @@ constexpr int kMaxTreeDepth = 512;
 // kMaxTreeDepth deep is refused. A member whose value is well delimited but
 // cannot be held (a number out of range, a word that is no JSON value, a
 // string with a broken escape) is left out alone: one bad value never costs
-// the rest of the file. A name given twice in the same letter case keeps its
-// first place and its last value; names that differ only in case are all
+// the rest of the file. Bytes that are not UTF-8 read as U+FFFD. A name given twice in the same
+// letter case keeps its first place and its last value; names that differ only in case are all
 // kept, in stored order.
 std::optional<RegistryTree> parseRegistryText(std::string_view text);
 
-// The text written to the file (two-blank indent, invalid UTF-8 replaced).
+// The text written to the file (two-blank indent). Every string in the tree
+// must be valid UTF-8: see validUtf8.
 std::string serializeRegistry(const RegistryTree& tree);
+
+// `bytes` with each byte that starts no UTF-8 character replaced by U+FFFD.
+std::string validUtf8(std::string_view bytes);
+void appendValidUtf8(std::string& out, std::string_view bytes);
 
 // Appends a member known not to exist yet in that letter case, without the
 // linear search of the object's own insert.
