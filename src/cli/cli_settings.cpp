@@ -29,6 +29,9 @@ int runSettingsCommand(const std::vector<std::string>& words) {
   }
 
   settings::RegistryStore store;
+  // Printing never writes: what the load would convert or repair reaches
+  // the file only with --save.
+  store.holdWrites();
   settings::StartupState state = settings::loadStartupState(store);
   // As the window's "Connect progs:" list does when it is filled.
   state.settings.activeCommand =
@@ -51,6 +54,11 @@ int runSettingsCommand(const std::vector<std::string>& words) {
     // As closing the window saves, without a window to take bounds from.
     settings::saveState(store, state.settings, state.programs, nullptr,
                         settings::SaveOccasion::Closing);
+    if (auto saved = store.flush(); !saved) {
+      std::fprintf(stderr, "tarvo-cli settings: the settings were not saved: %s\n",
+                   saved.error.c_str());
+      return 1;
+    }
   }
   return 0;
 }

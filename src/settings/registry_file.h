@@ -2,45 +2,53 @@
 
 #include <filesystem>
 #include <functional>
-#include <nlohmann/json.hpp>
-#include <optional>
 #include <string>
 #include <string_view>
 
+#include "settings/registry_text.h"
+#include "settings/store_result.h"
+
 namespace tarvo::settings {
 
-// The registry tree as held in memory: objects are keys, strings are text
-// values, integers are 32-bit integer values. Members of any other type are
-// kept untouched so that a write never loses what it does not understand.
-using RegistryTree = nlohmann::ordered_json;
-
-// Deeper trees are refused: writing them back would recurse without bound.
-constexpr int kMaxTreeDepth = 512;
-
-// Parses the file text. An empty text is an empty tree; anything that is not
-// a JSON object nested at most kMaxTreeDepth deep is refused.
-std::optional<RegistryTree> parseRegistryText(std::string_view text);
-
-// The text written to the file (two-blank indent, invalid UTF-8 replaced).
-std::string serializeRegistry(const RegistryTree& tree);
+// The file that reads and writes reach for `file`: a symbolic link is
+// followed to its target, which need not exist yet. A link is followed only
+// when this user or the owner of its folder made it, so a link planted in a
+// shared folder cannot aim a write elsewhere; `error` then says so.
+struct ResolvedFile {
+  std::filesystem::path path;
+  std::string error;
+};
+ResolvedFile resolveRegistryFile(const std::filesystem::path& file);
 
 struct RegistryFileContents {
   enum Kind { Missing, Parsed, Corrupt, Unreadable } kind = Missing;
   RegistryTree tree = RegistryTree::object();  // empty unless Parsed
+  std::string text;                            // the bytes read
+  std::string error;                           // why it is Unreadable
 };
 RegistryFileContents readRegistryFile(const std::filesystem::path& file);
 
-// Renames a file that could not be parsed to "<file>.corrupt" (or
-// "<file>.corrupt.N" when that name is taken), so it is never overwritten.
-bool keepCorruptFileAside(const std::filesystem::path& file);
+// Keeps a copy of `text` as "<file>.corrupt" (or "<file>.corrupt.N" when
+// that name is taken), created exclusively so nothing is ever overwritten.
+StoreResult keepTextAside(const std::filesystem::path& file, std::string_view text);
 
-// Writes the text to a temporary file in the same folder, syncs it and
-// renames it over the file, so readers see the old or the new text, whole.
+// Why `file` must not be replaced (a folder, a read-only file, ...), or ok.
+// A file that does not exist yet may be created.
+StoreResult checkReplaceable(const std::filesystem::path& file);
+
+// Replaces `file` (resolved, see above) so that readers see the old or the
+// new text, whole: the text goes to a new temporary file with a random name
+// in the same folder, is synced and renamed over the file. The mode (and,
+// for root, the owner) of the file it replaces carry over; a file without
+// any write permission, or anything but a regular file, is not replaced.
 // `beforeRename` runs between the write and the rename (tests kill there).
-bool writeFileAtomically(const std::filesystem::path& file, std::string_view text,
-                         const std::function<void()>& beforeRename = {});
+StoreResult writeFileAtomically(const std::filesystem::path& file, std::string_view text,
+                                const std::function<void()>& beforeRename = {});
 
-// An exclusive advisory lock on "<file>.lock", held while it lives.
+// An exclusive advisory lock on "<file>.lock", held while it lives. The lock
+// file stays put (the settings file itself is replaced by every write, so
+// it cannot carry the lock); it is opened without following links and must
+// be a regular file.
 class RegistryFileLock {
  public:
   explicit RegistryFileLock(const std::filesystem::path& file);
@@ -48,9 +56,11 @@ class RegistryFileLock {
   RegistryFileLock(const RegistryFileLock&) = delete;
   RegistryFileLock& operator=(const RegistryFileLock&) = delete;
   bool locked() const { return fd_ >= 0; }
+  const std::string& error() const { return error_; }
 
  private:
   int fd_ = -1;
+  std::string error_;
 };
 
 }  // namespace tarvo::settings

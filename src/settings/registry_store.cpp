@@ -1,24 +1,38 @@
 #include "settings/registry_store.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <limits>
 #include <utility>
 
+#include "settings/name_index.h"
 #include "settings/registry_file.h"
 
 namespace tarvo::settings {
 
 namespace {
 
-using Op = std::function<bool(RegistryTree&)>;
+// What applying writes to a tree did besides the writes themselves.
+struct ApplyNotes {
+  bool displacedValue = false;  // a value gave way to a key of its name
+};
+
+using Op = std::function<bool(RegistryTree&, ApplyNotes&)>;
+using Members = RegistryTree::object_t::Container;
 
 bool sameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
+    if (asciiLower(a[i]) != asciiLower(b[i])) return false;
   }
   return true;
+}
+
+Members& membersOf(RegistryTree& node) { return node.get_ref<RegistryTree::object_t&>(); }
+const Members& membersOf(const RegistryTree& node) {
+  return node.get_ref<const RegistryTree::object_t&>();
 }
 
 std::vector<std::string> splitPath(std::string_view path) {
@@ -61,18 +75,22 @@ RegistryTree* findKey(RegistryTree& root, std::string_view path) {
   return const_cast<RegistryTree*>(findKey(static_cast<const RegistryTree&>(root), path));
 }
 
-RegistryTree* makeKey(RegistryTree& root, std::string_view path) {
+// A value standing where a key should be gives way to the key: left alone,
+// it would block every later save of the keys below it.
+RegistryTree* makeKey(RegistryTree& root, std::string_view path, ApplyNotes& notes) {
   RegistryTree* node = &root;
   for (const auto& part : splitPath(path)) {
     auto it = findMember(*node, part);
     if (it == node->end()) {
-      node = &(*node)[part];
-      *node = RegistryTree::object();
-    } else if (it->is_object()) {
-      node = &it.value();
-    } else {
-      return nullptr;  // a value stands where the key should be
+      appendMember(*node, part, RegistryTree::object());
+      node = &membersOf(*node).back().second;
+      continue;
     }
+    if (!it->is_object()) {
+      it.value() = RegistryTree::object();
+      notes.displacedValue = true;
+    }
+    node = &it.value();
   }
   return node;
 }
@@ -87,12 +105,12 @@ const RegistryTree* findValue(const RegistryTree& root, std::string_view key,
   return nullptr;
 }
 
-bool setValue(RegistryTree& root, std::string_view key, std::string_view name, RegistryTree value) {
-  RegistryTree* node = makeKey(root, key);
-  if (!node) return false;
+bool setValue(RegistryTree& root, std::string_view key, std::string_view name, RegistryTree value,
+              ApplyNotes& notes) {
+  RegistryTree* node = makeKey(root, key, notes);
   auto it = findMember(*node, name);
   if (it == node->end()) {
-    (*node)[std::string(name)] = std::move(value);
+    appendMember(*node, std::string(name), std::move(value));
     return true;
   }
   if (it->is_object()) return false;  // a subkey holds that name
@@ -100,13 +118,30 @@ bool setValue(RegistryTree& root, std::string_view key, std::string_view name, R
   return true;
 }
 
+// Sets each value in one pass over the key. A name a subkey holds is skipped.
+void setValues(RegistryTree& root, std::string_view key,
+               const std::vector<std::pair<std::string, std::string>>& values, ApplyNotes& notes) {
+  Members& members = membersOf(*makeKey(root, key, notes));
+  NameIndex<true> first(members.size() + values.size());
+  auto nameAt = [&](std::size_t i) -> std::string_view { return members[i].first; };
+  for (std::size_t i = 0; i < members.size(); ++i) first.firstOrAdd(members[i].first, i, nameAt);
+  for (const auto& [name, text] : values) {
+    std::size_t at = first.firstOrAdd(name, members.size(), nameAt);
+    if (at == members.size()) {
+      members.emplace_back(name, text);
+    } else if (!members[at].second.is_object()) {
+      members[at].second = text;
+    }
+  }
+}
+
 template <typename Keep>
 bool eraseMembers(RegistryTree& root, std::string_view key, Keep keep) {
   RegistryTree* node = findKey(root, key);
   if (!node) return false;
   RegistryTree kept = RegistryTree::object();
-  for (auto it = node->begin(); it != node->end(); ++it) {
-    if (keep(it.key(), it.value())) kept[it.key()] = it.value();
+  for (auto& [name, value] : membersOf(*node)) {
+    if (keep(name, value)) appendMember(kept, name, std::move(value));
   }
   *node = std::move(kept);
   return true;
@@ -119,12 +154,31 @@ std::string envOrEmpty(const char* name) {
 
 }  // namespace
 
+std::filesystem::path homeFolder() {
+  std::filesystem::path home = envOrEmpty("HOME");
+  if (home.is_absolute()) return home;
+  long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+  std::vector<char> buffer(size > 0 ? static_cast<std::size_t>(size) : 16384);
+  struct passwd entry {};
+  struct passwd* found = nullptr;
+  while (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) == ERANGE &&
+         buffer.size() < (1u << 20)) {
+    buffer.resize(buffer.size() * 2);
+  }
+  if (found && found->pw_dir) home = found->pw_dir;
+  return home.is_absolute() ? home : std::filesystem::path();
+}
+
 std::filesystem::path defaultRegistryPath() {
   std::string explicitPath = envOrEmpty("TARVO_REGISTRY");
   if (!explicitPath.empty()) return explicitPath;
   std::filesystem::path config = envOrEmpty("XDG_CONFIG_HOME");
-  if (config.empty() || config.is_relative())
-    config = std::filesystem::path(envOrEmpty("HOME")) / ".config";
+  if (config.empty() || config.is_relative()) {
+    // Never a path relative to whatever folder the program runs in.
+    std::filesystem::path home = homeFolder();
+    if (home.empty()) return {};
+    config = home / ".config";
+  }
   return config / "Dravenco" / "Tarvo" / "registry.json";
 }
 
@@ -133,37 +187,61 @@ struct RegistryStore::Impl {
   RegistryTree tree = RegistryTree::object();
   std::vector<Op> pending;  // writes not yet in the file, in order
   int batchDepth = 0;
+  bool held = false;
   std::function<void()> beforeRename;
 
   void load() {
-    auto contents = readRegistryFile(file);
-    tree = std::move(contents.tree);
+    tree = RegistryTree::object();
+    if (file.empty()) return;
+    auto target = resolveRegistryFile(file);
+    if (!target.error.empty()) return;  // reads as empty; writes say why
+    tree = std::move(readRegistryFile(target.path).tree);
   }
 
-  bool apply(Op op) {
-    bool ok = op(tree);
-    if (!ok) return false;
+  StoreResult apply(Op op, std::string_view refusal) {
+    ApplyNotes notes;
+    if (!op(tree, notes)) {
+      return StoreResult::failed(refusal.empty() ? "the key is gone" : std::string(refusal));
+    }
     pending.push_back(std::move(op));
-    return batchDepth > 0 || commit();
+    return batchDepth > 0 || held ? StoreResult{} : commit();
   }
 
-  bool commit() {
-    if (pending.empty()) return true;
+  StoreResult commit() {
+    if (pending.empty()) return {};
     std::vector<Op> ops = std::move(pending);
     pending.clear();
+    if (file.empty()) {
+      return StoreResult::failed("no home folder to keep the settings in (HOME is not set)");
+    }
+    auto target = resolveRegistryFile(file);
+    if (!target.error.empty()) return StoreResult::failed(target.error);
+    const auto folder = target.path.parent_path();
     std::error_code ec;
-    if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), ec);
-    RegistryFileLock lock(file);
-    if (!lock.locked()) return false;
-    // Re-read under the lock so that other writers' keys survive.
-    auto current = readRegistryFile(file);
-    if (current.kind == RegistryFileContents::Unreadable) return false;
-    if (current.kind == RegistryFileContents::Corrupt && !keepCorruptFileAside(file)) return false;
+    if (!folder.empty() && !std::filesystem::is_directory(folder, ec)) {
+      std::filesystem::create_directories(folder, ec);
+      if (ec) {
+        return StoreResult::failed("cannot create the folder " + folder.string() + ": " +
+                                   ec.message());
+      }
+    }
+    RegistryFileLock lock(target.path);
+    if (!lock.locked()) return StoreResult::failed(lock.error());
+    // Re-read under the lock so that other writers' keys survive; what
+    // cannot be read is not replaced.
+    auto current = readRegistryFile(target.path);
+    if (current.kind == RegistryFileContents::Unreadable) return StoreResult::failed(current.error);
+    if (auto refused = checkReplaceable(target.path); !refused) return refused;
     RegistryTree next = std::move(current.tree);
-    for (auto& op : ops) op(next);
-    if (!writeFileAtomically(file, serializeRegistry(next), beforeRename)) return false;
+    ApplyNotes notes;
+    for (auto& op : ops) op(next, notes);
+    if (current.kind == RegistryFileContents::Corrupt || notes.displacedValue) {
+      if (auto kept = keepTextAside(target.path, current.text); !kept) return kept;
+    }
+    auto written = writeFileAtomically(target.path, serializeRegistry(next), beforeRename);
+    if (!written) return written;
     tree = std::move(next);
-    return true;
+    return {};
   }
 };
 
@@ -173,25 +251,32 @@ RegistryStore::RegistryStore(std::filesystem::path file) : impl_(std::make_uniqu
 }
 
 RegistryStore::~RegistryStore() {
-  // Writes of a batch still open are applied now rather than lost.
-  impl_->commit();
+  // Writes of a batch still open are applied now rather than lost; held
+  // writes were never asked for.
+  if (!impl_->held) impl_->commit();
 }
 
 const std::filesystem::path& RegistryStore::file() const { return impl_->file; }
 
 void RegistryStore::reload() {
   impl_->load();
-  for (auto& op : impl_->pending) op(impl_->tree);
+  ApplyNotes notes;
+  for (auto& op : impl_->pending) op(impl_->tree, notes);
 }
 
 bool RegistryStore::keyExists(std::string_view key) const {
   return findKey(impl_->tree, key) != nullptr;
 }
 
-bool RegistryStore::createKey(std::string_view key) {
-  if (keyExists(key)) return true;
-  std::string path(key);
-  return impl_->apply([path](RegistryTree& t) { return makeKey(t, path) != nullptr; });
+StoreResult RegistryStore::createKey(std::string_view key) {
+  if (keyExists(key)) return {};
+  std::string path = validUtf8(key);
+  return impl_->apply(
+      [path](RegistryTree& t, ApplyNotes& notes) {
+        makeKey(t, path, notes);
+        return true;
+      },
+      {});
 }
 
 bool RegistryStore::valueExists(std::string_view key, std::string_view name) const {
@@ -243,55 +328,108 @@ std::vector<std::string> RegistryStore::subkeyNames(std::string_view key) const 
   return names;
 }
 
-bool RegistryStore::writeText(std::string_view key, std::string_view name, std::string_view value) {
-  return impl_->apply([k = std::string(key), n = std::string(name),
-                       v = std::string(value)](RegistryTree& t) { return setValue(t, k, n, v); });
+std::vector<std::pair<std::string, std::optional<std::string>>> RegistryStore::readTexts(
+    std::string_view key) const {
+  std::vector<std::pair<std::string, std::optional<std::string>>> values;
+  const RegistryTree* node = findKey(impl_->tree, key);
+  if (!node) return values;
+  // As readText does, a name reads the first member of that name.
+  const Members& members = membersOf(*node);
+  NameIndex<true> first(members.size());
+  auto nameAt = [&](std::size_t i) -> std::string_view { return members[i].first; };
+  values.reserve(members.size());
+  for (std::size_t i = 0; i < members.size(); ++i) {
+    const auto& [name, value] = members[i];
+    const RegistryTree& read = members[first.firstOrAdd(name, i, nameAt)].second;
+    if (value.is_object()) continue;
+    values.emplace_back(name,
+                        read.is_string() ? std::optional(read.get<std::string>()) : std::nullopt);
+  }
+  return values;
 }
 
-bool RegistryStore::writeInteger(std::string_view key, std::string_view name, std::int32_t value) {
-  return impl_->apply([k = std::string(key), n = std::string(name), value](RegistryTree& t) {
-    return setValue(t, k, n, RegistryTree(value));
-  });
+StoreResult RegistryStore::writeText(std::string_view key, std::string_view name,
+                                     std::string_view value) {
+  return impl_->apply(
+      [k = validUtf8(key), n = validUtf8(name), v = validUtf8(value)](
+          RegistryTree& t, ApplyNotes& notes) { return setValue(t, k, n, v, notes); },
+      "a subkey has the name " + std::string(name));
 }
 
-bool RegistryStore::deleteValue(std::string_view key, std::string_view name) {
-  if (!valueExists(key, name)) return false;
-  return impl_->apply([k = std::string(key), n = std::string(name)](RegistryTree& t) {
-    return eraseMembers(t, k, [&](const std::string& member, const RegistryTree& v) {
-      return v.is_object() || !sameName(member, n);
-    });
-  });
+StoreResult RegistryStore::writeInteger(std::string_view key, std::string_view name,
+                                        std::int32_t value) {
+  return impl_->apply(
+      [k = validUtf8(key), n = validUtf8(name), value](RegistryTree& t, ApplyNotes& notes) {
+        return setValue(t, k, n, RegistryTree(value), notes);
+      },
+      "a subkey has the name " + std::string(name));
 }
 
-bool RegistryStore::deleteKey(std::string_view key) {
-  if (!keyExists(key)) return false;
+StoreResult RegistryStore::writeTexts(std::string_view key,
+                                      std::vector<std::pair<std::string, std::string>> values) {
+  // The file is UTF-8 throughout; the tree only ever holds what it can write.
+  for (auto& [name, text] : values) {
+    name = validUtf8(name);
+    text = validUtf8(text);
+  }
+  return impl_->apply(
+      [k = validUtf8(key), v = std::move(values)](RegistryTree& t, ApplyNotes& notes) {
+        setValues(t, k, v, notes);
+        return true;
+      },
+      {});
+}
+
+StoreResult RegistryStore::deleteValue(std::string_view key, std::string_view name) {
+  if (!valueExists(key, name)) return StoreResult::failed("no value " + std::string(name));
+  return impl_->apply(
+      [k = std::string(key), n = std::string(name)](RegistryTree& t, ApplyNotes&) {
+        return eraseMembers(t, k, [&](const std::string& member, const RegistryTree& v) {
+          return v.is_object() || !sameName(member, n);
+        });
+      },
+      {});
+}
+
+StoreResult RegistryStore::deleteKey(std::string_view key) {
+  if (!keyExists(key)) return StoreResult::failed("no key " + std::string(key));
   auto parts = splitPath(key);
-  if (parts.empty()) return false;  // the root itself stays
+  if (parts.empty()) return StoreResult::failed("the root key stays");
   std::string leaf = parts.back();
   std::string parent;
   for (std::size_t i = 0; i + 1 < parts.size(); ++i) parent += "\\" + parts[i];
-  return impl_->apply([parent, leaf](RegistryTree& t) {
-    return eraseMembers(t, parent, [&](const std::string& member, const RegistryTree& v) {
-      return !v.is_object() || !sameName(member, leaf);
-    });
-  });
+  return impl_->apply(
+      [parent, leaf](RegistryTree& t, ApplyNotes&) {
+        return eraseMembers(t, parent, [&](const std::string& member, const RegistryTree& v) {
+          return !v.is_object() || !sameName(member, leaf);
+        });
+      },
+      {});
 }
 
-bool RegistryStore::deleteAllValues(std::string_view key) {
-  if (!keyExists(key)) return false;
-  return impl_->apply([k = std::string(key)](RegistryTree& t) {
-    return eraseMembers(t, k,
-                        [](const std::string&, const RegistryTree& v) { return v.is_object(); });
-  });
+StoreResult RegistryStore::deleteAllValues(std::string_view key) {
+  if (!keyExists(key)) return StoreResult::failed("no key " + std::string(key));
+  return impl_->apply(
+      [k = std::string(key)](RegistryTree& t, ApplyNotes&) {
+        return eraseMembers(
+            t, k, [](const std::string&, const RegistryTree& v) { return v.is_object(); });
+      },
+      {});
 }
 
-bool RegistryStore::deleteAllSubkeys(std::string_view key) {
-  if (!keyExists(key)) return false;
-  return impl_->apply([k = std::string(key)](RegistryTree& t) {
-    return eraseMembers(t, k,
-                        [](const std::string&, const RegistryTree& v) { return !v.is_object(); });
-  });
+StoreResult RegistryStore::deleteAllSubkeys(std::string_view key) {
+  if (!keyExists(key)) return StoreResult::failed("no key " + std::string(key));
+  return impl_->apply(
+      [k = std::string(key)](RegistryTree& t, ApplyNotes&) {
+        return eraseMembers(
+            t, k, [](const std::string&, const RegistryTree& v) { return !v.is_object(); });
+      },
+      {});
 }
+
+void RegistryStore::holdWrites() { impl_->held = true; }
+
+StoreResult RegistryStore::flush() { return impl_->commit(); }
 
 void RegistryStore::setBeforeRenameHookForTesting(std::function<void()> hook) {
   impl_->beforeRename = std::move(hook);
@@ -301,10 +439,11 @@ RegistryStore::Batch::Batch(RegistryStore& store) : store_(store) { ++store_.imp
 
 RegistryStore::Batch::~Batch() { commit(); }
 
-bool RegistryStore::Batch::commit() {
-  if (!open_) return true;
+StoreResult RegistryStore::Batch::commit() {
+  if (!open_) return {};
   open_ = false;
-  return --store_.impl_->batchDepth > 0 || store_.impl_->commit();
+  if (--store_.impl_->batchDepth > 0 || store_.impl_->held) return {};
+  return store_.impl_->commit();
 }
 
 }  // namespace tarvo::settings

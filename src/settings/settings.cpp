@@ -64,8 +64,7 @@ std::string defaultWatchLogPath() {
   if (state && state[0] == '/') {
     base = state;
   } else {
-    const char* home = std::getenv("HOME");
-    base = std::string(home ? home : "") + "/.local/state";
+    base = (homeFolder() / ".local" / "state").string();
   }
   if (base.empty() || base.back() != '/') base += '/';
   return base + "Tarvo/";
@@ -168,8 +167,8 @@ bool loadSettings(const RegistryStore& store, Settings& s) {
 
   if (!store.keyExists(kPingHostsKey)) return false;
   s.hostHistory.clear();
-  for (const auto& name : store.valueNames(kPingHostsKey)) {
-    if (auto host = store.readText(kPingHostsKey, name)) s.hostHistory.push_back(*host);
+  for (auto& [name, host] : store.readTexts(kPingHostsKey)) {
+    if (host) s.hostHistory.push_back(std::move(*host));
   }
   s.hostText = s.hostHistory.empty() ? std::string() : s.hostHistory.back();
   if (s.hostHistory.size() > static_cast<std::size_t>(s.historySize)) {
@@ -251,22 +250,26 @@ std::vector<std::pair<std::string, std::string>> settingsValues(const Settings& 
   return v;
 }
 
-void saveSettings(RegistryStore& store, const Settings& s) {
+StoreResult saveSettings(RegistryStore& store, const Settings& s) {
   RegistryStore::Batch batch(store);
-  if (!store.createKey(kSettingsKey)) return;
+  store.createKey(kSettingsKey);
   if (!s.autoSave) {
     // Only the choice is recorded; the last full save stays for next time.
     store.deleteValue(kSettingsKey, kAutoSave);
     store.writeText(kSettingsKey, kAutoSave, "0");
-    return;
+    return batch.commit();
   }
   store.deleteAllValues(kSettingsKey);
   store.deleteAllSubkeys(kSettingsKey);
-  for (const auto& [name, value] : settingsValues(s)) store.writeText(kSettingsKey, name, value);
-  store.createKey(kPingHostsKey);
+  store.writeTexts(kSettingsKey, settingsValues(s));
+  std::vector<std::pair<std::string, std::string>> history;
+  history.reserve(s.hostHistory.size());
   for (std::size_t i = 0; i < s.hostHistory.size(); ++i) {
-    store.writeText(kPingHostsKey, historyValueName(i), s.hostHistory[i]);
+    history.emplace_back(historyValueName(i), s.hostHistory[i]);
   }
+  store.createKey(kPingHostsKey);
+  store.writeTexts(kPingHostsKey, std::move(history));
+  return batch.commit();
 }
 
 }  // namespace tarvo::settings

@@ -100,7 +100,7 @@ std::vector<std::pair<std::string, std::string>> settingsValues(const Settings& 
 
 // Writes \Settings and \Settings\PingHosts. With auto-save off only
 // AutoSaveSettings "0" is recorded and every other stored value stays.
-void saveSettings(RegistryStore& store, const Settings& settings);
+StoreResult saveSettings(RegistryStore& store, const Settings& settings);
 
 // "P_DestHost_" and the position, at least three digits.
 std::string historyValueName(std::size_t position);

@@ -11,14 +11,16 @@ StartupState loadStartupState(RegistryStore& store) {
   return state;
 }
 
-void saveState(RegistryStore& store, const Settings& settings, const AdditionalPrograms& programs,
-               const WindowBounds* bounds, SaveOccasion occasion) {
+StoreResult saveState(RegistryStore& store, const Settings& settings,
+                      const AdditionalPrograms& programs, const WindowBounds* bounds,
+                      SaveOccasion occasion) {
   // One replacement of the file for the whole save.
   RegistryStore::Batch batch(store);
   saveSettings(store, settings);
-  if (occasion == SaveOccasion::Closing && !settings.autoSave) return;
+  if (occasion == SaveOccasion::Closing && !settings.autoSave) return batch.commit();
   saveAdditionalPrograms(store, programs);
   if (bounds) saveSizePosition(store, *bounds);
+  return batch.commit();
 }
 
 }  // namespace tarvo::settings

@@ -27,8 +27,10 @@ enum class SaveOccasion {
 };
 
 // The settings (honouring auto-save), then the additional programs and the
-// bounds as the occasion asks. No bounds (nullptr) saves none.
-void saveState(RegistryStore& store, const Settings& settings, const AdditionalPrograms& programs,
-               const WindowBounds* bounds, SaveOccasion occasion);
+// bounds as the occasion asks. No bounds (nullptr) saves none. All of it
+// reaches the file in one replacement, or none of it and the result says why.
+StoreResult saveState(RegistryStore& store, const Settings& settings,
+                      const AdditionalPrograms& programs, const WindowBounds* bounds,
+                      SaveOccasion occasion);
 
 }  // namespace tarvo::settings

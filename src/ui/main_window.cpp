@@ -7,12 +7,14 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <cstdio>
 
 #include "base/thread_base.h"
 #include "engine/echo_permission.h"
@@ -246,13 +248,26 @@ void MainWindow::stopRunsForClosing() {
 void MainWindow::saveOnClose() {
   if (!networkReady_) return;  // nothing was loaded, so nothing to keep
   syncValues();
-  store_->save(values_, currentBounds(), WindowSettingsStore::Occasion::Closing);
+  // The window is going away: standard error is the one place left to say it.
+  std::string failure =
+      store_->save(values_, currentBounds(), WindowSettingsStore::Occasion::Closing);
+  if (!failure.empty())
+    std::fprintf(stderr, "tarvo: the settings were not saved: %s\n", failure.c_str());
 }
 
 void MainWindow::saveSettingsNow() {
   if (!networkReady_) return;
   syncValues();
-  store_->save(values_, currentBounds(), WindowSettingsStore::Occasion::SaveNow);
+  std::string failure =
+      store_->save(values_, currentBounds(), WindowSettingsStore::Occasion::SaveNow);
+  if (failure.empty()) return;
+  // Not modal in the blocking sense: the window's runs and tests go on.
+  auto* box =
+      new QMessageBox(QMessageBox::Warning, "Settings not saved",
+                      qs("The settings could not be saved: " + failure), QMessageBox::Ok, this);
+  box->setObjectName("SettingsNotSaved");
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->open();
 }
 
 void MainWindow::syncValues() {

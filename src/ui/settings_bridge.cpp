@@ -91,12 +91,13 @@ std::optional<WindowBounds> WindowSettingsStore::bounds(int screenWidth, int scr
   return settings::clampToScreen(*impl_->state.bounds, screenWidth, screenHeight);
 }
 
-void WindowSettingsStore::save(const WindowValues& values, const WindowBounds& bounds,
-                               Occasion occasion) {
+std::string WindowSettingsStore::save(const WindowValues& values, const WindowBounds& bounds,
+                                      Occasion occasion) {
   storeWindowValues(values, impl_->state.settings);
-  settings::saveState(impl_->store, impl_->state.settings, impl_->state.programs, &bounds,
-                      occasion == Occasion::Closing ? settings::SaveOccasion::Closing
-                                                    : settings::SaveOccasion::SaveNow);
+  return settings::saveState(impl_->store, impl_->state.settings, impl_->state.programs, &bounds,
+                             occasion == Occasion::Closing ? settings::SaveOccasion::Closing
+                                                           : settings::SaveOccasion::SaveNow)
+      .error;
 }
 
 }  // namespace tarvo::ui

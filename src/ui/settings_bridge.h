@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "ui/window_values.h"
 
@@ -30,8 +31,9 @@ class WindowSettingsStore {
   std::optional<WindowBounds> bounds(int screenWidth, int screenHeight) const;
 
   enum class Occasion { Closing, SaveNow };
-  // With auto-save off, closing records only that choice.
-  void save(const WindowValues& values, const WindowBounds& bounds, Occasion occasion);
+  // With auto-save off, closing records only that choice. Empty when the
+  // save reached the file, otherwise why it did not.
+  std::string save(const WindowValues& values, const WindowBounds& bounds, Occasion occasion);
 
  private:
   struct Impl;

@@ -1,6 +1,7 @@
 // Runs the built tarvo-cli against registry files in a temporary folder.
 #include <gtest/gtest.h>
 #include <stdio.h>
+#include <sys/wait.h>
 
 #include <string>
 
@@ -13,17 +14,21 @@ namespace {
 
 struct CliRun {
   std::string out;
+  std::string err;
   int status = -1;
 };
 
 CliRun runCli(const TempRegistry& temp, const std::string& args) {
-  const std::string command =
-      "TARVO_REGISTRY='" + temp.file().string() + "' '" TARVO_CLI "' " + args + " 2>/dev/null";
+  const auto errFile = temp.folder() / "stderr.txt";
+  const std::string command = "TARVO_REGISTRY='" + temp.file().string() + "' '" TARVO_CLI "' " +
+                              args + " 2>'" + errFile.string() + "'";
   CliRun run;
   FILE* pipe = ::popen(command.c_str(), "r");
   char buffer[4096];
   while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) run.out.append(buffer, n);
   run.status = ::pclose(pipe);
+  run.err = TempRegistry::readFile(errFile);
+  std::filesystem::remove(errFile);
   return run;
 }
 
@@ -78,10 +83,37 @@ TEST(CliSettings, OlderProgramKeyIsConverted) {
   TempRegistry temp;
   temp.write(R"({"SOFTWARE": {"Dravenco": {"Tarvo": {"OtherCommand": {
       "CommandLine": "/usr/bin/ssh", "PreIPArguments": "-l admin"}}}}})");
+  const std::string before = temp.read();
   CliRun run = runCli(temp, "settings");
   EXPECT_TRUE(hasLine(run.out, "Program2=ssh|/usr/bin/ssh|-l admin| ")) << run.out;
+  EXPECT_EQ(temp.read(), before);  // printing alone never writes
+  ASSERT_EQ(runCli(temp, "settings --save").status, 0);
   RegistryStore store(temp.file());
   EXPECT_FALSE(store.keyExists("\\SOFTWARE\\Dravenco\\Tarvo\\OtherCommand"));
   EXPECT_EQ(store.readText("\\SOFTWARE\\Dravenco\\Tarvo\\OtherCommands\\C0000001", "CommandLine"),
             "/usr/bin/ssh");
+}
+
+TEST(CliSettings, ASaveThatWritesNothingFailsWithTheReason) {
+  {
+    TempRegistry temp;
+    std::filesystem::create_directory(temp.file());
+    CliRun run = runCli(temp, "settings --save");
+    EXPECT_EQ(WEXITSTATUS(run.status), 1);
+    EXPECT_EQ(run.err.rfind("tarvo-cli settings: the settings were not saved: ", 0), 0u) << run.err;
+    EXPECT_NE(run.err.find(temp.file().string()), std::string::npos) << run.err;
+  }
+  {
+    TempRegistry temp;
+    temp.write(R"({"SOFTWARE": {"Dravenco": {"Tarvo": {"Settings": {"P_TTL": "99"}}}}})");
+    std::filesystem::permissions(temp.file(), std::filesystem::perms::owner_read |
+                                                  std::filesystem::perms::group_read |
+                                                  std::filesystem::perms::others_read);
+    const std::string before = temp.read();
+    CliRun run = runCli(temp, "settings --save");
+    EXPECT_EQ(WEXITSTATUS(run.status), 1);
+    EXPECT_NE(run.err.find("read-only"), std::string::npos) << run.err;
+    EXPECT_TRUE(hasLine(run.out, "P_TTL=99"));
+    EXPECT_EQ(temp.read(), before);
+  }
 }

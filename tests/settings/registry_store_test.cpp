@@ -149,3 +149,53 @@ TEST(RegistryStore, BatchReachesTheFileAtOnce) {
   // The folders are made by the first write.
   EXPECT_EQ(RegistryStore(file).valueNames(kKey), std::vector<std::string>{"b"});
 }
+
+TEST(RegistryStore, ABadValueCostsOnlyThatValue) {
+  TempRegistry temp;
+  temp.write(R"({"SOFTWARE": {"Dravenco": {"Tarvo": {
+      "SizePosition": {"Left": 10, "Width": 1e400, "Top": -1e999, "Height": 450},
+      "Settings": {"P_Countp": "7", "P_Waitp": 500ms, "T_Host": "bad \q escape",
+                   "P_Bytesp": "\u0041\ud83d\ude00", "P_Countp": "8", "p_countp": "9",
+                   "W_LogPath": "a)"
+             "\xFF"
+             R"(b"}}}}})");
+  const std::string sizeKey = "\\SOFTWARE\\Dravenco\\Tarvo\\SizePosition";
+  RegistryStore store(temp.file());
+  EXPECT_EQ(store.valueNames(sizeKey), (std::vector<std::string>{"Left", "Height"}));
+  EXPECT_EQ(store.readInteger(sizeKey, "Height"), 450);
+  // A name repeated in the same case keeps its place and takes the later
+  // value; one in another case stays behind it and reads the first.
+  EXPECT_EQ(store.valueNames(kKey),
+            (std::vector<std::string>{"P_Countp", "P_Bytesp", "p_countp", "W_LogPath"}));
+  EXPECT_EQ(store.readText(kKey, "P_COUNTP"), "8");
+  EXPECT_EQ(store.readText(kKey, "P_Bytesp"), "A\xF0\x9F\x98\x80");
+  EXPECT_EQ(store.readText(kKey, "W_LogPath"), "a\uFFFDb");  // a stray byte is no character
+
+  // The rest of the file survives the next write, and nothing is set aside.
+  ASSERT_TRUE(store.writeText(kKey, "T_Host", "gw"));
+  RegistryStore again(temp.file());
+  EXPECT_EQ(again.readInteger(sizeKey, "Left"), 10);
+  EXPECT_EQ(again.readText(kKey, "P_Countp"), "8");
+  EXPECT_EQ(again.readText(kKey, "W_LogPath"), "a\uFFFDb");
+  EXPECT_FALSE(std::filesystem::exists(temp.folder() / "registry.json.corrupt"));
+}
+
+TEST(RegistryStore, AValueWhereAKeyBelongsGivesWayAndTheFileIsKeptAside) {
+  for (const std::string blocking :
+       {R"({"SOFTWARE": {"Dravenco": {"Tarvo": {"Settings": "text", "Keep": {"v": "1"}}}}})",
+        R"({"SOFTWARE": {"Dravenco": {"Tarvo": 5, "Keep": {"v": "1"}}}})"}) {
+    TempRegistry temp;
+    temp.write(blocking);
+    RegistryStore store(temp.file());
+    EXPECT_FALSE(store.keyExists(kKey));
+    ASSERT_TRUE(store.writeText(kKey, "P_Countp", "2")) << blocking;
+    EXPECT_EQ(TempRegistry::readFile(temp.folder() / "registry.json.corrupt"), blocking);
+    RegistryStore again(temp.file());
+    EXPECT_EQ(again.readText(kKey, "P_Countp"), "2");
+    EXPECT_EQ(again.subkeyNames("\\SOFTWARE\\Dravenco").size(),
+              blocking.find("Tarvo\": 5") == std::string::npos ? 1u : 2u);
+    // Later saves find a key and keep no further copies.
+    ASSERT_TRUE(again.writeText(kKey, "P_Countp", "3"));
+    EXPECT_FALSE(std::filesystem::exists(temp.folder() / "registry.json.corrupt.1"));
+  }
+}

@@ -1,4 +1,5 @@
 // What the window keeps in the settings file between starts.
+#include <QMessageBox>
 #include <nlohmann/json.hpp>
 
 #include "engine/echo_permission.h"
@@ -89,6 +90,19 @@ TEST_F(WindowSettings, WithoutAutoSaveOnlyThatChoiceIsWritten) {
   open();
   window->findChild<QAction*>("SaveSettingsNow")->trigger();  // bounds always
   EXPECT_TRUE(stored()["SOFTWARE"]["Dravenco"]["Tarvo"].contains("SizePosition"));
+}
+
+TEST_F(WindowSettings, SaveSettingsNowSaysWhenNothingWasWritten) {
+  open();
+  std::filesystem::create_directory(registry.file());  // no file can go there
+  window->findChild<QAction*>("SaveSettingsNow")->trigger();
+  auto* box = window->findChild<QMessageBox*>("SettingsNotSaved");
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(box->windowTitle(), "Settings not saved");
+  EXPECT_TRUE(box->text().startsWith("The settings could not be saved: "));
+  EXPECT_TRUE(box->text().contains(QString::fromStdString(registry.file().string())));
+  box->close();
+  std::filesystem::remove(registry.file());
 }
 
 TEST_F(WindowSettings, AFailedStartUpCheckShowsItsMessageWithAdviceAndStartsNothing) {

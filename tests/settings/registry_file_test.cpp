@@ -1,0 +1,141 @@
+// The settings file as the user's file in a folder others may share.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "settings/registry_store.h"
+#include "temp_registry.h"
+
+using tarvo::settings::RegistryStore;
+
+namespace {
+
+constexpr const char* kKey = "\\SOFTWARE\\Dravenco\\Tarvo\\Settings";
+constexpr uid_t kNobody = 65534;
+
+namespace fs = std::filesystem;
+
+mode_t modeOf(const fs::path& path) {
+  struct stat st {};
+  ::stat(path.c_str(), &st);
+  return st.st_mode & 07777;
+}
+
+// Runs `body` as an unprivileged user (root's rights would hide what a
+// user meets) and gives its exit status; skipped when that cannot be had.
+template <typename Body>
+int asUnprivilegedUser(Body body) {
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    if (::geteuid() == 0 && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) ::_exit(77);
+    ::_exit(body() ? 0 : 1);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+}  // namespace
+
+TEST(RegistryFile, PlantedTemporaryAndLockNamesAreNeverFollowed) {
+  TempRegistry temp;
+  const fs::path victim = temp.folder() / "victim";
+  temp.write("{}");
+  std::ofstream(victim) << "precious";
+  // A link under the name older versions wrote their temporary file to.
+  fs::create_symlink(victim, temp.folder() / "registry.json.tmp");
+  ASSERT_TRUE(RegistryStore(temp.file()).writeText(kKey, "a", "1"));
+  EXPECT_EQ(TempRegistry::readFile(victim), "precious");
+  EXPECT_EQ(RegistryStore(temp.file()).readText(kKey, "a"), "1");
+
+  // A link under the lock's name is refused rather than followed.
+  const fs::path elsewhere = temp.folder() / "created-elsewhere";
+  fs::remove(temp.folder() / "registry.json.lock");
+  fs::create_symlink(elsewhere, temp.folder() / "registry.json.lock");
+  const std::string before = temp.read();
+  auto refused = RegistryStore(temp.file()).writeText(kKey, "b", "2");
+  EXPECT_FALSE(refused);
+  EXPECT_NE(refused.error.find("registry.json.lock"), std::string::npos) << refused.error;
+  EXPECT_FALSE(fs::exists(fs::symlink_status(elsewhere)));
+  EXPECT_EQ(temp.read(), before);
+}
+
+TEST(RegistryFile, ALinkedFileIsWrittenThroughAndKeepsItsMode) {
+  TempRegistry temp;
+  const fs::path target = temp.folder() / "dotfiles" / "tarvo.json";
+  fs::create_directories(target.parent_path());
+  std::ofstream(target) << R"({"Other": {"kept": "1"}})";
+  ::chmod(target.c_str(), 0640);
+  fs::create_symlink("dotfiles/tarvo.json", temp.file());
+
+  ASSERT_TRUE(RegistryStore(temp.file()).writeText(kKey, "a", "1"));
+  EXPECT_TRUE(fs::is_symlink(temp.file()));
+  EXPECT_EQ(modeOf(target), 0640u);
+  RegistryStore store(target);
+  EXPECT_EQ(store.readText(kKey, "a"), "1");
+  EXPECT_EQ(store.readText("\\Other", "kept"), "1");
+}
+
+TEST(RegistryFile, WhatCannotBeWrittenIsLeftAloneAndSaysWhy) {
+  {
+    TempRegistry temp;  // made read-only by its user
+    temp.write(R"({"a": {"v": "1"}})");
+    ::chmod(temp.file().c_str(), 0444);
+    auto result = RegistryStore(temp.file()).writeText(kKey, "b", "2");
+    EXPECT_FALSE(result);
+    EXPECT_NE(result.error.find("read-only"), std::string::npos) << result.error;
+    EXPECT_EQ(temp.read(), R"({"a": {"v": "1"}})");
+    EXPECT_EQ(modeOf(temp.file()), 0444u);
+  }
+  {
+    TempRegistry temp;  // a folder where the file should be
+    fs::create_directory(temp.file());
+    RegistryStore store(temp.file());
+    auto result = store.writeText(kKey, "b", "2");
+    EXPECT_FALSE(result);
+    EXPECT_NE(result.error.find(temp.file().string()), std::string::npos) << result.error;
+    EXPECT_TRUE(fs::is_directory(temp.file()));
+  }
+  {
+    TempRegistry temp;  // a folder and a file the user may not write or read
+    temp.write(R"({"a": {"v": "1"}})");
+    ::chown(temp.folder().c_str(), kNobody, kNobody);
+    const fs::path own = temp.folder() / "own";
+    fs::create_directory(own);
+    ::chown(own.c_str(), kNobody, kNobody);
+    const fs::path unreadable = own / "unreadable.json";
+    std::ofstream(unreadable) << "{}";
+    ::chown(unreadable.c_str(), kNobody, kNobody);
+    ::chmod(unreadable.c_str(), 0200);
+    ::chmod(temp.folder().c_str(), 0555);
+    int status = asUnprivilegedUser([&] {
+      auto inFolder = RegistryStore(temp.file()).writeText(kKey, "b", "2");
+      auto fromFile = RegistryStore(unreadable).writeText(kKey, "b", "2");
+      return !inFolder && inFolder.error.find(temp.folder().string()) != std::string::npos &&
+             !fromFile && fromFile.error.find("cannot read") != std::string::npos;
+    });
+    if (status == 77) GTEST_SKIP() << "cannot become an unprivileged user";
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(temp.read(), R"({"a": {"v": "1"}})");
+    EXPECT_EQ(TempRegistry::readFile(unreadable), "{}");
+    ::chmod(temp.folder().c_str(), 0700);
+  }
+}
+
+TEST(RegistryFile, WithoutHomeTheFileStaysInTheAccountsHome) {
+  std::string saved[3];
+  const char* names[] = {"TARVO_REGISTRY", "XDG_CONFIG_HOME", "HOME"};
+  for (int i = 0; i < 3; ++i) {
+    if (const char* v = std::getenv(names[i])) saved[i] = v;
+    ::unsetenv(names[i]);
+  }
+  const fs::path path = tarvo::settings::defaultRegistryPath();
+  for (int i = 0; i < 3; ++i) {
+    if (!saved[i].empty()) ::setenv(names[i], saved[i].c_str(), 1);
+  }
+  EXPECT_TRUE(path.is_absolute()) << path;
+  EXPECT_EQ(path.filename(), "registry.json");
+}

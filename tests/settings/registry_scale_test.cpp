@@ -1,0 +1,47 @@
+// Keys with very many values. ctest gives these a time limit: a load or save
+// that grows with the square of the file's size never finishes inside it.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "settings/settings.h"
+#include "temp_registry.h"
+
+using namespace tarvo::settings;
+
+namespace {
+
+constexpr std::size_t kHosts = 100000;
+
+std::string host(std::size_t i) { return "host-" + std::to_string(i) + ".example"; }
+
+}  // namespace
+
+TEST(RegistryScale, AHundredThousandHistoryEntriesLoadAndSave) {
+  TempRegistry temp;
+  {
+    std::string text = R"({"SOFTWARE": {"Dravenco": {"Tarvo": {"Settings": {"PingHosts": {)";
+    for (std::size_t i = 0; i < kHosts; ++i) {
+      text += (i ? ",\n\"" : "\n\"") + historyValueName(i) + "\": \"" + host(i) + "\"";
+    }
+    // The same name in other letter case reads the first one's value.
+    text += ",\n\"p_desthost_000\": \"dup\"}}}}}}";
+    temp.write(text);
+  }
+  Settings s;
+  {
+    RegistryStore store(temp.file());
+    ASSERT_TRUE(loadSettings(store, s));
+    ASSERT_EQ(s.hostHistory.size(), kHosts + 1);
+    EXPECT_EQ(s.hostHistory.front(), host(0));
+    EXPECT_EQ(s.hostHistory[kHosts - 1], host(kHosts - 1));
+    EXPECT_EQ(s.hostHistory.back(), host(0));
+    EXPECT_EQ(s.historySize, static_cast<std::int32_t>(kHosts + 1));
+    s.hostHistory.pop_back();
+    ASSERT_TRUE(saveSettings(store, s));
+  }
+  Settings again;
+  RegistryStore store(temp.file());
+  ASSERT_TRUE(loadSettings(store, again));
+  EXPECT_EQ(again.hostHistory, s.hostHistory);
+}
