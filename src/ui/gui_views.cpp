@@ -1,23 +1,25 @@
 #include "ui/gui_views.h"
 
 #include "ui/main_window.h"
+#include "ui/ping_page.h"
+#include "ui/trace_page.h"
 
 namespace tarvo::ui {
 
 void GuiPingView::begin() {
-  handOff_->run([&] { window_.pingBegin(); });
+  handOff_->run([&] { window_.pingPage().pingBegin(); });
 }
 
 void GuiPingView::end() {
-  handOff_->run([&] { window_.pingEnd(); });
+  handOff_->run([&] { window_.pingPage().pingEnd(); });
 }
 
 void GuiPingView::appendLine(const std::string& line) {
-  handOff_->run([&] { window_.appendPingLine(line); });
+  handOff_->run([&] { window_.pingPage().appendLine(line); });
 }
 
 void GuiPingView::replaceLastLine(const std::string& line) {
-  handOff_->run([&] { window_.replacePingLine(line); });
+  handOff_->run([&] { window_.pingPage().replaceLine(line); });
 }
 
 // The single-host ping sets the panels as they are, whichever page shows.
@@ -26,7 +28,7 @@ void GuiPingView::setStatusText(StatusPanel panel, const std::string& text) {
     if (panel == StatusPanel::Both) {
       window_.setPanels(text, text);
     } else {
-      window_.setPingStatus(panel == StatusPanel::Left ? 0 : 1, text);
+      window_.pingPage().setStatusPanel(panel == StatusPanel::Left ? 0 : 1, text);
     }
   });
 }
@@ -61,26 +63,26 @@ void GuiRangeView::flush(const std::function<void()>& step) {
 void GuiRangeView::idle() { flush(); }
 
 void GuiRangeView::begin() {
-  flush([this] { window_.rangeBegin(); });
+  flush([this] { window_.pingPage().rangeBegin(); });
 }
 
 void GuiRangeView::end() {
-  flush([this] { window_.rangeEnd(); });
+  flush([this] { window_.pingPage().rangeEnd(); });
 }
 
 void GuiRangeView::appendLine(const std::string& line) {
-  collect([this, line] { window_.appendPingLine(line); });
+  collect([this, line] { window_.pingPage().appendLine(line); });
 }
 
 void GuiRangeView::replaceLastLine(const std::string& line) {
-  collect([this, line] { window_.replacePingLine(line); });
+  collect([this, line] { window_.pingPage().replaceLine(line); });
 }
 
 // The range ping keeps a copy of its panels for when the Ping page returns.
 void GuiRangeView::setStatusText(StatusPanel panel, const std::string& text) {
   collect([this, panel, text] {
-    if (panel != StatusPanel::Right) window_.setPingStatus(0, text);
-    if (panel != StatusPanel::Left) window_.setPingStatus(1, text);
+    if (panel != StatusPanel::Right) window_.pingPage().setStatusPanel(0, text);
+    if (panel != StatusPanel::Left) window_.pingPage().setStatusPanel(1, text);
   });
 }
 
@@ -97,20 +99,20 @@ void GuiRangeView::clearLists() {
 }
 
 void GuiTraceView::begin() {
-  handOff_->run([&] { window_.traceBegin(); });
+  handOff_->run([&] { window_.tracePage().begin(); });
 }
 
 void GuiTraceView::end() {
-  handOff_->run([&] { window_.traceEnd(); });
+  handOff_->run([&] { window_.tracePage().end(); });
 }
 
 void GuiTraceView::appendLine(const std::string& line) {
-  handOff_->run([&] { window_.appendTraceLine(line); });
+  handOff_->run([&] { window_.tracePage().appendLine(line); });
 }
 
 void GuiTraceView::replaceLastLine(const std::string& line) {
   // Appends where the area is empty.
-  handOff_->run([&] { window_.replaceTraceLine(line); });
+  handOff_->run([&] { window_.tracePage().replaceLine(line); });
 }
 
 }  // namespace tarvo::ui

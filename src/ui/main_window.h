@@ -2,66 +2,41 @@
 
 #include <QMainWindow>
 #include <array>
-#include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 
-#include "engine/echo_service.h"
-#include "engine/resolver.h"
-#include "ping/tone.h"
-#include "ui/input_rules.h"
-#include "ui/tab_pages.h"
+#include "ui/octet_edit.h"
+#include "ui/tab_page.h"
 #include "ui/window_values.h"
 
 class QLabel;
 class QTabWidget;
 
-namespace tarvo {
-class TPing;
-class TCtrlPing;
-class TCtrlTrace;
-}  // namespace tarvo
-
 namespace tarvo::ui {
 
 class GuiHandOff;
 class WindowSettingsStore;
+class PingPage;
+class TracePage;
+class WatchPage;
 struct WindowViews;
 
-// What the window runs its activities with; tests put fakes in.
-struct WindowServices {
-  EchoServiceFactory echoFactory;              // empty: the real ICMP service
-  std::function<NetworkCheck()> networkCheck;  // empty: the real start-up check
-  ToneFactory toneFactory;                     // empty: the sound device
-  std::optional<Resolver> traceResolver;       // empty: the system resolver
-};
-
-// Status panel texts of one tab.
-using StatusPair = std::array<std::string, 2>;
-
-// The main window with the Ping, Traceroute and Watch tabs. Owns every
-// control and all window state; the activities reach it only through the
-// views, whose steps run here on the window thread.
-class MainWindow : public QMainWindow {
+// The main window with the Ping, Traceroute and Watch tabs. Each tab's page
+// has its own controller; the window keeps what they share: the settings,
+// the busy count and the Exit buttons, the status bar, the host lists the
+// runs fill, the menu, start-up and closing. The activities reach it only
+// through the views, whose steps run here on the window thread.
+class MainWindow : public QMainWindow, private PageHost {
   Q_OBJECT
  public:
   explicit MainWindow(WindowServices services = {}, QWidget* parent = nullptr);
   ~MainWindow() override;
 
-  // ---- Steps of the runs (window thread only; called through the views).
-  void pingBegin();
-  void pingEnd();
-  void rangeBegin();
-  void rangeEnd();
-  void traceBegin();
-  void traceEnd();
-  void appendPingLine(const std::string& line);
-  void replacePingLine(const std::string& line);
-  void appendTraceLine(const std::string& line);
-  void replaceTraceLine(const std::string& line);
+  PingPage& pingPage() { return *ping_; }
+  TracePage& tracePage() { return *trace_; }
+
+  // ---- Steps of the runs shared by the pages (window thread only).
   void setPanels(const std::string& panel0, const std::string& panel1);  // no copy kept
-  void setPingStatus(int panel, const std::string& text);
   void clearHostLists();
   // reached: "Reached hosts:" and "Hosts reached by Ping:"; otherwise
   // "Hosts NOT reached by Ping:". selectFirst selects entry 0 of them.
@@ -70,10 +45,10 @@ class MainWindow : public QMainWindow {
 
   // ---- State, for the tests and the benchmark.
   int busyCount() const { return busyCount_; }
-  bool pingRunning() const { return pingRunning_; }
-  bool rangeRunning() const { return rangeRunning_; }
-  bool traceRunning() const { return traceRunning_; }
-  bool rangeMode() const { return rangeMode_; }
+  bool pingRunning() const;
+  bool rangeRunning() const;
+  bool traceRunning() const;
+  bool rangeMode() const;
   const WindowValues& values() const { return values_; }
   const GuiHandOff& handOff() const;
 
@@ -83,46 +58,31 @@ class MainWindow : public QMainWindow {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // PageHost
+  WindowValues& settings() override { return values_; }
+  const WindowServices& services() const override { return services_; }
+  WindowViews& views() override { return *views_; }
+  bool networkReady() const override { return networkReady_; }
+  bool ipOptionsSupported() const override { return ipOptionsSupported_; }
+  bool closing() const override { return closing_; }
+  bool isCurrent(const TabPage& page) const override;
+  void runBegan() override;
+  void runEnded() override;
+  void statusChanged(const TabPage& page, int panel) override;
+
   void buildMenu();
   void buildStatusBar();
-  void connectControls();
   void startUp();
-  void showEchoPermissionAdvice();
-  void appendAdviceLine();
-  void fillControls();
+  void showEchoPermissionAdvice(const std::string& message);
   void applyBounds();
   WindowBounds currentBounds() const;
-
-  void readPingFields();
-  void readTraceFields();
-  void showPingNumbers(const PingNumbers& numbers);
-  void applyRangeControlStates();
-  void applySingleControlStates();
-  void fillOctetFields();
-  void focusPingTarget();
-
-  void onPingButton();
-  void startSinglePing();
-  void startRangePing();
-  void onTraceButton();
-  void onPingClear();
-  void onTraceClear();
-  void onRangeBoxClicked();
-  void onOctetLeft(int field);
-  void onOctetMoveOn(int field);
+  TabPage& currentPage() const;
   void onTabChanged(int index);
-  void onHostListChosen(const QString& text);
   void saveSettingsNow();
   void saveOnClose();
-  void syncValues();
-  void requestStops();
   void stopRunsForClosing();
-
-  void appendMessage(QPlainTextEdit* memo, const std::string& message);
   void showStatus(const StatusPair& pair);
-  void showActiveStatus();
   void setExitButtonsEnabled();
-  static void replaceLastLine(QPlainTextEdit* memo, const std::string& line);
 
   WindowServices services_;
   // Views and hand-off outlive the window when a worker is still running
@@ -130,39 +90,21 @@ class MainWindow : public QMainWindow {
   std::shared_ptr<GuiHandOff> handOff_;
   std::unique_ptr<WindowViews> views_;
   std::unique_ptr<WindowSettingsStore> store_;  // null when the start-up check failed
+  WindowValues values_;
 
   QTabWidget* tabs_ = nullptr;
-  std::unique_ptr<PingTab> ping_;
-  std::unique_ptr<TraceTab> trace_;
-  QWidget* watchPage_ = nullptr;
+  std::unique_ptr<PingPage> ping_;
+  std::unique_ptr<TracePage> trace_;
+  std::unique_ptr<WatchPage> watch_;
+  std::array<TabPage*, 3> pages_{};  // in tab order
   QLabel* panel0_ = nullptr;
   QLabel* panel1_ = nullptr;
 
-  // Window state.
   bool networkReady_ = false;
   bool ipOptionsSupported_ = false;
-  bool pingRunning_ = false;
-  bool rangeRunning_ = false;
-  bool traceRunning_ = false;
   int busyCount_ = 0;
-  bool rangeMode_ = false;
-  bool rangeOctetsPending_ = false;
-  bool traceResolvePending_ = true;
   bool closing_ = false;
   bool shownOnce_ = false;
-  std::string hostText_;
-  std::string echoAdvice_;  // after a failed start-up check
-  Octets parsedOctets_{};
-  StatusPair pingStatus_;
-  StatusPair traceStatus_;
-  StatusPair watchStatus_;
-  WindowValues values_;
-
-  // Handles of the running activities, valid while their running flag is
-  // set; used only to ask them to stop.
-  TPing* pingRun_ = nullptr;
-  TCtrlPing* rangeRun_ = nullptr;
-  TCtrlTrace* traceRun_ = nullptr;
 };
 
 }  // namespace tarvo::ui

@@ -7,34 +7,21 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QWidget>
+#include <array>
 
 #include "ui/octet_edit.h"
 
 namespace tarvo::ui {
 
-// A tab page whose controls sit at fixed places and whose output area fills
-// the rest of the page below them.
-class AnchoredPage : public QWidget {
- public:
-  explicit AnchoredPage(QWidget* parent = nullptr) : QWidget(parent) {}
-  void setAnchored(QWidget* widget, int top) {
-    anchored_ = widget;
-    anchoredTop_ = top;
-  }
+// The controls of the tab pages, laid out so that they follow the window as
+// it grows and take the room a larger font needs; objectNames are the form
+// names. Each page's output area fills the page below its controls.
 
- protected:
-  void resizeEvent(QResizeEvent* event) override;
-
- private:
-  QWidget* anchored_ = nullptr;
-  int anchoredTop_ = 0;
-};
-
-// The Ping tab's controls; objectNames are the form names.
+// The Ping tab's controls.
 struct PingTab {
   explicit PingTab(QWidget* tabParent);
 
-  AnchoredPage* page;
+  QWidget* page;
   QLabel* hostLabel;                // Label1
   QComboBox* hostCombo;             // ComboBox4
   std::array<OctetEdit*, 4> first;  // Edit1, Edit6, Edit7, Edit8
@@ -62,7 +49,7 @@ struct PingTab {
 struct TraceTab {
   explicit TraceTab(QWidget* tabParent);
 
-  AnchoredPage* page;
+  QWidget* page;
   QLineEdit* hostEdit;        // Edit13
   QCheckBox* resolveBox;      // CheckBox2
   QLineEdit* maxHopsEdit;     // Edit15

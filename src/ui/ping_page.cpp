@@ -1,0 +1,418 @@
+#include "ui/ping_page.h"
+
+#include <QScrollBar>
+#include <algorithm>
+
+#include "ping/ping_thread.h"
+#include "range/range_controller.h"
+#include "ui/gui_views.h"
+
+namespace tarvo::ui {
+
+namespace {
+
+QString qs(const std::string& text) { return QString::fromStdString(text); }
+std::string ss(const QString& text) { return text.toStdString(); }
+
+}  // namespace
+
+PingPage::PingPage(PageHost& host, QWidget* tabParent) : TabPage(host), tab_(tabParent) {
+  connectControls();
+}
+
+PingPage::~PingPage() = default;
+
+void PingPage::connectControls() {
+  QWidget* p = tab_.page;
+  QObject::connect(tab_.startButton, &QPushButton::clicked, p, [this] { onStartButton(); });
+  QObject::connect(tab_.startButton, &StartButton::breakKeyPressed, p, [this] {
+    if (pingRunning_ || rangeRunning_) onStartButton();
+  });
+  QObject::connect(tab_.clearButton, &QPushButton::clicked, p, [this] { onClear(); });
+  QObject::connect(tab_.rangeBox, &QCheckBox::clicked, p, [this] { onRangeBox(); });
+  auto octets = tab_.editableOctets();
+  for (int i = 0; i < static_cast<int>(octets.size()); ++i) {
+    QObject::connect(octets[i], &OctetEdit::left, p, [this, i] { onOctetLeft(i); });
+    QObject::connect(octets[i], &OctetEdit::moveOnRequested, p, [this, i] { onOctetMoveOn(i); });
+  }
+}
+
+// ---- Start-up ---------------------------------------------------------------
+
+void PingPage::fill() {
+  const WindowValues& values = host_.settings();
+  tab_.hostCombo->clear();
+  for (const std::string& host : values.hostHistory) tab_.hostCombo->addItem(qs(host));
+  if (values.rangeMode) {
+    tab_.hostCombo->setEnabled(false);
+    tab_.hostCombo->hide();
+    showNumbers(values.range);
+  } else {
+    applySingleStates();
+    tab_.hostCombo->setCurrentIndex(tab_.hostCombo->count() - 1);
+    tab_.hostCombo->setEditText(qs(values.hostText));
+  }
+}
+
+void PingPage::showNetworkFailure(const std::string& message, const std::string& advice) {
+  // Nothing was loaded: the controls take their single-host states, and
+  // the parameter fields stay empty, since no run can use them.
+  applySingleStates();
+  for (QLineEdit* edit : {tab_.countEdit, tab_.waitEdit, tab_.delayEdit, tab_.bytesEdit}) {
+    edit->clear();
+  }
+  appendMessage(tab_.memo, message);
+  echoAdvice_ = advice;
+  appendAdvice();
+}
+
+void PingPage::appendAdvice() {
+  tab_.memo->appendPlainText(qs("  \u00b7 " + echoAdvice_));
+  // The line is wider than the text area; scrolled to its end, the area
+  // would hide the start of every message.
+  tab_.memo->horizontalScrollBar()->setValue(0);
+}
+
+void PingPage::firstShown() {
+  if (tab_.rangeBox->isChecked() != rangeMode()) {
+    tab_.rangeBox->setChecked(rangeMode());
+    onRangeBox();
+  }
+  focusTarget();
+}
+
+void PingPage::storeHistory() {
+  WindowValues& values = host_.settings();
+  values.hostHistory.clear();
+  for (int i = 0; i < tab_.hostCombo->count(); ++i) {
+    values.hostHistory.push_back(ss(tab_.hostCombo->itemText(i)));
+  }
+}
+
+std::optional<std::string> PingPage::singleHost() const {
+  if (rangeMode()) return std::nullopt;
+  return ss(tab_.hostCombo->currentText());
+}
+
+void PingPage::requestStops() {
+  if (pingRun_ != nullptr) pingRun_->requestStop();
+  if (rangeRun_ != nullptr) rangeRun_->requestStop();
+}
+
+void PingPage::forgetRuns() {
+  pingRun_ = nullptr;
+  rangeRun_ = nullptr;
+}
+
+// ---- Fields and the mode switch ---------------------------------------------
+
+void PingPage::readFields() {
+  WindowValues& values = host_.settings();
+  if (!values.rangeMode) values.hostText = ss(tab_.hostCombo->currentText());
+  PingNumbers& numbers = values.rangeMode ? values.range : values.single;
+  QLineEdit* edits[] = {tab_.countEdit, tab_.waitEdit, tab_.delayEdit, tab_.bytesEdit};
+  for (std::size_t i = 0; i < kPingFields.size(); ++i) {
+    RepairedNumber repaired =
+        repairPingField(kPingFields[i], values.rangeMode, ss(edits[i]->text()));
+    if (repaired.rewrite) edits[i]->setText(QString::number(repaired.value));
+    numbers.set(kPingFields[i], repaired.value);
+  }
+}
+
+void PingPage::showNumbers(const PingNumbers& numbers) {
+  tab_.countEdit->setText(QString::number(numbers.count));
+  tab_.waitEdit->setText(QString::number(numbers.waitMs));
+  tab_.delayEdit->setText(QString::number(numbers.delayMs));
+  tab_.bytesEdit->setText(QString::number(numbers.dataBytes));
+}
+
+void PingPage::applyRangeStates() {
+  tab_.hostLabel->setText("First IP:");
+  tab_.countLabel->setText("Count:");
+  tab_.hostCombo->setEnabled(false);
+  tab_.hostCombo->hide();
+  for (OctetEdit* edit : tab_.first) {
+    edit->clear();
+    edit->setEnabled(true);
+    edit->show();
+  }
+  tab_.lastLabel->setEnabled(true);
+  for (OctetEdit* edit : tab_.last) edit->clear();
+  tab_.last[2]->setEnabled(true);
+  tab_.last[3]->setEnabled(true);
+  showNumbers(host_.settings().range);
+}
+
+void PingPage::applySingleStates() {
+  tab_.hostLabel->setText("Host:");
+  tab_.countLabel->setText("Count (0=endless):");
+  tab_.hostCombo->setEnabled(true);
+  tab_.hostCombo->show();
+  for (OctetEdit* edit : tab_.first) {
+    edit->clear();
+    edit->setEnabled(false);
+    edit->hide();
+  }
+  tab_.lastLabel->setEnabled(false);
+  for (OctetEdit* edit : tab_.last) edit->clear();
+  tab_.last[2]->setEnabled(false);
+  tab_.last[3]->setEnabled(false);
+  showNumbers(host_.settings().single);
+}
+
+void PingPage::fillOctetFields() {
+  const WindowValues& values = host_.settings();
+  for (int i = 0; i < 4; ++i) {
+    tab_.first[i]->setText(QString::number(values.firstOctets[i]));
+    tab_.last[i]->setText(QString::number(values.lastOctets[i]));
+  }
+}
+
+void PingPage::onRangeBox() {
+  WindowValues& values = host_.settings();
+  setStatus(StatusPair{});
+  if (values.rangeOctetsPending) {
+    // First click after a start with range mode saved on: bring back the
+    // saved range instead of switching.
+    values.rangeOctetsPending = false;
+    values.rangeMode = true;
+    applyRangeStates();
+    fillOctetFields();
+    return;
+  }
+  if (tab_.rangeBox->isChecked()) {
+    enterRange();
+  } else {
+    leaveRange();
+  }
+}
+
+void PingPage::enterRange() {
+  WindowValues& values = host_.settings();
+  readFields();
+  values.rangeMode = true;
+  const std::string source = ss(tab_.hostCombo->currentText());
+  applyRangeStates();
+  std::optional<Octets> address = parseOctets(source);
+  if (!address) {
+    tab_.first[0]->enter();
+    return;
+  }
+  values.firstOctets = *address;
+  for (int i = 0; i < 4; ++i) tab_.first[i]->setText(QString::number((*address)[i]));
+  tab_.last[0]->setText(tab_.first[0]->text());
+  tab_.last[1]->setText(tab_.first[1]->text());
+  if (values.lastOctets[2] <= 0 && values.lastOctets[3] <= 0) {
+    tab_.last[2]->setText(tab_.first[2]->text());
+  } else {
+    tab_.last[2]->setText(QString::number(values.lastOctets[2]));
+    tab_.last[3]->setText(QString::number(values.lastOctets[3]));
+  }
+  tab_.last[2]->enter();
+}
+
+void PingPage::leaveRange() {
+  WindowValues& values = host_.settings();
+  readFields();
+  values.rangeMode = false;
+  OctetFieldTexts texts;
+  auto octets = tab_.editableOctets();
+  for (std::size_t i = 0; i < texts.size(); ++i) texts[i] = ss(octets[i]->text());
+  readOctetFieldsLeavingRange(texts, values.firstOctets, values.lastOctets);
+  applySingleStates();
+  if (auto address = formatFirstAddress(values.firstOctets)) {
+    tab_.hostCombo->setEditText(qs(*address));
+  }
+  tab_.hostCombo->setFocus();
+  readFields();
+}
+
+void PingPage::onOctetLeft(int field) {
+  if (!rangeMode() || field > 2) return;
+  // The first address's first two octets are also the last address's; its
+  // third octet is the natural start for the last address's third.
+  tab_.last[field]->setText(tab_.first[field]->text());
+}
+
+void PingPage::onOctetMoveOn(int field) {
+  auto octets = tab_.editableOctets();
+  if (field + 1 < static_cast<int>(octets.size())) {
+    octets[field + 1]->enter();
+  } else {
+    tab_.startButton->setFocus();
+  }
+}
+
+void PingPage::focusTarget() {
+  if (rangeMode()) {
+    tab_.first[0]->setFocus();
+  } else {
+    tab_.hostCombo->setFocus();
+  }
+}
+
+void PingPage::onClear() {
+  tab_.memo->clear();
+  tab_.reachedList->clear();
+  setStatus(StatusPair{});
+  focusTarget();
+}
+
+// ---- Runs ------------------------------------------------------------------------
+
+void PingPage::onStartButton() {
+  if (host_.closing()) return;
+  // A run counts from its creation: its start step may still be queued.
+  if (pingRunning_ || rangeRunning_ || pingRun_ != nullptr || rangeRun_ != nullptr) {
+    requestStops();
+    tab_.startButton->setText("Wait...");
+    tab_.startButton->setEnabled(false);
+    return;
+  }
+  if (!host_.networkReady()) {
+    appendMessage(tab_.memo, "  \u00b7 Didn't see the errors above ?");
+    appendAdvice();
+    return;
+  }
+  readFields();
+  if (rangeMode()) {
+    startRange();
+  } else {
+    startSingle();
+  }
+}
+
+void PingPage::startSingle() {
+  WindowValues& values = host_.settings();
+  if (values.hostText.empty()) {
+    tab_.hostCombo->setFocus();
+    return;
+  }
+  std::vector<std::string> history;
+  for (int i = 0; i < tab_.hostCombo->count(); ++i) {
+    history.push_back(ss(tab_.hostCombo->itemText(i)));
+  }
+  updateHostHistory(history, values.hostText, values.historySize);
+  tab_.hostCombo->clear();
+  for (const std::string& host : history) tab_.hostCombo->addItem(qs(host));
+  tab_.hostCombo->setCurrentIndex(tab_.hostCombo->count() - 1);
+  values.hostHistory = history;
+
+  PingSnapshot snapshot;
+  snapshot.host = values.hostText;
+  snapshot.count = values.single.count;
+  snapshot.waitMs = values.single.waitMs;
+  snapshot.delayMs = values.single.delayMs;
+  snapshot.dataSize = static_cast<std::uint16_t>(values.single.dataBytes);
+  snapshot.ttl = values.ttl;
+  snapshot.tos = values.tos;
+  snapshot.dontFragment = values.dontFragment;
+  snapshot.routerAlert = values.routerAlert && !values.dontFragment;
+  snapshot.resolveNames = values.resolveNames;
+  snapshot.audible = values.audible;
+  snapshot.ipOptionsSupported = host_.ipOptionsSupported();
+  const WindowServices& services = host_.services();
+  auto* run = new TPing(snapshot, host_.views().ping, services.echoFactory, services.toneFactory);
+  run->setFreeOnTerminate(true);
+  if (!run->start()) {
+    delete run;
+    appendMessage(tab_.memo, "  \u00b7 Could not create the pinger thread");
+    return;
+  }
+  pingRun_ = run;
+  tab_.startButton->setFocus();
+}
+
+void PingPage::startRange() {
+  WindowValues& values = host_.settings();
+  std::array<std::string, 8> texts;
+  for (int i = 0; i < 4; ++i) {
+    texts[i] = ss(tab_.first[i]->text());
+    texts[4 + i] = ss(tab_.last[i]->text());
+  }
+  std::optional<std::array<std::int32_t, 8>> octets = readRangeOctets(texts);
+  Octets first{};
+  Octets last{};
+  if (octets) {
+    std::copy_n(octets->begin(), 4, first.begin());
+    std::copy_n(octets->begin() + 4, 4, last.begin());
+  }
+  if (!octets || !validateRange(RangeInput{first, last})) {
+    appendMessage(tab_.memo, "  \u00b7 Please check IP Range");
+    tab_.last[2]->setFocus();
+    return;
+  }
+  values.firstOctets = first;
+  values.lastOctets = last;
+  RangeSnapshot snapshot;
+  snapshot.input = RangeInput{first, last};
+  snapshot.netMaskBits = values.netMaskBits;
+  snapshot.count = values.range.count;
+  snapshot.waitMs = values.range.waitMs;
+  snapshot.delayMs = values.range.delayMs;
+  snapshot.dataSize = static_cast<std::uint16_t>(values.range.dataBytes);
+  snapshot.ttl = 60;  // the single-host options never apply to a range
+  snapshot.tos = 0;
+  snapshot.flags = 0;
+  snapshot.skipNetwork = values.dontPingNet;
+  snapshot.skipBroadcast = values.dontBroadcast;
+  snapshot.stopSoonOnBreak = values.breakSoon;
+  snapshot.showReached = values.showReached;
+  snapshot.showNotReached = values.showNotReached;
+  snapshot.burstMode = values.burstMode;
+  snapshot.echoFactory = host_.services().echoFactory;
+  rangeRun_ = TCtrlPing::launch(std::move(snapshot), host_.views().range);
+  if (rangeRun_ == nullptr) {
+    appendMessage(tab_.memo, "  \u00b7 Could not create the thread controler");
+    return;
+  }
+  tab_.startButton->setFocus();
+}
+
+// ---- Steps of the runs -----------------------------------------------------------
+
+void PingPage::pingBegin() {
+  pingRunning_ = true;
+  // A break pressed before this step keeps its "Wait...".
+  if (tab_.startButton->isEnabled()) tab_.startButton->setText("&Break");
+  tab_.clearButton->setEnabled(false);
+  tab_.rangeBox->setEnabled(false);
+  host_.runBegan();
+}
+
+void PingPage::pingEnd() {
+  pingRunning_ = false;
+  pingRun_ = nullptr;  // the run frees itself right after this step
+  tab_.startButton->setText("&Ping");
+  appendLine(kEndOfPingLine);
+  tab_.startButton->setEnabled(true);
+  host_.runEnded();
+  tab_.clearButton->setEnabled(true);
+  tab_.rangeBox->setEnabled(true);
+  if (host_.isCurrent(*this)) tab_.hostCombo->setFocus();
+}
+
+void PingPage::rangeBegin() {
+  rangeRunning_ = true;
+  if (tab_.startButton->isEnabled()) tab_.startButton->setText("&Break");
+  host_.runBegan();
+  tab_.clearButton->setEnabled(false);
+  tab_.rangeBox->setEnabled(false);
+}
+
+void PingPage::rangeEnd() {
+  rangeRunning_ = false;
+  rangeRun_ = nullptr;  // the controller frees itself right after this step
+  tab_.startButton->setText("&Ping");
+  tab_.startButton->setEnabled(true);
+  appendLine(kEndOfRangePingLine);
+  host_.runEnded();
+  tab_.clearButton->setEnabled(true);
+  tab_.rangeBox->setEnabled(true);
+  if (host_.isCurrent(*this)) tab_.first[0]->setFocus();
+}
+
+void PingPage::appendLine(const std::string& line) { tab_.memo->appendPlainText(qs(line)); }
+void PingPage::replaceLine(const std::string& line) { replaceLastLine(tab_.memo, line); }
+
+}  // namespace tarvo::ui
