@@ -1,33 +1,11 @@
 #include "cli/cli_args.h"
 
-#include <algorithm>
-
-#include "base/typed_number.h"
-
 namespace tarvo::cli {
 
 std::optional<std::string> ParsedArgs::value(const std::string& name) const {
   auto it = values.find(name);
   if (it == values.end()) return std::nullopt;
   return it->second;
-}
-
-std::uint32_t numberOption(const ParsedArgs& args, const std::string& name, std::uint32_t stored,
-                           std::uint32_t fieldDefault, std::uint32_t minimum,
-                           std::uint32_t maximum) {
-  if (auto text = args.value(name)) {
-    return repairUnsigned(*text, fieldDefault, minimum, maximum).value;
-  }
-  return std::clamp(stored, minimum, maximum);
-}
-
-std::int32_t signedNumberOption(const ParsedArgs& args, const std::string& name,
-                                std::int32_t stored, std::int32_t fieldDefault,
-                                std::int32_t minimum, std::int32_t maximum) {
-  if (auto text = args.value(name)) {
-    return static_cast<std::int32_t>(repairSigned(*text, fieldDefault, minimum, maximum).value);
-  }
-  return std::clamp(stored, minimum, maximum);
 }
 
 ParsedArgs parseArgs(const std::vector<std::string>& words, const std::vector<OptionSpec>& specs) {

@@ -1,14 +1,14 @@
 #include <atomic>
 #include <cstdio>
 
-#include "base/typed_number.h"
 #include "cli/cli_args.h"
-#include "cli/cli_defaults.h"
 #include "cli/commands.h"
 #include "cli/console_break.h"
 #include "cli/console_lines.h"
+#include "cli/console_settings.h"
 #include "cli/echo_advice.h"
 #include "engine/echo_service.h"
+#include "ping/ping_settings.h"
 #include "ping/ping_thread.h"
 
 namespace tarvo::cli {
@@ -57,33 +57,23 @@ int runPingCommand(const std::vector<std::string>& words) {
                  args.error.empty() ? "only one HOST" : args.error.c_str());
     return kExitUsage;
   }
-  const CliDefaults defaults = loadCliDefaults();
-  PingSnapshot snap;
-  snap.host = args.positional.empty() ? defaults.host : args.positional.front();
-  if (snap.host.empty()) {
+  settings::Settings s = loadConsoleSettings();
+  if (!args.positional.empty()) s.hostText = args.positional.front();
+  if (s.hostText.empty()) {
     std::fputs("tarvo-cli ping: no HOST given and no host in the history\n", stderr);
     return kExitUsage;
   }
-  // Typed numbers follow the window's repair rules: never an error.
-  snap.count = numberOption(args, "-n", defaults.pingCount, 4, 0, 65535);
-  snap.waitMs = numberOption(args, "-w", defaults.pingWaitMs, 1000, 1, 65535);
-  snap.delayMs = numberOption(args, "-d", defaults.pingDelayMs, 1000, 1, 65535);
-  snap.dataSize =
-      static_cast<std::uint16_t>(numberOption(args, "-l", defaults.pingDataBytes, 32, 18, 65500));
-  snap.ttl = defaults.ttl;
-  if (auto text = args.value("--ttl")) {
-    auto v = parseTypedInteger(*text);
-    snap.ttl = v && *v >= 1 && *v <= 255 ? static_cast<std::uint8_t>(*v) : 60;
-  }
-  snap.tos = defaults.tos;
-  if (auto text = args.value("--tos")) {
-    auto v = parseTypedInteger(*text);
-    snap.tos = v && *v >= 0 && *v <= 255 ? static_cast<std::uint8_t>(*v & 0xFE) : 0;
-  }
-  snap.dontFragment = defaults.dontFragment || args.has("--df");
-  snap.routerAlert = !snap.dontFragment && (defaults.routerAlert || args.has("--router-alert"));
-  snap.resolveNames = defaults.resolveNames || args.has("--resolve");
-  snap.audible = defaults.audible || args.has("--beep");
+  applyNumberOption(args, "-n", settings::kPingCountRule, s.pingCount);
+  applyNumberOption(args, "-w", settings::kPingWaitRule, s.pingWaitMs);
+  applyNumberOption(args, "-d", settings::kPingDelayRule, s.pingDelayMs);
+  applyNumberOption(args, "-l", settings::kPingDataBytesRule, s.pingDataBytes);
+  applyNumberOption(args, "--ttl", settings::kTtlRule, s.ttl);
+  applyNumberOption(args, "--tos", settings::kTosRule, s.tos);
+  s.dontFragment = s.dontFragment || args.has("--df");
+  s.routerAlert = s.routerAlert || args.has("--router-alert");
+  s.resolveNames = s.resolveNames || args.has("--resolve");
+  s.audible = s.audible || args.has("--beep");
+  PingSnapshot snap = pingSnapshotFrom(s);
   const NetworkCheck network = runNetworkCheck();
   snap.ipOptionsSupported = network.ipOptionsSupported;
 

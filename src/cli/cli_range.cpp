@@ -5,18 +5,18 @@
 #include <cstdio>
 #include <string>
 
-#include "base/typed_number.h"
 #include "cli/cli_args.h"
-#include "cli/cli_defaults.h"
 #include "cli/commands.h"
 #include "cli/console_break.h"
 #include "cli/console_lines.h"
 #include "cli/console_output.h"
+#include "cli/console_settings.h"
 #include "cli/console_text.h"
 #include "cli/echo_advice.h"
 #include "engine/echo_service.h"
 #include "range/range_controller.h"
 #include "range/range_plan.h"
+#include "range/range_settings.h"
 
 namespace tarvo::cli {
 
@@ -154,21 +154,19 @@ int runRangeCommand(const std::vector<std::string>& words) {
     return kExitUsage;
   }
 
-  const CliDefaults defaults = loadCliDefaults();
-  RangeSnapshot snap;
-  snap.input = *input;
-  snap.count = numberOption(args, "-n", defaults.rangeCount, 1, 1, 65535);
-  snap.waitMs = numberOption(args, "-w", defaults.rangeWaitMs, 1000, 1, 65535);
-  snap.delayMs = numberOption(args, "-d", defaults.rangeDelayMs, 1000, 1, 65535);
-  snap.dataSize =
-      static_cast<std::uint16_t>(numberOption(args, "-l", defaults.rangeDataBytes, 32, 18, 65500));
-  snap.netMaskBits = signedNumberOption(args, "--netmask-bits", defaults.netMaskBits, 24, 16, 31);
-  snap.skipNetwork = defaults.dontPingNet && !args.has("--ping-net");
-  snap.skipBroadcast = defaults.dontBroadcast && !args.has("--ping-broadcast");
-  snap.stopSoonOnBreak = defaults.breakSoon || args.has("--break-soon");
-  snap.burstMode = defaults.burstMode || args.has("--burst");
-  snap.showReached = defaults.showReached && !args.has("--hide-reached");
-  snap.showNotReached = defaults.showNotReached && !args.has("--hide-not-reached");
+  settings::Settings s = loadConsoleSettings();
+  applyNumberOption(args, "-n", settings::kRangeCountRule, s.rangeCount);
+  applyNumberOption(args, "-w", settings::kRangeWaitRule, s.rangeWaitMs);
+  applyNumberOption(args, "-d", settings::kRangeDelayRule, s.rangeDelayMs);
+  applyNumberOption(args, "-l", settings::kRangeDataBytesRule, s.rangeDataBytes);
+  applyNumberOption(args, "--netmask-bits", settings::kNetMaskBitsRule, s.netMaskBits);
+  s.dontPingNet = s.dontPingNet && !args.has("--ping-net");
+  s.dontBroadcast = s.dontBroadcast && !args.has("--ping-broadcast");
+  s.breakSoon = s.breakSoon || args.has("--break-soon");
+  s.burstMode = s.burstMode || args.has("--burst");
+  s.showReached = s.showReached && !args.has("--hide-reached");
+  s.showNotReached = s.showNotReached && !args.has("--hide-not-reached");
+  RangeSnapshot snap = rangeSnapshotFrom(s, *input);
   snap.echoFactory = icmpEchoServiceFactory();
 
   TCtrlPing controller(std::move(snap), view);

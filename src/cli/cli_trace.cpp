@@ -2,15 +2,15 @@
 #include <memory>
 #include <string>
 
-#include "base/typed_number.h"
 #include "cli/cli_args.h"
-#include "cli/cli_defaults.h"
 #include "cli/commands.h"
 #include "cli/console_break.h"
 #include "cli/console_lines.h"
+#include "cli/console_settings.h"
 #include "cli/echo_advice.h"
 #include "engine/echo_service.h"
 #include "trace/trace_controller.h"
+#include "trace/trace_settings.h"
 
 namespace tarvo::cli {
 
@@ -42,19 +42,16 @@ int runTraceCommand(const std::vector<std::string>& args) {
                  parsed.error.empty() ? "only one HOST" : parsed.error.c_str(), kTraceUsage);
     return kExitUsage;
   }
-  const CliDefaults defaults = loadCliDefaults();
-
-  // Typed numbers are repaired as the Traceroute tab repairs its fields.
-  TraceSnapshot snap;
-  snap.host = parsed.positional.empty() ? defaults.traceHost : parsed.positional.front();
-  if (snap.host.empty()) {
+  settings::Settings s = loadConsoleSettings();
+  if (!parsed.positional.empty()) s.traceHost = parsed.positional.front();
+  if (s.traceHost.empty()) {
     std::fprintf(stderr, "tarvo-cli trace: no HOST given\n%s", kTraceUsage);
     return kExitUsage;
   }
-  snap.maxHops = static_cast<std::uint32_t>(
-      signedNumberOption(parsed, "--max-hops", defaults.maxHops, 30, 1, 255));
-  snap.waitMs = numberOption(parsed, "-w", defaults.traceWait, 1000, 10, 65535);
-  snap.resolveNames = parsed.has("--resolve") || defaults.traceResolveNames;
+  applyNumberOption(parsed, "--max-hops", settings::kMaxHopsRule, s.maxHops);
+  applyNumberOption(parsed, "-w", settings::kTraceWaitRule, s.traceWait);
+  s.traceResolveNames = s.traceResolveNames || parsed.has("--resolve");
+  TraceSnapshot snap = traceSnapshotFrom(s);
   snap.echoFactory = icmpEchoServiceFactory();
 
   ConsoleLines lines;

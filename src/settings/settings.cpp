@@ -31,23 +31,27 @@ class ValueReader {
   void flag(std::string_view name, bool& out) const {
     if (auto n = number(name)) out = *n != 0;
   }
-  void unsignedValue(std::string_view name, std::uint32_t& out) const {
-    if (auto n = number(name)) out = static_cast<std::uint32_t>(*n);
-  }
   void signedValue(std::string_view name, std::int32_t& out) const {
     if (auto n = number(name)) out = *n;
   }
-  // A value outside lo..hi, or none, gives the fallback.
-  std::int32_t within(std::string_view name, std::int32_t lo, std::int32_t hi,
-                      std::int32_t fallback) const {
-    auto n = number(name);
-    return n && *n >= lo && *n <= hi ? *n : fallback;
-  }
-  // The watch fields' rule: not a number gives the default, then the value
-  // is compared unsigned and clamped.
-  std::uint32_t clamped(std::string_view name, std::uint32_t fallback, std::uint32_t lo,
-                        std::uint32_t hi) const {
-    return repairUnsigned(text(name).value_or(""), fallback, lo, hi).value;
+  // A typed number by its field rule.
+  template <class T>
+  void field(const FieldRule& rule, T& out) const {
+    switch (rule.onLoad) {
+      case OnLoad::Keep:
+        if (auto n = number(rule.storedName)) out = static_cast<T>(*n);
+        return;
+      case OnLoad::DefaultOutside: {
+        auto n = number(rule.storedName);
+        std::int32_t v = n && *n >= rule.minimum && *n <= rule.maximum ? *n : rule.defaultValue;
+        if (rule.evenOnly) v &= ~1;
+        out = static_cast<T>(v);
+        return;
+      }
+      case OnLoad::Repair:
+        out = static_cast<T>(rule.repair(text(rule.storedName).value_or("")).value);
+        return;
+    }
   }
 
  private:
@@ -92,18 +96,18 @@ bool loadSettings(const RegistryStore& store, Settings& s) {
     s.rangeEnabled = false;
   }
 
-  read.unsignedValue("P_Countp", s.countp);
-  read.unsignedValue("P_Countr", s.countr);
-  read.unsignedValue("P_Waitp", s.waitp);
-  read.unsignedValue("P_Waitr", s.waitr);
-  read.unsignedValue("P_Delayp", s.delayp);
-  read.unsignedValue("P_Delayr", s.delayr);
-  read.unsignedValue("P_Bytesp", s.bytesp);
-  read.unsignedValue("P_Bytesr", s.bytesr);
+  read.field(kPingCountRule, s.pingCount);
+  read.field(kRangeCountRule, s.rangeCount);
+  read.field(kPingWaitRule, s.pingWaitMs);
+  read.field(kRangeWaitRule, s.rangeWaitMs);
+  read.field(kPingDelayRule, s.pingDelayMs);
+  read.field(kRangeDelayRule, s.rangeDelayMs);
+  read.field(kPingDataBytesRule, s.pingDataBytes);
+  read.field(kRangeDataBytesRule, s.rangeDataBytes);
   s.traceHost = read.text("T_Host").value_or("");
   read.flag("T_ResolveNames", s.traceResolveNames);
-  read.signedValue("T_MaxHops", s.maxHops);
-  read.unsignedValue("T_Wait", s.traceWait);
+  read.field(kMaxHopsRule, s.maxHops);
+  read.field(kTraceWaitRule, s.traceWait);
   read.signedValue("P_ActiveCommand", s.activeCommand);
   read.flag(kAutoSave, s.autoSave);
   read.flag("P_Audible", s.audible);
@@ -114,28 +118,23 @@ bool loadSettings(const RegistryStore& store, Settings& s) {
   } else {
     read.flag("P_RouterAlert", s.routerAlert);
   }
-  s.ttl = read.within("P_TTL", 1, 255, defaults.ttl);
-  if (auto tos = read.number("P_TOS")) s.tos = *tos < 0 || *tos > 255 ? 0 : *tos;
-  s.tos &= 0xFE;  // bit 0 is reserved
-  s.historySize = read.within("P_HistorySize", 1, 100, defaults.historySize);
+  read.field(kTtlRule, s.ttl);
+  read.field(kTosRule, s.tos);
+  read.field(kHistorySizeRule, s.historySize);
   read.flag("P_DontPingNet", s.dontPingNet);
   read.flag("P_DontBroadcast", s.dontBroadcast);
-  // The writer spells it P_NetMaskBits; names compare without case anyway.
-  // Only the masks the options offer are taken: others would index past them.
-  s.netMaskBits = read.within("P_NetmaskBits", 16, 31, defaults.netMaskBits);
+  // Older writers spelled it P_NetmaskBits; names compare without case.
+  read.field(kNetMaskBitsRule, s.netMaskBits);
   read.flag("P_BreakSoon", s.breakSoon);
   read.flag("P_BurstMode", s.burstMode);
   read.flag("P_ShowReachedPRIP", s.showReached);
   read.flag("P_ShowNotReachedPRIP", s.showNotReached);
-  // Watch values are held to what the options dialog can produce, so a
-  // hand-edited file cannot give a zero time-out, TTL 0 or an unknown mode.
-  s.watchWait = read.clamped("W_Wait", defaults.watchWait, 1, 65535);
-  s.watchDelay = read.clamped("W_Delay", defaults.watchDelay, 1, 65535);
-  s.watchBytes =
-      static_cast<std::uint16_t>(read.clamped("W_Bytes", defaults.watchBytes, 18, 65500));
-  s.penWidth = read.within("W_PenWidth", 1, 4, defaults.penWidth);
-  s.watchTtl = static_cast<std::uint8_t>(read.within("W_TTL", 1, 255, defaults.watchTtl));
-  s.watchResolveNames = read.within("W_ResolveNames", 0, 2, defaults.watchResolveNames);
+  read.field(kWatchWaitRule, s.watchWait);
+  read.field(kWatchDelayRule, s.watchDelay);
+  read.field(kWatchBytesRule, s.watchBytes);
+  read.field(kPenWidthRule, s.penWidth);
+  read.field(kWatchTtlRule, s.watchTtl);
+  read.field(kWatchResolveNamesRule, s.watchResolveNames);
   read.flag("W_ICMPSequence", s.icmpSequence);
   read.flag("W_LogReplies", s.logReplies);
   read.flag("W_LogTimeouts", s.logTimeouts);
@@ -183,14 +182,14 @@ void applyFallbackDefaults(Settings& s) {
   s.traceHost.clear();
   s.rangeEnabled = false;
   s.rangeOctetsPending = false;
-  s.countp = defaults.countp;
-  s.countr = defaults.countr;
-  s.waitp = defaults.waitp;
-  s.waitr = defaults.waitr;
-  s.delayp = defaults.delayp;
-  s.delayr = defaults.delayr;
-  s.bytesp = defaults.bytesp;
-  s.bytesr = defaults.bytesr;
+  s.pingCount = defaults.pingCount;
+  s.rangeCount = defaults.rangeCount;
+  s.pingWaitMs = defaults.pingWaitMs;
+  s.rangeWaitMs = defaults.rangeWaitMs;
+  s.pingDelayMs = defaults.pingDelayMs;
+  s.rangeDelayMs = defaults.rangeDelayMs;
+  s.pingDataBytes = defaults.pingDataBytes;
+  s.rangeDataBytes = defaults.rangeDataBytes;
   s.traceResolveNames = defaults.traceResolveNames;
   s.maxHops = defaults.maxHops;
   s.traceWait = defaults.traceWait;
@@ -198,42 +197,45 @@ void applyFallbackDefaults(Settings& s) {
 
 std::vector<std::pair<std::string, std::string>> settingsValues(const Settings& s) {
   using std::to_string;
+  auto number = [](const FieldRule& rule, auto value) {
+    return std::pair<std::string, std::string>(rule.storedName, to_string(value));
+  };
   std::vector<std::pair<std::string, std::string>> v = {
       {"P_RangeEnabled", flagText(s.rangeEnabled)},
-      {"P_Countp", to_string(s.countp)},
-      {"P_Countr", to_string(s.countr)},
-      {"P_Waitp", to_string(s.waitp)},
-      {"P_Waitr", to_string(s.waitr)},
-      {"P_Delayp", to_string(s.delayp)},
-      {"P_Delayr", to_string(s.delayr)},
-      {"P_Bytesp", to_string(s.bytesp)},
-      {"P_Bytesr", to_string(s.bytesr)},
+      number(kPingCountRule, s.pingCount),
+      number(kRangeCountRule, s.rangeCount),
+      number(kPingWaitRule, s.pingWaitMs),
+      number(kRangeWaitRule, s.rangeWaitMs),
+      number(kPingDelayRule, s.pingDelayMs),
+      number(kRangeDelayRule, s.rangeDelayMs),
+      number(kPingDataBytesRule, s.pingDataBytes),
+      number(kRangeDataBytesRule, s.rangeDataBytes),
       {"T_Host", s.traceHost},
       {"T_ResolveNames", flagText(s.traceResolveNames)},
-      {"T_MaxHops", to_string(s.maxHops)},
-      {"T_Wait", to_string(s.traceWait)},
+      number(kMaxHopsRule, s.maxHops),
+      number(kTraceWaitRule, s.traceWait),
       {"P_ActiveCommand", to_string(s.activeCommand)},
       {"AutoSaveSettings", flagText(s.autoSave)},
       {"P_Audible", flagText(s.audible)},
       {"P_ResolveNames", flagText(s.resolveNames)},
       {"P_DontFragment", flagText(s.dontFragment)},
       {"P_RouterAlert", flagText(s.routerAlert)},
-      {"P_TTL", to_string(s.ttl)},
-      {"P_TOS", to_string(s.tos)},
-      {"P_HistorySize", to_string(s.historySize)},
+      number(kTtlRule, s.ttl),
+      number(kTosRule, s.tos),
+      number(kHistorySizeRule, s.historySize),
       {"P_DontPingNet", flagText(s.dontPingNet)},
       {"P_DontBroadcast", flagText(s.dontBroadcast)},
-      {"P_NetMaskBits", to_string(s.netMaskBits)},
+      number(kNetMaskBitsRule, s.netMaskBits),
       {"P_BreakSoon", flagText(s.breakSoon)},
       {"P_BurstMode", flagText(s.burstMode)},
       {"P_ShowReachedPRIP", flagText(s.showReached)},
       {"P_ShowNotReachedPRIP", flagText(s.showNotReached)},
-      {"W_Wait", to_string(s.watchWait)},
-      {"W_Delay", to_string(s.watchDelay)},
-      {"W_Bytes", to_string(s.watchBytes)},
-      {"W_PenWidth", to_string(s.penWidth)},
-      {"W_TTL", to_string(s.watchTtl)},
-      {"W_ResolveNames", to_string(s.watchResolveNames)},
+      number(kWatchWaitRule, s.watchWait),
+      number(kWatchDelayRule, s.watchDelay),
+      number(kWatchBytesRule, s.watchBytes),
+      number(kPenWidthRule, s.penWidth),
+      number(kWatchTtlRule, s.watchTtl),
+      number(kWatchResolveNamesRule, s.watchResolveNames),
       {"W_ICMPSequence", flagText(s.icmpSequence)},
       {"W_LogReplies", flagText(s.logReplies)},
       {"W_LogTimeouts", flagText(s.logTimeouts)},

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/octets.h"
+#include "settings/field_rules.h"
 #include "settings/registry_store.h"
 
 namespace tarvo::settings {
@@ -25,21 +26,21 @@ std::string defaultWatchLogPath();
 // Every stored option and input, with its default. The window keeps these
 // as plain fields; load and save work on this record only.
 struct Settings {
-  // Ping tab.
-  bool rangeEnabled = false;  // P_RangeEnabled; the window's rangeMode
-  std::uint32_t countp = 4;   // single-host count, 0 = endless
-  std::uint32_t countr = 1;
-  std::uint32_t waitp = 1000;  // ms
-  std::uint32_t waitr = 1000;
-  std::uint32_t delayp = 1000;  // ms
-  std::uint32_t delayr = 1000;
-  std::uint32_t bytesp = 32;
-  std::uint32_t bytesr = 32;
+  // Ping tab. Typed numbers take their defaults and limits from field_rules.h.
+  bool rangeEnabled = false;                              // P_RangeEnabled; the window's rangeMode
+  std::uint32_t pingCount = kPingCountRule.defaultValue;  // single host; 0 = endless
+  std::uint32_t rangeCount = kRangeCountRule.defaultValue;
+  std::uint32_t pingWaitMs = kPingWaitRule.defaultValue;
+  std::uint32_t rangeWaitMs = kRangeWaitRule.defaultValue;
+  std::uint32_t pingDelayMs = kPingDelayRule.defaultValue;
+  std::uint32_t rangeDelayMs = kRangeDelayRule.defaultValue;
+  std::uint32_t pingDataBytes = kPingDataBytesRule.defaultValue;
+  std::uint32_t rangeDataBytes = kRangeDataBytesRule.defaultValue;
   // Traceroute tab.
   std::string traceHost;  // T_Host; the window's traceHostText
   bool traceResolveNames = false;
-  std::int32_t maxHops = 30;
-  std::uint32_t traceWait = 1000;  // ms
+  std::int32_t maxHops = kMaxHopsRule.defaultValue;
+  std::uint32_t traceWait = kTraceWaitRule.defaultValue;  // ms
   // General.
   std::int32_t activeCommand = 1;  // index in the "Connect progs:" list
   bool autoSave = true;
@@ -48,24 +49,25 @@ struct Settings {
   bool resolveNames = false;
   bool dontFragment = false;
   bool routerAlert = false;
-  std::int32_t ttl = 60;          // 1..255
-  std::int32_t tos = 0;           // 0..254, bit 0 clear
-  std::int32_t historySize = 10;  // 1..100, or more when more hosts were stored
+  std::int32_t ttl = kTtlRule.defaultValue;
+  std::int32_t tos = kTosRule.defaultValue;
+  // More than its maximum when more hosts were stored.
+  std::int32_t historySize = kHistorySizeRule.defaultValue;
   // Range ping options.
   bool dontPingNet = true;
   bool dontBroadcast = true;
-  std::int32_t netMaskBits = 24;  // 16..31
+  std::int32_t netMaskBits = kNetMaskBitsRule.defaultValue;
   bool breakSoon = false;
   bool burstMode = false;
   bool showReached = true;
   bool showNotReached = true;
   // Watch.
-  std::uint32_t watchWait = 1000;   // ms
-  std::uint32_t watchDelay = 1000;  // ms
-  std::uint16_t watchBytes = 32;
-  std::int32_t penWidth = 2;  // 1..4
-  std::uint8_t watchTtl = 60;
-  std::int32_t watchResolveNames = 1;  // 0 No, 1 One try, 2 Continuous
+  std::uint32_t watchWait = kWatchWaitRule.defaultValue;    // ms
+  std::uint32_t watchDelay = kWatchDelayRule.defaultValue;  // ms
+  std::uint16_t watchBytes = kWatchBytesRule.defaultValue;
+  std::int32_t penWidth = kPenWidthRule.defaultValue;
+  std::uint8_t watchTtl = kWatchTtlRule.defaultValue;
+  std::int32_t watchResolveNames = kWatchResolveNamesRule.defaultValue;
   bool icmpSequence = false;
   bool logReplies = false;
   bool logTimeouts = false;

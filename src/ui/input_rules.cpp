@@ -7,25 +7,19 @@ namespace tarvo::ui {
 
 namespace {
 
-struct FieldLimits {
-  std::uint32_t singleDefault;
-  std::uint32_t rangeDefault;
-  std::uint32_t singleMinimum;
-  std::uint32_t rangeMinimum;
-  std::uint32_t maximum;
-};
-
-FieldLimits limitsOf(PingField field) {
+const settings::FieldRule& ruleOf(PingField field, bool rangeMode) {
+  using namespace settings;
   switch (field) {
     case PingField::Count:
-      return {4, 1, 0, 1, 65535};  // 0 means endless, which a range cannot do
+      return rangeMode ? kRangeCountRule : kPingCountRule;
     case PingField::Wait:
+      return rangeMode ? kRangeWaitRule : kPingWaitRule;
     case PingField::Delay:
-      return {1000, 1000, 1, 1, 65535};
+      return rangeMode ? kRangeDelayRule : kPingDelayRule;
     case PingField::DataBytes:
-      return {32, 32, 18, 18, 65500};
+      break;
   }
-  return {0, 0, 0, 0, 0};
+  return rangeMode ? kRangeDataBytesRule : kPingDataBytesRule;
 }
 
 bool equalIgnoringCase(std::string_view a, std::string_view b) {
@@ -73,24 +67,19 @@ void PingNumbers::set(PingField field, std::uint32_t value) {
 PingNumbers defaultPingNumbers(bool rangeMode) {
   PingNumbers numbers;
   for (PingField field : kPingFields) {
-    FieldLimits l = limitsOf(field);
-    numbers.set(field, rangeMode ? l.rangeDefault : l.singleDefault);
+    numbers.set(field, static_cast<std::uint32_t>(ruleOf(field, rangeMode).defaultValue));
   }
   return numbers;
 }
 
 RepairedNumber repairPingField(PingField field, bool rangeMode, std::string_view text) {
-  FieldLimits l = limitsOf(field);
-  return repairUnsigned(text, rangeMode ? l.rangeDefault : l.singleDefault,
-                        rangeMode ? l.rangeMinimum : l.singleMinimum, l.maximum);
+  return ruleOf(field, rangeMode).repair(text);
 }
 
-RepairedNumber repairMaxHops(std::string_view text) {
-  return repairSigned(text, kMaxHopsDefault, 1, 255);
-}
+RepairedNumber repairMaxHops(std::string_view text) { return settings::kMaxHopsRule.repair(text); }
 
 RepairedNumber repairTraceWait(std::string_view text) {
-  return repairUnsigned(text, kTraceWaitDefault, 10, 65535);
+  return settings::kTraceWaitRule.repair(text);
 }
 
 void updateHostHistory(std::vector<std::string>& entries, const std::string& host, int limit) {

@@ -9,6 +9,7 @@
 
 #include "base/octets.h"
 #include "base/typed_number.h"
+#include "settings/field_rules.h"
 
 // The Ping and Traceroute tabs' input rules as plain functions, so they can
 // be checked without widgets.
@@ -21,10 +22,10 @@ inline constexpr std::array<PingField, 4> kPingFields{PingField::Count, PingFiel
 
 // One set of Ping tab numbers; kept twice, for single-host and range mode.
 struct PingNumbers {
-  std::uint32_t count = 4;  // 0 = endless (single-host mode only)
-  std::uint32_t waitMs = 1000;
-  std::uint32_t delayMs = 1000;
-  std::uint32_t dataBytes = 32;
+  std::uint32_t count = settings::kPingCountRule.defaultValue;  // 0 = endless (single host)
+  std::uint32_t waitMs = settings::kPingWaitRule.defaultValue;
+  std::uint32_t delayMs = settings::kPingDelayRule.defaultValue;
+  std::uint32_t dataBytes = settings::kPingDataBytesRule.defaultValue;
 
   std::uint32_t get(PingField field) const;
   void set(PingField field, std::uint32_t value);
@@ -33,15 +34,15 @@ struct PingNumbers {
 
 PingNumbers defaultPingNumbers(bool rangeMode);
 
-// Repairs one typed Ping field with the limits and defaults of the mode.
+// Repairs one typed Ping field by the mode's rule in settings/field_rules.h.
 RepairedNumber repairPingField(PingField field, bool rangeMode, std::string_view text);
 
-inline constexpr std::int32_t kMaxHopsDefault = 30;
-inline constexpr std::uint32_t kTraceWaitDefault = 1000;
+inline constexpr std::int32_t kMaxHopsDefault = settings::kMaxHopsRule.defaultValue;
+inline constexpr std::uint32_t kTraceWaitDefault = settings::kTraceWaitRule.defaultValue;
 RepairedNumber repairMaxHops(std::string_view text);
 RepairedNumber repairTraceWait(std::string_view text);
 
-inline constexpr int kHistoryDefault = 10;
+inline constexpr int kHistoryDefault = settings::kHistorySizeRule.defaultValue;
 
 // Moves host to the end of the history (oldest first, newest last), keeping
 // an existing entry's spelling when it matches without regard to case, and

@@ -10,8 +10,8 @@ WindowValues windowValuesFrom(const settings::Settings& s) {
   WindowValues v;
   v.rangeMode = s.rangeEnabled;
   v.rangeOctetsPending = s.rangeOctetsPending;
-  v.single = {s.countp, s.waitp, s.delayp, s.bytesp};
-  v.range = {s.countr, s.waitr, s.delayr, s.bytesr};
+  v.single = {s.pingCount, s.pingWaitMs, s.pingDelayMs, s.pingDataBytes};
+  v.range = {s.rangeCount, s.rangeWaitMs, s.rangeDelayMs, s.rangeDataBytes};
   v.traceHost = s.traceHost;
   v.traceResolveNames = s.traceResolveNames;
   v.maxHops = s.maxHops;
@@ -40,14 +40,14 @@ WindowValues windowValuesFrom(const settings::Settings& s) {
 
 void storeWindowValues(const WindowValues& v, settings::Settings& s) {
   s.rangeEnabled = v.rangeMode;
-  s.countp = v.single.count;
-  s.waitp = v.single.waitMs;
-  s.delayp = v.single.delayMs;
-  s.bytesp = v.single.dataBytes;
-  s.countr = v.range.count;
-  s.waitr = v.range.waitMs;
-  s.delayr = v.range.delayMs;
-  s.bytesr = v.range.dataBytes;
+  s.pingCount = v.single.count;
+  s.pingWaitMs = v.single.waitMs;
+  s.pingDelayMs = v.single.delayMs;
+  s.pingDataBytes = v.single.dataBytes;
+  s.rangeCount = v.range.count;
+  s.rangeWaitMs = v.range.waitMs;
+  s.rangeDelayMs = v.range.delayMs;
+  s.rangeDataBytes = v.range.dataBytes;
   s.traceHost = v.traceHost;
   s.traceResolveNames = v.traceResolveNames;
   s.maxHops = v.maxHops;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "cli/console_settings.h"
+
 namespace tarvo::cli {
 namespace {
 
@@ -19,23 +21,22 @@ TEST(CliArgs, SplitsOptionsValuesAndPositionals) {
   EXPECT_FALSE(parseArgs({"--df=1"}, kSpecs).error.empty());
 }
 
-TEST(CliArgs, TypedNumbersFollowTheWindowsRepair) {
+TEST(CliArgs, TypedNumbersFollowTheFieldRules) {
   // Not a number: the field's default, not the stored value.
-  EXPECT_EQ(numberOption(parseArgs({"-n", "abc"}, kSpecs), "-n", 9, 4, 0, 65535), 4u);
-  EXPECT_EQ(numberOption(parseArgs({"-n", "-1"}, kSpecs), "-n", 9, 4, 0, 65535), 65535u);
-  EXPECT_EQ(numberOption(parseArgs({"-n", "$10"}, kSpecs), "-n", 9, 4, 0, 65535), 16u);
-  // Not given: the stored value, within the limits.
-  EXPECT_EQ(numberOption(parseArgs({}, kSpecs), "-n", 9, 4, 0, 65535), 9u);
-  EXPECT_EQ(numberOption(parseArgs({}, kSpecs), "-n", 0, 1, 1, 65535), 1u);
+  std::uint32_t count = 9;
+  applyNumberOption(parseArgs({"-n", "abc"}, kSpecs), "-n", settings::kPingCountRule, count);
+  EXPECT_EQ(count, 4u);
+  applyNumberOption(parseArgs({"-n", "-1"}, kSpecs), "-n", settings::kPingCountRule, count);
+  EXPECT_EQ(count, 65535u);
+  // Not given: the stored value stays.
+  count = 0;
+  applyNumberOption(parseArgs({}, kSpecs), "-n", settings::kRangeCountRule, count);
+  EXPECT_EQ(count, 0u);
   // Hop counts compare signed.
-  auto hops = [](const char* text) {
-    return signedNumberOption(parseArgs({"--max-hops", text}, kSpecs), "--max-hops", 30, 30, 1,
-                              255);
-  };
-  EXPECT_EQ(hops("0"), 1);
-  EXPECT_EQ(hops("-3"), 1);
-  EXPECT_EQ(hops("300"), 255);
-  EXPECT_EQ(hops("x"), 30);
+  std::int32_t hops = 30;
+  applyNumberOption(parseArgs({"--max-hops", "-3"}, kSpecs), "--max-hops", settings::kMaxHopsRule,
+                    hops);
+  EXPECT_EQ(hops, 1);
 }
 
 }  // namespace

@@ -69,7 +69,7 @@ TEST(Settings, FirstRunFallsBackToDefaults) {
   Settings s = stored.load(&loaded);
   EXPECT_FALSE(loaded);
   applyFallbackDefaults(s);
-  EXPECT_EQ(s.countp, 4u);
+  EXPECT_EQ(s.pingCount, 4u);
   EXPECT_EQ(s.traceHost, "");
   EXPECT_TRUE(s.audible);
 }
@@ -104,9 +104,9 @@ TEST(Settings, LoadRulesRepairStoredValues) {
   stored.store().writeInteger(kSettingsKey, "P_Countr", 9);
   stored.store().writeInteger(kSettingsKey, "W_AutoStartFile", 3);
   Settings s = stored.load();
-  EXPECT_EQ(s.countp, 4u);
-  EXPECT_EQ(s.waitp, 250u);  // a bad value costs only itself
-  EXPECT_EQ(s.countr, 1u);
+  EXPECT_EQ(s.pingCount, 4u);
+  EXPECT_EQ(s.pingWaitMs, 250u);  // a bad value costs only itself
+  EXPECT_EQ(s.rangeCount, 1u);
   EXPECT_EQ(s.netMaskBits, 20);
   EXPECT_FALSE(s.routerAlert);
   EXPECT_FALSE(s.logFlipFlop);
@@ -157,7 +157,7 @@ TEST(Settings, SaveThenLoadGivesTheSameSettings) {
   TempRegistry temp;
   Settings saved;
   saved.rangeEnabled = true;
-  saved.countp = 0;
+  saved.pingCount = 0;
   saved.traceHost = "gw";
   saved.maxHops = 12;
   saved.tos = 16;
@@ -192,11 +192,11 @@ TEST(Settings, AutoSaveOffRecordsOnlyTheChoice) {
   TempRegistry temp;
   RegistryStore store(temp.file());
   Settings s;
-  s.countp = 9;
+  s.pingCount = 9;
   s.hostHistory = {"kept"};
   saveSettings(store, s);
   s.autoSave = false;
-  s.countp = 2;
+  s.pingCount = 2;
   s.hostHistory = {"new"};
   AdditionalPrograms programs;
   programs.append("ssh", "SSH", "", "");
@@ -211,7 +211,7 @@ TEST(Settings, AutoSaveOffRecordsOnlyTheChoice) {
   Settings loaded;
   ASSERT_TRUE(loadSettings(RegistryStore(temp.file()), loaded));
   EXPECT_FALSE(loaded.autoSave);
-  EXPECT_EQ(loaded.countp, 9u);
+  EXPECT_EQ(loaded.pingCount, 9u);
   EXPECT_EQ(loaded.hostHistory, std::vector<std::string>{"kept"});
   EXPECT_EQ(store.subkeyNames(kOtherCommandsKey), std::vector<std::string>{"C0000001"});
   EXPECT_EQ(loadSizePosition(store), bounds);
