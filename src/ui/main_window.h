@@ -5,9 +5,10 @@
 #include <memory>
 #include <string>
 
+#include "settings/settings.h"
 #include "ui/octet_edit.h"
+#include "ui/settings_bridge.h"
 #include "ui/tab_page.h"
-#include "ui/window_values.h"
 
 class QLabel;
 class QTabWidget;
@@ -49,7 +50,7 @@ class MainWindow : public QMainWindow, private PageHost {
   bool rangeRunning() const;
   bool traceRunning() const;
   bool rangeMode() const;
-  const WindowValues& values() const { return values_; }
+  const settings::Settings& values() const { return values_; }
   const GuiHandOff& handOff() const;
 
  protected:
@@ -59,7 +60,7 @@ class MainWindow : public QMainWindow, private PageHost {
 
  private:
   // PageHost
-  WindowValues& settings() override { return values_; }
+  settings::Settings& settings() override { return values_; }
   const WindowServices& services() const override { return services_; }
   WindowViews& views() override { return *views_; }
   bool networkReady() const override { return networkReady_; }
@@ -90,7 +91,7 @@ class MainWindow : public QMainWindow, private PageHost {
   std::shared_ptr<GuiHandOff> handOff_;
   std::unique_ptr<WindowViews> views_;
   std::unique_ptr<WindowSettingsStore> store_;  // null when the start-up check failed
-  WindowValues values_;
+  settings::Settings values_;                   // the window's own copy; the store saves it
 
   QTabWidget* tabs_ = nullptr;
   std::unique_ptr<PingPage> ping_;

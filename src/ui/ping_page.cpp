@@ -3,9 +3,11 @@
 #include <QScrollBar>
 #include <algorithm>
 
-#include "ping/ping_thread.h"
+#include "ping/ping_settings.h"
 #include "range/range_controller.h"
+#include "range/range_settings.h"
 #include "ui/gui_views.h"
+#include "ui/input_rules.h"
 
 namespace tarvo::ui {
 
@@ -13,6 +15,21 @@ namespace {
 
 QString qs(const std::string& text) { return QString::fromStdString(text); }
 std::string ss(const QString& text) { return text.toStdString(); }
+
+// The stored number behind a Ping field; each mode keeps its own.
+std::uint32_t& numberOf(settings::Settings& s, PingField field, bool rangeMode) {
+  switch (field) {
+    case PingField::Count:
+      return rangeMode ? s.rangeCount : s.pingCount;
+    case PingField::Wait:
+      return rangeMode ? s.rangeWaitMs : s.pingWaitMs;
+    case PingField::Delay:
+      return rangeMode ? s.rangeDelayMs : s.pingDelayMs;
+    case PingField::DataBytes:
+      break;
+  }
+  return rangeMode ? s.rangeDataBytes : s.pingDataBytes;
+}
 
 }  // namespace
 
@@ -40,13 +57,13 @@ void PingPage::connectControls() {
 // ---- Start-up ---------------------------------------------------------------
 
 void PingPage::fill() {
-  const WindowValues& values = host_.settings();
+  const settings::Settings& values = host_.settings();
   tab_.hostCombo->clear();
   for (const std::string& host : values.hostHistory) tab_.hostCombo->addItem(qs(host));
-  if (values.rangeMode) {
+  if (values.rangeEnabled) {
     tab_.hostCombo->setEnabled(false);
     tab_.hostCombo->hide();
-    showNumbers(values.range);
+    showNumbers(true);
   } else {
     applySingleStates();
     tab_.hostCombo->setCurrentIndex(tab_.hostCombo->count() - 1);
@@ -82,7 +99,7 @@ void PingPage::firstShown() {
 }
 
 void PingPage::storeHistory() {
-  WindowValues& values = host_.settings();
+  settings::Settings& values = host_.settings();
   values.hostHistory.clear();
   for (int i = 0; i < tab_.hostCombo->count(); ++i) {
     values.hostHistory.push_back(ss(tab_.hostCombo->itemText(i)));
@@ -107,23 +124,20 @@ void PingPage::forgetRuns() {
 // ---- Fields and the mode switch ---------------------------------------------
 
 void PingPage::readFields() {
-  WindowValues& values = host_.settings();
-  if (!values.rangeMode) values.hostText = ss(tab_.hostCombo->currentText());
-  PingNumbers& numbers = values.rangeMode ? values.range : values.single;
-  QLineEdit* edits[] = {tab_.countEdit, tab_.waitEdit, tab_.delayEdit, tab_.bytesEdit};
+  settings::Settings& values = host_.settings();
+  if (!values.rangeEnabled) values.hostText = ss(tab_.hostCombo->currentText());
+  const bool range = values.rangeEnabled;
   for (std::size_t i = 0; i < kPingFields.size(); ++i) {
-    RepairedNumber repaired =
-        repairPingField(kPingFields[i], values.rangeMode, ss(edits[i]->text()));
-    if (repaired.rewrite) edits[i]->setText(QString::number(repaired.value));
-    numbers.set(kPingFields[i], repaired.value);
+    RepairedNumber repaired = repairPingField(kPingFields[i], range, ss(fields()[i]->text()));
+    if (repaired.rewrite) fields()[i]->setText(QString::number(repaired.value));
+    numberOf(values, kPingFields[i], range) = repaired.value;
   }
 }
 
-void PingPage::showNumbers(const PingNumbers& numbers) {
-  tab_.countEdit->setText(QString::number(numbers.count));
-  tab_.waitEdit->setText(QString::number(numbers.waitMs));
-  tab_.delayEdit->setText(QString::number(numbers.delayMs));
-  tab_.bytesEdit->setText(QString::number(numbers.dataBytes));
+void PingPage::showNumbers(bool rangeMode) {
+  for (std::size_t i = 0; i < kPingFields.size(); ++i) {
+    fields()[i]->setText(QString::number(numberOf(host_.settings(), kPingFields[i], rangeMode)));
+  }
 }
 
 void PingPage::applyRangeStates() {
@@ -140,7 +154,7 @@ void PingPage::applyRangeStates() {
   for (OctetEdit* edit : tab_.last) edit->clear();
   tab_.last[2]->setEnabled(true);
   tab_.last[3]->setEnabled(true);
-  showNumbers(host_.settings().range);
+  showNumbers(true);
 }
 
 void PingPage::applySingleStates() {
@@ -157,11 +171,11 @@ void PingPage::applySingleStates() {
   for (OctetEdit* edit : tab_.last) edit->clear();
   tab_.last[2]->setEnabled(false);
   tab_.last[3]->setEnabled(false);
-  showNumbers(host_.settings().single);
+  showNumbers(false);
 }
 
 void PingPage::fillOctetFields() {
-  const WindowValues& values = host_.settings();
+  const settings::Settings& values = host_.settings();
   for (int i = 0; i < 4; ++i) {
     tab_.first[i]->setText(QString::number(values.firstOctets[i]));
     tab_.last[i]->setText(QString::number(values.lastOctets[i]));
@@ -169,13 +183,13 @@ void PingPage::fillOctetFields() {
 }
 
 void PingPage::onRangeBox() {
-  WindowValues& values = host_.settings();
+  settings::Settings& values = host_.settings();
   setStatus(StatusPair{});
   if (values.rangeOctetsPending) {
     // First click after a start with range mode saved on: bring back the
     // saved range instead of switching.
     values.rangeOctetsPending = false;
-    values.rangeMode = true;
+    values.rangeEnabled = true;
     applyRangeStates();
     fillOctetFields();
     return;
@@ -188,9 +202,9 @@ void PingPage::onRangeBox() {
 }
 
 void PingPage::enterRange() {
-  WindowValues& values = host_.settings();
+  settings::Settings& values = host_.settings();
   readFields();
-  values.rangeMode = true;
+  values.rangeEnabled = true;
   const std::string source = ss(tab_.hostCombo->currentText());
   applyRangeStates();
   std::optional<Octets> address = parseOctets(source);
@@ -212,9 +226,9 @@ void PingPage::enterRange() {
 }
 
 void PingPage::leaveRange() {
-  WindowValues& values = host_.settings();
+  settings::Settings& values = host_.settings();
   readFields();
-  values.rangeMode = false;
+  values.rangeEnabled = false;
   OctetFieldTexts texts;
   auto octets = tab_.editableOctets();
   for (std::size_t i = 0; i < texts.size(); ++i) texts[i] = ss(octets[i]->text());
@@ -283,7 +297,7 @@ void PingPage::onStartButton() {
 }
 
 void PingPage::startSingle() {
-  WindowValues& values = host_.settings();
+  settings::Settings& values = host_.settings();
   if (values.hostText.empty()) {
     tab_.hostCombo->setFocus();
     return;
@@ -298,18 +312,7 @@ void PingPage::startSingle() {
   tab_.hostCombo->setCurrentIndex(tab_.hostCombo->count() - 1);
   values.hostHistory = history;
 
-  PingSnapshot snapshot;
-  snapshot.host = values.hostText;
-  snapshot.count = values.single.count;
-  snapshot.waitMs = values.single.waitMs;
-  snapshot.delayMs = values.single.delayMs;
-  snapshot.dataSize = static_cast<std::uint16_t>(values.single.dataBytes);
-  snapshot.ttl = values.ttl;
-  snapshot.tos = values.tos;
-  snapshot.dontFragment = values.dontFragment;
-  snapshot.routerAlert = values.routerAlert && !values.dontFragment;
-  snapshot.resolveNames = values.resolveNames;
-  snapshot.audible = values.audible;
+  PingSnapshot snapshot = pingSnapshotFrom(values);
   snapshot.ipOptionsSupported = host_.ipOptionsSupported();
   const WindowServices& services = host_.services();
   auto* run = new TPing(snapshot, host_.views().ping, services.echoFactory, services.toneFactory);
@@ -324,7 +327,7 @@ void PingPage::startSingle() {
 }
 
 void PingPage::startRange() {
-  WindowValues& values = host_.settings();
+  settings::Settings& values = host_.settings();
   std::array<std::string, 8> texts;
   for (int i = 0; i < 4; ++i) {
     texts[i] = ss(tab_.first[i]->text());
@@ -344,22 +347,8 @@ void PingPage::startRange() {
   }
   values.firstOctets = first;
   values.lastOctets = last;
-  RangeSnapshot snapshot;
-  snapshot.input = RangeInput{first, last};
-  snapshot.netMaskBits = values.netMaskBits;
-  snapshot.count = values.range.count;
-  snapshot.waitMs = values.range.waitMs;
-  snapshot.delayMs = values.range.delayMs;
-  snapshot.dataSize = static_cast<std::uint16_t>(values.range.dataBytes);
-  snapshot.ttl = 60;  // the single-host options never apply to a range
-  snapshot.tos = 0;
-  snapshot.flags = 0;
-  snapshot.skipNetwork = values.dontPingNet;
-  snapshot.skipBroadcast = values.dontBroadcast;
-  snapshot.stopSoonOnBreak = values.breakSoon;
-  snapshot.showReached = values.showReached;
-  snapshot.showNotReached = values.showNotReached;
-  snapshot.burstMode = values.burstMode;
+  // The single-host options (TTL, TOS, flags) never apply to a range.
+  RangeSnapshot snapshot = rangeSnapshotFrom(values, RangeInput{first, last});
   snapshot.echoFactory = host_.services().echoFactory;
   rangeRun_ = TCtrlPing::launch(std::move(snapshot), host_.views().range);
   if (rangeRun_ == nullptr) {

@@ -53,12 +53,16 @@ class PingPage : public TabPage {
 
   bool pingRunning() const { return pingRunning_; }
   bool rangeRunning() const { return rangeRunning_; }
-  bool rangeMode() const { return host_.settings().rangeMode; }
+  bool rangeMode() const { return host_.settings().rangeEnabled; }
 
  private:
   void connectControls();
   void readFields();
-  void showNumbers(const PingNumbers& numbers);
+  void showNumbers(bool rangeMode);
+  // The four number fields in the order of kPingFields.
+  std::array<QLineEdit*, 4> fields() const {
+    return {tab_.countEdit, tab_.waitEdit, tab_.delayEdit, tab_.bytesEdit};
+  }
   void applyRangeStates();
   void applySingleStates();
   void fillOctetFields();

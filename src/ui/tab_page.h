@@ -8,7 +8,7 @@
 #include "engine/echo_service.h"
 #include "engine/resolver.h"
 #include "ping/tone.h"
-#include "ui/window_values.h"
+#include "settings/settings.h"
 
 class QPlainTextEdit;
 class QPushButton;
@@ -34,7 +34,7 @@ class TabPage;
 // What a tab page asks of the window around it.
 class PageHost {
  public:
-  virtual WindowValues& settings() = 0;
+  virtual settings::Settings& settings() = 0;
   virtual const WindowServices& services() const = 0;
   virtual WindowViews& views() = 0;
   virtual bool networkReady() const = 0;

@@ -1,7 +1,8 @@
 #include "ui/trace_page.h"
 
-#include "trace/trace_controller.h"
+#include "trace/trace_settings.h"
 #include "ui/gui_views.h"
+#include "ui/input_rules.h"
 #include "ui/ping_page.h"
 
 namespace tarvo::ui {
@@ -29,9 +30,9 @@ TracePage::TracePage(PageHost& host, QWidget* tabParent, const PingPage& ping)
 TracePage::~TracePage() = default;
 
 void TracePage::fill() {
-  const WindowValues& values = host_.settings();
+  const settings::Settings& values = host_.settings();
   tab_.hostEdit->setText(qs(values.traceHost));
-  tab_.waitEdit->setText(QString::number(values.traceWaitMs));
+  tab_.waitEdit->setText(QString::number(values.traceWait));
   tab_.maxHopsEdit->setText(QString::number(values.maxHops));
 }
 
@@ -50,7 +51,7 @@ void TracePage::requestStops() {
 }
 
 void TracePage::readFields() {
-  WindowValues& values = host_.settings();
+  settings::Settings& values = host_.settings();
   values.traceHost = ss(tab_.hostEdit->text());
   RepairedNumber hops = repairMaxHops(ss(tab_.maxHopsEdit->text()));
   if (hops.rewrite) {
@@ -59,7 +60,7 @@ void TracePage::readFields() {
   values.maxHops = static_cast<std::int32_t>(hops.value);
   RepairedNumber wait = repairTraceWait(ss(tab_.waitEdit->text()));
   if (wait.rewrite) tab_.waitEdit->setText(QString::number(wait.value));
-  values.traceWaitMs = wait.value;
+  values.traceWait = wait.value;
 }
 
 void TracePage::onStartButton() {
@@ -75,16 +76,12 @@ void TracePage::onStartButton() {
     return;
   }
   readFields();
-  const WindowValues& values = host_.settings();
+  const settings::Settings& values = host_.settings();
   if (values.traceHost.empty()) {
     tab_.hostEdit->setFocus();
     return;
   }
-  TraceSnapshot snapshot;
-  snapshot.host = values.traceHost;
-  snapshot.maxHops = static_cast<std::uint32_t>(values.maxHops);
-  snapshot.waitMs = values.traceWaitMs;
-  snapshot.resolveNames = values.traceResolveNames;
+  TraceSnapshot snapshot = traceSnapshotFrom(values);
   snapshot.echoFactory = host_.services().echoFactory;
   if (host_.services().traceResolver) snapshot.resolver = *host_.services().traceResolver;
   auto startFlag = std::make_shared<TraceStartFlag>();

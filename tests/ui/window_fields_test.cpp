@@ -42,7 +42,7 @@ TEST_F(WindowFields, TypedNumbersAreRepairedAndShownWhenAStartReadsThem) {
   setText("Edit2", "$10");  // a valid number is used as typed
   button("Button1")->click();
   EXPECT_EQ(edit("Edit2")->text(), "$10");
-  EXPECT_EQ(window->values().single.count, 16u);
+  EXPECT_EQ(window->values().pingCount, 16u);
   EXPECT_EQ(window->busyCount(), 0);
   EXPECT_FALSE(window->traceRunning());
 }
