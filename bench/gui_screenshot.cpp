@@ -1,12 +1,14 @@
 // Takes the README's picture of the window: a fresh settings file, four
-// pings of 127.0.0.1 from the Ping tab, then the window grabbed to a file.
+// pings of 127.0.0.1 from the Ping tab, then the window grabbed to a file,
+// at 640x520 or the given size, showing the given tab (0 Ping by default).
 //
-//   tarvo_gui_screenshot OUTPUT.png
+//   tarvo_gui_screenshot OUTPUT.png [WIDTHxHEIGHT [TAB]]
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QThread>
 #include <cstdio>
 #include <cstdlib>
@@ -16,7 +18,7 @@
 
 int main(int argc, char* argv[]) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: tarvo_gui_screenshot OUTPUT.png\n");
+    std::fprintf(stderr, "usage: tarvo_gui_screenshot OUTPUT.png [WIDTHxHEIGHT [TAB]]\n");
     return 2;
   }
   std::string pattern = (std::filesystem::temp_directory_path() / "tarvo-shot-XXXXXX").string();
@@ -26,7 +28,10 @@ int main(int argc, char* argv[]) {
   {
     QApplication app(argc, argv);
     tarvo::ui::MainWindow window;
-    window.resize(640, 520);
+    int width = 640;
+    int height = 520;
+    if (argc > 2 && std::sscanf(argv[2], "%dx%d", &width, &height) != 2) return 2;
+    window.resize(width, height);
     window.show();
     window.findChild<QComboBox*>("ComboBox4")->setEditText("127.0.0.1");
     window.findChild<QLineEdit*>("Edit4")->setText("250");
@@ -38,6 +43,8 @@ int main(int argc, char* argv[]) {
       QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
       QThread::msleep(10);
     }
+    if (argc > 3)
+      window.findChild<QTabWidget*>("PageControl1")->setCurrentIndex(std::atoi(argv[3]));
     QCoreApplication::processEvents();
     if (!window.grab().save(argv[1])) result = 1;
     window.close();
