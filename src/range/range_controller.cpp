@@ -4,6 +4,7 @@
 #include <new>
 
 #include "base/clock.h"
+#include "settings/field_rules.h"
 
 namespace tarvo {
 
@@ -22,7 +23,8 @@ constexpr std::size_t kStartWindow = 32;
 
 RangeWorkerSettings workerSettingsOf(const RangeSnapshot& s) {
   RangeWorkerSettings w;
-  w.netMaskBits = std::clamp(s.netMaskBits, 16, 31);
+  w.netMaskBits = std::clamp(s.netMaskBits, settings::kNetMaskBitsRule.minimum,
+                             settings::kNetMaskBitsRule.maximum);
   w.skipNetwork = s.skipNetwork;
   w.skipBroadcast = s.skipBroadcast;
   w.count = s.count;

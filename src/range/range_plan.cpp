@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "settings/field_rules.h"
+
 namespace tarvo {
 
 std::optional<RangeOctets> parseRangeOctets(std::string_view text) {
@@ -73,7 +75,8 @@ void RangePlan::advance() {
 
 namespace {
 std::uint32_t hostMask(int netMaskBits) {
-  const int bits = std::clamp(netMaskBits, 16, 31);
+  const int bits = std::clamp(netMaskBits, settings::kNetMaskBitsRule.minimum,
+                              settings::kNetMaskBitsRule.maximum);
   return (1u << (32 - bits)) - 1;
 }
 }  // namespace
