@@ -33,45 +33,6 @@ bool isOctet(std::int32_t value) { return value >= 0 && value <= 255; }
 
 }  // namespace
 
-std::uint32_t PingNumbers::get(PingField field) const {
-  switch (field) {
-    case PingField::Count:
-      return count;
-    case PingField::Wait:
-      return waitMs;
-    case PingField::Delay:
-      return delayMs;
-    case PingField::DataBytes:
-      return dataBytes;
-  }
-  return 0;
-}
-
-void PingNumbers::set(PingField field, std::uint32_t value) {
-  switch (field) {
-    case PingField::Count:
-      count = value;
-      break;
-    case PingField::Wait:
-      waitMs = value;
-      break;
-    case PingField::Delay:
-      delayMs = value;
-      break;
-    case PingField::DataBytes:
-      dataBytes = value;
-      break;
-  }
-}
-
-PingNumbers defaultPingNumbers(bool rangeMode) {
-  PingNumbers numbers;
-  for (PingField field : kPingFields) {
-    numbers.set(field, static_cast<std::uint32_t>(ruleOf(field, rangeMode).defaultValue));
-  }
-  return numbers;
-}
-
 RepairedNumber repairPingField(PingField field, bool rangeMode, std::string_view text) {
   return ruleOf(field, rangeMode).repair(text);
 }

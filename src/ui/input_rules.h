@@ -20,20 +20,6 @@ enum class PingField { Count, Wait, Delay, DataBytes };
 inline constexpr std::array<PingField, 4> kPingFields{PingField::Count, PingField::Wait,
                                                       PingField::Delay, PingField::DataBytes};
 
-// One set of Ping tab numbers; kept twice, for single-host and range mode.
-struct PingNumbers {
-  std::uint32_t count = settings::kPingCountRule.defaultValue;  // 0 = endless (single host)
-  std::uint32_t waitMs = settings::kPingWaitRule.defaultValue;
-  std::uint32_t delayMs = settings::kPingDelayRule.defaultValue;
-  std::uint32_t dataBytes = settings::kPingDataBytesRule.defaultValue;
-
-  std::uint32_t get(PingField field) const;
-  void set(PingField field, std::uint32_t value);
-  bool operator==(const PingNumbers&) const = default;
-};
-
-PingNumbers defaultPingNumbers(bool rangeMode);
-
 // Repairs one typed Ping field by the mode's rule in settings/field_rules.h.
 RepairedNumber repairPingField(PingField field, bool rangeMode, std::string_view text);
 

@@ -31,10 +31,9 @@ TEST_F(WindowFields, TypedNumbersAreRepairedAndShownWhenAStartReadsThem) {
   };
   // Without a host nothing starts, but the fields are read and repaired.
   setText("Edit13", "");
-  for (Case c : {Case{"Button1", "Edit2", "-1", "65535"}, Case{"Button1", "Edit2", "3 ", "4"},
-                 Case{"Button1", "Edit2", "0", "0"}, Case{"Button1", "Edit5", "5", "18"},
-                 Case{"Button3", "Edit15", "-3", "1"}, Case{"Button3", "Edit15", "300", "255"},
-                 Case{"Button3", "Edit14", "-5", "65535"}, Case{"Button3", "Edit14", "5", "10"}}) {
+  // One case per field: the limits themselves are the rules table's.
+  for (Case c : {Case{"Button1", "Edit2", "-1", "65535"}, Case{"Button1", "Edit5", "5", "18"},
+                 Case{"Button3", "Edit15", "300", "255"}, Case{"Button3", "Edit14", "5", "10"}}) {
     setText(c.field, c.typed);
     button(c.button)->click();
     EXPECT_EQ(edit(c.field)->text().toStdString(), c.shown) << c.field << " " << c.typed;
