@@ -2,9 +2,7 @@
 # tarvo-cli ping in the test network (run inside the prober namespace).
 . "$(dirname "$0")/lib.sh"
 require_echo
-TMP=$(mktemp -d)
-trap 'rm -rf "$TMP"' EXIT
-export TARVO_REGISTRY=$TMP/registry.json
+use_temp
 
 # The target by name: looked up, announced with its official name.
 "$CLI" ping -n 2 -d 50 target > "$TMP/name"
