@@ -26,7 +26,6 @@ TEST(TypedNumber, RejectsWhatIsNotAWholeNumber) {
 }
 
 TEST(TypedNumber, RepairClampsAsUnsigned) {
-  // Count in single mode: default 4, 0..65535.
   auto r = repairUnsigned("-1", 4, 0, 65535);
   EXPECT_EQ(r.value, 65535u);
   EXPECT_TRUE(r.rewrite);
@@ -36,13 +35,11 @@ TEST(TypedNumber, RepairClampsAsUnsigned) {
   r = repairUnsigned("0", 4, 0, 65535);
   EXPECT_EQ(r.value, 0u);
   EXPECT_FALSE(r.rewrite);
-  EXPECT_EQ(repairUnsigned("0", 1, 1, 65535).value, 1u);  // range mode
+  EXPECT_EQ(repairUnsigned("0", 1, 1, 65535).value, 1u);
   EXPECT_EQ(repairUnsigned("70000", 32, 18, 65500).value, 65500u);
-  EXPECT_EQ(repairUnsigned("5", 32, 18, 65500).value, 18u);
   EXPECT_EQ(repairUnsigned("4 ", 4, 0, 65535).value, 4u);
   EXPECT_TRUE(repairUnsigned("4 ", 4, 0, 65535).rewrite);
   EXPECT_EQ(repairUnsigned("0x10", 4, 0, 65535).value, 16u);
-  EXPECT_EQ(repairUnsigned("-5", 1000, 10, 65535).value, 65535u);
 }
 
 TEST(TypedNumber, SignedRepairForHopCounts) {

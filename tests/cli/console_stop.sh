@@ -1,24 +1,26 @@
 #!/usr/bin/env bash
-# How a run ends from outside: SIGTERM is a Break, standard output that
-# cannot be written stops the run, and typed control characters are shown
-# escaped rather than sent to the terminal.
+# How a run ends from outside: SIGINT and SIGTERM are a Break, standard
+# output that cannot be written stops the run, and typed control characters
+# are shown escaped rather than sent to the terminal.
 . "$(dirname "$0")/lib.sh"
 require_echo
-TMP=$(mktemp -d)
-trap 'rm -rf "$TMP"' EXIT
-export TARVO_REGISTRY=$TMP/registry.json
+use_temp
 END_OF_PING="    ------------------------End of Ping------------------------"
 
-# SIGTERM during an endless ping: closing lines, then 143.
-"$CLI" ping -n 0 -d 100 127.0.0.1 > "$TMP/ping" 2>/dev/null &
-pid=$!
-sleep 1
-kill -TERM $pid
-wait $pid
-expect_status $? 143 "endless ping terminated"
-tail -n 6 "$TMP/ping" > "$TMP/tail"
-expect_match "$TMP/tail" 3 '^        Packets:     sent / received / lost = ([0-9]+) / \1 / 0   \(0% Loss\)$'
-expect_line "$TMP/tail" 6 "$END_OF_PING"
+# Ctrl+C (a Break: 0) and SIGTERM (143) during an endless ping: end time,
+# statistics of what was sent, closing line.
+for sig in INT:0 TERM:143; do
+  "$CLI" ping -n 0 -d 100 127.0.0.1 > "$TMP/ping" 2>/dev/null &
+  pid=$!
+  sleep 1
+  kill -"${sig%:*}" $pid
+  wait $pid
+  expect_status $? "${sig#*:}" "endless ping, SIG${sig%:*}"
+  tail -n 6 "$TMP/ping" > "$TMP/tail"
+  expect_match "$TMP/tail" 1 '^        End time  '
+  expect_match "$TMP/tail" 3 '^        Packets:     sent / received / lost = ([0-9]+) / \1 / 0   \(0% Loss\)$'
+  expect_line "$TMP/tail" 6 "$END_OF_PING"
+done
 
 # SIGTERM during a paced sweep into a file: the buffered lines and the
 # report are written, then 143.

@@ -30,15 +30,24 @@ expect_status() {
   [ "$1" -eq "$2" ] || fail "$3: exit status $1, expected $2"
 }
 
-# Skips (77) where no echo socket can be had, unless privileged tests are required.
+# skip REASON: exit 77, or fail where privileged tests are required.
+skip() {
+  echo "$1" >&2
+  [ "${TARVO_REQUIRE_PRIVILEGED:-}" = 1 ] && exit 1
+  exit 77
+}
+
 require_echo() {
   local out
   out=$("$CLI" ping -n 1 -w 100 127.0.0.1 2>&1)
-  if [[ "$out" == *"Could not load ICMP.DLL"* ]]; then
-    echo "no echo socket on this machine" >&2
-    [ "${TARVO_REQUIRE_PRIVILEGED:-}" = 1 ] && exit 1
-    exit 77
-  fi
+  [[ "$out" != *"Could not load ICMP.DLL"* ]] || skip "no echo socket on this machine"
+}
+
+# A fresh $TMP, removed on exit, holding the settings file the run uses.
+use_temp() {
+  TMP=$(mktemp -d)
+  trap 'rm -rf "$TMP"' EXIT
+  export TARVO_REGISTRY=$TMP/registry.json
 }
 
 finish() {

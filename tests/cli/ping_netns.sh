@@ -2,9 +2,7 @@
 # tarvo-cli ping in the test network (run inside the prober namespace).
 . "$(dirname "$0")/lib.sh"
 require_echo
-TMP=$(mktemp -d)
-trap 'rm -rf "$TMP"' EXIT
-export TARVO_REGISTRY=$TMP/registry.json
+use_temp
 
 # The target by name: looked up, announced with its official name.
 "$CLI" ping -n 2 -d 50 target > "$TMP/name"
@@ -37,8 +35,6 @@ expect_line "$TMP/unreach" 4 "        Reply from 198.18.2.2: Destination host un
 # Reverse names: found, and not found (the run goes on with the address).
 "$CLI" ping -n 1 --resolve 198.18.2.2 > "$TMP/rev"
 expect_line "$TMP/rev" 2 "  $DOT Pinging router2.tarvo.test [198.18.2.2]"
-"$CLI" ping -n 1 --resolve 198.18.10.10 > "$TMP/rev2"
-expect_line "$TMP/rev2" 2 "  $DOT Pinging target.tarvo.test [198.18.10.10]"
 "$CLI" ping -n 1 -w 100 --resolve 198.18.10.99 > "$TMP/norev"
 expect_line "$TMP/norev" 2 "  $DOT Name resolution failed. Pinging 198.18.10.99"
 finish

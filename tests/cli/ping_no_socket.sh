@@ -4,9 +4,7 @@
 # output, names both ways to allow one on standard error and exits 2.
 . "$(dirname "$0")/lib.sh"
 if [ "$(id -u)" != 0 ] || ! command -v unshare >/dev/null || ! command -v setpriv >/dev/null; then
-  echo "needs root, unshare and setpriv" >&2
-  [ "${TARVO_REQUIRE_PRIVILEGED:-}" = 1 ] && exit 1
-  exit 77
+  skip "needs root, unshare and setpriv"
 fi
 TMP=$(mktemp -d)
 chmod 777 "$TMP"

@@ -1,7 +1,6 @@
 // Real ICMP to 127.0.0.0/8 through the engine, with whichever socket kind
 // TARVO_ECHO_SOCKET selects.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <atomic>
 #include <chrono>
@@ -29,6 +28,11 @@ Ipv4Address loop(std::uint8_t b, std::uint8_t c, std::uint8_t d) {
   return 0x7F000000u | static_cast<Ipv4Address>(b) << 16 | static_cast<Ipv4Address>(c) << 8 | d;
 }
 
+// The i-th of many loopback destinations under 127.<b>.
+Ipv4Address spread(std::uint8_t b, int i) {
+  return loop(b, static_cast<std::uint8_t>(i >> 8), static_cast<std::uint8_t>(1 + (i & 0xFF)));
+}
+
 Bytes letters(std::size_t n) {
   Bytes b(n);
   fillLetters(b);
@@ -36,6 +40,13 @@ Bytes letters(std::size_t n) {
 }
 
 EchoOptions plain(std::uint8_t ttl = 64) { return makeEchoOptions(ttl, 0, false, false, false); }
+
+// The identifier and sequence of a captured request.
+std::pair<std::uint16_t, std::uint16_t> idSeq(const Bytes& p) {
+  const std::size_t ihl = (p[0] & 0x0F) * 4u;
+  return {static_cast<std::uint16_t>(p[ihl + 4] << 8 | p[ihl + 5]),
+          static_cast<std::uint16_t>(p[ihl + 6] << 8 | p[ihl + 7])};
+}
 
 class EchoNet : public ::testing::Test {
  protected:
@@ -172,9 +183,7 @@ TEST_F(EchoNet, TwoThousandConcurrentServicesEachGetTheirOwnReply) {
       }
       // A payload size of its own tells whose reply came back.
       const Bytes payload = letters(static_cast<std::size_t>(i % 97));
-      results[i] = s.send(
-          loop(20, static_cast<std::uint8_t>(i >> 8), static_cast<std::uint8_t>(1 + (i & 0xFF))),
-          payload, plain(), 10000);
+      results[i] = s.send(spread(20, i), payload, plain(), 10000);
       s.close();
     });
   }
@@ -187,10 +196,8 @@ TEST_F(EchoNet, TwoThousandConcurrentServicesEachGetTheirOwnReply) {
   for (auto& t : threads) t.join();
   int wrong = 0;
   for (int i = 0; i < kServices; ++i) {
-    const Ipv4Address dst =
-        loop(20, static_cast<std::uint8_t>(i >> 8), static_cast<std::uint8_t>(1 + (i & 0xFF)));
     const bool ok = opened[i] == 0 && results[i].status == status::kSuccess &&
-                    results[i].replyAddress == dst && results[i].replyDataSize == i % 97;
+                    results[i].replyAddress == spread(20, i) && results[i].replyDataSize == i % 97;
     if (!ok && ++wrong <= 5) {
       ADD_FAILURE() << "service " << i << ": status " << results[i].status << " from "
                     << formatAddress(results[i].replyAddress) << " size "
@@ -212,35 +219,6 @@ TEST_F(EchoNet, ServicesHoldNoDescriptors) {
     EXPECT_EQ(testing::openDescriptorCount(), before);
   }
   EXPECT_EQ(testing::openDescriptorCount(), before);
-}
-
-TEST_F(EchoNet, HundredsOfServicesUnderALowDescriptorLimit) {
-  rlimit saved{};
-  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
-  rlimit low = saved;
-  low.rlim_cur = 64;
-  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
-  constexpr int kServices = 400;
-  std::vector<EchoResult> results(kServices);
-  std::vector<std::thread> threads;
-  for (int i = 0; i < kServices; ++i) {
-    threads.emplace_back([&, i] {
-      IcmpEchoService s;
-      if (s.open() != EchoOpenResult::Ok) return;
-      const Bytes payload = letters(16);
-      for (int k = 0; k < 3; ++k) {
-        results[i] = s.send(
-            loop(30, static_cast<std::uint8_t>(i >> 8), static_cast<std::uint8_t>(1 + (i & 0xFF))),
-            payload, plain(), 10000);
-        if (results[i].status != status::kSuccess) break;
-      }
-    });
-  }
-  for (auto& t : threads) t.join();
-  setrlimit(RLIMIT_NOFILE, &saved);
-  int answered = 0;
-  for (const EchoResult& r : results) answered += r.status == status::kSuccess;
-  EXPECT_EQ(answered, kServices);
 }
 
 // --- matching (private namespace: loopback told to stay silent) ---------------
@@ -285,14 +263,8 @@ TEST_F(SilentLoopback, ALateAnswerToAnEarlierRequestIsNeverTaken) {
   std::thread t([&] { second = service_.send(dst, secondPayload, plain(), 5000); });
   const auto secondWire = capture.findRequest(dst, secondPayload, 3000);
   ASSERT_TRUE(secondWire);
-  auto idSeq = [](const Bytes& p, std::uint16_t& id, std::uint16_t& seq) {
-    const std::size_t ihl = (p[0] & 0x0F) * 4u;
-    id = static_cast<std::uint16_t>(p[ihl + 4] << 8 | p[ihl + 5]);
-    seq = static_cast<std::uint16_t>(p[ihl + 6] << 8 | p[ihl + 7]);
-  };
-  std::uint16_t id1, seq1, id2, seq2;
-  idSeq(*firstWire, id1, seq1);
-  idSeq(*secondWire, id2, seq2);
+  const auto [id1, seq1] = idSeq(*firstWire);
+  const auto [id2, seq2] = idSeq(*secondWire);
   EXPECT_NE(std::make_pair(id1, seq1), std::make_pair(id2, seq2));
   // The answer to the first request arrives late, then the second's own.
   ASSERT_TRUE(testing::forgeEchoReply(dst, id1, seq1, 3));
@@ -313,10 +285,8 @@ TEST_F(SilentLoopback, AReplyFromAnotherAddressStillAnswers) {
   std::thread t([&] { r = service_.send(loop(0, 0, 9), payload, plain(), 5000); });
   const auto wire = capture.findRequest(loop(0, 0, 9), payload, 3000);
   ASSERT_TRUE(wire);
-  const std::size_t ihl = ((*wire)[0] & 0x0F) * 4u;
-  ASSERT_TRUE(testing::forgeEchoReply(
-      loop(0, 0, 10), static_cast<std::uint16_t>((*wire)[ihl + 4] << 8 | (*wire)[ihl + 5]),
-      static_cast<std::uint16_t>((*wire)[ihl + 6] << 8 | (*wire)[ihl + 7]), 13));
+  const auto [id, seq] = idSeq(*wire);
+  ASSERT_TRUE(testing::forgeEchoReply(loop(0, 0, 10), id, seq, 13));
   t.join();
   EXPECT_EQ(r.status, status::kSuccess);
   EXPECT_EQ(r.replyAddress, loop(0, 0, 10));

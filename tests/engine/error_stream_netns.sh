@@ -6,9 +6,7 @@
 # Both socket kinds give the same lines, every time.
 . "$(dirname "$0")/../cli/lib.sh"
 require_echo
-TMP=$(mktemp -d)
-trap 'rm -rf "$TMP"' EXIT
-export TARVO_REGISTRY=$TMP/registry.json
+use_temp
 
 {
   echo "      198.18.30.0  --- IP subnet address. Not pinged. ---"

@@ -5,9 +5,7 @@
 . "$(dirname "$0")/../cli/lib.sh"
 GRANT=$(dirname "$0")/../../scripts/grant-echo.sh
 if [ "$(id -u)" != 0 ] || ! command -v setcap >/dev/null || ! command -v getcap >/dev/null; then
-  echo "needs root, setcap and getcap" >&2
-  [ "${TARVO_REQUIRE_PRIVILEGED:-}" = 1 ] && exit 1
-  exit 77
+  skip "needs root, setcap and getcap"
 fi
 TMP=$(mktemp -d)
 trap 'rm -rf "$TMP"' EXIT

@@ -7,11 +7,6 @@ TARVO_CLI=${TARVO_CLI:?path of tarvo-cli}
 . "$(dirname "$0")/../cli/lib.sh"
 WINDOW=${TARVO_WINDOW:-}
 
-skip() {
-  echo "$1" >&2
-  [ "${TARVO_REQUIRE_PRIVILEGED:-}" = 1 ] && exit 1
-  exit 77
-}
 [ "$(id -u)" = 0 ] || skip "needs root to grant the capability"
 for tool in unshare setpriv setcap; do
   command -v "$tool" >/dev/null || skip "needs $tool"

@@ -95,8 +95,9 @@ std::optional<Bytes> WireCapture::findRequest(Ipv4Address destination,
   }
 }
 
-bool forgeEchoReply(Ipv4Address from, std::uint16_t identifier, std::uint16_t sequence,
-                    std::size_t dataSize) {
+namespace {
+// Checksums an ICMP message and sends it from `from` to 127.0.0.1.
+bool sendIcmpFrom(Ipv4Address from, Bytes packet) {
   const int fd = socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
   if (fd < 0) return false;
   sockaddr_in local{};
@@ -105,9 +106,6 @@ bool forgeEchoReply(Ipv4Address from, std::uint16_t identifier, std::uint16_t se
   sockaddr_in to{};
   to.sin_family = AF_INET;
   to.sin_addr.s_addr = htonl(0x7F000001);
-  Bytes data(dataSize, 'z');
-  Bytes packet = icmp::buildEchoRequest(identifier, sequence, data);
-  packet[0] = icmp::kEchoReply;
   packet[2] = packet[3] = 0;
   const std::uint16_t sum = icmp::internetChecksum(packet);
   packet[2] = static_cast<std::uint8_t>(sum >> 8);
@@ -118,29 +116,22 @@ bool forgeEchoReply(Ipv4Address from, std::uint16_t identifier, std::uint16_t se
   close(fd);
   return ok;
 }
+}  // namespace
+
+bool forgeEchoReply(Ipv4Address from, std::uint16_t identifier, std::uint16_t sequence,
+                    std::size_t dataSize) {
+  Bytes packet = icmp::buildEchoRequest(identifier, sequence, Bytes(dataSize, 'z'));
+  packet[0] = icmp::kEchoReply;
+  return sendIcmpFrom(from, std::move(packet));
+}
 
 bool forgeIcmp(Ipv4Address from, std::uint8_t type, std::uint8_t code,
                std::span<const std::uint8_t> body) {
-  const int fd = socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
-  if (fd < 0) return false;
-  sockaddr_in local{};
-  local.sin_family = AF_INET;
-  local.sin_addr.s_addr = htonl(from);
-  sockaddr_in to{};
-  to.sin_family = AF_INET;
-  to.sin_addr.s_addr = htonl(0x7F000001);
   Bytes packet(8 + body.size(), 0);
   packet[0] = type;
   packet[1] = code;
   std::copy(body.begin(), body.end(), packet.begin() + 8);
-  const std::uint16_t sum = icmp::internetChecksum(packet);
-  packet[2] = static_cast<std::uint8_t>(sum >> 8);
-  packet[3] = static_cast<std::uint8_t>(sum);
-  const bool ok = bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) == 0 &&
-                  sendto(fd, packet.data(), packet.size(), 0, reinterpret_cast<sockaddr*>(&to),
-                         sizeof to) == static_cast<ssize_t>(packet.size());
-  close(fd);
-  return ok;
+  return sendIcmpFrom(from, std::move(packet));
 }
 
 int openDescriptorCount() {

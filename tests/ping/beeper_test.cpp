@@ -23,39 +23,42 @@ class CountingTone : public Tone {
   std::atomic<int>& plays_;
 };
 
+// A started beeper, ready for requests, whose tone counts its plays.
+std::unique_ptr<TBeep> readyBeeper(std::atomic<int>& plays) {
+  auto beep = std::make_unique<TBeep>(std::make_unique<CountingTone>(plays));
+  EXPECT_TRUE(beep->start());
+  for (int i = 0; i < 5000 && !beep->ready(); ++i) sleepMs(1);
+  return beep;
+}
+
 TEST(Beeper, RequestsDuringAToneMergeIntoOne) {
   std::atomic<int> plays{0};
-  TBeep beep(std::make_unique<CountingTone>(plays));
-  ASSERT_TRUE(beep.start());
-  while (!beep.ready()) sleepMs(1);
-  beep.requestTone();
+  auto beep = readyBeeper(plays);
+  beep->requestTone();
   sleepMs(20);  // the first tone is playing now
-  for (int i = 0; i < 5; ++i) beep.requestTone();
+  for (int i = 0; i < 5; ++i) beep->requestTone();
   sleepMs(250);
-  beep.requestStop();
-  beep.waitFor();
+  beep->requestStop();
+  beep->waitFor();
   EXPECT_EQ(plays, 2);
 }
 
 TEST(Beeper, PendingToneStillPlaysAfterStop) {
   std::atomic<int> plays{0};
-  TBeep beep(std::make_unique<CountingTone>(plays));
-  ASSERT_TRUE(beep.start());
-  while (!beep.ready()) sleepMs(1);
-  beep.requestTone();
-  beep.requestStop();
-  beep.waitFor();
+  auto beep = readyBeeper(plays);
+  beep->requestTone();
+  beep->requestStop();
+  beep->waitFor();
   EXPECT_EQ(plays, 1);
 }
 
 TEST(Beeper, NoRequestsNoToneAndPromptEnd) {
   std::atomic<int> plays{0};
-  TBeep beep(std::make_unique<CountingTone>(plays));
-  ASSERT_TRUE(beep.start());
+  auto beep = readyBeeper(plays);
   sleepMs(20);
   const std::uint32_t t0 = tickMs();
-  beep.requestStop();
-  beep.waitFor();
+  beep->requestStop();
+  beep->waitFor();
   EXPECT_LT(tickMs() - t0, 100u);
   EXPECT_EQ(plays, 0);
 }

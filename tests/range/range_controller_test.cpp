@@ -7,14 +7,17 @@
 #include <future>
 
 #include "fake_echo_service.h"
-#include "recording_range_view.h"
+#include "recording_view.h"
 
 namespace tarvo {
 namespace {
 
 using testing::FakeEchoNetwork;
 using testing::FakeSend;
-using testing::RecordingRangeView;
+
+struct RangeView : testing::RecordingView {
+  RangeView() : RecordingView(kEndOfRangePingLine) {}
+};
 
 class RangeControllerTest : public ::testing::Test {
  protected:
@@ -39,18 +42,19 @@ class RangeControllerTest : public ::testing::Test {
     ctrl.waitFor();
   }
   // The result lines: everything between the start time and the end time.
-  std::vector<std::string> results(const RecordingRangeView& v) const {
+  std::vector<std::string> results(const RangeView& v) const {
+    const auto lines = v.lines();
     auto at = [&](const char* head) {
-      return std::find_if(v.lines.begin(), v.lines.end(),
+      return std::find_if(lines.begin(), lines.end(),
                           [&](const std::string& s) { return s.rfind(head, 0) == 0; });
     };
     auto from = at("    Start time  "), to = at("    End time  ");
-    return from < to && to != v.lines.end() ? std::vector<std::string>(from + 1, to)
-                                            : std::vector<std::string>{};
+    return from < to && to != lines.end() ? std::vector<std::string>(from + 1, to)
+                                          : std::vector<std::string>{};
   }
 
   FakeEchoNetwork net;
-  RecordingRangeView view;
+  RangeView view;
 };
 
 std::string reached(int last) {
@@ -64,7 +68,7 @@ TEST_F(RangeControllerTest, ResultsInAddressOrderWhileLaterWorkersFinishFirst) {
   });
   TCtrlPing ctrl(snapshot(1, 6), view);
   run(ctrl);
-  const auto& l = view.lines;
+  const auto l = view.lines();
   ASSERT_EQ(l.size(), 3u + 6 + 2 + 7 + 1);
   EXPECT_EQ(l[0], " ");
   EXPECT_EQ(l[1], "  \u00B7 Pinging IP Range");
@@ -79,13 +83,13 @@ TEST_F(RangeControllerTest, ResultsInAddressOrderWhileLaterWorkersFinishFirst) {
   EXPECT_EQ(l.back(), kEndOfRangePingLine);
 
   // Lists cleared first, filled in address order, the first one selected once.
-  std::vector<std::string> steps = {"start", "clear lists", "reached 10.0.0.1", "select reached"};
+  std::vector<std::string> steps = {"begin", "clear lists", "reached 10.0.0.1", "select reached"};
   for (int i = 2; i <= 6; ++i) steps.push_back("reached 10.0.0." + std::to_string(i));
-  steps.push_back("finish");
-  EXPECT_EQ(view.steps, steps);
-  EXPECT_EQ(view.status0.back(), "  Done ");
-  EXPECT_EQ(view.status1[1], "  Number of reached addresses: 0");
-  EXPECT_EQ(view.status1.back(), "  Number of reached addresses: 6 of 6");
+  steps.push_back("end");
+  EXPECT_EQ(view.listSteps(), steps);
+  EXPECT_EQ(view.status0().back(), "  Done ");
+  EXPECT_EQ(view.status1()[1], "  Number of reached addresses: 0");
+  EXPECT_EQ(view.status1().back(), "  Number of reached addresses: 6 of 6");
 }
 
 TEST_F(RangeControllerTest, ShowSwitchesHideLinesButKeepCountsAndLists) {
@@ -104,12 +108,12 @@ TEST_F(RangeControllerTest, ShowSwitchesHideLinesButKeepCountsAndLists) {
                 "      10.0.0.2  Reply from 198.18.2.2: Destination host unreachable",
                 "      10.0.0.4  Reply from 198.18.2.2: Destination host unreachable"}));
   // The not reached list holds only pinged hosts, never the network address.
-  EXPECT_EQ(view.steps, (std::vector<std::string>{
-                            "start", "clear lists", "reached 10.0.0.1", "select reached",
-                            "not reached 10.0.0.2", "select not reached", "reached 10.0.0.3",
-                            "not reached 10.0.0.4", "reached 10.0.0.5", "finish"}));
+  EXPECT_EQ(view.listSteps(), (std::vector<std::string>{
+                                  "begin", "clear lists", "reached 10.0.0.1", "select reached",
+                                  "not reached 10.0.0.2", "select not reached", "reached 10.0.0.3",
+                                  "not reached 10.0.0.4", "reached 10.0.0.5", "end"}));
 
-  RecordingRangeView second;
+  RangeView second;
   s.showReached = true;
   s.showNotReached = false;
   TCtrlPing hideNotReached(s, second);
@@ -129,9 +133,9 @@ TEST_F(RangeControllerTest, BreakWithoutStopSoonLetsStartedWorkersFinish) {
   };
   run(ctrl);
   EXPECT_EQ(results(view), (std::vector<std::string>{reached(1), reached(2), reached(3)}));
-  EXPECT_EQ(view.status0.back(), "  Break after 3 addresses");
-  EXPECT_EQ(view.status1.back(), "  Number of reached addresses: 3 of 20");
-  EXPECT_EQ(view.lines.back(), kEndOfRangePingLine);
+  EXPECT_EQ(view.status0().back(), "  Break after 3 addresses");
+  EXPECT_EQ(view.status1().back(), "  Number of reached addresses: 3 of 20");
+  EXPECT_EQ(view.lines().back(), kEndOfRangePingLine);
 }
 
 TEST_F(RangeControllerTest, BreakWithStopSoonDropsRunningWorkers) {
@@ -145,7 +149,7 @@ TEST_F(RangeControllerTest, BreakWithStopSoonDropsRunningWorkers) {
   run(ctrl);
   EXPECT_TRUE(results(view).empty());
   EXPECT_EQ(ctrl.counts().reached + ctrl.counts().notReached, 0u);
-  EXPECT_EQ(view.status0.back(), "  Break after 5 addresses");
+  EXPECT_EQ(view.status0().back(), "  Break after 5 addresses");
   EXPECT_EQ(net.servicesOpen(), 0);
 }
 
@@ -189,10 +193,10 @@ TEST_F(RangeControllerTest, RefusedThreadsAreWaitedForNotReported) {
   run(ctrl);
   EXPECT_EQ(results(view),
             (std::vector<std::string>{reached(1), reached(2), reached(3), reached(4), reached(5)}));
-  EXPECT_EQ(view.status0.back(), "  Done ");
+  EXPECT_EQ(view.status0().back(), "  Done ");
 
   // Refused for good with nothing left running: the run ends.
-  RecordingRangeView second;
+  RangeView second;
   RangeSnapshot s = snapshot(1, 5);
   s.threadRetryMs = 100;
   ThreadControl never(s, second);
@@ -201,7 +205,7 @@ TEST_F(RangeControllerTest, RefusedThreadsAreWaitedForNotReported) {
   run(never);
   EXPECT_EQ(results(second),
             (std::vector<std::string>{reached(1), reached(2), "      Thread start failure !"}));
-  EXPECT_EQ(second.status0.back(), "  Break after 2 addresses");
+  EXPECT_EQ(second.status0().back(), "  Break after 2 addresses");
 }
 
 TEST_F(RangeControllerTest, LaunchedControllerFreesItselfAfterItsFinishStep) {

@@ -3,9 +3,7 @@
 # low descriptor limit, and Ctrl+C as Break.
 . "$(dirname "$0")/../cli/lib.sh"
 require_echo
-TMP=$(mktemp -d)
-trap 'rm -rf "$TMP"' EXIT
-export TARVO_REGISTRY=$TMP/registry.json
+use_temp
 REACHED_RE='  Bytes=32;  sent/recv/lost=1/1/0;  min/avg/max=[0-9]+/[0-9]+/[0-9]+;  TTL=64$'
 
 "$CLI" range -w 300 127.0.0.250 127.0.1.3 > "$TMP/out" 2> "$TMP/err"

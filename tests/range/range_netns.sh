@@ -3,9 +3,7 @@
 # answers and a subnet a router reports unreachable.
 . "$(dirname "$0")/../cli/lib.sh"
 require_echo
-TMP=$(mktemp -d)
-trap 'rm -rf "$TMP"' EXIT
-export TARVO_REGISTRY=$TMP/registry.json
+use_temp
 
 "$CLI" range -w 500 198.18.10.20 198.18.10.20 > "$TMP/silent" 2>/dev/null
 expect_status $? 1 "silent host"

@@ -69,11 +69,6 @@ TEST_F(RangeWorkerTest, ReachedHostSummarisesItsReplies) {
   script({FakeEchoNetwork::reply(kDest, 9, 32, 64), FakeEchoNetwork::failure(11010, kDest)});
   EXPECT_EQ(run(range_code::kReached),
             "      10.0.0.5  Bytes=32;  sent/recv/lost=3/1/2;  min/avg/max=9/9/9;  TTL=64");
-  // The average drops the remainder: 5 ms over 3 replies is 1.
-  script({FakeEchoNetwork::reply(kDest, 1), FakeEchoNetwork::reply(kDest, 2),
-          FakeEchoNetwork::reply(kDest, 2)});
-  EXPECT_EQ(run(range_code::kReached),
-            "      10.0.0.5  Bytes=32;  sent/recv/lost=3/3/0;  min/avg/max=1/1/2;  TTL=64");
 
   settings.count = 1;
   settings.dataSize = 0;
@@ -105,9 +100,7 @@ TEST_F(RangeWorkerTest, NotReachedKeepsTheLastOutcome) {
 
   net.setOpenResult(EchoOpenResult::LibraryMissing);
   EXPECT_EQ(run(range_code::kNotReached), "      10.0.0.5  Could not load ICMP.DLL");
-  net.setOpenResult(EchoOpenResult::EntryPointMissing);
-  EXPECT_EQ(run(range_code::kNotReached), "      10.0.0.5  Error getting ICMP proc address");
-  EXPECT_EQ(net.sends().size(), 6u);  // none from the failed set-ups
+  EXPECT_EQ(net.sends().size(), 6u);  // none from the failed set-up
 }
 
 TEST_F(RangeWorkerTest, SkippedAddressesTakeNothing) {

@@ -2,9 +2,7 @@
 # A bare tarvo-cli ping takes its count and target from the settings store.
 . "$(dirname "$0")/../cli/lib.sh"
 require_echo
-TMP=$(mktemp -d)
-trap 'rm -rf "$TMP"' EXIT
-export TARVO_REGISTRY=$TMP/registry.json
+use_temp
 cat > "$TARVO_REGISTRY" <<'JSON'
 {"SOFTWARE": {"Dravenco": {"Tarvo": {"Settings": {
   "P_Countp": "2", "P_Delayp": "100", "P_Bytesp": "5",

@@ -79,10 +79,9 @@ TEST(Settings, LoadRulesRepairStoredValues) {
     Values values;
     std::int32_t ttl, tos;
   };
+  // The rules are the field rules tests'; here that the load applies them.
   for (const Case& c : {Case{{{"P_TTL", "0"}, {"P_TOS", "255"}}, 60, 254},
-                        Case{{{"P_TTL", "300"}, {"P_TOS", "-1"}}, 60, 0},
-                        Case{{{"P_TTL", "255"}, {"P_TOS", "$11"}}, 255, 16},
-                        Case{{{"P_TTL", "12 "}, {"P_TOS", "x"}}, 60, 0}}) {
+                        Case{{{"P_TTL", "255"}, {"P_TOS", "$11"}}, 255, 16}}) {
     StoredSettings stored(c.values, {"h"});
     Settings s = stored.load();
     EXPECT_EQ(s.ttl, c.ttl) << c.values.at("P_TTL");

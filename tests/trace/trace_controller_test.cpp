@@ -7,6 +7,7 @@
 #include "base/clock.h"
 #include "engine/echo_status.h"
 #include "fake_echo_service.h"
+#include "recording_view.h"
 #include "trace/trace_hop_line.h"
 
 namespace tarvo {
@@ -18,33 +19,6 @@ using testing::FakeSend;
 
 constexpr Ipv4Address kDest = 0x0A000032;  // 10.0.0.50
 std::string sp(int n) { return std::string(n, ' '); }
-
-// The Traceroute output in memory, readable while the run goes on.
-class MemoView : public RunView {
- public:
-  void begin() override {}
-  void appendLine(const std::string& line) override { showLine(line, false); }
-  void replaceLastLine(const std::string& line) override { showLine(line, true); }
-  void showLine(const std::string& line, bool replaceLast) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (replaceLast && !lines_.empty()) {
-      replaced_.push_back(lines_.back());
-      lines_.back() = line;
-    } else {
-      lines_.push_back(line);
-    }
-  }
-  void end() override { appendLine(kEndOfTraceLine); }
-  std::vector<std::string> lines() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return lines_;
-  }
-  std::vector<std::string> replaced_;  // lines a later one replaced; read after the run
-
- private:
-  mutable std::mutex mutex_;
-  std::vector<std::string> lines_;
-};
 
 std::string routerLine(std::uint32_t hop) {
   const std::string col = sp(12) + "1ms";
@@ -71,7 +45,7 @@ FakeEchoNetwork::Responder path(std::uint32_t routers, std::uint32_t destHop,
 
 struct TraceRun {
   FakeEchoNetwork net;
-  MemoView view;
+  testing::RecordingView view{kEndOfTraceLine};
   TraceSnapshot snap;
   int socketsBefore = socketStartCount();
   std::unique_ptr<TCtrlTrace> trace;
@@ -133,7 +107,7 @@ TEST(TraceController, StopsAtTheDestinationShowingHopsInOrder) {
                sp(12) + "5  " + col + col + col + sp(6) + "10.0.0.50" + sp(6)});
   EXPECT_TRUE(run.trace->destinationReached());
   // Hop 1 was shown while its probes came in, each state replacing the last.
-  const auto& replaced = run.view.replaced_;
+  const auto replaced = run.view.replaced();
   EXPECT_NE(std::find(replaced.begin(), replaced.end(), sp(12) + "1  "), replaced.end());
   EXPECT_NE(std::find(replaced.begin(), replaced.end(), sp(12) + "1  " + col), replaced.end());
 }

@@ -37,20 +37,6 @@ TEST_F(WindowOnLoopback, EnterPingsFourTimesAndEscClosesAndSaves) {
   EXPECT_TRUE(tree["SizePosition"].contains("Left"));
 }
 
-TEST_F(WindowOnLoopback, RangeOfTwentyAddressesFillsTheHostLists) {
-  combo("ComboBox4")->setEditText("127.0.0.1");
-  find<QCheckBox>("CheckBox1")->click();
-  setText("Edit12", "20");
-  button("Button1")->click();
-  ASSERT_TRUE(waitForLine("Memo1", kEndOfRange, 60000));
-  std::vector<std::string> reached = items("ComboBox1");
-  ASSERT_EQ(reached.size(), 20u);
-  for (int i = 0; i < 20; ++i) EXPECT_EQ(reached[i], "127.0.0." + std::to_string(i + 1));
-  EXPECT_EQ(items("ComboBox2"), reached);
-  EXPECT_TRUE(items("ComboBox3").empty());
-  EXPECT_EQ(panel(1), "  Number of reached addresses: 20 of 20");
-}
-
 TEST_F(WindowOnLoopback, TracerouteToLoopbackIsOneHop) {
   selectTab(1);
   setText("Edit13", "127.0.0.1");

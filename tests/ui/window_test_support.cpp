@@ -4,8 +4,6 @@
 #include <QStatusBar>
 #include <QThread>
 #include <algorithm>
-#include <cstdlib>
-#include <fstream>
 #include <sstream>
 
 #include "base/thread_base.h"
@@ -30,26 +28,6 @@ bool waitUntil(const std::function<bool()>& condition, int timeoutMs) {
     QThread::msleep(1);
   }
   return true;
-}
-
-TempRegistry::TempRegistry() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "tarvo-ui-XXXXXX").string();
-  dir_ = mkdtemp(pattern.data());
-  setenv("TARVO_REGISTRY", file().c_str(), 1);
-}
-
-TempRegistry::~TempRegistry() {
-  std::error_code ignored;
-  std::filesystem::remove_all(dir_, ignored);
-}
-
-void TempRegistry::write(const std::string& json) const { std::ofstream(file()) << json; }
-
-std::string TempRegistry::read() const {
-  std::ifstream in(file());
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
 }
 
 void WindowTest::open(bool realEngine) {

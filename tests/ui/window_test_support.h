@@ -11,13 +11,13 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "fake_echo_service.h"
+#include "temp_registry.h"
 #include "ui/main_window.h"
 
 namespace tarvo::ui::testing {
@@ -25,23 +25,11 @@ namespace tarvo::ui::testing {
 // Processes window events until the condition holds or the time is up.
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 20000);
 
-// A settings file of its own in a fresh folder, via TARVO_REGISTRY.
-class TempRegistry {
- public:
-  TempRegistry();
-  ~TempRegistry();
-  std::filesystem::path file() const { return dir_ / "registry.json"; }
-  void write(const std::string& json) const;
-  std::string read() const;
-
- private:
-  std::filesystem::path dir_;
-};
-
 // A window on the offscreen platform, shown and active, with handy access
 // to its controls by form name.
 class WindowTest : public ::testing::Test {
  protected:
+  WindowTest() { setenv("TARVO_REGISTRY", registry.file().c_str(), 1); }
   // The scripted network by default; realEngine for the net tests.
   void open(bool realEngine = false);
   void closeWindow();
