@@ -10,10 +10,7 @@ fi
 TMP=$(mktemp -d)
 trap 'rm -rf "$TMP"' EXIT
 cp "$CLI" "$TMP/tarvo-cli"
-if ! setcap cap_net_raw+ep "$TMP/tarvo-cli" 2>/dev/null; then
-  echo "no file capabilities in $TMP" >&2
-  exit 77
-fi
+setcap cap_net_raw+ep "$TMP/tarvo-cli" 2>/dev/null || skip "no file capabilities in $TMP"
 setcap -r "$TMP/tarvo-cli"
 
 bash "$GRANT" "$TMP/tarvo-cli" > "$TMP/out" 2>&1
