@@ -1,9 +1,11 @@
 #pragma once
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/guarded.h"
@@ -68,8 +70,14 @@ struct MonitorShared {
   // A resolver's caption for the host's graph.
   Guarded<std::vector<std::string>> captionText;
   // Result tokens appended by the workers, taken all at once by the
-  // controller.
-  Guarded<std::vector<std::vector<std::string>>> resultQueue;
+  // controller, with the hosts that have any (so a turn of the controller
+  // costs nothing for the hosts that have nothing new).
+  struct ResultQueues {
+    explicit ResultQueues(std::size_t hosts) : tokens(hosts) {}
+    std::vector<std::vector<std::string>> tokens;
+    std::vector<std::size_t> waiting;  // hosts with tokens, in arrival order
+  };
+  Guarded<ResultQueues> resultQueue;
   Guarded<std::vector<ResolveSlot>> resolve;
   // Set by the front end, read by the controller.
   Guarded<bool> pauseRequest{false};
@@ -79,15 +87,29 @@ struct MonitorShared {
     return hostText.with([i](const auto& t) { return t[i]; });
   }
   void appendToken(std::size_t i, std::string token) {
-    resultQueue.with([&](auto& q) { q[i].push_back(std::move(token)); });
-    wakeup.notify();
+    // Only the first result since the controller last looked wakes it; it
+    // takes the others in the same turn.
+    const bool first = resultQueue.with([&](ResultQueues& q) {
+      const bool none = q.waiting.empty();
+      if (q.tokens[i].empty()) q.waiting.push_back(i);
+      q.tokens[i].push_back(std::move(token));
+      return none;
+    });
+    if (first) wakeup.notify();
   }
   std::vector<std::string> takeTokens(std::size_t i) {
-    return resultQueue.with([i](auto& q) {
+    return resultQueue.with([i](ResultQueues& q) {
       std::vector<std::string> out;
-      out.swap(q[i]);
+      out.swap(q.tokens[i]);
       return out;
     });
+  }
+  // The hosts that have tokens waiting, in host order.
+  std::vector<std::size_t> takeWaiting() {
+    std::vector<std::size_t> hosts =
+        resultQueue.with([](ResultQueues& q) { return std::exchange(q.waiting, {}); });
+    std::sort(hosts.begin(), hosts.end());
+    return hosts;
   }
   int state(std::size_t i) const {
     return resolve.with([i](const auto& r) { return r[i].state; });

@@ -1,5 +1,7 @@
 #include "watch/watch_worker.h"
 
+#include <sys/prctl.h>
+
 #include <chrono>
 #include <vector>
 
@@ -13,6 +15,7 @@ namespace tarvo {
 
 namespace {
 constexpr std::uint32_t kAddressRetryMs = 1000;
+constexpr unsigned long kDelaySlackNs = 3'000'000;
 
 std::string statusTextOf(std::uint32_t status) {
   if (status == 0) return "Success";
@@ -66,6 +69,9 @@ bool TWatchTh::waitWhilePaused() {
 }
 
 void TWatchTh::execute() {
+  // Each delay may end up to this much late (less than a 10 ms poll would), which
+  // lets the kernel wake many workers of a large monitor together.
+  prctl(PR_SET_TIMERSLACK, kDelaySlackNs, 0, 0, 0);
   EchoLease echo(echoFactory_ ? echoFactory_() : nullptr);
   if (!echo.open()) return;  // the graph stays empty; the lease gives back what it took
 
