@@ -1,5 +1,8 @@
 #include "cli/console_watch_view.h"
 
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 #include <algorithm>
 
 #include "cli/console_output.h"
@@ -135,10 +138,21 @@ void ConsoleWatchView::redraw(bool force) {
   if (rowsDrawn_ > 0) out += "\x1b[" + std::to_string(rowsDrawn_) + "A";
   out += "\r\x1b[K" + padded("Host", width) +
          "    Sent    Recv  Loss   Last    Min    Avg    Max  Recent\n";
-  for (std::size_t i = 0; i < shown_; ++i) {
+  // The table is redrawn by moving the cursor up over it, which cannot go
+  // above the screen: rows that do not fit are counted instead.
+  std::size_t fit = shown_;
+  winsize size{};
+  if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_row > 3) {
+    fit = std::min<std::size_t>(shown_, size.ws_row - 3u);
+  }
+  for (std::size_t i = 0; i < fit; ++i) {
     out += "\r\x1b[K" + formatRow(hosts_[i], width, true) + "\n";
   }
-  rowsDrawn_ = shown_ + 1;
+  rowsDrawn_ = fit + 1;
+  if (fit < shown_) {
+    out += "\r\x1b[K  ... " + std::to_string(shown_ - fit) + " more hosts\n";
+    ++rowsDrawn_;
+  }
   if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size()) checkOutput(stdout);
   std::fflush(stdout);
   checkOutput(stdout);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/echo_service.h"
+#include "watch/monitor_settings.h"
 
 namespace tarvo {
 namespace {
@@ -105,6 +106,22 @@ TEST(WatchLogFile, NameFolderAndAppending) {
   EXPECT_EQ(all, "first\nsecond\nthird\n");
   EXPECT_FALSE(LogFile::appendOnce("/proc/no/such/127_0_0_1.log", "lost"));
   std::filesystem::remove_all(dir);
+}
+
+TEST(WatchSettings, SnapshotHoldsTheRulesAndTheLogChoice) {
+  settings::Settings s;
+  s.watchWait = 0;
+  s.watchBytes = 10;
+  s.watchResolveNames = 7;
+  s.logFlipFlop = true;
+  s.logTimeouts = true;
+  s.logPath = "";
+  const MonitorSettings m = monitorSettingsFrom(s);
+  EXPECT_EQ(m.waitMs, 1u);
+  EXPECT_EQ(m.dataSize, 18u);
+  EXPECT_EQ(m.resolveMode, ResolveMode::OneTry);
+  EXPECT_FALSE(m.logChangesOnly);  // only changes never goes with every time-out
+  EXPECT_EQ(m.logPath, settings::defaultWatchLogPath());
 }
 
 }  // namespace
