@@ -18,6 +18,7 @@ constexpr int kExitTerminated = 143;
 int runPingCommand(const std::vector<std::string>& args);
 int runRangeCommand(const std::vector<std::string>& args);
 int runTraceCommand(const std::vector<std::string>& args);
+int runWatchCommand(const std::vector<std::string>& args);
 int runSettingsCommand(const std::vector<std::string>& args);
 
 }  // namespace tarvo::cli

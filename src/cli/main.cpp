@@ -20,6 +20,10 @@ const char* const kUsage =
     "                  [--netmask-bits N] [--ping-net] [--ping-broadcast]\n"
     "                  [--hide-reached] [--hide-not-reached] FIRST LAST\n"
     "  tarvo-cli trace [--max-hops N] [-w WAIT] [--resolve] HOST\n"
+    "  tarvo-cli watch [-w WAIT] [-d DELAY] [-l BYTES] [--ttl N]\n"
+    "                  [--resolve no|once|continuous] [--log-dir DIR] [--log-replies]\n"
+    "                  [--log-timeouts] [--log-changes] [--log-immediate] [--sequence]\n"
+    "                  [--file LIST] [HOST...]\n"
     "  tarvo-cli settings [--save]\n"
     "exit status: 0 reached, 1 not reached, 2 usage error or failed start-up,\n"
     "  3 standard output could not be written, 143 stopped by SIGTERM\n";
@@ -28,6 +32,7 @@ int runCommand(const std::string& command, const std::vector<std::string>& args)
   if (command == "ping") return tarvo::cli::runPingCommand(args);
   if (command == "range") return tarvo::cli::runRangeCommand(args);
   if (command == "trace") return tarvo::cli::runTraceCommand(args);
+  if (command == "watch") return tarvo::cli::runWatchCommand(args);
   if (command == "settings") return tarvo::cli::runSettingsCommand(args);
   std::fprintf(stderr, "tarvo-cli: unknown command '%s'\n%s",
                tarvo::cli::escapeControlChars(command).c_str(), kUsage);

@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# Watch monitor benchmark: N loopback hosts (127.0.x.y) watched by tarvo-cli
+# watch with every reply logged, for a fixed time at two delays. For each
+# run: CPU use of the process (user + system from /proc, over the measured
+# window after every worker has started), peak memory, results per second
+# against the expected N x 1000 / delay, and the longest gap between two
+# logged results of one host.
+#
+#   bench/watch.sh [path/to/tarvo-cli]   (default: build/src/cli/tarvo-cli)
+#   BENCH_SECONDS=20 BENCH_HOSTS="64 256 1024" BENCH_DELAYS="100 1000"
+#
+# Targets on a 2-core machine: 256 hosts at 100 ms under a quarter of one
+# core; 1024 hosts at 1000 ms under a tenth; no gap above delay + 50 ms on a
+# quiet machine.
+set -u
+cd "$(dirname "$0")/.."
+CLI=${1:-${TARVO_CLI:-build/src/cli/tarvo-cli}}
+SECONDS_PER_RUN=${BENCH_SECONDS:-20}
+HOSTS=${BENCH_HOSTS:-64 256 1024}
+DELAYS=${BENCH_DELAYS:-100 1000}
+[ -x "$CLI" ] || { echo "bench/watch.sh: no tarvo-cli at $CLI (build first)" >&2; exit 2; }
+TMP=$(mktemp -d)
+trap 'rm -rf "$TMP"' EXIT
+export TARVO_REGISTRY=$TMP/registry.json  # built-in defaults, whatever the user saved
+TICKS=$(getconf CLK_TCK)
+
+if ! "$CLI" ping -n 1 -w 300 127.0.0.1 >/dev/null 2>&1; then
+  echo "bench/watch.sh: no echo socket here (run as root or allow ping sockets)" >&2
+  exit 77
+fi
+
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+log_lines() { cat "$1"/*.log 2>/dev/null | wc -l; }
+now_ms() { date +%s%3N; }
+
+# Longest gap (ms) between consecutive lines of one log file, over lines
+# logged at or after the hh:nn:ss.ms time $2 (same day).
+longest_gap() {
+  local from=$1
+  shift
+  awk -F', ' -v from="$from" '
+    function ms(t,   a, b) { split(t, a, ":"); split(a[3], b, ".");
+      return ((a[1] * 60 + a[2]) * 60 + b[1]) * 1000 + b[2] }
+    FNR == 1 { prev = -1 }
+    { t = ms($3); if (t < from) next;
+      if (prev >= 0 && t - prev > worst) { worst = t - prev; host = $1 }
+      prev = t }
+    END { printf "%d %s\n", worst, host }' "$@"
+}
+
+run() {
+  local n=$1 delay=$2 dir=$TMP/logs_${1}_$2
+  local hosts=()
+  for i in $(seq 1 "$n"); do hosts+=("127.0.$((i / 250)).$((i % 250 + 1))"); done
+  "$CLI" watch --resolve no -w 1000 -d "$delay" --log-replies --log-dir "$dir" "${hosts[@]}" \
+    > "$TMP/out" 2> "$TMP/err" &
+  local pid=$!
+  for _ in $(seq 1 600); do
+    grep -q "Monitored addresses" "$TMP/err" && break
+    sleep 0.1
+  done
+  sleep 1  # every worker past its first request
+  local t0 c0 l0 from
+  from=$(date +%H:%M:%S.%3N | awk -F'[:.]' '{ print (($1 * 60 + $2) * 60 + $3) * 1000 + $4 }')
+  t0=$(now_ms)
+  c0=$(cpu_ticks $pid)
+  l0=$(log_lines "$dir")
+  sleep "$SECONDS_PER_RUN"
+  local t1 c1 l1 peak
+  c1=$(cpu_ticks $pid)
+  t1=$(now_ms)
+  l1=$(log_lines "$dir")
+  peak=$(awk '/VmHWM/ { print $2 }' "/proc/$pid/status")
+  kill -INT $pid
+  wait $pid
+  local rc=$?
+  local gap
+  gap=$(longest_gap "$from" "$dir"/*.log)
+  awk -v n="$n" -v d="$delay" -v c=$((c1 - c0)) -v hz="$TICKS" -v ms=$((t1 - t0)) \
+    -v l=$((l1 - l0)) -v kib="$peak" -v gap="$gap" -v rc="$rc" 'BEGIN {
+      split(gap, g, " ");
+      printf "  %5d hosts  -d %5d   cpu %5.1f %% of a core   peak %6.1f MB   results/s %8.1f of %8.1f   longest gap %5d ms (%s)   exit %d\n",
+        n, d, 100 * c / hz / (ms / 1000), kib / 1024, l / (ms / 1000), n * 1000 / d, g[1], g[2], rc }'
+}
+
+echo "watch monitor benchmark, $(nproc) cores, ${SECONDS_PER_RUN} s per run, $(date -u '+%Y-%m-%d %H:%M UTC'), load $(cut -d' ' -f1-3 /proc/loadavg)"
+for delay in $DELAYS; do
+  for n in $HOSTS; do run "$n" "$delay"; done
+done

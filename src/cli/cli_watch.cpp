@@ -1,0 +1,111 @@
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "cli/cli_args.h"
+#include "cli/commands.h"
+#include "cli/console_break.h"
+#include "cli/console_output.h"
+#include "cli/console_settings.h"
+#include "cli/console_text.h"
+#include "cli/console_watch_view.h"
+#include "cli/echo_advice.h"
+#include "engine/echo_service.h"
+#include "watch/monitor_settings.h"
+#include "watch/watch_controller.h"
+#include "watch/watch_list.h"
+
+namespace tarvo::cli {
+
+namespace {
+
+int usageError(const std::string& text) {
+  std::fprintf(stderr, "tarvo-cli watch: %s\n", text.c_str());
+  return kExitUsage;
+}
+
+}  // namespace
+
+int runWatchCommand(const std::vector<std::string>& words) {
+  const ParsedArgs args = parseArgs(words, {{"-w", true},
+                                            {"-d", true},
+                                            {"-l", true},
+                                            {"--ttl", true},
+                                            {"--resolve", true},
+                                            {"--log-dir", true},
+                                            {"--file", true},
+                                            {"--log-replies"},
+                                            {"--log-timeouts"},
+                                            {"--log-changes"},
+                                            {"--log-immediate"},
+                                            {"--sequence"}});
+  if (!args.error.empty()) return usageError(args.error);
+
+  std::vector<std::string> hosts;
+  mergeWatchList(hosts, args.positional);
+  if (auto list = args.value("--file")) {
+    std::ifstream in(*list, std::ios::binary);
+    if (!in) return usageError("cannot read " + escapeControlChars(*list));
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    mergeWatchList(hosts, parseWatchList(bytes));
+  }
+  if (hosts.empty()) return usageError("needs at least one HOST or a --file LIST");
+
+  settings::Settings s = loadConsoleSettings();
+  applyNumberOption(args, "-w", settings::kWatchWaitRule, s.watchWait);
+  applyNumberOption(args, "-d", settings::kWatchDelayRule, s.watchDelay);
+  applyNumberOption(args, "-l", settings::kWatchBytesRule, s.watchBytes);
+  applyNumberOption(args, "--ttl", settings::kWatchTtlRule, s.watchTtl);
+  if (auto mode = args.value("--resolve")) {
+    if (*mode == "no") {
+      s.watchResolveNames = 0;
+    } else if (*mode == "once") {
+      s.watchResolveNames = 1;
+    } else if (*mode == "continuous") {
+      s.watchResolveNames = 2;
+    } else {
+      return usageError("--resolve takes no, once or continuous");
+    }
+  }
+  if (auto dir = args.value("--log-dir")) s.logPath = *dir;
+  // What is logged is chosen as a whole: any of the three options replaces
+  // the stored choice rather than adding to it.
+  if (args.has("--log-replies") || args.has("--log-timeouts") || args.has("--log-changes")) {
+    s.logReplies = args.has("--log-replies");
+    s.logTimeouts = args.has("--log-timeouts");
+    s.logFlipFlop = args.has("--log-changes");
+  }
+  s.logImmediate = s.logImmediate || args.has("--log-immediate");
+  s.icmpSequence = s.icmpSequence || args.has("--sequence");
+
+  const NetworkCheck network = runNetworkCheck();
+  if (!network.networkReady) {
+    std::fprintf(stderr, "%s\n", network.message.c_str());
+    adviseOnStartFailure(network);
+    return kExitUsage;
+  }
+
+  WatchRun run;
+  run.settings = monitorSettingsFrom(s);
+  run.hosts = std::move(hosts);
+  run.echoFactory = icmpEchoServiceFactory();
+  ConsoleWatchView view(isatty(STDOUT_FILENO) != 0);
+  TCtrlWatch controller(std::move(run), view);
+  ConsoleBreak::setHandler([&controller] {
+    std::fprintf(stderr, "  Stopping the Monitor...\n");
+    controller.stop();
+  });
+  if (!controller.start()) {
+    ConsoleBreak::setHandler(nullptr);
+    std::fprintf(stderr, "  \u00B7 Could not create the thread controler\n");
+    return kExitUsage;
+  }
+  controller.waitFor();
+  ConsoleBreak::setHandler(nullptr);
+  return controller.replies() > 0 ? kExitReached : kExitNotReached;
+}
+
+}  // namespace tarvo::cli

@@ -1,0 +1,161 @@
+#include "cli/console_watch_view.h"
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "cli/console_output.h"
+#include "cli/console_text.h"
+
+namespace tarvo::cli {
+
+namespace {
+constexpr std::size_t kStripLength = 30;
+constexpr std::size_t kMaxCaptionWidth = 40;
+constexpr auto kRedrawInterval = std::chrono::milliseconds(250);
+
+std::string safe(const std::string& text) {
+  return hasControlChars(text) ? escapeControlChars(text) : text;
+}
+
+// Display width of UTF-8 text, one column per character.
+std::size_t columns(const std::string& text) {
+  return static_cast<std::size_t>(
+      std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+}
+
+std::string padded(const std::string& text, std::size_t width) {
+  const std::size_t n = columns(text);
+  return n >= width ? text : text + std::string(width - n, ' ');
+}
+
+std::string right(std::uint64_t value, std::size_t width) {
+  std::string s = std::to_string(value);
+  return s.size() >= width ? s : std::string(width - s.size(), ' ') + s;
+}
+}  // namespace
+
+ConsoleWatchView::ConsoleWatchView(bool table) : table_(table) {}
+
+void ConsoleWatchView::setStatusText(StatusPanel, const std::string& text) {
+  std::fprintf(stderr, "%s\n", text.c_str());
+  std::fflush(stderr);
+}
+
+bool ConsoleWatchView::createGraph(std::size_t index, const std::string& caption) {
+  hosts_[index] = HostRow{};
+  hosts_[index].caption = safe(caption);
+  return true;
+}
+
+void ConsoleWatchView::setGraphCaption(std::size_t index, const std::string& caption) {
+  hosts_[index].caption = safe(caption);
+  redraw(false);
+}
+
+void ConsoleWatchView::setGroupCaption(const std::string& caption) {
+  running_ = caption == kMonitorCaption;
+  redraw(true);
+}
+
+void ConsoleWatchView::addPoint(std::size_t index, const GraphPoint& point) {
+  HostRow& row = hosts_[index];
+  ++row.sent;
+  row.lastReplied = point.replied;
+  if (point.replied) {
+    const std::uint32_t rtt = point.roundTripMs;
+    row.minimum = row.received == 0 ? rtt : std::min(row.minimum, rtt);
+    row.maximum = std::max(row.maximum, rtt);
+    ++row.received;
+    row.sum += rtt;
+    row.last = rtt;
+  }
+  row.recent.push_back(point.color);
+  if (row.recent.size() > kStripLength) row.recent.pop_front();
+  if (table_) {
+    redraw(false);
+    return;
+  }
+  const std::string line =
+      row.caption + "  " + (point.replied ? std::to_string(point.roundTripMs) + " ms" : "timeout");
+  if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size() ||
+      std::fputc('\n', stdout) == EOF) {
+    checkOutput(stdout);
+  }
+  unflushed_ = true;
+}
+
+void ConsoleWatchView::idle() {
+  if (table_) {
+    redraw(false);
+  } else if (unflushed_) {
+    std::fflush(stdout);
+    checkOutput(stdout);
+    unflushed_ = false;
+  }
+}
+
+void ConsoleWatchView::end() {
+  if (table_) {
+    redraw(true);
+  } else {
+    std::fflush(stdout);
+    checkOutput(stdout);
+  }
+}
+
+std::string ConsoleWatchView::formatRow(const HostRow& row, std::size_t captionWidth, bool colour) {
+  const std::uint64_t loss = row.sent == 0 ? 0 : (row.sent - row.received) * 100 / row.sent;
+  const std::uint64_t avg = row.received == 0 ? 0 : row.sum / row.received;
+  std::string s = padded(row.caption, captionWidth);
+  s += right(row.sent, 8) + right(row.received, 8) + right(loss, 5) + "%";
+  s += right(row.last, 7) + right(row.minimum, 7) + right(avg, 7) + right(row.maximum, 7);
+  s += "  ";
+  std::uint32_t current = 0;
+  for (std::uint32_t c : row.recent) {
+    if (colour && c != current) {
+      s += c == GraphPoint::kGreen    ? "\x1b[32m"
+           : c == GraphPoint::kYellow ? "\x1b[33m"
+                                      : "\x1b[31m";
+      current = c;
+    }
+    s += colour ? "\u2588" : c == GraphPoint::kGreen ? "+" : c == GraphPoint::kYellow ? "~" : "x";
+  }
+  if (colour && current != 0) s += "\x1b[0m";
+  return s;
+}
+
+void ConsoleWatchView::redraw(bool force) {
+  if (!table_ || !running_) return;
+  const auto now = std::chrono::steady_clock::now();
+  if (!force && now - lastDraw_ < kRedrawInterval) return;
+  lastDraw_ = now;
+  std::size_t width = 4;
+  for (std::size_t i = 0; i < shown_; ++i) width = std::max(width, columns(hosts_[i].caption));
+  width = std::min(width, kMaxCaptionWidth) + 2;
+  std::string out;
+  if (rowsDrawn_ > 0) out += "\x1b[" + std::to_string(rowsDrawn_) + "A";
+  out += "\r\x1b[K" + padded("Host", width) +
+         "    Sent    Recv  Loss   Last    Min    Avg    Max  Recent\n";
+  // The table is redrawn by moving the cursor up over it, which cannot go
+  // above the screen: rows that do not fit are counted instead.
+  std::size_t fit = shown_;
+  winsize size{};
+  if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_row > 3) {
+    fit = std::min<std::size_t>(shown_, size.ws_row - 3u);
+  }
+  for (std::size_t i = 0; i < fit; ++i) {
+    out += "\r\x1b[K" + formatRow(hosts_[i], width, true) + "\n";
+  }
+  rowsDrawn_ = fit + 1;
+  if (fit < shown_) {
+    out += "\r\x1b[K  ... " + std::to_string(shown_ - fit) + " more hosts\n";
+    ++rowsDrawn_;
+  }
+  if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size()) checkOutput(stdout);
+  std::fflush(stdout);
+  checkOutput(stdout);
+}
+
+}  // namespace tarvo::cli

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "watch/watch_view.h"
+
+namespace tarvo::cli {
+
+// The console as the monitor's view. Into a pipe or file every result is
+// one line ("<caption>  <rtt> ms" or "<caption>  timeout"); on a terminal a
+// table with one row per host is redrawn in place, with the recent results
+// as a strip of coloured blocks. Status texts go to standard error.
+class ConsoleWatchView : public WatchView {
+ public:
+  explicit ConsoleWatchView(bool table);
+
+  void begin() override {}
+  void end() override;
+  void setStatusText(StatusPanel panel, const std::string& text) override;
+  void prepareGraphs(std::size_t count) override { hosts_.resize(count); }
+  bool createGraph(std::size_t index, const std::string& caption) override;
+  void setGraphCaption(std::size_t index, const std::string& caption) override;
+  void addPoint(std::size_t index, const GraphPoint& point) override;
+  void graphsReady(std::size_t count) override { shown_ = count; }
+  void setGroupCaption(const std::string& caption) override;
+  void idle() override;
+
+  // One row of the table, without colours when `colour` is off.
+  struct HostRow {
+    std::string caption;
+    std::uint64_t sent = 0;
+    std::uint64_t received = 0;
+    std::uint32_t last = 0;
+    std::uint32_t minimum = 0;
+    std::uint32_t maximum = 0;
+    std::uint64_t sum = 0;
+    bool lastReplied = false;
+    std::deque<std::uint32_t> recent;  // colours, newest last
+  };
+  static std::string formatRow(const HostRow& row, std::size_t captionWidth, bool colour);
+
+ private:
+  void redraw(bool force);
+
+  const bool table_;
+  std::vector<HostRow> hosts_;
+  std::size_t shown_ = 0;
+  bool running_ = false;  // every worker started: the table may be drawn
+  bool unflushed_ = false;
+  std::size_t rowsDrawn_ = 0;
+  std::chrono::steady_clock::time_point lastDraw_{};
+};
+
+}  // namespace tarvo::cli

@@ -1,0 +1,63 @@
+#include "watch/resolve_thread.h"
+
+#include "engine/address.h"
+#include "engine/echo_lease.h"
+
+namespace tarvo {
+
+TResolveTh::TResolveTh(std::string lookupText, std::size_t index, ResolveMode mode,
+                       MonitorShared& shared, const Resolver& resolver)
+    : lookupText_(std::move(lookupText)),
+      index_(index),
+      mode_(mode),
+      shared_(shared),
+      resolver_(resolver) {}
+
+TResolveTh::~TResolveTh() {
+  requestStop();
+  waitFor();
+}
+
+void TResolveTh::finish(const std::string& caption, int state) {
+  // The caption is ready before the state says so.
+  shared_.captionText.with([&](auto& c) { c[index_] = caption; });
+  shared_.setState(index_, state);
+  shared_.wakeup.notify();
+}
+
+void TResolveTh::execute() {
+  if (lookupText_ == kPlaceholder) return;
+  auto stopped = [this] {
+    if (!stopRequested()) return false;
+    shared_.setState(index_, resolve_state::kStopped);
+    shared_.wakeup.notify();
+    return true;
+  };
+  if (stopped()) return;
+  SocketStartLease sockets;
+  // Without sockets the host keeps its running state for the rest of the run.
+  if (sockets.start() != EchoStartFailure::None) return;
+  const std::string marker = failMarker(mode_);
+  if (const auto address = parseDottedAddress(lookupText_); !address) {
+    const std::string name = stripUrlScheme(lookupText_);
+    const auto entry = resolver_.host(name);
+    if (stopped()) return;
+    if (entry && !entry->addresses.empty()) {
+      const std::string text = formatAddress(entry->addresses.front());
+      shared_.hostText.with([&](auto& h) { h[index_] = text; });
+      finish(name + " (" + text + ")", resolve_state::kResolved);
+    } else {
+      finish(name + " (" + marker + ")", resolve_state::kNameFailed);
+    }
+  } else {
+    const auto entry = resolver_.address(*address);
+    if (stopped()) return;
+    if (entry) {
+      finish(entry->officialName + " (" + lookupText_ + ")", resolve_state::kResolved);
+    } else {
+      finish(marker + " (" + lookupText_ + ")", resolve_state::kAddressFailed);
+    }
+  }
+}
+
+}  // namespace tarvo

@@ -1,0 +1,237 @@
+#include "watch/watch_controller.h"
+
+#include <chrono>
+
+namespace tarvo {
+
+namespace {
+// The longest the controller rests without news: resolver steps that wait
+// on a thread that failed to start are retried at this pace.
+constexpr auto kIdleWait = std::chrono::milliseconds(50);
+// The shortest turn: results closer together are shown together, still
+// far quicker than the eye follows a graph.
+constexpr auto kMinTurn = std::chrono::milliseconds(20);
+}  // namespace
+
+TCtrlWatch::TCtrlWatch(WatchRun run, WatchView& view)
+    : run_(std::move(run)),
+      view_(view),
+      shared_(std::make_unique<MonitorShared>(run_.hosts.size())) {
+  if (run_.clock) setClock(*run_.clock);
+}
+
+TCtrlWatch::~TCtrlWatch() {
+  stop();
+  waitFor();
+}
+
+void TCtrlWatch::stop() {
+  requestStop();
+  shared_->wakeup.notify();
+}
+
+void TCtrlWatch::setPaused(bool paused) {
+  shared_->pauseRequest.set(paused);
+  shared_->wakeup.notify();
+}
+
+void TCtrlWatch::status(const std::string& text) { view_.setStatusText(StatusPanel::Right, text); }
+
+void TCtrlWatch::execute() {
+  view_.begin();
+  initialise();
+  startWorkers();
+  monitor();
+  finish();
+}
+
+void TCtrlWatch::initialise() {
+  const std::size_t n = run_.hosts.size();
+  view_.prepareGraphs(n);
+  workers_.resize(n);
+  resolvers_.resize(n);
+  shared_->hostText.with([&](auto& h) { h = run_.hosts; });
+  shared_->resolve.with([](auto& r) {
+    for (ResolveSlot& slot : r) slot = ResolveSlot{resolve_state::kToLookUp, 0};
+  });
+  view_.setGroupCaption(kMonitorStartingCaption);
+  const bool resolving = run_.settings.resolveMode != ResolveMode::No;
+  std::size_t started = 0;
+  for (std::size_t i = 0; i < n && !stopRequested(); ++i) {
+    bool made = false;
+    for (int attempt = 1; attempt <= kCreateAttempts && !made; ++attempt) {
+      const bool graph = view_.createGraph(i, run_.hosts[i]);
+      workers_[i] = std::make_unique<TWatchTh>(i, run_.settings, *shared_, run_.echoFactory);
+      workers_[i]->setClock(clock());
+      status("  Initialize Monitor : " + std::to_string(i + 1));
+      // The resolver's place is held from the start, as the window's
+      // monitor has always done; the stand-in does nothing and costs nothing.
+      if (resolving) {
+        resolvers_[i] = std::make_unique<TResolveTh>(
+            TResolveTh::kPlaceholder, i, run_.settings.resolveMode, *shared_, run_.resolver);
+      }
+      made = graph;
+      if (!made) {
+        resolvers_[i].reset();
+        workers_[i].reset();
+        view_.deleteGraph(i);
+        if (attempt < kCreateAttempts && sleepInSlices(1000)) break;
+      }
+    }
+    if (!made) break;
+    started = i + 1;
+  }
+  startedCount_ = started;
+  if (!stopRequested()) view_.graphsReady(started);
+}
+
+void TCtrlWatch::startWorkers() {
+  const std::size_t started = startedCount_;
+  for (std::size_t i = 0; i < started && !stopRequested(); ++i) {
+    resolvers_[i].reset();
+    // A worker whose thread cannot be had leaves its graph without points.
+    workers_[i]->start();
+    status("  Start Monitor: " + std::to_string(i + 1));
+    clock().sleepMs(1);
+  }
+  if (stopRequested()) return;
+  status("  Monitored addresses: " + std::to_string(started));
+  view_.setGroupCaption(kMonitorCaption);
+}
+
+void TCtrlWatch::newRound() {
+  resolveDone_ = false;
+  doneCount_ = 0;
+  const std::size_t started = startedCount_;
+  shared_->resolve.with([&](auto& r) {
+    for (std::size_t i = 0; i < started; ++i) {
+      if (r[i].retryMark == resolve_state::kToLookUp) {
+        r[i].state = resolve_state::kToLookUp;
+      } else {
+        r[i].state = resolve_state::kIdle;
+        ++doneCount_;
+      }
+    }
+  });
+}
+
+bool TCtrlWatch::resolveStep(std::size_t i) {
+  using namespace resolve_state;
+  const int state = shared_->state(i);
+  switch (state) {
+    case kToLookUp:
+      if (run_.settings.resolveMode == ResolveMode::No) {
+        shared_->setState(i, kDone);
+        ++doneCount_;
+        return false;
+      }
+      resolvers_[i] = std::make_unique<TResolveTh>(run_.hosts[i], i, run_.settings.resolveMode,
+                                                   *shared_, run_.resolver);
+      resolvers_[i]->setClock(clock());
+      // Marked running first: a quick resolver may already have finished
+      // by the time start() returns.
+      shared_->setState(i, kRunning);
+      if (!resolvers_[i]->start()) {
+        resolvers_[i].reset();
+        shared_->setState(i, kToLookUp);
+      }
+      return false;
+    case kResolved:
+    case kNameFailed:
+    case kAddressFailed: {
+      shared_->resolve.with([&](auto& r) { r[i].retryMark = state == kResolved ? 0 : kToLookUp; });
+      const std::string caption = shared_->captionText.with([i](const auto& c) { return c[i]; });
+      if (!caption.empty()) view_.setGraphCaption(i, caption);
+      shared_->setState(i, kTaken);
+      return true;
+    }
+    case kStopped:
+      shared_->resolve.with([&](auto& r) { r[i].retryMark = 0; });
+      shared_->setState(i, kTaken);
+      return true;
+    case kTaken:
+      if (resolvers_[i]) resolvers_[i]->requestStop();
+      shared_->setState(i, kTold);
+      return true;
+    case kTold:
+      resolvers_[i].reset();
+      shared_->setState(i, kDone);
+      ++doneCount_;
+      return false;
+    default:
+      return false;
+  }
+}
+
+void TCtrlWatch::drain(std::size_t i) {
+  for (const std::string& token : shared_->takeTokens(i)) {
+    const GraphPoint point = pointFromToken(token, run_.settings.waitMs);
+    if (point.replied) replies_.fetch_add(1, std::memory_order_relaxed);
+    view_.addPoint(i, point);
+  }
+}
+
+void TCtrlWatch::monitor() {
+  const std::size_t started = startedCount_;
+  const bool continuous = run_.settings.resolveMode == ResolveMode::Continuous;
+  while (!stopRequested()) {
+    const bool request = shared_->pauseRequest.get();
+    if (request != pausedNow_) {
+      pausedNow_ = request;
+      for (std::size_t i = 0; i < started; ++i) {
+        if (workers_[i]) workers_[i]->setPaused(request);
+      }
+    }
+    if (!pausedNow_) {
+      if (resolveDone_ && continuous && roundEnded_ &&
+          clock().now() - *roundEnded_ >= std::chrono::milliseconds(kRoundPauseMs)) {
+        newRound();
+      }
+      // Host by host in order, as the graphs show them; only hosts with
+      // something new need a look once their names are settled.
+      const std::vector<std::size_t> waiting = shared_->takeWaiting();
+      auto next = waiting.begin();
+      for (std::size_t i = 0; i < started; ++i) {
+        if (!resolveDone_) {
+          while (resolveStep(i)) {
+          }
+        } else if (next == waiting.end()) {
+          break;
+        } else if (i < *next) {
+          i = *next - 1;
+          continue;
+        }
+        if (next != waiting.end() && *next == i) {
+          drain(i);
+          ++next;
+        }
+      }
+      if (!resolveDone_ && doneCount_ >= started) {
+        resolveDone_ = true;
+        roundEnded_ = clock().now();
+      }
+    }
+    view_.idle();
+    // A test clock moves only when someone sleeps on it: let the rest
+    // between two rounds pass on it too.
+    if (continuous && resolveDone_ && &clock() != &systemClock()) clock().sleepMs(10);
+    shared_->wakeup.waitFor(kIdleWait);
+    // Results that arrive close together are shown in one turn.
+    clock().sleepFor(kMinTurn);
+  }
+}
+
+void TCtrlWatch::finish() {
+  for (auto& r : resolvers_) {
+    if (r) r->requestStop();
+  }
+  for (auto& r : resolvers_) r.reset();
+  for (auto& w : workers_) {
+    if (w) w->stop();
+  }
+  for (auto& w : workers_) w.reset();
+  view_.freeGraphs();
+  view_.end();
+}
+
+}  // namespace tarvo

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarvo {
+
+// The lines of a watch list file, each taken whole (blanks kept, no
+// comments): a line ends at CR LF, LF or a lone CR, the last needs no end,
+// and reading stops at the first NUL byte. Bytes that are not UTF-8 are read
+// as Windows-1252, as older lists were written.
+std::vector<std::string> parseWatchList(std::string_view bytes);
+
+// Equal under the user's locale with case ignored: Host1 and host1 are one
+// item.
+bool sameWatchItem(const std::string& a, const std::string& b);
+
+// Appends each text of `more` that `items` (as it grows) does not hold yet.
+void mergeWatchList(std::vector<std::string>& items, const std::vector<std::string>& more);
+
+}  // namespace tarvo

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "engine/echo_types.h"
+
+namespace tarvo {
+
+// One point of a host's graph: the height and colour of one result.
+struct GraphPoint {
+  static constexpr std::uint32_t kGreen = 0x00FF00;
+  static constexpr std::uint32_t kYellow = 0xFFFF00;
+  static constexpr std::uint32_t kRed = 0xFF0000;
+
+  std::uint32_t value = 0;  // 0 .. waitMs
+  std::uint32_t color = kRed;
+  bool replied = false;
+  std::uint32_t roundTripMs = 0;  // as reported, also above waitMs
+};
+
+// What a worker hands the controller per request: "0" for no reply, "1"
+// and the round trip for a reply (23 ms gives "123").
+std::string resultToken(bool replied, std::uint32_t roundTripMs);
+// A reply up to the time-out is green at its height, a longer one yellow at
+// full height, anything else red at full height.
+GraphPoint pointFromToken(const std::string& token, std::uint32_t waitMs);
+
+// Sequence numbers run 1 .. 65535 and start again at 1.
+std::uint32_t nextSequence(std::uint32_t sequence);
+// Writes ".Seq=00042." over the first 11 bytes; a shorter payload is left
+// alone.
+void stampSequence(std::span<std::uint8_t> payload, std::uint32_t sequence);
+
+// The log file of an address: the folder with its trailing "/" collapsed to
+// one, then the address with "_" for ".", then ".log".
+std::string logFileName(const std::string& folder, const std::string& addressText);
+
+// Counters of one worker's run; 64-bit so a run of months never wraps.
+struct WatchCounters {
+  std::uint64_t sent = 0;
+  std::uint64_t received = 0;
+  std::uint64_t lost() const { return sent - received; }
+  // Whole percent, truncated.
+  std::uint64_t lossPercent() const { return sent == 0 ? 0 : lost() * 100 / sent; }
+};
+
+// "<date>, hh:nn:ss.ms" of a wall-clock time: the locale's short date, the
+// milliseconds unpadded.
+std::string logTimeFields(std::chrono::system_clock::time_point when);
+
+// One log line without its line end.
+std::string logLine(const std::string& address, const std::string& timeFields,
+                    const EchoResult& result, bool replied, const WatchCounters& counters,
+                    const std::string& statusText);
+
+// Which results reach the log.
+struct LogChoice {
+  bool replies = false;
+  bool timeouts = false;
+  bool changesOnly = false;
+  bool any() const { return replies || timeouts || changesOnly; }
+  bool write(bool replied, bool previousReplied, bool first) const {
+    if (changesOnly) return first || replied != previousReplied;
+    return (replies && replied) || (timeouts && !replied);
+  }
+};
+
+// A log file opened for appending. Every line goes out in one write() of
+// the whole line, so lines of two writers to one file never mix and a line
+// once logged survives the process being killed.
+class LogFile {
+ public:
+  LogFile() = default;
+  ~LogFile() { close(); }
+  LogFile(const LogFile&) = delete;
+  LogFile& operator=(const LogFile&) = delete;
+
+  // Opens (creating the file, and its folder when missing); false on failure.
+  bool open(const std::string& path);
+  bool isOpen() const { return fd_ >= 0; }
+  bool write(const std::string& line);
+  void close();
+
+  // Open, write, close: the line is lost silently when the file cannot be
+  // had.
+  static bool appendOnce(const std::string& path, const std::string& line);
+
+ private:
+  int fd_ = -1;
+};
+
+}  // namespace tarvo

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "base/run_view.h"
+#include "watch/watch_log.h"
+
+namespace tarvo {
+
+// What the monitor shows its front end: one graph per host with a caption
+// and a stream of points, the status line (the right status panel), the
+// monitor's group caption, and the running and stopped states (begin and
+// end). As for every run view, each call is a blocking hand-off made by the
+// controller's thread alone. The monitor has no text area.
+class WatchView : public RunView {
+ public:
+  void appendLine(const std::string&) override {}
+  void replaceLastLine(const std::string&) override {}
+
+  // Room for this many graphs, before the first is created.
+  virtual void prepareGraphs(std::size_t /*count*/) {}
+  // Creates graph `index` with the caption; false when it cannot be had.
+  virtual bool createGraph(std::size_t index, const std::string& caption) = 0;
+  virtual void deleteGraph(std::size_t /*index*/) {}
+  // The first `count` graphs are the monitor's: the area is sized for them.
+  virtual void graphsReady(std::size_t /*count*/) {}
+  virtual void setGraphCaption(std::size_t index, const std::string& caption) = 0;
+  // Adds one point to graph `index` and shows it.
+  virtual void addPoint(std::size_t index, const GraphPoint& point) = 0;
+  virtual void setGroupCaption(const std::string& /*caption*/) {}
+  // Every graph goes; the next call is end().
+  virtual void freeGraphs() {}
+};
+
+// Group captions of the monitor area.
+inline constexpr const char* kMonitorStartingCaption =
+    " Monitor (starting... please check the status bar) ";
+inline constexpr const char* kMonitorCaption = " Monitor ";
+
+}  // namespace tarvo

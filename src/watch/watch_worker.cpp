@@ -1,0 +1,139 @@
+#include "watch/watch_worker.h"
+
+#include <sys/prctl.h>
+
+#include <chrono>
+#include <vector>
+
+#include "base/pacer.h"
+#include "engine/address.h"
+#include "engine/echo_lease.h"
+#include "engine/echo_status.h"
+#include "watch/watch_log.h"
+
+namespace tarvo {
+
+namespace {
+constexpr std::uint32_t kAddressRetryMs = 1000;
+constexpr unsigned long kDelaySlackNs = 3'000'000;
+
+std::string statusTextOf(std::uint32_t status) {
+  if (status == 0) return "Success";
+  if (const char* text = echoStatusText(status)) return text;
+  return "ICMP Status = " + std::to_string(static_cast<std::int32_t>(status));
+}
+}  // namespace
+
+TWatchTh::TWatchTh(std::size_t index, const MonitorSettings& settings, MonitorShared& shared,
+                   EchoServiceFactory echoFactory)
+    : index_(index), settings_(settings), shared_(shared), echoFactory_(std::move(echoFactory)) {}
+
+TWatchTh::~TWatchTh() {
+  stop();
+  waitFor();
+}
+
+void TWatchTh::stop() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    requestStop();
+  }
+  changed_.notify_all();
+}
+
+void TWatchTh::setPaused(bool paused) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    paused_ = paused;
+  }
+  changed_.notify_all();
+}
+
+bool TWatchTh::rest(std::uint32_t ms) {
+  if (ms == 0) return stopRequested();
+  // A test clock only pretends to sleep; the real one waits on the stop
+  // request, so a stop never waits out a long delay.
+  if (&clock() != &systemClock()) {
+    clock().sleepMs(ms);
+    return stopRequested();
+  }
+  std::unique_lock<std::mutex> lock(mutex_);
+  changed_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return stopRequested(); });
+  return stopRequested();
+}
+
+bool TWatchTh::waitWhilePaused() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  changed_.wait(lock, [this] { return !paused_ || stopRequested(); });
+  return stopRequested();
+}
+
+void TWatchTh::execute() {
+  // Each delay may end up to this much late (less than a 10 ms poll would), which
+  // lets the kernel wake many workers of a large monitor together.
+  prctl(PR_SET_TIMERSLACK, kDelaySlackNs, 0, 0, 0);
+  EchoLease echo(echoFactory_ ? echoFactory_() : nullptr);
+  if (!echo.open()) return;  // the graph stays empty; the lease gives back what it took
+
+  // A name item is pinged only once its resolver has put the address here.
+  std::string addressText;
+  std::optional<Ipv4Address> parsed;
+  for (;;) {
+    if (stopRequested()) return;
+    addressText = shared_.host(index_);
+    parsed = parseDottedAddress(addressText);
+    if (parsed) break;
+    if (rest(kAddressRetryMs)) return;
+  }
+  Ipv4Address destination = *parsed;
+
+  echo.preparePayload(settings_.dataSize);
+  std::vector<std::uint8_t> payload = echo.payload();
+  echo.createHandle();
+
+  LogChoice log{settings_.logReplies, settings_.logTimeouts, settings_.logChangesOnly};
+  const std::string fileName = logFileName(settings_.logPath, addressText);
+  LogFile file;
+  if (log.any() && !settings_.logImmediate && !file.open(fileName)) log = LogChoice{};
+
+  EchoOptions options;
+  options.ttl = settings_.ttl;
+  WatchCounters counters;
+  std::uint32_t sequence = 1;
+  bool previousReplied = false;
+  bool first = true;
+  Pacer pacer(clock(), settings_.delayMs);
+  bool anySent = false;
+  for (;;) {
+    if (waitWhilePaused()) break;
+    if (anySent && rest(pacer.remainingMs())) break;
+    if (stopRequested()) break;
+    pacer.markStart();
+    anySent = true;
+    const std::string lineAddress = log.any() ? formatAddress(destination) : std::string();
+    if (settings_.stampSequence) stampSequence(payload, sequence);
+    const EchoResult result = echo.service().send(destination, payload, options, settings_.waitMs);
+    ++counters.sent;
+    sequence = nextSequence(sequence);
+    const bool replied = result.status == 0;
+    if (replied) {
+      ++counters.received;
+      // A broadcast address is answered by a host; that host is watched on.
+      destination = result.replyAddress;
+    }
+    shared_.appendToken(index_, resultToken(replied, result.roundTripMs));
+    if (log.any() && log.write(replied, previousReplied, first)) {
+      const std::string line = logLine(lineAddress, logTimeFields(std::chrono::system_clock::now()),
+                                       result, replied, counters, statusTextOf(result.status));
+      if (settings_.logImmediate) {
+        LogFile::appendOnce(fileName, line);
+      } else {
+        file.write(line);
+      }
+    }
+    first = false;
+    previousReplied = replied;
+  }
+}
+
+}  // namespace tarvo

@@ -1,0 +1,233 @@
+#include "watch/watch_controller.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <map>
+#include <mutex>
+#include <thread>
+
+#include "engine/address.h"
+#include "engine/echo_status.h"
+#include "fake_echo_service.h"
+#include "manual_clock.h"
+
+namespace tarvo {
+namespace {
+
+using testing::FakeEchoNetwork;
+using testing::FakeSend;
+
+// Records the monitor's steps; the test thread reads while the controller
+// writes.
+class RecordingWatchView : public WatchView {
+ public:
+  void begin() override { step("begin"); }
+  void end() override { step("end"); }
+  void setStatusText(StatusPanel panel, const std::string& text) override {
+    EXPECT_EQ(panel, StatusPanel::Right);
+    std::lock_guard<std::mutex> lock(mutex_);
+    status.push_back(text);
+  }
+  bool createGraph(std::size_t index, const std::string& caption) override {
+    step("create " + std::to_string(index) + " " + caption);
+    std::lock_guard<std::mutex> lock(mutex_);
+    captions[index] = caption;
+    return failGraph < 0 || index != static_cast<std::size_t>(failGraph);
+  }
+  void deleteGraph(std::size_t index) override { step("delete " + std::to_string(index)); }
+  void graphsReady(std::size_t count) override { step("ready " + std::to_string(count)); }
+  void setGraphCaption(std::size_t index, const std::string& caption) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    captions[index] = caption;
+    captionHistory[index].push_back(caption);
+  }
+  void addPoint(std::size_t index, const GraphPoint& p) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    points[index].push_back(p);
+  }
+  void setGroupCaption(const std::string& caption) override { step("group" + caption); }
+  void freeGraphs() override { step("free"); }
+
+  std::size_t pointCount(std::size_t index) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return points[index].size();
+  }
+  std::string caption(std::size_t index) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return captions[index];
+  }
+
+  int failGraph = -1;
+  std::vector<std::string> steps, status;
+  std::map<std::size_t, std::string> captions;
+  std::map<std::size_t, std::vector<std::string>> captionHistory;
+  std::map<std::size_t, std::vector<GraphPoint>> points;
+
+ private:
+  void step(const std::string& s) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    steps.push_back(s);
+  }
+  std::mutex mutex_;
+};
+
+class WatchControllerTest : public ::testing::Test {
+ protected:
+  WatchControllerTest() {
+    run.settings.waitMs = 500;
+    run.settings.delayMs = 100;
+    run.settings.resolveMode = ResolveMode::No;
+    run.echoFactory = net.factory();
+    run.clock = &clock;
+    run.resolver.lookupHost = [this](const std::string& name) -> std::optional<HostEntry> {
+      ++forwardLookups;
+      if (name == "alpha.example") return HostEntry{"alpha.example", {0x0A000005}};
+      if (name == "late.example" && lateKnown) return HostEntry{"late.example", {0x0A000006}};
+      return std::nullopt;
+    };
+    run.resolver.lookupAddress = [](Ipv4Address a) -> std::optional<HostEntry> {
+      if (a == 0x7F000009) return HostEntry{"nine.example", {a}};
+      return std::nullopt;
+    };
+  }
+
+  // Waits (bounded) until the condition holds.
+  template <class F>
+  bool eventually(F f) {
+    for (int spin = 0; spin < 5000; ++spin) {
+      if (f()) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return false;
+  }
+
+  WatchRun run;
+  FakeEchoNetwork net;
+  testing::ManualClock clock;
+  RecordingWatchView view;
+  std::atomic<int> forwardLookups{0};
+  std::atomic<bool> lateKnown{false};
+};
+
+TEST_F(WatchControllerTest, ThreeHostsStartInOrderAndTheirResultsBecomePoints) {
+  run.hosts = {"127.0.0.1", "127.0.0.2", "127.0.0.3"};
+  // Host 1 answers in exactly the time-out, host 2 later, host 3 never.
+  net.setResponder([](const FakeSend& s) {
+    if (s.destination == 0x7F000001) return FakeEchoNetwork::reply(s.destination, 500);
+    if (s.destination == 0x7F000002) return FakeEchoNetwork::reply(s.destination, 501);
+    return FakeEchoNetwork::failure(status::kRequestTimedOut, s.destination);
+  });
+  TCtrlWatch ctrl(run, view);
+  ASSERT_TRUE(ctrl.start());
+  EXPECT_TRUE(eventually([&] {
+    return view.pointCount(0) >= 2 && view.pointCount(1) >= 2 && view.pointCount(2) >= 2;
+  }));
+  ctrl.stop();
+  ctrl.waitFor();
+  EXPECT_EQ(view.status, (std::vector<std::string>{
+                             "  Initialize Monitor : 1", "  Initialize Monitor : 2",
+                             "  Initialize Monitor : 3", "  Start Monitor: 1", "  Start Monitor: 2",
+                             "  Start Monitor: 3", "  Monitored addresses: 3"}));
+  EXPECT_EQ(view.steps, (std::vector<std::string>{
+                            "begin", "group" + std::string(kMonitorStartingCaption),
+                            "create 0 127.0.0.1", "create 1 127.0.0.2", "create 2 127.0.0.3",
+                            "ready 3", "group" + std::string(kMonitorCaption), "free", "end"}));
+  const GraphPoint green = view.points[0][0], yellow = view.points[1][0], red = view.points[2][0];
+  EXPECT_EQ(green.value, 500u);
+  EXPECT_EQ(green.color, GraphPoint::kGreen);
+  EXPECT_EQ(yellow.value, 500u);
+  EXPECT_EQ(yellow.color, GraphPoint::kYellow);
+  EXPECT_EQ(red.value, 500u);
+  EXPECT_EQ(red.color, GraphPoint::kRed);
+  EXPECT_GT(ctrl.replies(), 0u);
+  EXPECT_EQ(net.servicesOpen(), 0);
+}
+
+TEST_F(WatchControllerTest, AHostWithoutAGraphEndsTheStartAfterThreeAttempts) {
+  run.hosts = {"127.0.0.1", "127.0.0.2", "127.0.0.3"};
+  run.settings.resolveMode = ResolveMode::OneTry;
+  view.failGraph = 1;
+  TCtrlWatch ctrl(run, view);
+  ASSERT_TRUE(ctrl.start());
+  EXPECT_TRUE(eventually([&] { return view.pointCount(0) >= 1; }));
+  ctrl.stop();
+  ctrl.waitFor();
+  EXPECT_EQ(ctrl.startedCount(), 1u);
+  EXPECT_EQ(view.status.back(), "  Monitored addresses: 1");
+  EXPECT_EQ(std::count(view.steps.begin(), view.steps.end(), "delete 1"), 3);
+  EXPECT_EQ(std::count(view.steps.begin(), view.steps.end(), "create 2 127.0.0.3"), 0);
+  EXPECT_EQ(view.pointCount(1), 0u);
+}
+
+TEST_F(WatchControllerTest, OneTryCaptionsNamesAndAddressesOnce) {
+  run.settings.resolveMode = ResolveMode::OneTry;
+  run.hosts = {"http://alpha.example", "nowhere.example", "127.0.0.9", "127.0.0.8"};
+  TCtrlWatch ctrl(run, view);
+  ASSERT_TRUE(ctrl.start());
+  EXPECT_TRUE(eventually([&] { return view.caption(3) == "-- (127.0.0.8)"; }));
+  EXPECT_TRUE(eventually([&] { return view.pointCount(0) >= 1 && view.pointCount(3) >= 1; }));
+  clock.advance(std::chrono::seconds(10));
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  ctrl.stop();
+  ctrl.waitFor();
+  EXPECT_EQ(view.caption(0), "alpha.example (10.0.0.5)");
+  EXPECT_EQ(view.caption(1), "nowhere.example (--)");
+  EXPECT_EQ(view.caption(2), "nine.example (127.0.0.9)");
+  EXPECT_EQ(view.pointCount(1), 0u);    // an unknown name is never pinged
+  EXPECT_EQ(forwardLookups.load(), 2);  // no second round
+  for (const FakeSend& s : net.sends()) EXPECT_NE(s.destination, 0u);
+}
+
+TEST_F(WatchControllerTest, WithoutResolutionANameKeepsItsTextAndGetsNoPoints) {
+  run.hosts = {"alpha.example", "127.0.0.9"};
+  TCtrlWatch ctrl(run, view);
+  ASSERT_TRUE(ctrl.start());
+  EXPECT_TRUE(eventually([&] { return view.pointCount(1) >= 3; }));
+  ctrl.stop();
+  ctrl.waitFor();
+  EXPECT_EQ(view.caption(0), "alpha.example");
+  EXPECT_EQ(view.caption(1), "127.0.0.9");
+  EXPECT_EQ(view.pointCount(0), 0u);
+  EXPECT_EQ(forwardLookups.load(), 0);
+}
+
+TEST_F(WatchControllerTest, ContinuousRetriesWithARestUntilTheNameIsKnown) {
+  run.settings.resolveMode = ResolveMode::Continuous;
+  run.hosts = {"late.example", "127.0.0.8"};
+  TCtrlWatch ctrl(run, view);
+  ASSERT_TRUE(ctrl.start());
+  EXPECT_TRUE(eventually([&] { return forwardLookups.load() >= 3; }));
+  EXPECT_EQ(view.caption(0), "late.example (...)");
+  EXPECT_EQ(view.caption(1), "... (127.0.0.8)");
+  // Rounds are a second apart on the run's clock, not back to back.
+  EXPECT_LE(forwardLookups.load(), clock.elapsedMs() / 1000 + 2);
+  lateKnown = true;
+  EXPECT_TRUE(eventually([&] { return view.caption(0) == "late.example (10.0.0.6)"; }));
+  EXPECT_TRUE(eventually([&] { return view.pointCount(0) >= 2; }));
+  ctrl.stop();
+  ctrl.waitFor();
+  const auto sends = net.sends();
+  EXPECT_TRUE(std::any_of(sends.begin(), sends.end(),
+                          [](const FakeSend& s) { return s.destination == 0x0A000006; }));
+}
+
+TEST_F(WatchControllerTest, PauseHoldsEveryWorker) {
+  run.hosts = {"127.0.0.1", "127.0.0.2"};
+  TCtrlWatch ctrl(run, view);
+  ASSERT_TRUE(ctrl.start());
+  EXPECT_TRUE(eventually([&] { return view.pointCount(1) >= 2; }));
+  ctrl.setPaused(true);
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  const std::size_t sends = net.sends().size();
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_EQ(net.sends().size(), sends);
+  ctrl.setPaused(false);
+  EXPECT_TRUE(eventually([&] { return net.sends().size() > sends + 2; }));
+  ctrl.stop();
+  ctrl.waitFor();
+}
+
+}  // namespace
+}  // namespace tarvo

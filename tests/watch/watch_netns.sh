@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# tarvo-cli watch inside the test network's prober: a silent host times out
+# on every request, logged as such, and the run exits 1.
+. "$(dirname "$0")/../cli/lib.sh"
+require_echo
+TMP=$(mktemp -d)
+trap 'rm -rf "$TMP"' EXIT
+export TARVO_REGISTRY=$TMP/registry.json
+
+"$CLI" watch --resolve no --log-dir "$TMP" --log-timeouts -w 200 -d 300 198.18.10.20 \
+  > "$TMP/out" 2> /dev/null &
+pid=$!
+sleep 2
+kill -INT $pid
+wait $pid
+expect_status $? 1 "silent host"
+f="$TMP/198_18_10_20.log"
+n=$(wc -l < "$f")
+[ "$n" -ge 4 ] || fail "$f: only $n lines"
+expect_match "$f" 1 '^198\.18\.10\.20, .*, RTT = 0, .*, Sent = 1, Recv = 0, Lost = 1, Loss = 100%, Request timed out$'
+expect_match "$f" 3 ', Sent = 3, Recv = 0, Lost = 3, Loss = 100%, Request timed out$'
+expect_line "$TMP/out" 1 "198.18.10.20  timeout"
+finish
