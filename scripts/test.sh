@@ -14,8 +14,14 @@ if ! clang-format --dry-run --Werror $files; then
 fi
 
 if [ "$(id -u)" = 0 ]; then
-  scripts/testnet.sh up
-  trap 'scripts/testnet.sh down >/dev/null 2>&1 || true' EXIT
+  # A network that was already up belongs to someone else's session: bring
+  # it up to date, and leave it standing afterwards.
+  if ip netns list 2>/dev/null | grep -qw tvp; then
+    scripts/testnet.sh update
+  else
+    scripts/testnet.sh up
+    trap 'scripts/testnet.sh down >/dev/null 2>&1 || true' EXIT
+  fi
 fi
 
 echo "== tests"
