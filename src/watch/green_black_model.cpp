@@ -13,7 +13,8 @@ GreenBlackModel::GreenBlackModel(std::uint32_t maxValue, int penWidth)
     : maxValue_(std::max<std::uint32_t>(maxValue, 1)),
       dotSize_(std::max(penWidth, 1)),
       columnWidth_(dotSize_) {
-  gridCounter_ = layout_.gridSpacing();
+  // As if a line had just been drawn where the first column will appear.
+  gridCounter_ = layout_.gridSpacing() - columnWidth_;
   fitCapacity();
 }
 
@@ -49,13 +50,14 @@ bool GreenBlackModel::closeColumn(std::chrono::system_clock::time_point time) {
   gridCounter_ -= columnWidth_;
   open_.gridLine = gridCounter_ < 0;
   if (open_.gridLine) {
-    gridCounter_ += layout_.gridSpacing();
+    while (gridCounter_ < 0) gridCounter_ += layout_.gridSpacing();
     sinceGridLine_ = 0;
   } else {
     ++sinceGridLine_;
   }
   if (columns_.size() >= capacity_) columns_.pop_front();
   columns_.push_back(open_);
+  ++closed_;
   open_ = GraphColumn{};
   return columns_.back().gridLine;
 }
@@ -82,18 +84,21 @@ int GreenBlackModel::pointHeight(std::uint32_t value) const {
 }
 
 std::vector<int> GreenBlackModel::verticalGridLines() const {
+  const int spacing = layout_.gridSpacing();
   std::vector<int> xs;
   for (std::size_t k = 0; k < columns_.size(); ++k) {
     if (column(k).gridLine) xs.push_back(columnX(k));
   }
-  // Left of the stored columns the lines go on at their spacing; before the
-  // first line ever, the phase starts where the graph started.
-  int x = xs.empty() ? columnX(sinceGridLine_) : xs.back() - layout_.gridSpacing();
-  if (xs.empty() && x >= layout_.plotLeft()) {
-    xs.push_back(x);
-    x -= layout_.gridSpacing();
+  // Left of the stored columns: while none was dropped, the lines the empty
+  // graph started with, scrolled along; otherwise (after widening) the lines
+  // go on at their spacing.
+  int x;
+  if (closed_ == columns_.size()) {
+    x = columnX(columns_.size());
+  } else {
+    x = xs.empty() ? columnX(sinceGridLine_) : xs.back() - spacing;
   }
-  for (; x >= layout_.plotLeft(); x -= layout_.gridSpacing()) xs.push_back(x);
+  for (; x >= layout_.plotLeft(); x -= spacing) xs.push_back(x);
   std::erase_if(xs, [this](int v) { return v < layout_.plotLeft(); });
   return xs;
 }

@@ -105,6 +105,7 @@ class GreenBlackModel {
   GraphColumn open_;
   int gridCounter_;
   std::size_t sinceGridLine_ = 0;  // columns closed since the last line
+  std::uint64_t closed_ = 0;       // columns closed in all
   std::string caption_;
 };
 
