@@ -3,6 +3,7 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QHelpEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QToolTip>
 #include <chrono>
@@ -99,7 +100,7 @@ void TGreenBlack::fitModel() {
   if (model_.setSize(width(), height(), labelWidth)) wholeRedraw_ = true;
 }
 
-void TGreenBlack::paintEvent(QPaintEvent*) {
+void TGreenBlack::paintEvent(QPaintEvent* event) {
   const qreal dpr = devicePixelRatioF();
   const QSize device(static_cast<int>(std::ceil(width() * dpr)),
                      static_cast<int>(std::ceil(height() * dpr)));
@@ -117,6 +118,9 @@ void TGreenBlack::paintEvent(QPaintEvent*) {
   } else if (pending_ > 0) {
     scrollIn(pending_);
   }
+  // A partial paint that moved the picture leaves the rest of the screen
+  // behind; the rest follows at once.
+  if ((wholeRedraw_ || pending_ > 0) && !event->region().contains(rect())) update();
   wholeRedraw_ = false;
   pending_ = 0;
   QPainter painter(this);
