@@ -101,19 +101,19 @@ void TGreenBlack::fitModel() {
 }
 
 void TGreenBlack::paintEvent(QPaintEvent* event) {
-  const qreal dpr = devicePixelRatioF();
-  const QSize device(static_cast<int>(std::ceil(width() * dpr)),
-                     static_cast<int>(std::ceil(height() * dpr)));
-  if (buffer_.size() != device || buffer_.devicePixelRatio() != dpr) {
+  // The picture has whole pixels per point so that scrolling moves whole
+  // pixels; a fractional screen ratio gets the next whole one, scaled down
+  // when shown.
+  const int scale = std::max(1, static_cast<int>(std::ceil(devicePixelRatioF())));
+  const QSize device = size() * scale;
+  if (buffer_.size() != device || buffer_.devicePixelRatio() != scale) {
     buffer_ = QImage(device, QImage::Format_RGB32);
-    buffer_.setDevicePixelRatio(dpr);
+    buffer_.setDevicePixelRatio(scale);
     wholeRedraw_ = true;
   }
   const GraphLayout& l = model_.layout();
   const int plotWidth = l.plotRight() - l.plotLeft();
-  // Scrolling moves whole device pixels; at a fractional ratio, or when
-  // more arrived than the plot shows, the picture is drawn anew.
-  if (wholeRedraw_ || dpr != std::floor(dpr) || pending_ * model_.columnWidth() >= plotWidth) {
+  if (wholeRedraw_ || pending_ * model_.columnWidth() >= plotWidth) {
     redrawAll();
   } else if (pending_ > 0) {
     scrollIn(pending_);
