@@ -133,6 +133,8 @@ void TGreenBlack::redrawAll() {
   const int fw = GraphLayout::kFrameWidth;
   QPainter p(&buffer_);
   p.fillRect(rect(), kBackground);
+  // Narrower than its margins, the graph stays black until it is widened.
+  if (plot.width() <= 0) return;
 
   for (int y = l.plotBottom() - l.gridSpacing(); y >= l.plotTop(); y -= l.gridSpacing()) {
     p.fillRect(plot.left(), y, plot.width(), 1, kGrid);

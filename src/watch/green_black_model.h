@@ -24,6 +24,14 @@ struct GraphLayout {
   static constexpr int kFrameWidth = 2;
   static constexpr int kHeadroom = 4;  // between the plot top and the full-scale line
 
+  // Graphs stack in the monitor area, each following the area's width.
+  static constexpr int kAreaLeft = 2;
+  static constexpr int kAreaRightMargin = 6;
+  static constexpr int kPitch = kHeight + 5;
+  static int topInArea(int index) { return 6 + kPitch * index; }
+  static int widthInArea(int areaWidth) { return areaWidth - kAreaRightMargin - kAreaLeft; }
+  static int areaContentHeight(int graphs) { return kPitch * graphs + 10; }
+
   int width = 0;
   int height = kHeight;
   int leftMargin = 20;  // room for the scale labels

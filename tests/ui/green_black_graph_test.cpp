@@ -56,6 +56,13 @@ TEST(GreenBlackGraph, PaintsEachResultAtItsHeightAndColour) {
   EXPECT_EQ(next.at(m.columnX(1) + 1, l.fullScaleY()), GraphPoint::kRed);
   EXPECT_EQ(next.at(m.columnX(3) + 1, l.plotBottom() - 24), GraphPoint::kGreen);
   EXPECT_EQ(next.at(m.columnX(0) + 1, l.plotBottom()), GraphPoint::kGreen);
+
+  // Squeezed below its margins and widened again, the newest still show.
+  graph.resize(20, TGreenBlack::kHeight);
+  graph.addPoint(result("0"));
+  graph.grab();
+  graph.resize(400, TGreenBlack::kHeight);
+  EXPECT_EQ(Picture(graph).at(m.columnX(0) + 1, l.fullScaleY()), GraphPoint::kRed);
 }
 
 TEST(GreenBlackGraph, ScrolledPictureMatchesAFullRedraw) {

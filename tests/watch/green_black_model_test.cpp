@@ -55,6 +55,8 @@ TEST(GreenBlackModel, ValuesScaleFromZeroLineToFullScaleLine) {
   EXPECT_EQ(l.gridSpacing(), 12);
   EXPECT_EQ(l.fullScaleY(), 19);
   EXPECT_EQ(l.plotBottom(), 67);
+  EXPECT_EQ(GraphLayout::topInArea(19), 1659);
+  EXPECT_EQ(GraphLayout::areaContentHeight(1), 97);
 
   EXPECT_EQ(model.pointHeight(400), 24);  // half the wait: halfway up
   EXPECT_EQ(l.plotBottom() - model.pointHeight(400), (l.plotBottom() + l.fullScaleY()) / 2);
