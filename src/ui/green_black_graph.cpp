@@ -84,7 +84,11 @@ bool TGreenBlack::event(QEvent* event) {
     QToolTip::hideText();
     event->ignore();
   } else {
-    QToolTip::showText(help->globalPos(), text, this);
+    // The tip goes once the pointer leaves the column it tells about.
+    const int x = model_.columnX(*model_.columnAt(help->pos().x()));
+    const QRect plot = plotRect(model_.layout());
+    QToolTip::showText(help->globalPos(), text, this,
+                       QRect(x, plot.top(), model_.columnWidth(), plot.height()));
   }
   return true;
 }
