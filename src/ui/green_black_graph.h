@@ -1,10 +1,15 @@
 #pragma once
 
+#include <QFont>
+#include <QImage>
 #include <QString>
 #include <QWidget>
 
+#include "watch/green_black_model.h"
 #include "watch/monitor_settings.h"
 #include "watch/watch_log.h"
+
+class QPainter;
 
 namespace tarvo::ui {
 
@@ -14,6 +19,8 @@ class TGreenBlack : public QWidget {
   Q_OBJECT
 
  public:
+  static constexpr int kHeight = GraphLayout::kHeight;
+
   // The run's settings give the full scale (the reply wait) and the pen.
   explicit TGreenBlack(const MonitorSettings& settings, QWidget* parent = nullptr);
   ~TGreenBlack() override;
@@ -23,9 +30,29 @@ class TGreenBlack : public QWidget {
   // One result, newest at the right edge.
   void addPoint(const GraphPoint& point);
 
+  // The time and round trip of the result drawn at pos, empty where none is.
+  QString toolTipAt(const QPoint& pos) const;
+  const GreenBlackModel& model() const { return model_; }
+  QSize sizeHint() const override;
+
+ protected:
+  bool event(QEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
  private:
-  MonitorSettings settings_;
-  QString caption_;
+  void fitModel();
+  void redrawAll();
+  void scrollIn(int columns);
+  void drawStrip(QPainter& painter, std::size_t fromNewest);
+  void drawPoints(QPainter& painter, const GraphColumn& column, int x);
+
+  GreenBlackModel model_;
+  QFont captionFont_;
+  QFont labelFont_;
+  QImage buffer_;            // the picture, in device pixels
+  bool wholeRedraw_ = true;  // caption, size or screen changed
+  int pending_ = 0;          // columns that arrived since the last paint
 };
 
 }  // namespace tarvo::ui

@@ -1,0 +1,123 @@
+#include "ui/green_black_graph.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QHelpEvent>
+#include <QImage>
+#include <QPixmap>
+#include <QRegularExpression>
+#include <QToolTip>
+
+namespace tarvo::ui {
+namespace {
+
+MonitorSettings graphSettings() {
+  MonitorSettings s;
+  s.waitMs = 1000;
+  s.penWidth = 3;
+  return s;
+}
+
+GraphPoint result(const char* token) { return pointFromToken(token, 1000); }
+
+// The graph's picture; pixels are read in the widget's own coordinates, so
+// the checks hold at any device pixel ratio.
+struct Picture {
+  QImage image;
+  explicit Picture(TGreenBlack& graph) : image(graph.grab().toImage()) {
+    EXPECT_EQ(image.height(), qRound(TGreenBlack::kHeight * graph.devicePixelRatioF()));
+  }
+  QRgb at(int x, int y) const {
+    const qreal d = image.devicePixelRatio();
+    return image.pixel(static_cast<int>(x * d), static_cast<int>(y * d)) & 0xFFFFFF;
+  }
+};
+
+TEST(GreenBlackGraph, PaintsEachResultAtItsHeightAndColour) {
+  TGreenBlack graph(graphSettings());
+  graph.resize(400, TGreenBlack::kHeight);
+  graph.setCaption("host1");
+  graph.addPoint(result("1500"));   // half the wait: green, halfway
+  graph.addPoint(result("11800"));  // late: yellow on the full-scale line
+  graph.addPoint(result("0"));      // lost: red on the full-scale line
+  const GreenBlackModel& m = graph.model();
+  const GraphLayout& l = m.layout();
+  const Picture shot(graph);
+  EXPECT_EQ(shot.at(m.columnX(0) + 1, l.fullScaleY()), GraphPoint::kRed);
+  EXPECT_EQ(shot.at(m.columnX(1) + 1, l.fullScaleY()), GraphPoint::kYellow);
+  EXPECT_EQ(shot.at(m.columnX(2) + 1, l.plotBottom() - 24), GraphPoint::kGreen);
+  EXPECT_EQ(shot.at(m.columnX(2) + 1, l.plotBottom() - 24 + 1), 0x000000u);
+  EXPECT_EQ(shot.at(m.columnX(3), l.fullScaleY()), 0xBB0000u);
+
+  // One more result scrolls everything one pen width to the left.
+  graph.addPoint(result("10"));
+  const Picture next(graph);
+  EXPECT_EQ(next.at(m.columnX(1) + 1, l.fullScaleY()), GraphPoint::kRed);
+  EXPECT_EQ(next.at(m.columnX(3) + 1, l.plotBottom() - 24), GraphPoint::kGreen);
+  EXPECT_EQ(next.at(m.columnX(0) + 1, l.plotBottom()), GraphPoint::kGreen);
+
+  // Squeezed below its margins and widened again, the newest still show.
+  graph.resize(20, TGreenBlack::kHeight);
+  graph.addPoint(result("0"));
+  graph.grab();
+  graph.resize(400, TGreenBlack::kHeight);
+  EXPECT_EQ(Picture(graph).at(m.columnX(0) + 1, l.fullScaleY()), GraphPoint::kRed);
+}
+
+TEST(GreenBlackGraph, ScrolledPictureMatchesAFullRedraw) {
+  TGreenBlack graph(graphSettings());
+  graph.resize(300, TGreenBlack::kHeight);
+  const GraphLayout& l = graph.model().layout();
+  auto expectSameAsRedrawn = [&](const QString& caption) {
+    const Picture scrolled(graph);
+    graph.setCaption(caption);  // the whole picture anew
+    const Picture redrawn(graph);
+    for (int y = l.plotTop(); y <= l.plotBottom(); ++y) {
+      for (int x = l.plotLeft(); x < l.plotRight(); ++x) {
+        ASSERT_EQ(scrolled.at(x, y), redrawn.at(x, y)) << x << "," << y;
+      }
+    }
+  };
+  // Painted now and then, as the toolkit coalesces repaints, with grid lines
+  // passing through the scrolled strips; first with the plot partly empty,
+  // then with old columns dropped.
+  for (int i = 0; i < 200; ++i) {
+    graph.addPoint(result(i % 9 == 0 ? "0" : (i % 2 ? "1250" : "1700")));
+    if (i % 3 == 0 || i % 7 == 0) graph.grab();
+    if (i == 69) expectSameAsRedrawn("a");
+  }
+  EXPECT_LT(graph.model().capacity(), 200u);
+  expectSameAsRedrawn("b");
+}
+
+TEST(GreenBlackGraph, CaptionIgnoresLetterCaseBeyondAscii) {
+  TGreenBlack graph(graphSettings());
+  graph.setCaption(QString::fromUtf8("Äpfel"));
+  graph.setCaption(QString::fromUtf8("äPFEL"));
+  EXPECT_EQ(graph.caption(), QString::fromUtf8("Äpfel"));
+}
+
+TEST(GreenBlackGraph, HoveredColumnTellsTimeAndRoundTrip) {
+  TGreenBlack graph(graphSettings());
+  graph.resize(400, TGreenBlack::kHeight);
+  graph.addPoint(result("123"));
+  graph.addPoint(result("0"));
+  const GreenBlackModel& m = graph.model();
+  const QRegularExpression clock("^\\d\\d:\\d\\d:\\d\\d  ");
+  const QString newest = graph.toolTipAt(QPoint(m.columnX(0) + 1, 40));
+  EXPECT_TRUE(clock.match(newest).hasMatch()) << newest.toStdString();
+  EXPECT_TRUE(newest.endsWith("  timeout"));
+  EXPECT_TRUE(graph.toolTipAt(QPoint(m.columnX(2), 40)).isEmpty());
+  EXPECT_TRUE(graph.toolTipAt(QPoint(m.columnX(0), 5)).isEmpty());  // the caption
+
+  graph.show();
+  const QPoint pos(m.columnX(1) + 1, 40);
+  QHelpEvent hover(QEvent::ToolTip, pos, graph.mapToGlobal(pos));
+  QApplication::sendEvent(&graph, &hover);
+  EXPECT_TRUE(QToolTip::text().endsWith("  23 ms")) << QToolTip::text().toStdString();
+  QToolTip::hideText();
+}
+
+}  // namespace
+}  // namespace tarvo::ui
