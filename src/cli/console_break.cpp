@@ -52,13 +52,11 @@ void ConsoleBreak::setHandler(std::function<void()> onBreak) {
 }
 
 bool ConsoleBreak::breakRun() {
-  std::function<void()> h;
-  {
-    std::lock_guard<std::mutex> lock(handlerMutex);
-    h = handler;
-  }
-  if (!h) return false;
-  h();
+  // The handler runs under the lock, so a command that clears it (and then
+  // frees what it stops) waits until a Break in progress is done with it.
+  std::lock_guard<std::mutex> lock(handlerMutex);
+  if (!handler) return false;
+  handler();
   return true;
 }
 

@@ -38,10 +38,10 @@ struct ResolveSlot {
 class Wakeup {
  public:
   void notify() {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      pending_ = true;
-    }
+    // Under the lock: once the waiter has seen the flag it may end and free
+    // this object, so nothing may touch it after the lock is released.
+    std::lock_guard<std::mutex> lock(mutex_);
+    pending_ = true;
     cv_.notify_one();
   }
   // Waits until notified or the time is up, and consumes the notification.
