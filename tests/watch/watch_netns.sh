@@ -10,7 +10,11 @@ export TARVO_REGISTRY=$TMP/registry.json
 "$CLI" watch --resolve no --log-dir "$TMP" --log-timeouts -w 200 -d 300 198.18.10.20 \
   > "$TMP/out" 2> /dev/null &
 pid=$!
-sleep 2
+# Four time-outs take about 2 s; a loaded machine may need longer.
+for _ in $(seq 100); do
+  [ "$(wc -l < "$TMP/198_18_10_20.log" 2>/dev/null || echo 0)" -ge 4 ] && break
+  sleep 0.1
+done
 kill -INT $pid
 wait $pid
 expect_status $? 1 "silent host"
