@@ -64,9 +64,10 @@ TEST_F(WatchOnLoopback, AutostartedMonitorDrawsAndLogs) {
   std::filesystem::create_directory(logs);
   auto list = registry.folder() / "watch.txt";
   std::ofstream(list, std::ios::binary) << "127.0.0.1\r\n";
-  registry.write(R"({"SOFTWARE":{"Dravenco":{"Tarvo":{"Settings":{"W_Delay":"50",
+  registry.write(
+      R"({"SOFTWARE":{"Dravenco":{"Tarvo":{"Settings":{"W_Delay":"50","W_ResolveNames":"0",
       "W_AutoStart":"1","W_LogReplies":"1","W_LogImmediate":"1","W_AutoStartFile":")" +
-                 list.string() + R"(","W_LogPath":")" + logs.string() + R"(","PingHosts":{}}}}}})");
+      list.string() + R"(","W_LogPath":")" + logs.string() + R"(","PingHosts":{}}}}}})");
   open(/*realEngine=*/true);
   ASSERT_TRUE(window->watchPage().monitorRunning());
   auto logFile = logs / "127_0_0_1.log";

@@ -17,9 +17,10 @@ class WatchMonitor : public WindowTest {
  protected:
   // Short delays keep the runs brisk; autoStart adds the autostart values.
   void openWith(const std::string& autoStart = "") {
-    registry.write(R"({"SOFTWARE":{"Dravenco":{"Tarvo":{"Settings":{"W_Delay":"20",
+    registry.write(
+        R"({"SOFTWARE":{"Dravenco":{"Tarvo":{"Settings":{"W_Delay":"20","W_ResolveNames":"0",
         "W_Wait":"200",)" +
-                   autoStart + R"("PingHosts":{}}}}}})");
+        autoStart + R"("PingHosts":{}}}}}})");
     open();
   }
   WatchPage& page() { return window->watchPage(); }
