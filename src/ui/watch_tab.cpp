@@ -90,7 +90,10 @@ WatchTab::WatchTab(QWidget* tabParent) {
   auto* layout = new QHBoxLayout(page);
   layout->addLayout(left);
   layout->addWidget(monitorGroup, 1);
-  list->setMaximumWidth(list->fontMetrics().horizontalAdvance(QString(24, 'W')));
+  // Room for an address and a check box; the graphs take the rest.
+  const int column = list->fontMetrics().horizontalAdvance(QString(20, '0'));
+  for (QWidget* w : {static_cast<QWidget*>(list), static_cast<QWidget*>(itemEdit)})
+    w->setMaximumWidth(column);
 
   menu = new QMenu(list);
   menu->setObjectName("PopupMenu1");
