@@ -113,7 +113,8 @@ TEST_F(WatchMonitor, ClosingTheWindowStopsAndAwaitsTheMonitor) {
   openWith();
   startThree();
   ASSERT_TRUE(sendsGrow(9));
-  closeWindow();
+  window->findChild<QAction*>("Exit1")->trigger();  // "File > Exit"
+  EXPECT_FALSE(window->isVisible());
   EXPECT_EQ(ThreadBase::liveThreads(), 0);
 }
 
