@@ -118,6 +118,17 @@ TEST_F(WatchMonitor, ClosingTheWindowStopsAndAwaitsTheMonitor) {
   EXPECT_EQ(ThreadBase::liveThreads(), 0);
 }
 
+TEST_F(WatchMonitor, ClosingWhileStoppingStillAwaitsTheMonitor) {
+  openWith();
+  startThree();
+  ASSERT_TRUE(sendsGrow(9));
+  QTimer::singleShot(0, [&] { window->close(); });
+  button("Button7")->click();
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_FALSE(page().monitorRunning());
+  EXPECT_EQ(ThreadBase::liveThreads(), 0);
+}
+
 TEST_F(WatchMonitor, AutostartMergesTheFileAndStartsWhenSwitchedOn) {
   std::string file = autoStartFile("127.0.0.1\r\n127.0.0.2\r\n");
   openWith(R"("W_AutoStart":"1","W_AutoStartFile":")" + file + R"(",)");
