@@ -127,6 +127,9 @@ void WatchPage::reap() {
 // ---- Steps of the monitor --------------------------------------------------
 
 void WatchPage::setMonitorText(const std::string& text) {
+  // A status line handed over just before the stop keeps its place in the
+  // queue; it must not hide that the monitor is stopping.
+  if (stopLoop_ != nullptr) return;
   monitorText_ = text;
   setStatus(1, text);
 }
