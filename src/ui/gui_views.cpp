@@ -3,6 +3,7 @@
 #include "ui/main_window.h"
 #include "ui/ping_page.h"
 #include "ui/trace_page.h"
+#include "ui/watch_page.h"
 
 namespace tarvo::ui {
 
@@ -113,6 +114,55 @@ void GuiTraceView::appendLine(const std::string& line) {
 void GuiTraceView::replaceLastLine(const std::string& line) {
   // Appends where the area is empty.
   handOff_->run([&] { window_.tracePage().replaceLine(line); });
+}
+
+}  // namespace tarvo::ui
+
+namespace tarvo::ui {
+
+// ---- Watch monitor -----------------------------------------------------------
+
+void GuiWatchView::end() {
+  handOff_->run([this] { page_->ended(); });
+}
+
+void GuiWatchView::setStatusText(StatusPanel, const std::string& text) {
+  handOff_->run([&] { page_->setMonitorText(text); });
+}
+
+void GuiWatchView::prepareGraphs(std::size_t count) {
+  handOff_->run([&] { page_->prepareGraphs(count); });
+}
+
+bool GuiWatchView::createGraph(std::size_t index, const std::string& caption) {
+  bool created = false;
+  handOff_->run([&] { created = page_->createGraph(index, caption); });
+  // A closing window shows nothing more: no reason to try again.
+  return created || handOff_->closing();
+}
+
+void GuiWatchView::deleteGraph(std::size_t index) {
+  handOff_->run([&] { page_->deleteGraph(index); });
+}
+
+void GuiWatchView::graphsReady(std::size_t count) {
+  handOff_->run([&] { page_->graphsReady(count); });
+}
+
+void GuiWatchView::setGraphCaption(std::size_t index, const std::string& caption) {
+  handOff_->run([&] { page_->setGraphCaption(index, caption); });
+}
+
+void GuiWatchView::addPoint(std::size_t index, const GraphPoint& point) {
+  handOff_->run([&] { page_->addPoint(index, point); });
+}
+
+void GuiWatchView::setGroupCaption(const std::string& caption) {
+  handOff_->run([&] { page_->setGroupCaption(caption); });
+}
+
+void GuiWatchView::freeGraphs() {
+  handOff_->run([this] { page_->freeGraphs(); });
 }
 
 }  // namespace tarvo::ui

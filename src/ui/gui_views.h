@@ -7,10 +7,12 @@
 
 #include "base/run_view.h"
 #include "ui/gui_hand_off.h"
+#include "watch/watch_view.h"
 
 namespace tarvo::ui {
 
 class MainWindow;
+class WatchPage;
 
 // The single-host ping's view: each step is one blocking hand-off to the
 // window thread.
@@ -83,14 +85,41 @@ class GuiTraceView : public RunView {
   std::shared_ptr<GuiHandOff> handOff_;
 };
 
+// The watch monitor's view: every step, each point too, is one blocking
+// hand-off to the Watch page; the graphs' repaints are left to the toolkit,
+// which merges them.
+class GuiWatchView : public WatchView {
+ public:
+  explicit GuiWatchView(std::shared_ptr<GuiHandOff> handOff) : handOff_(std::move(handOff)) {}
+  // The page the steps go to; set once, before any run.
+  void attach(WatchPage* page) { page_ = page; }
+
+  void begin() override {}
+  void end() override;
+  void setStatusText(StatusPanel panel, const std::string& text) override;
+  void prepareGraphs(std::size_t count) override;
+  bool createGraph(std::size_t index, const std::string& caption) override;
+  void deleteGraph(std::size_t index) override;
+  void graphsReady(std::size_t count) override;
+  void setGraphCaption(std::size_t index, const std::string& caption) override;
+  void addPoint(std::size_t index, const GraphPoint& point) override;
+  void setGroupCaption(const std::string& caption) override;
+  void freeGraphs() override;
+
+ private:
+  std::shared_ptr<GuiHandOff> handOff_;
+  WatchPage* page_ = nullptr;
+};
+
 // All views of one window. They may outlive the window (see ~MainWindow);
 // after the window closes their hand-offs no longer run any step.
 struct WindowViews {
   WindowViews(MainWindow& window, const std::shared_ptr<GuiHandOff>& handOff)
-      : ping(window, handOff), range(window, handOff), trace(window, handOff) {}
+      : ping(window, handOff), range(window, handOff), trace(window, handOff), watch(handOff) {}
   GuiPingView ping;
   GuiRangeView range;
   GuiTraceView trace;
+  GuiWatchView watch;
 };
 
 }  // namespace tarvo::ui

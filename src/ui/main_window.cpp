@@ -92,7 +92,7 @@ MainWindow::MainWindow(WindowServices services, QWidget* parent)
   PageHost& host = *this;
   ping_ = std::make_unique<PingPage>(host, tabs_);
   trace_ = std::make_unique<TracePage>(host, tabs_, *ping_);
-  watch_ = std::make_unique<WatchPage>(host, tabs_);
+  watch_ = std::make_unique<WatchPage>(host, tabs_, *trace_);
   pages_ = {ping_.get(), trace_.get(), watch_.get()};
   tabs_->addTab(ping_->page(), "Ping");
   tabs_->addTab(trace_->page(), "Traceroute");
@@ -211,6 +211,12 @@ void MainWindow::showEvent(QShowEvent* event) {
   shownOnce_ = true;
   tabs_->setCurrentIndex(kPingPage);
   ping_->firstShown();
+  // The watch list's autostart file, and the monitor when so set; only at
+  // program start, not when the window shows again later.
+  if (networkReady_ && watch_->mergeAutoStartFile()) {
+    tabs_->setCurrentWidget(watch_->page());
+    watch_->onStartButton();
+  }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -35,6 +35,7 @@ class MainWindow : public QMainWindow, private PageHost {
 
   PingPage& pingPage() { return *ping_; }
   TracePage& tracePage() { return *trace_; }
+  WatchPage& watchPage() { return *watch_; }
 
   // ---- Steps of the runs shared by the pages (window thread only).
   void setPanels(const std::string& panel0, const std::string& panel1);  // no copy kept

@@ -1,19 +1,105 @@
 #pragma once
 
+#include <QString>
+#include <memory>
+#include <string>
+#include <vector>
+
 #include "ui/tab_page.h"
+#include "ui/watch_tab.h"
+#include "watch/monitor_settings.h"
+#include "watch/watch_items.h"
+#include "watch/watch_log.h"
+
+class QEventLoop;
+class QPoint;
+
+namespace tarvo {
+class TCtrlWatch;
+}
 
 namespace tarvo::ui {
 
-// The Watch tab: an empty page for now; the monitor's controls and runs
-// come here.
+class TracePage;
+
+// The Watch tab: the watch list with every way to fill, edit and order it,
+// and the monitor's start, pause and stop with its graphs. The list lives
+// only here; the monitor takes a copy of the checked items when it starts.
 class WatchPage : public TabPage {
  public:
-  WatchPage(PageHost& host, QWidget* tabParent);
+  // The Traceroute page's host lists feed the two "Get ..." entries.
+  WatchPage(PageHost& host, QWidget* tabParent, const TracePage& trace);
+  ~WatchPage() override;
 
-  QWidget* page() const override { return page_; }
+  QWidget* page() const override { return tab_.page; }
+  void entered() override;
+  void requestStops() override;
+  void forgetRuns() override;
+  const WatchTab& tab() const { return tab_; }
+
+  // ---- The list (window thread). See watch_list_page.cpp.
+  std::vector<WatchItem> items() const;
+  void setItems(const std::vector<WatchItem>& items);
+  void enterItem();
+  void editCurrent();
+  void deleteSelected();
+  void clearList();
+  enum class Checks { All, None, Reverse };
+  void setChecks(Checks checks);
+  void appendHosts(bool reached);
+  // Merges the file's lines; an empty path (a cancelled dialog) merges
+  // nothing, yet every item ends up checked either way.
+  void mergeListFile(const QString& path, bool showNow = true);
+  void sortList();
+  void updateCounter(bool showNow);
+  // The menu's entries enabled as the list allows; `pos` (in the list's
+  // coordinates) over an item makes it the current one.
+  void prepareMenu(const QPoint& pos);
+  bool editMode() const { return editMode_; }
+
+  // ---- Start-up: merges the autostart file; true when the monitor should
+  // start now.
+  bool mergeAutoStartFile();
+
+  // ---- The monitor (window thread).
+  void onStartButton();
+  void onPauseButton();
+  bool monitorRunning() const { return run_ != nullptr; }
+  std::size_t graphCount() const { return tab_.area->graphs.size(); }
+  TGreenBlack* graph(std::size_t index) const;
+
+  // ---- Steps of the monitor, run by its view.
+  void setMonitorText(const std::string& text);
+  void prepareGraphs(std::size_t count);
+  bool createGraph(std::size_t index, const std::string& caption);
+  void deleteGraph(std::size_t index);
+  void graphsReady(std::size_t count);
+  void setGraphCaption(std::size_t index, const std::string& caption);
+  void addPoint(std::size_t index, const GraphPoint& point);
+  void setGroupCaption(const std::string& caption);
+  void freeGraphs();
+  void ended();
 
  private:
-  QWidget* page_;
+  void connectList();
+  void appendItem(const std::string& text, bool checked);
+  void startMonitor();
+  void stopMonitor();
+  void reap();
+  void showStatus() { setStatus({counterText_, monitorText_}); }
+
+  WatchTab tab_;
+  const TracePage& trace_;
+  bool editMode_ = false;
+  int editIndex_ = -1;
+  bool editChecked_ = false;
+  std::string counterText_;
+  std::string monitorText_;
+
+  MonitorSettings runSettings_;
+  TCtrlWatch* run_ = nullptr;  // owned; deleted once it has ended
+  bool ended_ = false;         // its stopped-state step has run
+  QEventLoop* stopLoop_ = nullptr;
 };
 
 }  // namespace tarvo::ui

@@ -99,6 +99,10 @@ std::vector<std::string> parseWatchList(std::string_view bytes) {
 
 bool sameWatchItem(const std::string& a, const std::string& b) { return folded(a) == folded(b); }
 
+int compareWatchItems(const std::string& a, const std::string& b) {
+  return std::wcscoll(folded(a).c_str(), folded(b).c_str());
+}
+
 void mergeWatchList(std::vector<std::string>& items, const std::vector<std::string>& more) {
   std::set<std::wstring> known;
   for (const std::string& item : items) known.insert(folded(item));

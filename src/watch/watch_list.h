@@ -16,6 +16,9 @@ std::vector<std::string> parseWatchList(std::string_view bytes);
 // item.
 bool sameWatchItem(const std::string& a, const std::string& b);
 
+// Orders two texts by the user's locale with case ignored (<0, 0, >0).
+int compareWatchItems(const std::string& a, const std::string& b);
+
 // Appends each text of `more` that `items` (as it grows) does not hold yet.
 void mergeWatchList(std::vector<std::string>& items, const std::vector<std::string>& more);
 

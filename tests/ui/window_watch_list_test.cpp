@@ -1,0 +1,124 @@
+// The Watch tab's list: typing, editing, the context menu and list files.
+#include <QListWidget>
+#include <filesystem>
+#include <fstream>
+
+#include "ui/watch_page.h"
+#include "window_test_support.h"
+
+namespace tarvo::ui::testing {
+namespace {
+
+using Items = std::vector<WatchItem>;
+const std::string kCounter = "  Watch List (Total/Checked/Unchecked): ";
+
+class WatchList : public WindowTest {
+ protected:
+  void SetUp() override {
+    open();
+    selectTab(2);
+  }
+  WatchPage& page() { return window->watchPage(); }
+  void type(const char* text) {
+    setText("Edit16", text);
+    QTest::keyClick(edit("Edit16"), Qt::Key_Return);
+  }
+  void trigger(const char* action) {
+    QAction* entry = window->findChild<QAction*>(action);
+    ASSERT_NE(entry, nullptr) << action;
+    entry->trigger();
+  }
+  std::string listFile(const std::string& bytes) {
+    auto path = registry.folder() / "list.txt";
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path.string();
+  }
+};
+
+TEST_F(WatchList, EnterRefusesCaseDuplicatesAndEditModeSurvivesThem) {
+  EXPECT_EQ(focused(), edit("Edit16"));
+  type("host1");
+  type("HOST1");
+  EXPECT_EQ(page().items(), (Items{{"host1", true}}));
+  EXPECT_EQ(edit("Edit16")->selectedText(), "HOST1");
+  EXPECT_EQ(panel(0), kCounter + "1/1/0");
+
+  page().setItems({{"host1", true}, {"b", false}});
+  find<QListWidget>("CheckListBox1")->setCurrentRow(1);
+  trigger("EditItem1");
+  EXPECT_TRUE(page().editMode());
+  EXPECT_EQ(edit("Edit16")->text(), "b");
+  type("HOST1");  // a duplicate: the edited item keeps its text
+  EXPECT_EQ(page().items(), (Items{{"host1", true}, {"b", false}}));
+  EXPECT_TRUE(page().editMode());
+  type("c");
+  EXPECT_EQ(page().items(), (Items{{"host1", true}, {"c", false}}));
+  EXPECT_FALSE(page().editMode());
+  EXPECT_EQ(panel(0), kCounter + "2/1/1");
+}
+
+TEST_F(WatchList, SortKeepsChecksAndNormalisesAddresses) {
+  page().setItems({{"192.168.1.20", true},
+                   {"alpha", false},
+                   {"192.168.001.010", false},
+                   {"Beta", true},
+                   {"10.0.0.1", true}});
+  trigger("SortList1");
+  EXPECT_EQ(page().items(), (Items{{"10.0.0.1", true},
+                                   {"192.168.1.10", false},
+                                   {"192.168.1.20", true},
+                                   {"alpha", false},
+                                   {"Beta", true}}));
+}
+
+TEST_F(WatchList, LoadingMergesAndChecksEveryItemAlsoWhenCancelled) {
+  page().mergeListFile(QString::fromStdString(listFile("a\r\nA\n\rb")));
+  EXPECT_EQ(page().items(), (Items{{"a", true}, {"", true}, {"b", true}}));
+  EXPECT_EQ(panel(0), kCounter + "3/3/0");
+
+  trigger("UncheckAll1");
+  EXPECT_EQ(panel(0), kCounter + "3/0/3");
+  page().mergeListFile(QString());  // the dialog was cancelled
+  EXPECT_EQ(page().items(), (Items{{"a", true}, {"", true}, {"b", true}}));
+  trigger("ReverseChecks1");
+  page().mergeListFile(QString::fromStdString(listFile("B\nc")));
+  EXPECT_EQ(page().items(), (Items{{"a", true}, {"", true}, {"b", true}, {"c", true}}));
+
+  trigger("ClearList1");
+  EXPECT_TRUE(page().items().empty());
+  EXPECT_EQ(panel(0), "");
+}
+
+TEST_F(WatchList, MenuFollowsTheListsAndGetsTheTracerouteHosts) {
+  page().prepareMenu({1, 1});
+  for (const char* name :
+       {"EditItem1", "DeleteItems1", "ClearList1", "CheckAll1", "GetReached1", "GetNotReached1"}) {
+    EXPECT_FALSE(window->findChild<QAction*>(name)->isEnabled()) << name;
+  }
+  EXPECT_TRUE(window->findChild<QAction*>("SortList1")->isEnabled());
+
+  window->addHost("10.0.0.2", true, false);
+  window->addHost("10.0.0.1", true, false);
+  window->addHost("10.0.0.9", false, false);
+  page().setItems({{"10.0.0.1", false}});
+  page().prepareMenu({1, 1});
+  EXPECT_TRUE(window->findChild<QAction*>("GetReached1")->isEnabled());
+  EXPECT_TRUE(window->findChild<QAction*>("DeleteItems1")->isEnabled());
+  trigger("GetReached1");
+  trigger("GetNotReached1");
+  EXPECT_EQ(page().items(), (Items{{"10.0.0.1", false}, {"10.0.0.2", true}, {"10.0.0.9", true}}));
+
+  // The right click's item becomes the current one; delete takes the selection.
+  auto* list = find<QListWidget>("CheckListBox1");
+  QRect second = list->visualItemRect(list->item(1));
+  page().prepareMenu(second.center());
+  EXPECT_EQ(list->currentRow(), 1);
+  list->item(0)->setSelected(true);
+  list->item(2)->setSelected(true);
+  trigger("DeleteItems1");
+  EXPECT_EQ(page().items(), (Items{{"10.0.0.2", true}}));
+  EXPECT_EQ(panel(0), kCounter + "1/1/0");
+}
+
+}  // namespace
+}  // namespace tarvo::ui::testing

@@ -1,0 +1,155 @@
+// The watch monitor run from the Watch tab against the scripted network.
+#include <QGroupBox>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+#include "base/thread_base.h"
+#include "ui/green_black_graph.h"
+#include "ui/watch_page.h"
+#include "window_test_support.h"
+
+namespace tarvo::ui::testing {
+namespace {
+
+class WatchMonitor : public WindowTest {
+ protected:
+  // Short delays keep the runs brisk; autoStart adds the autostart values.
+  void openWith(const std::string& autoStart = "") {
+    registry.write(
+        R"({"SOFTWARE":{"Dravenco":{"Tarvo":{"Settings":{"W_Delay":"20","W_ResolveNames":"0",
+        "W_Wait":"200",)" +
+        autoStart + R"("PingHosts":{}}}}}})");
+    open();
+  }
+  WatchPage& page() { return window->watchPage(); }
+  std::size_t sends() { return network.sends().size(); }
+  bool sendsGrow(std::size_t by = 3) {
+    std::size_t from = sends();
+    return waitUntil([&] { return sends() >= from + by; }, 5000);
+  }
+  void startThree() {
+    page().setItems(
+        {{"127.0.0.1", true}, {"127.0.0.2", true}, {"skip", false}, {"127.0.0.3", true}});
+    selectTab(2);
+    button("Button7")->click();
+  }
+  std::string autoStartFile(const std::string& bytes) {
+    auto path = registry.folder() / "auto.txt";
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path.string();
+  }
+};
+
+TEST_F(WatchMonitor, StartWithoutCheckedItemsDoesNothing) {
+  openWith();
+  page().setItems({{"127.0.0.1", false}});
+  button("Button7")->click();
+  EXPECT_FALSE(page().monitorRunning());
+  EXPECT_EQ(button("Button7")->text(), "&Start");
+  EXPECT_FALSE(button("Button8")->isEnabled());
+}
+
+TEST_F(WatchMonitor, ThreeHostsGetTheirGraphsStatusAndRequests) {
+  openWith();
+  startThree();
+  EXPECT_EQ(button("Button7")->text(), "S&top");
+  EXPECT_TRUE(button("Button8")->isEnabled());
+  ASSERT_TRUE(waitUntil([&] { return panel(1) == "  Monitored addresses: 3"; }));
+  EXPECT_EQ(find<QGroupBox>("GroupBox1")->title(), " Monitor ");
+  ASSERT_EQ(page().graphCount(), 3u);
+  EXPECT_EQ(page().graph(2)->caption(), "127.0.0.3");
+  EXPECT_EQ(panel(0), "  Watch List (Total/Checked/Unchecked): 4/3/1");
+  ASSERT_TRUE(sendsGrow(9));
+  std::set<Ipv4Address> asked;
+  for (const auto& send : network.sends()) asked.insert(send.destination);
+  EXPECT_EQ(asked, (std::set<Ipv4Address>{0x7F000001, 0x7F000002, 0x7F000003}));
+}
+
+TEST_F(WatchMonitor, PauseHoldsTheRequestsAndResumeSendsAgain) {
+  openWith();
+  startThree();
+  ASSERT_TRUE(sendsGrow());
+  button("Button8")->click();
+  EXPECT_EQ(button("Button8")->text(), "&Resume");
+  // Requests under way finish; then nothing more is asked.
+  QTest::qWait(400);
+  std::size_t held = sends();
+  QTest::qWait(300);
+  EXPECT_EQ(sends(), held);
+  button("Button8")->click();
+  EXPECT_EQ(button("Button8")->text(), "&Pause");
+  EXPECT_TRUE(sendsGrow());
+}
+
+TEST_F(WatchMonitor, StopServesTheMonitorUntilItHasEnded) {
+  openWith();
+  startThree();
+  ASSERT_TRUE(sendsGrow(9));
+  std::string shownWhileStopping;
+  bool buttonsOff = false;
+  QTimer::singleShot(0, [&] {
+    shownWhileStopping = panel(1);
+    buttonsOff = !button("Button7")->isEnabled() && !button("Button8")->isEnabled();
+  });
+  button("Button7")->click();  // returns once the monitor has ended
+  EXPECT_EQ(shownWhileStopping, "  Stopping the Monitor...");
+  EXPECT_TRUE(buttonsOff);
+  EXPECT_FALSE(page().monitorRunning());
+  EXPECT_EQ(page().graphCount(), 0u);
+  EXPECT_EQ(panel(1), "");
+  EXPECT_EQ(button("Button7")->text(), "&Start");
+  EXPECT_TRUE(button("Button7")->isEnabled());
+  EXPECT_EQ(button("Button8")->text(), "&Pause");
+  EXPECT_FALSE(button("Button8")->isEnabled());
+  EXPECT_EQ(ThreadBase::liveThreads(), 0);
+  // And it starts again.
+  button("Button7")->click();
+  EXPECT_TRUE(sendsGrow());
+}
+
+TEST_F(WatchMonitor, ClosingTheWindowStopsAndAwaitsTheMonitor) {
+  openWith();
+  startThree();
+  ASSERT_TRUE(sendsGrow(9));
+  window->findChild<QAction*>("Exit1")->trigger();  // "File > Exit"
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(ThreadBase::liveThreads(), 0);
+}
+
+TEST_F(WatchMonitor, ClosingWhileStoppingStillAwaitsTheMonitor) {
+  openWith();
+  startThree();
+  ASSERT_TRUE(sendsGrow(9));
+  QTimer::singleShot(0, [&] { window->close(); });
+  button("Button7")->click();
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_FALSE(page().monitorRunning());
+  EXPECT_EQ(ThreadBase::liveThreads(), 0);
+}
+
+TEST_F(WatchMonitor, AutostartMergesTheFileAndStartsWhenSwitchedOn) {
+  std::string file = autoStartFile("127.0.0.1\r\n127.0.0.2\r\n");
+  openWith(R"("W_AutoStart":"1","W_AutoStartFile":")" + file + R"(",)");
+  EXPECT_EQ(find<QTabWidget>("PageControl1")->currentIndex(), 2);
+  EXPECT_TRUE(page().monitorRunning());
+  EXPECT_EQ(page().items(), (std::vector<WatchItem>{{"127.0.0.1", true}, {"127.0.0.2", true}}));
+  EXPECT_TRUE(sendsGrow());
+}
+
+TEST_F(WatchMonitor, AutostartSwitchedOffOnlyFillsTheList) {
+  std::string file = autoStartFile("127.0.0.1\n");
+  openWith(R"("W_AutoStart":"0","W_AutoStartFile":")" + file + R"(",)");
+  EXPECT_EQ(find<QTabWidget>("PageControl1")->currentIndex(), 0);
+  EXPECT_FALSE(page().monitorRunning());
+  EXPECT_EQ(page().items(), (std::vector<WatchItem>{{"127.0.0.1", true}}));
+  // Shown again later: no second merge, no start.
+  window->hide();
+  window->show();
+  EXPECT_EQ(page().items().size(), 1u);
+  EXPECT_FALSE(page().monitorRunning());
+}
+
+}  // namespace
+}  // namespace tarvo::ui::testing
