@@ -36,7 +36,8 @@ for h in 1 2; do
     expect_match "$f" "$i" "$(printf "$LINE_RE" "$h" "$i" "$i")"
   done
   c=$(grep -c "^127\.0\.0\.$h  [0-9]* ms$" "$TMP/out")
-  [ "$c" -eq "$n" ] || fail "127.0.0.$h: $c result lines for $n log lines"
+  # A result logged just as the stop came may not be shown any more.
+  { [ "$c" -eq "$n" ] || [ "$c" -eq $((n - 1)) ]; } || fail "127.0.0.$h: $c result lines for $n log lines"
 done
 [ "$(grep -vc ' ms$' "$TMP/out")" -eq 0 ] || fail "result lines of another form"
 expect_lines "$TMP/err" 6
