@@ -147,6 +147,15 @@ void MainWindow::buildMenu() {
   QAction* exitAction = file->addAction("E&xit");
   exitAction->setObjectName("Exit1");
   connect(exitAction, &QAction::triggered, this, &QWidget::close);
+
+  QMenu* extras = menuBar()->addMenu("&Extras");
+  extras->setObjectName("Extras1");
+  QAction* advanced = extras->addAction("&Advanced Options...");
+  advanced->setObjectName("AdvancedOptions1");
+  connect(advanced, &QAction::triggered, this, [this] { showAdvancedOptions(); });
+  QAction* programs = extras->addAction("&Edit Additional Progs");
+  programs->setObjectName("EditAdditionalProgs1");
+  connect(programs, &QAction::triggered, this, [this] { showAdditionalPrograms(); });
 }
 
 void MainWindow::buildStatusBar() {

@@ -81,6 +81,9 @@ class MainWindow : public QMainWindow, private PageHost {
   TabPage& currentPage() const;
   void onTabChanged(int index);
   void saveSettingsNow();
+  // The "&Extras" menu's dialogs (extras_advanced.cpp, extras_programs.cpp).
+  void showAdvancedOptions();
+  void showAdditionalPrograms();
   void saveOnClose();
   void stopRunsForClosing();
   void showStatus(const StatusPair& pair);
