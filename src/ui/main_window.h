@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPoint>
 #include <array>
 #include <memory>
 #include <string>
@@ -104,6 +105,7 @@ class MainWindow : public QMainWindow, private PageHost {
   std::array<TabPage*, 3> pages_{};  // in tab order
   QLabel* panel0_ = nullptr;
   QLabel* panel1_ = nullptr;
+  QPoint advancedOptionsOffset_;  // the options dialog's place, from the window's
 
   bool networkReady_ = false;
   bool ipOptionsSupported_ = false;

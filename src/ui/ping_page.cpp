@@ -106,6 +106,14 @@ void PingPage::storeHistory() {
   }
 }
 
+void PingPage::trimHistory(int size) {
+  // Removing entries may move the list's selection; the typed target stays.
+  const QString target = tab_.hostCombo->currentText();
+  while (tab_.hostCombo->count() > std::max(size, 0)) tab_.hostCombo->removeItem(0);
+  if (tab_.hostCombo->isEditable()) tab_.hostCombo->setEditText(target);
+  storeHistory();
+}
+
 std::optional<std::string> PingPage::singleHost() const {
   if (rangeMode()) return std::nullopt;
   return ss(tab_.hostCombo->currentText());

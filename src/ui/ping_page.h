@@ -36,6 +36,8 @@ class PingPage : public TabPage {
   void firstShown();
   // Before a save: the host history as the list holds it.
   void storeHistory();
+  // The host history shortened to its newest `size` entries.
+  void trimHistory(int size);
 
   // The single-host target when single-host mode is on, for the
   // Traceroute tab's empty host field.

@@ -36,6 +36,11 @@ void TracePage::fill() {
   tab_.maxHopsEdit->setText(QString::number(values.maxHops));
 }
 
+void TracePage::showResolveNames(bool resolve) {
+  tab_.resolveBox->setChecked(resolve);
+  resolvePending_ = false;
+}
+
 void TracePage::entered() {
   if (tab_.hostEdit->text().isEmpty()) {
     if (auto host = ping_.singleHost()) tab_.hostEdit->setText(qs(*host));

@@ -31,6 +31,8 @@ class TracePage : public TabPage {
 
   // Start-up: the fields take the loaded values.
   void fill();
+  // The resolve box shows the (changed) choice of the settings.
+  void showResolveNames(bool resolve);
 
   QComboBox* reachedList() const { return tab_.reachedList; }
   QComboBox* notReachedList() const { return tab_.notReachedList; }
