@@ -130,6 +130,7 @@ void AdvancedOptionsDialog::load() {
   f.logFlipFlop->setChecked(v.logFlipFlop);
   f.logImmediate->setChecked(v.logImmediate);
   f.logPath->setText(qs(v.logPath));
+  f.logPath->setCursorPosition(0);  // the start of a long path is the telling part
   f.autoStart->setChecked(v.autoStart);
   f.autoStartFile->setText(qs(v.autoStartFile));
 }

@@ -57,13 +57,14 @@ QGroupBox* tosGroup(AdvancedOptionsForm& f) {
   static const char* const kCaptions[8] = {
       "<reserved>", "Minimal cost", "Reliability",  "Throughput",
       "Low delay",  "\\",           "- Precedence", "/"};
-  // Most significant bit on top, so the boxes read like the binary field;
-  // the three precedence boxes form a bracket around their caption.
-  for (int bit = 7; bit >= 0; --bit) {
+  // The reserved bit on top: the three precedence boxes at the bottom then
+  // form a bracket around their caption.
+  for (int bit = 0; bit < 8; ++bit) {
     const std::string name = "TosBit" + std::to_string(bit);
     f.tosBits[bit] = box(kCaptions[bit], name.c_str());
-    grid->addWidget(f.tosBits[bit], 1 + (7 - bit), 0, 1, 2);
+    grid->addWidget(f.tosBits[bit], 1 + bit, 0, 1, 2);
   }
+  grid->setColumnStretch(2, 1);
   f.tosBits[settings::kTosReservedBit]->setEnabled(false);
   return group;
 }
@@ -118,6 +119,7 @@ QWidget* rangeTab(AdvancedOptionsForm& f) {
   layout->addWidget(f.showNotReached = box("Show not reached IPs", "ShowNotReachedBox"), 6, 0, 1,
                     4);
   layout->setRowStretch(7, 1);
+  layout->setColumnStretch(4, 1);
   return page;
 }
 
@@ -197,6 +199,7 @@ void AdvancedOptionsForm::build(QDialog* dialog) {
   buttons->addWidget(ok = named(new QPushButton("&OK"), "OkButton"));
   buttons->addWidget(cancel = named(new QPushButton("&Cancel"), "CancelButton"));
   layout->addLayout(buttons);
+  dialog->setMinimumWidth(560);
 }
 
 }  // namespace tarvo::ui
