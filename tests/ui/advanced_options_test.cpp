@@ -2,6 +2,7 @@
 // controls while it runs modally.
 #include <QAction>
 #include <QDialog>
+#include <QFileDialog>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTimer>
@@ -57,6 +58,7 @@ TEST_F(AdvancedOptions, ASmallerHistoryDropsTheOldestHostsAndTheTraceBoxFollows)
   hosts->setEditText("typed.example");
   withDialog([&] {
     EXPECT_EQ(dialog->windowTitle(), "Advanced Options");
+    EXPECT_EQ(dialog->focusWidget(), in<QPushButton>("OkButton"));
     EXPECT_EQ(in<QComboBox>("HistoryList")->currentText(), "10");
     in<QComboBox>("HistoryList")->setCurrentIndex(2);
     box("TraceResolveBox")->click();
@@ -244,6 +246,30 @@ TEST_F(AdvancedOptions, CancelKeepsEverySettingButRemembersThePlace) {
     EXPECT_TRUE(box("AutoSaveBox")->isChecked());
     EXPECT_EQ(in<QComboBox>("TtlList")->currentText(), "60");
     EXPECT_EQ(text("WatchBytesEdit"), "32");
+  });
+}
+
+TEST_F(AdvancedOptions, TheChoosersHaveTheirTitlesAndACancelledChoiceKeepsTheField) {
+  open();
+  withDialog([&] {
+    type("LogPathEdit", "/kept/");
+    QStringList titles;
+    auto closeChooser = [&] {
+      auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      if (chooser == nullptr) return;
+      titles << chooser->windowTitle();
+      if (chooser->fileMode() == QFileDialog::ExistingFile) {
+        EXPECT_EQ(chooser->defaultSuffix(), "wri");
+        EXPECT_EQ(chooser->nameFilters().size(), 3);
+      }
+      chooser->reject();
+    };
+    QTimer::singleShot(0, dialog, closeChooser);
+    in<QPushButton>("LogPathButton")->click();
+    QTimer::singleShot(0, dialog, closeChooser);
+    in<QPushButton>("AutoStartFileButton")->click();
+    EXPECT_EQ(titles, (QStringList{"Select Directory", "Chose auto start Watch file"}));
+    EXPECT_EQ(text("LogPathEdit"), "/kept/");
   });
 }
 
