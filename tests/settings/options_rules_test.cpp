@@ -17,18 +17,5 @@ TEST(TosBits, BinaryTextAndTheReservedBit) {
   EXPECT_EQ(withTosBit(0x10, 8, true), 0x10);
 }
 
-TEST(LogOptionRules, ImmediateFollowsWhatIsLogged) {
-  LogOptions replies = afterLogClick({}, LogBox::Replies, true);
-  replies = afterLogClick(replies, LogBox::Immediate, true);
-  EXPECT_EQ(replies, (LogOptions{true, false, false, true}));
-  // Unchecking the last logged kind drops "immediate" with it.
-  EXPECT_EQ(afterLogClick(replies, LogBox::Replies, false), LogOptions{});
-  // Unchecking "immediate" touches nothing else.
-  EXPECT_EQ(afterLogClick(replies, LogBox::Immediate, false),
-            (LogOptions{true, false, false, false}));
-  EXPECT_EQ(afterLogClick({false, true, true, false}, LogBox::Timeouts, true),
-            (LogOptions{false, true, false, false}));
-}
-
 }  // namespace
 }  // namespace tarvo::settings
