@@ -63,6 +63,8 @@ void AdditionalProgramsDialog::build() {
   auto* group = new QGroupBox(" Enter the Command Line and the Arguments  ", this);
   commandEdit_ = new QLineEdit(group);
   commandEdit_->setObjectName("Edit3");
+  // Room for a program's path; the dialog grows with it.
+  commandEdit_->setMinimumWidth(commandEdit_->fontMetrics().horizontalAdvance(QString(32, 'x')));
   auto* browse = makeButton("Button3", "...", group);
   browse->setFixedWidth(browse->fontMetrics().horizontalAdvance("...") + 20);
   preIpEdit_ = new QLineEdit(group);
