@@ -181,6 +181,22 @@ TEST_F(WindowPrograms, RequiredFieldsStopTheAddAndCancelRestoresTheSelection) {
   EXPECT_EQ(items("ComboBox5").size(), 4u);
 }
 
+TEST_F(WindowPrograms, TheDialogReturnsToWhereItWasLeftBesideTheWindow) {
+  open();
+  QPoint moved = window->pos() + QPoint(40, 30);
+  editPrograms([&](QWidget* dialog) {
+    dialog->move(moved);
+    in<QPushButton>(dialog, "Button2")->click();
+  });
+  window->move(window->pos() + QPoint(10, 20));
+  editPrograms([&](QWidget* dialog) {
+    EXPECT_EQ(dialog->pos(), moved + QPoint(10, 20));
+    EXPECT_GE(dialog->width(), 536);
+    EXPECT_GE(dialog->height(), 315);
+    in<QPushButton>(dialog, "Button2")->click();
+  });
+}
+
 TEST_F(WindowPrograms, GoHandsTheSelectedReachedHostToTheProgram) {
   ASSERT_TRUE(folder.isValid());
   open();
