@@ -184,6 +184,7 @@ void MainWindow::startUp() {
   applyBounds();
   ping_->fill();
   trace_->fill();
+  progs_ = connectPrograms();
 }
 
 void MainWindow::showEchoPermissionAdvice(const std::string& message) {
@@ -248,6 +249,7 @@ void MainWindow::stopRunsForClosing() {
 void MainWindow::saveOnClose() {
   if (!networkReady_) return;  // nothing was loaded, so nothing to keep
   ping_->storeHistory();
+  storeProgramSelection();
   // The window is going away: standard error is the one place left to say it.
   std::string failure =
       store_->save(values_, currentBounds(), WindowSettingsStore::Occasion::Closing);
@@ -258,6 +260,7 @@ void MainWindow::saveOnClose() {
 void MainWindow::saveSettingsNow() {
   if (!networkReady_) return;
   ping_->storeHistory();
+  storeProgramSelection();
   std::string failure =
       store_->save(values_, currentBounds(), WindowSettingsStore::Occasion::SaveNow);
   if (failure.empty()) return;

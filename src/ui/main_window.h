@@ -16,6 +16,7 @@ class QTabWidget;
 
 namespace tarvo::ui {
 
+class ConnectPrograms;
 class GuiHandOff;
 class WindowSettingsStore;
 class PingPage;
@@ -85,6 +86,8 @@ class MainWindow : public QMainWindow, private PageHost {
   // The "&Extras" menu's dialogs (extras_advanced.cpp, extras_programs.cpp).
   void showAdvancedOptions();
   void showAdditionalPrograms();
+  ConnectPrograms* connectPrograms();  // after the settings load
+  void storeProgramSelection();
   void saveOnClose();
   void stopRunsForClosing();
   void showStatus(const StatusPair& pair);
@@ -102,7 +105,8 @@ class MainWindow : public QMainWindow, private PageHost {
   std::unique_ptr<PingPage> ping_;
   std::unique_ptr<TracePage> trace_;
   std::unique_ptr<WatchPage> watch_;
-  std::array<TabPage*, 3> pages_{};  // in tab order
+  ConnectPrograms* progs_ = nullptr;  // "Connect progs:" and "&Go"; null without settings
+  std::array<TabPage*, 3> pages_{};   // in tab order
   QLabel* panel0_ = nullptr;
   QLabel* panel1_ = nullptr;
   QPoint advancedOptionsOffset_;  // the options dialog's place, from the window's

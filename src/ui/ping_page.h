@@ -43,6 +43,7 @@ class PingPage : public TabPage {
   // Traceroute tab's empty host field.
   std::optional<std::string> singleHost() const;
   QComboBox* reachedList() const { return tab_.reachedList; }
+  const PingTab& tab() const { return tab_; }
 
   // ---- Steps of the runs.
   void pingBegin();

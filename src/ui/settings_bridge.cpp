@@ -26,6 +26,8 @@ std::optional<WindowBounds> WindowSettingsStore::bounds(int screenWidth, int scr
   return settings::clampToScreen(*impl_->state.bounds, screenWidth, screenHeight);
 }
 
+settings::AdditionalPrograms& WindowSettingsStore::programs() { return impl_->state.programs; }
+
 std::string WindowSettingsStore::save(const settings::Settings& values, const WindowBounds& bounds,
                                       Occasion occasion) {
   return settings::saveState(impl_->store, values, impl_->state.programs, &bounds,

@@ -8,7 +8,8 @@
 
 namespace tarvo::settings {
 struct Settings;
-}
+struct AdditionalPrograms;
+}  // namespace tarvo::settings
 
 namespace tarvo::ui {
 
@@ -27,6 +28,8 @@ class WindowSettingsStore {
   settings::Settings load();
   // The saved bounds kept inside a screen of the given size, or nothing.
   std::optional<WindowBounds> bounds(int screenWidth, int screenHeight) const;
+  // The "Connect progs:" entries as loaded, and as the next save writes them.
+  settings::AdditionalPrograms& programs();
 
   enum class Occasion { Closing, SaveNow };
   // With auto-save off, closing records only that choice. Empty when the

@@ -12,6 +12,7 @@ namespace {
 
 constexpr int kContextFields = 230;
 constexpr int kContextHostLists = 240;
+constexpr int kContextProgs = 250;
 constexpr int kOctetSpacing = 5;
 // Columns of both pages' control grids: label and field on the left, two
 // label-field pairs on the right, with spacers between the groups that take
@@ -186,6 +187,14 @@ PingTab::PingTab(QWidget* tabParent) {
 
   QLabel* reachedLabel = label(p, "Label13", "Reached hosts:");
   reachedList = makeList(p, "ComboBox1");
+  QLabel* progsLabel = label(p, "Label6", "Connect progs:");
+  progsList = make<QComboBox>(p, "ComboBox5", kContextProgs);
+  progsList->setEditable(false);
+  progsList->setMinimumContentsLength(11);
+  progsList->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+  progsList->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  goButton = button(p, "GoButton", "&Go");
+  goButton->setProperty(kHelpContextProperty, kContextProgs);
   memo = makeMemo(page, "Memo1");
 
   QGridLayout* grid = pageLayout(page, memo);
@@ -194,10 +203,13 @@ PingTab::PingTab(QWidget* tabParent) {
                   kLeftField);
   grid->addWidget(lastLabel, 1, kLeftLabel, kRight);
   grid->addLayout(row({last[0], last[1], last[2], last[3]}, kOctetSpacing), 1, kLeftField);
-  // The box and the buttons may reach under the middle labels.
-  grid->addWidget(rangeBox, 2, kLeftField, 1, 3, kLeft);
+  // The buttons may reach under the middle labels; "Connect progs:" sits
+  // beside the box.
+  grid->addWidget(rangeBox, 2, kLeftField, 1, 2, kLeft);
   grid->addLayout(row({startButton, clearButton, exitButton}, 6), 3, kLeftField, 2, 4,
                   Qt::AlignBottom);
+  grid->addWidget(progsLabel, 2, kMidLabel, kRight);
+  grid->addLayout(row({progsList, goButton}, 3), 2, kMidField, 1, 4);
   grid->addWidget(countLabel, 0, kMidLabel, kRight);
   grid->addWidget(countEdit, 0, kMidField, kLeft);
   grid->addWidget(waitLabel, 1, kMidLabel, kRight);
@@ -212,7 +224,7 @@ PingTab::PingTab(QWidget* tabParent) {
   // Tab order: the fields as they are read, then the buttons.
   chainTabOrder({hostCombo, first[0], first[1], first[2], first[3], last[2], last[3], rangeBox,
                  countEdit, waitEdit, delayEdit, bytesEdit, startButton, clearButton, exitButton,
-                 reachedList});
+                 reachedList, progsList, goButton});
 }
 
 TraceTab::TraceTab(QWidget* tabParent) {

@@ -37,6 +37,8 @@ struct PingTab {
   QPushButton* clearButton;         // Button4
   QPushButton* exitButton;          // Button2
   QComboBox* reachedList;           // ComboBox1
+  QComboBox* progsList;             // ComboBox5, "Connect progs:"
+  QPushButton* goButton;            // GoButton
   QPlainTextEdit* memo;             // Memo1
 
   // The six editable octet fields in the order "." moves through them.
