@@ -156,6 +156,9 @@ void MainWindow::buildMenu() {
   QAction* programs = extras->addAction("&Edit Additional Progs");
   programs->setObjectName("EditAdditionalProgs1");
   connect(programs, &QAction::triggered, this, [this] { showAdditionalPrograms(); });
+  buildSaveMenu(extras);
+  buildHelpMenu();
+  buildTray();
 }
 
 void MainWindow::buildStatusBar() {

@@ -14,6 +14,8 @@
 class QLabel;
 class QTabWidget;
 
+class QMenu;
+
 namespace tarvo::ui {
 
 class ConnectPrograms;
@@ -86,6 +88,11 @@ class MainWindow : public QMainWindow, private PageHost {
   // The "&Extras" menu's dialogs (extras_advanced.cpp, extras_programs.cpp).
   void showAdvancedOptions();
   void showAdditionalPrograms();
+  // "&Save to File" under "&Extras" (extras_save.cpp), the "&Help" menu with
+  // F1 and the About box (help_menu.cpp), the tray button (tray.cpp).
+  void buildSaveMenu(QMenu* extras);
+  void buildHelpMenu();
+  void buildTray();
   ConnectPrograms* connectPrograms();  // after the settings load
   void storeProgramSelection();
   void saveOnClose();
