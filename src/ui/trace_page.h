@@ -36,6 +36,7 @@ class TracePage : public TabPage {
 
   QComboBox* reachedList() const { return tab_.reachedList; }
   QComboBox* notReachedList() const { return tab_.notReachedList; }
+  const TraceTab& tab() const { return tab_; }
 
   // ---- Steps of the run.
   void begin();
