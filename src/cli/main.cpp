@@ -28,6 +28,15 @@ const char* const kUsage =
     "exit status: 0 reached, 1 not reached, 2 usage error or failed start-up,\n"
     "  3 standard output could not be written, 143 stopped by SIGTERM\n";
 
+bool isHelp(const char* word) {
+  return std::strcmp(word, "--help") == 0 || std::strcmp(word, "-h") == 0;
+}
+
+bool isCommand(const std::string& word) {
+  return word == "ping" || word == "range" || word == "trace" || word == "watch" ||
+         word == "settings";
+}
+
 int runCommand(const std::string& command, const std::vector<std::string>& args) {
   if (command == "ping") return tarvo::cli::runPingCommand(args);
   if (command == "range") return tarvo::cli::runRangeCommand(args);
@@ -47,9 +56,20 @@ int main(int argc, char** argv) {
   const auto drop = tarvo::openEchoSocketsThenDropPrivileges();
   if (!drop.dropped) std::fprintf(stderr, "tarvo-cli: privileges kept: %s\n", drop.problem.c_str());
   std::setlocale(LC_ALL, "");
-  if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
-    std::fputs(kUsage, argc < 2 ? stderr : stdout);
-    return argc < 2 ? tarvo::cli::kExitUsage : 0;
+  if (argc < 2) {
+    std::fputs(kUsage, stderr);
+    return tarvo::cli::kExitUsage;
+  }
+  if (std::strcmp(argv[1], "--version") == 0) {
+    std::puts("tarvo-cli " TARVO_VERSION);
+    return 0;
+  }
+  // "tarvo-cli ping --help" asks for help, not for a host named "--help".
+  bool commandHelp = false;
+  for (int i = 2; i < argc && isCommand(argv[1]); ++i) commandHelp = commandHelp || isHelp(argv[i]);
+  if (isHelp(argv[1]) || commandHelp) {
+    std::fputs(kUsage, stdout);
+    return 0;
   }
   tarvo::cli::ConsoleBreak::install();
   const std::string command = argv[1];
