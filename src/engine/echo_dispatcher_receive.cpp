@@ -1,0 +1,100 @@
+#include "engine/echo_dispatcher_impl.h"
+
+namespace tarvo {
+
+void EchoDispatcher::Impl::deliver(const icmp::IcmpMessage& m, bool truncated,
+                                   Clock::time_point at) {
+  std::optional<std::uint32_t> st;
+  if (m.kind == icmp::IcmpMessage::EchoReply) {
+    // A reply that could not be read whole still answers the request.
+    st = truncated ? status::kGeneralFailure : status::kSuccess;
+  } else if (m.kind == icmp::IcmpMessage::Error) {
+    st = statusFromIcmp(m.type, m.code);
+  }
+  if (!st) return;
+  const std::uint32_t key = requestKey(m.identifier, m.sequence);
+  Pending* found = nullptr;
+  {
+    Shard& s = shardOf(key);
+    std::lock_guard<std::mutex> lock(s.mutex);
+    auto it = s.waiting.find(key);
+    if (it == s.waiting.end()) return;
+    // An error counts only when it quotes a request to our destination.
+    if (m.kind == icmp::IcmpMessage::Error && m.quotedDestination != it->second->destination) {
+      return;
+    }
+    found = it->second;
+    s.waiting.erase(it);
+  }
+  Pending& p = *found;
+  // Notified under the request's lock: once the sender holds that lock
+  // again, this thread no longer touches the request.
+  std::lock_guard<std::mutex> lock(p.mutex);
+  p.status = *st;
+  p.from = m.source != 0 ? m.source : p.destination;
+  p.ttl = m.ttl;
+  p.dataSize = m.kind == icmp::IcmpMessage::EchoReply ? m.dataSize : 0;
+  p.at = at;
+  p.done = true;
+  p.answered.notify_one();
+}
+
+void EchoDispatcher::Impl::drain(Channel& ch, bool errors, std::vector<std::uint8_t>& buffer) {
+  EchoSocket::Received r;
+  for (int i = 0; i < kReadsPerWake; ++i) {
+    const auto state = errors ? ch.socket->readError(buffer, r) : ch.socket->readData(buffer, r);
+    if (state == EchoSocket::ReadState::Empty) {
+      if (errors || i == 0) {
+        // Nothing queued, yet the socket reported an error: clear a
+        // pending socket error so it does not wake us again and again.
+        int e = 0;
+        socklen_t len = sizeof e;
+        getsockopt(ch.socket->fd(), SOL_SOCKET, SO_ERROR, &e, &len);
+      }
+      return;
+    }
+    if (state == EchoSocket::ReadState::Message) deliver(r.message, r.truncated, Clock::now());
+  }
+}
+
+void EchoDispatcher::Impl::closeIdleSockets(Clock::time_point now) {
+  std::lock_guard<std::mutex> lock(mutex);
+  for (auto it = channels.begin(); it != channels.end();) {
+    Channel& ch = **it;
+    if (!ch.primary && ch.inUse.load() == 0 && now - ch.lastUsed >= kIdleSocketLinger) {
+      epoll_ctl(epollFd, EPOLL_CTL_DEL, ch.socket->fd(), nullptr);
+      it = channels.erase(it);
+    } else {
+      ++it;
+    }
+  }
+}
+
+void EchoDispatcher::Impl::receiveLoop() {
+  std::vector<std::uint8_t> buffer(65536 + 64);
+  epoll_event events[64];
+  auto lastHousekeeping = Clock::now();
+  for (;;) {
+    const int n = epoll_wait(epollFd, events, 64, 1000);
+    for (int i = 0; i < n; ++i) {
+      auto* ch = static_cast<Channel*>(events[i].data.ptr);
+      if (events[i].events & EPOLLERR) {
+        if (ch->socket->kind() == EchoSocketKind::Datagram) {
+          drain(*ch, true, buffer);
+        } else {
+          int e = 0;
+          socklen_t len = sizeof e;
+          getsockopt(ch->socket->fd(), SOL_SOCKET, SO_ERROR, &e, &len);
+        }
+      }
+      if (events[i].events & EPOLLIN) drain(*ch, false, buffer);
+    }
+    const auto now = Clock::now();
+    if (now - lastHousekeeping >= std::chrono::seconds(1)) {
+      closeIdleSockets(now);
+      lastHousekeeping = now;
+    }
+  }
+}
+
+}  // namespace tarvo
