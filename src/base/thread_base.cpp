@@ -1,7 +1,11 @@
 #include "base/thread_base.h"
 
+#include <pthread.h>
+
+#include <algorithm>
 #include <chrono>
 #include <thread>
+#include <vector>
 
 namespace tarvo {
 
@@ -10,77 +14,137 @@ namespace {
 // runs its exit handlers.
 std::mutex& liveMutex = *new std::mutex;
 std::condition_variable& liveChanged = *new std::condition_variable;
-int liveCount = 0;
+std::atomic<int> liveCount{0};
+
+// A system thread waiting for its next object. It lives on that thread's
+// stack; while it is in the parked list, whoever takes it out owes it a
+// post of `given`.
+struct Parked {
+  OneShot given;
+  ThreadBase* next = nullptr;
+};
+struct ParkedThreads {
+  std::mutex mutex;
+  std::vector<Parked*> threads;  // the most recently parked last
+};
+ParkedThreads& parked = *new ParkedThreads;
+
+// Hands the object to a parked thread; false when none is waiting.
+bool handToParked(ThreadBase* object) {
+  Parked* p = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(parked.mutex);
+    if (parked.threads.empty()) return false;
+    // The thread that parked last is the one whose stack is still cached.
+    p = parked.threads.back();
+    parked.threads.pop_back();
+  }
+  p->next = object;
+  p->given.post();
+  return true;
+}
+
+// Parks the calling thread for a while; the next object to run, or null when
+// the thread should exit.
+ThreadBase* awaitNext() {
+  Parked me;
+  {
+    std::lock_guard<std::mutex> lock(parked.mutex);
+    if (parked.threads.size() >= ThreadBase::kMaxParked) return nullptr;
+    parked.threads.push_back(&me);
+  }
+  const auto until =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(ThreadBase::kParkedLifeMs);
+  if (!me.given.waitUntil(until)) {
+    std::lock_guard<std::mutex> lock(parked.mutex);
+    auto& list = parked.threads;
+    const auto it = std::find(list.begin(), list.end(), &me);
+    // Still listed: nobody owes it a post, so it may go.
+    if (it != list.end()) {
+      list.erase(it);
+      return nullptr;
+    }
+    // Taken just now: its object is on the way.
+    me.given.wait();
+  }
+  return me.next;
+}
+
+void countEnded() {
+  if (liveCount.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+    // Taken and released so a waiter between its check and its sleep does
+    // not miss the notification.
+    { std::lock_guard<std::mutex> lock(liveMutex); }
+    liveChanged.notify_all();
+  }
+}
 }  // namespace
 
 ThreadBase::~ThreadBase() {
-  // A joinable thread that was never waited for must not be left behind.
-  if (started_ && !joined_ && !freeOnTerminate_) {
-    pthread_join(handle_, nullptr);
-  }
+  // A thread that was never waited for must not outlive its object.
+  if (started_ && !joined_ && !freeOnTerminate_) waitFor();
 }
 
 bool ThreadBase::start() {
   if (started_) return true;
+  liveCount.fetch_add(1, std::memory_order_relaxed);
+  // Set before the thread may run it: a self-freeing object may end and be
+  // deleted before start() has returned, so nothing below touches it.
+  started_ = true;
+  if (handToParked(this)) return true;
+
   pthread_attr_t attr;
   pthread_attr_init(&attr);
   pthread_attr_setstacksize(&attr, kStackBytes);
-  if (freeOnTerminate_) pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED);
-  {
-    std::lock_guard<std::mutex> lock(liveMutex);
-    ++liveCount;
-  }
-  // Set before the thread exists, and the handle kept only by owners that
-  // wait: a self-freeing thread may end and delete this object before
-  // pthread_create has even returned.
-  const bool selfFreeing = freeOnTerminate_;
-  started_ = true;
+  // Objects are waited for through their own end flag, so the system threads
+  // are never joined.
+  pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED);
   pthread_t handle{};
-  int rc = pthread_create(&handle, &attr, &ThreadBase::entry, this);
+  const int rc = pthread_create(&handle, &attr, &ThreadBase::entry, this);
   pthread_attr_destroy(&attr);
-  if (rc == 0 && !selfFreeing) handle_ = handle;
   if (rc != 0) {
+    // The object never ran, so it is still the caller's.
     started_ = false;
-    std::lock_guard<std::mutex> lock(liveMutex);
-    --liveCount;
-    liveChanged.notify_all();
+    countEnded();
     return false;
   }
   return true;
 }
 
-void* ThreadBase::entry(void* arg) {
-  auto* self = static_cast<ThreadBase*>(arg);
-  const bool freeSelf = self->freeOnTerminate_;
-  self->execute();
-  if (freeSelf) {
-    delete self;
-  } else {
-    self->finished_.store(true, std::memory_order_release);
+void* ThreadBase::entry(void* first) {
+  for (auto* object = static_cast<ThreadBase*>(first); object; object = awaitNext()) {
+    object->run();
   }
-  {
-    std::lock_guard<std::mutex> lock(liveMutex);
-    --liveCount;
-  }
-  liveChanged.notify_all();
   return nullptr;
+}
+
+void ThreadBase::run() {
+  const bool freeSelf = freeOnTerminate_;
+  execute();
+  if (freeSelf) {
+    delete this;
+    countEnded();
+    return;
+  }
+  // An owner that has waited for its object finds it no longer counted.
+  countEnded();
+  // The owner may delete the object once the post is made: nothing after it.
+  finished_.store(true, std::memory_order_release);
+  done_.post();
 }
 
 void ThreadBase::waitFor() {
   if (!started_ || joined_ || freeOnTerminate_) return;
-  pthread_join(handle_, nullptr);
+  done_.wait();
   joined_ = true;
 }
 
-int ThreadBase::liveThreads() {
-  std::lock_guard<std::mutex> lock(liveMutex);
-  return liveCount;
-}
+int ThreadBase::liveThreads() { return liveCount.load(); }
 
 bool ThreadBase::waitAllEnded(std::uint32_t timeoutMs) {
   std::unique_lock<std::mutex> lock(liveMutex);
   return liveChanged.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                              [] { return liveCount == 0; });
+                              [] { return liveCount.load() == 0; });
 }
 
 bool ThreadBase::sleepInSlices(std::uint32_t ms) {

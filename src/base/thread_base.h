@@ -1,13 +1,12 @@
 #pragma once
 
-#include <pthread.h>
-
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
 
 #include "base/clock.h"
+#include "base/one_shot.h"
 
 namespace tarvo {
 
@@ -18,6 +17,11 @@ namespace tarvo {
 // With freeOnTerminate the object deletes itself when execute() returns, so
 // nothing may touch it afterwards: owners keep only a handle guarded by their
 // own running flag.
+//
+// Every object runs on a thread of its own, but a system thread whose object
+// has ended waits a little for the next object to start before it exits. A
+// range sweep starts tens of thousands of short-lived workers, and creating
+// and tearing down a kernel thread for each would cost more than the pings.
 class ThreadBase {
  public:
   // Stack size of every activity thread. Range pings run tens of thousands
@@ -40,6 +44,10 @@ class ThreadBase {
 
   // Blocks until execute() has returned. Not for self-freeing threads.
   void waitFor();
+  // Longest a system thread stays parked without an object before it exits,
+  // and how many may be parked at once.
+  static constexpr std::uint32_t kParkedLifeMs = 250;
+  static constexpr std::size_t kMaxParked = 256;
   // True once execute() has returned (not for self-freeing threads).
   bool finished() const { return finished_.load(std::memory_order_acquire); }
 
@@ -65,15 +73,17 @@ class ThreadBase {
   bool sleepInSlices(std::uint32_t ms);
 
  private:
-  static void* entry(void* self);
+  static void* entry(void* first);
+  // Runs execute() and the end-of-run steps; the object may be gone after.
+  void run();
 
-  pthread_t handle_{};
   bool started_ = false;
   bool joined_ = false;
   bool freeOnTerminate_ = false;
   Clock* clock_ = &systemClock();
   std::atomic<bool> stopRequested_{false};
   std::atomic<bool> finished_{false};
+  OneShot done_;  // posted once execute() has returned, for waitFor()
 };
 
 // Sleeps the calling thread for ms milliseconds.

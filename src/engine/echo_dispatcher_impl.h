@@ -24,6 +24,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/one_shot.h"
 #include "engine/echo_dispatcher.h"
 #include "engine/echo_status.h"
 #include "engine/icmp_status_map.h"
@@ -55,14 +56,12 @@ constexpr std::uint32_t kSequenceSpace = 65536;
 
 // One request waiting for its answer; lives on the sender's stack. The
 // receiver that finds it in the table takes it out (under the shard's lock)
-// before it fills in the answer under the request's own lock, so a sender
-// whose wait ran out knows from the table whether an answer is on its way,
-// and the shard's lock is held only for the look-up.
+// before it fills in the answer and posts `answered`, so a sender whose wait
+// ran out knows from the table whether an answer is on its way, and the
+// shard's lock is held only for the look-up.
 struct Pending {
   Ipv4Address destination = 0;
-  std::mutex mutex;
-  std::condition_variable answered;
-  bool done = false;
+  OneShot answered;
   std::uint32_t status = status::kRequestTimedOut;
   Ipv4Address from = 0;
   std::uint8_t ttl = 0;

@@ -27,16 +27,13 @@ void EchoDispatcher::Impl::deliver(const icmp::IcmpMessage& m, bool truncated,
     s.waiting.erase(it);
   }
   Pending& p = *found;
-  // Notified under the request's lock: once the sender holds that lock
-  // again, this thread no longer touches the request.
-  std::lock_guard<std::mutex> lock(p.mutex);
+  // The sender may return as soon as the post is made: nothing after it.
   p.status = *st;
   p.from = m.source != 0 ? m.source : p.destination;
   p.ttl = m.ttl;
   p.dataSize = m.kind == icmp::IcmpMessage::EchoReply ? m.dataSize : 0;
   p.at = at;
-  p.done = true;
-  p.answered.notify_one();
+  p.answered.post();
 }
 
 void EchoDispatcher::Impl::drain(Channel& ch, bool errors, std::vector<std::uint8_t>& buffer) {

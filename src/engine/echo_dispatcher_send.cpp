@@ -60,8 +60,7 @@ EchoResult EchoDispatcher::Impl::send(Ipv4Address destination,
   if (err != 0) {
     if (!unregister(slot.key)) {
       // Something answered a request that never left; let it finish.
-      std::unique_lock<std::mutex> lock(p.mutex);
-      p.answered.wait(lock, [&] { return p.done; });
+      p.answered.wait();
     }
     slot.channel->inUse.fetch_sub(1);
     // A request that could not get out before its time ran out (only
@@ -72,17 +71,14 @@ EchoResult EchoDispatcher::Impl::send(Ipv4Address destination,
     return result;
   }
 
-  {
-    std::unique_lock<std::mutex> lock(p.mutex);
-    p.answered.wait_until(lock, sentAt + milliseconds(timeoutMs), [&] { return p.done; });
-  }
-  if (!p.done && !unregister(slot.key)) {
+  bool answered = p.answered.waitUntil(sentAt + milliseconds(timeoutMs));
+  if (!answered && !unregister(slot.key)) {
     // Timed out just as its answer was taken: that answer is a moment away.
-    std::unique_lock<std::mutex> lock(p.mutex);
-    p.answered.wait(lock, [&] { return p.done; });
+    p.answered.wait();
+    answered = true;
   }
   slot.channel->inUse.fetch_sub(1);
-  if (!p.done) return result;
+  if (!answered) return result;
   result.status = p.status;
   result.replyAddress = p.from;
   result.replyTtl = p.ttl;
