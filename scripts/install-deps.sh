@@ -12,6 +12,7 @@ PACKAGES=(
   libcap2-bin
   desktop-file-utils man-db groff-base
   xvfb xauth
+  time
 )
 
 missing=()

@@ -62,6 +62,7 @@ constexpr std::uint32_t kSequenceSpace = 65536;
 struct Pending {
   Ipv4Address destination = 0;
   OneShot answered;
+  std::atomic<bool> delivered{false};  // set just before the post
   std::uint32_t status = status::kRequestTimedOut;
   Ipv4Address from = 0;
   std::uint8_t ttl = 0;
@@ -77,6 +78,10 @@ struct Shard {
 struct Channel {
   std::unique_ptr<EchoSocket> socket;
   bool primary = false;
+  // Whoever reads the socket holds this and uses the channel's buffer: the
+  // receiver, or a sender looking for an answer that is already there.
+  std::mutex reading;
+  std::vector<std::uint8_t> buffer;
   std::atomic<std::uint32_t> inUse{0};  // requests registered and not yet finished
   // Datagram sockets only: the sequence counter and when its cycle began.
   std::uint32_t nextSequence = 0;
@@ -170,6 +175,7 @@ struct EchoDispatcher::Impl {
 
   std::unique_ptr<Channel> makeChannel(std::unique_ptr<EchoSocket> socket, bool primary) {
     auto ch = std::make_unique<Channel>();
+    ch->buffer.resize(65536 + 64);
     ch->socket = std::move(socket);
     ch->primary = primary;
     ch->cycleStart = ch->lastUsed = Clock::now();
@@ -357,7 +363,12 @@ struct EchoDispatcher::Impl {
 
   void deliver(const icmp::IcmpMessage& m, bool truncated, Clock::time_point at);
 
-  void drain(Channel& ch, bool errors, std::vector<std::uint8_t>& buffer);
+  // Reads what the socket holds, up to kReadsPerWake messages; the caller
+  // holds ch.reading. Stops early once `until` has its answer.
+  void drain(Channel& ch, bool errors, const Pending* until = nullptr);
+  // A sender's look for answers already queued (on loopback the answer is
+  // there before the send returns), so it need not sleep and be woken.
+  void drainBeforeWaiting(Channel& ch, const Pending& p);
 
   void closeIdleSockets(Clock::time_point now);
 

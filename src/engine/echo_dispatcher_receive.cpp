@@ -33,15 +33,18 @@ void EchoDispatcher::Impl::deliver(const icmp::IcmpMessage& m, bool truncated,
   p.ttl = m.ttl;
   p.dataSize = m.kind == icmp::IcmpMessage::EchoReply ? m.dataSize : 0;
   p.at = at;
+  p.delivered.store(true, std::memory_order_relaxed);
   p.answered.post();
 }
 
-void EchoDispatcher::Impl::drain(Channel& ch, bool errors, std::vector<std::uint8_t>& buffer) {
+void EchoDispatcher::Impl::drain(Channel& ch, bool errors, const Pending* until) {
   EchoSocket::Received r;
+  auto& buffer = ch.buffer;
   for (int i = 0; i < kReadsPerWake; ++i) {
+    if (until && until->delivered.load(std::memory_order_relaxed)) return;
     const auto state = errors ? ch.socket->readError(buffer, r) : ch.socket->readData(buffer, r);
     if (state == EchoSocket::ReadState::Empty) {
-      if (errors || i == 0) {
+      if (!until && (errors || i == 0)) {
         // Nothing queued, yet the socket reported an error: clear a
         // pending socket error so it does not wake us again and again.
         int e = 0;
@@ -52,6 +55,12 @@ void EchoDispatcher::Impl::drain(Channel& ch, bool errors, std::vector<std::uint
     }
     if (state == EchoSocket::ReadState::Message) deliver(r.message, r.truncated, Clock::now());
   }
+}
+
+void EchoDispatcher::Impl::drainBeforeWaiting(Channel& ch, const Pending& p) {
+  // The receiver or another sender is at it already.
+  std::unique_lock<std::mutex> lock(ch.reading, std::try_to_lock);
+  if (lock) drain(ch, false, &p);
 }
 
 void EchoDispatcher::Impl::closeIdleSockets(Clock::time_point now) {
@@ -68,23 +77,23 @@ void EchoDispatcher::Impl::closeIdleSockets(Clock::time_point now) {
 }
 
 void EchoDispatcher::Impl::receiveLoop() {
-  std::vector<std::uint8_t> buffer(65536 + 64);
   epoll_event events[64];
   auto lastHousekeeping = Clock::now();
   for (;;) {
     const int n = epoll_wait(epollFd, events, 64, 1000);
     for (int i = 0; i < n; ++i) {
       auto* ch = static_cast<Channel*>(events[i].data.ptr);
+      std::lock_guard<std::mutex> lock(ch->reading);
       if (events[i].events & EPOLLERR) {
         if (ch->socket->kind() == EchoSocketKind::Datagram) {
-          drain(*ch, true, buffer);
+          drain(*ch, true);
         } else {
           int e = 0;
           socklen_t len = sizeof e;
           getsockopt(ch->socket->fd(), SOL_SOCKET, SO_ERROR, &e, &len);
         }
       }
-      if (events[i].events & EPOLLIN) drain(*ch, false, buffer);
+      if (events[i].events & EPOLLIN) drain(*ch, false);
     }
     const auto now = Clock::now();
     if (now - lastHousekeeping >= std::chrono::seconds(1)) {

@@ -71,6 +71,7 @@ EchoResult EchoDispatcher::Impl::send(Ipv4Address destination,
     return result;
   }
 
+  drainBeforeWaiting(raw ? *rawChannels[0] : *slot.channel, p);
   bool answered = p.answered.waitUntil(sentAt + milliseconds(timeoutMs));
   if (!answered && !unregister(slot.key)) {
     // Timed out just as its answer was taken: that answer is a moment away.
