@@ -1,11 +1,16 @@
 #include "base/thread_base.h"
 
+#include <dirent.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
+#include <memory>
+#include <thread>
+#include <vector>
 
 #include "base/clock.h"
+#include "base/one_shot.h"
 #include "manual_clock.h"
 
 namespace tarvo {
@@ -84,6 +89,77 @@ TEST(ThreadBase, SelfFreeingThreadDeletesItself) {
   }
   ASSERT_TRUE(ThreadBase::waitAllEnded(5000));
   EXPECT_EQ(destroyed, 20);
+}
+
+class Counting : public ThreadBase {
+ public:
+  explicit Counting(std::atomic<int>& runs) : runs_(runs) {}
+
+ protected:
+  void execute() override { runs_++; }
+
+ private:
+  std::atomic<int>& runs_;
+};
+
+int threadsOfThisProcess() {
+  int n = 0;
+  if (DIR* d = opendir("/proc/self/task")) {
+    while (dirent* e = readdir(d)) n += e->d_name[0] != '.';
+    closedir(d);
+  }
+  return n;
+}
+
+// System threads are handed on from one object to the next: whichever way
+// objects start, end and are freed, each runs exactly once, and the parked
+// threads go away once nothing is left to start.
+TEST(ThreadBase, ObjectsStartedFromSeveralThreadsEachRunOnceAndParkedThreadsLeave) {
+  const int before = threadsOfThisProcess();
+  std::atomic<int> runs{0};
+  std::atomic<int> destroyed{0};
+  auto starter = [&] {
+    std::vector<std::unique_ptr<Counting>> waited;
+    for (int i = 0; i < 500; ++i) {
+      if (i % 2) {
+        auto* t = new SelfFreeing(destroyed);
+        t->setFreeOnTerminate(true);
+        ASSERT_TRUE(t->start());
+      } else {
+        waited.push_back(std::make_unique<Counting>(runs));
+        ASSERT_TRUE(waited.back()->start());
+      }
+      // Some are waited for at once, some only at the end (or by their
+      // destructor), so parked threads meet starts at every stage.
+      if (i % 3 == 0) waited.back()->waitFor();
+    }
+    for (std::size_t i = 0; i < waited.size(); i += 2) waited[i]->waitFor();
+  };
+  std::thread a(starter);
+  std::thread b(starter);
+  a.join();
+  b.join();
+  ASSERT_TRUE(ThreadBase::waitAllEnded(10000));
+  EXPECT_EQ(runs, 500);
+  EXPECT_EQ(destroyed, 500);
+  EXPECT_EQ(ThreadBase::liveThreads(), 0);
+
+  for (int i = 0; i < 100 && threadsOfThisProcess() > before; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ThreadBase::kParkedLifeMs / 5));
+  }
+  EXPECT_EQ(threadsOfThisProcess(), before);
+}
+
+TEST(OneShot, KeepsAPostMadeBeforeTheWaitAndOtherwiseWaitsOutItsDeadline) {
+  OneShot early;
+  early.post();
+  EXPECT_TRUE(early.waitUntil(std::chrono::steady_clock::now()));
+  OneShot never;
+  EXPECT_FALSE(never.waitUntil(std::chrono::steady_clock::now() + std::chrono::milliseconds(20)));
+  OneShot late;
+  std::thread poster([&] { late.post(); });
+  late.wait();
+  poster.join();
 }
 
 }  // namespace
