@@ -53,4 +53,9 @@ std::string clockText(std::chrono::system_clock::time_point time) {
   return text;
 }
 
+std::string stateNoticeLine(std::chrono::system_clock::time_point time, const std::string& address,
+                            HostState state) {
+  return clockText(time) + " " + stateNoticeText(address, state);
+}
+
 }  // namespace tarvo

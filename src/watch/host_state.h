@@ -53,4 +53,8 @@ std::string stateNoticeText(const std::string& address, HostState state);
 // "hh:nn:ss" of a wall-clock time, in local time.
 std::string clockText(std::chrono::system_clock::time_point time);
 
+// "hh:nn:ss 127.0.0.1 is down": the notice with the time of the change.
+std::string stateNoticeLine(std::chrono::system_clock::time_point time, const std::string& address,
+                            HostState state);
+
 }  // namespace tarvo
