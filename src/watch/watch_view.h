@@ -40,6 +40,9 @@ class WatchView : public RunView {
   // Adds one point to graph `index` and shows it.
   virtual void addPoint(std::size_t index, const GraphPoint& point) = 0;
   virtual void setGroupCaption(const std::string& /*caption*/) {}
+  // What host `index` is pinged at: its item text, or the address its name
+  // was resolved to. Told before the host's first point and on each change.
+  virtual void setHostAddress(std::size_t /*index*/, const std::string& /*address*/) {}
   // Host `change.index` changed its state with the result that follows.
   virtual void hostStateChanged(const HostStateChange& /*change*/) {}
   // Every graph goes; the next call is end().
