@@ -32,21 +32,9 @@ TEST(HostState, UpAgainNeedsConsecutiveReplies) {
   EXPECT_EQ(changesOf(t, "TTRRTRRTRRR"), "unknown>down@2 down>up@11");
 }
 
-TEST(HostState, OnlyTheFirstUpGoesWithoutNotice) {
-  EXPECT_FALSE((StateChange{HostState::Unknown, HostState::Up}).notice());
-  EXPECT_TRUE((StateChange{HostState::Unknown, HostState::Down}).notice());
-  EXPECT_TRUE((StateChange{HostState::Up, HostState::Down}).notice());
-  EXPECT_TRUE((StateChange{HostState::Down, HostState::Up}).notice());
-}
-
 TEST(HostState, ThresholdsBelowOneActAsOne) {
   HostStateTracker t({0, -4});
   EXPECT_EQ(changesOf(t, "TRT"), "unknown>down@1 down>up@2 up>down@3");
-}
-
-TEST(HostState, NoticeTexts) {
-  EXPECT_EQ(stateNoticeText("127.0.0.1", HostState::Down), "127.0.0.1 is down");
-  EXPECT_EQ(stateNoticeText("127.0.0.1", HostState::Up), "127.0.0.1 is up again");
 }
 
 }  // namespace
