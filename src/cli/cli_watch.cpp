@@ -13,6 +13,7 @@
 #include "cli/console_text.h"
 #include "cli/console_watch_view.h"
 #include "cli/echo_advice.h"
+#include "cli/json_lines.h"
 #include "engine/echo_service.h"
 #include "watch/monitor_settings.h"
 #include "watch/watch_controller.h"
@@ -41,7 +42,10 @@ int runWatchCommand(const std::vector<std::string>& words) {
                                             {"--log-timeouts"},
                                             {"--log-changes"},
                                             {"--log-immediate"},
-                                            {"--sequence"}});
+                                            {"--sequence"},
+                                            {"--down-after", true},
+                                            {"--up-after", true},
+                                            {"--json"}});
   if (!args.error.empty()) return usageError(args.error);
 
   std::vector<std::string> hosts;
@@ -59,6 +63,8 @@ int runWatchCommand(const std::vector<std::string>& words) {
   applyNumberOption(args, "-d", settings::kWatchDelayRule, s.watchDelay);
   applyNumberOption(args, "-l", settings::kWatchBytesRule, s.watchBytes);
   applyNumberOption(args, "--ttl", settings::kWatchTtlRule, s.watchTtl);
+  applyNumberOption(args, "--down-after", settings::kNotifyDownRule, s.notifyDown);
+  applyNumberOption(args, "--up-after", settings::kNotifyUpRule, s.notifyUp);
   if (auto mode = args.value("--resolve")) {
     if (*mode == "no") {
       s.watchResolveNames = 0;
@@ -92,7 +98,8 @@ int runWatchCommand(const std::vector<std::string>& words) {
   run.settings = monitorSettingsFrom(s);
   run.hosts = std::move(hosts);
   run.echoFactory = icmpEchoServiceFactory();
-  ConsoleWatchView view(isatty(STDOUT_FILENO) != 0);
+  JsonLines json;
+  ConsoleWatchView view(isatty(STDOUT_FILENO) != 0, args.has("--json") ? &json : nullptr);
   TCtrlWatch controller(std::move(run), view);
   ConsoleBreak::setHandler([&controller] {
     std::fprintf(stderr, "  Stopping the Monitor...\n");

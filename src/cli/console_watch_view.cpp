@@ -7,6 +7,7 @@
 
 #include "cli/console_output.h"
 #include "cli/console_text.h"
+#include "cli/json_lines.h"
 
 namespace tarvo::cli {
 
@@ -36,7 +37,8 @@ std::string right(std::uint64_t value, std::size_t width) {
 }
 }  // namespace
 
-ConsoleWatchView::ConsoleWatchView(bool table) : table_(table) {}
+ConsoleWatchView::ConsoleWatchView(bool table, JsonLines* json)
+    : table_(table && json == nullptr), json_(json) {}
 
 void ConsoleWatchView::setStatusText(StatusPanel, const std::string& text) {
   std::fprintf(stderr, "%s\n", text.c_str());
@@ -46,12 +48,56 @@ void ConsoleWatchView::setStatusText(StatusPanel, const std::string& text) {
 bool ConsoleWatchView::createGraph(std::size_t index, const std::string& caption) {
   hosts_[index] = HostRow{};
   hosts_[index].caption = safe(caption);
+  hosts_[index].rawCaption = caption;
   return true;
 }
 
 void ConsoleWatchView::setGraphCaption(std::size_t index, const std::string& caption) {
   hosts_[index].caption = safe(caption);
+  hosts_[index].rawCaption = caption;
   redraw(false);
+}
+
+void ConsoleWatchView::setHostAddress(std::size_t index, const std::string& address) {
+  hosts_[index].address = address;
+}
+
+void ConsoleWatchView::hostStateChanged(const HostStateChange& change) {
+  hosts_[change.index].state = change.state;
+  if (!change.notice) return;
+  if (json_ != nullptr) {
+    JsonObject record;
+    record["type"] = "state";
+    record["host"] = change.index + 1;
+    record["address"] = change.address;
+    record["state"] = hostStateName(change.state);
+    record["time"] = isoTime(change.time);
+    json_->write(record);
+  }
+  // On a terminal the line goes above the table, which is drawn anew below it.
+  if (table_ && rowsDrawn_ > 0) {
+    const std::string up = "\x1b[" + std::to_string(rowsDrawn_) + "A\r\x1b[J";
+    if (std::fwrite(up.data(), 1, up.size(), stdout) != up.size()) checkOutput(stdout);
+    std::fflush(stdout);
+    rowsDrawn_ = 0;
+  }
+  std::fprintf(stderr, "%s\n",
+               stateNoticeLine(change.time, safe(change.address), change.state).c_str());
+  std::fflush(stderr);
+  redraw(true);
+}
+
+void ConsoleWatchView::writeResult(std::size_t index, const GraphPoint& point) {
+  const HostRow& row = hosts_[index];
+  JsonObject record;
+  record["type"] = "result";
+  record["host"] = index + 1;
+  record["caption"] = row.rawCaption;
+  record["address"] = row.address;
+  record["rtt"] = roundTripOrNull(point.replied ? std::optional(point.roundTripMs) : std::nullopt);
+  record["state"] = hostStateName(row.state);
+  record["time"] = isoTime(std::chrono::system_clock::now());
+  json_->write(record);
 }
 
 void ConsoleWatchView::setGroupCaption(const std::string& caption) {
@@ -73,6 +119,10 @@ void ConsoleWatchView::addPoint(std::size_t index, const GraphPoint& point) {
   }
   row.recent.push_back(point.color);
   if (row.recent.size() > kStripLength) row.recent.pop_front();
+  if (json_ != nullptr) {
+    writeResult(index, point);
+    return;
+  }
   if (table_) {
     redraw(false);
     return;

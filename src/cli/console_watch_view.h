@@ -11,13 +11,18 @@
 
 namespace tarvo::cli {
 
+class JsonLines;
+
 // The console as the monitor's view. Into a pipe or file every result is
 // one line ("<caption>  <rtt> ms" or "<caption>  timeout"); on a terminal a
 // table with one row per host is redrawn in place, with the recent results
-// as a strip of coloured blocks. Status texts go to standard error.
+// as a strip of coloured blocks; with `json` every result and every change
+// of a host's state is one JSON record instead. Status texts and the hosts
+// going down and up again ("hh:nn:ss 127.0.0.1 is down") go to standard
+// error.
 class ConsoleWatchView : public WatchView {
  public:
-  explicit ConsoleWatchView(bool table);
+  explicit ConsoleWatchView(bool table, JsonLines* json = nullptr);
 
   void begin() override {}
   void end() override;
@@ -28,6 +33,8 @@ class ConsoleWatchView : public WatchView {
   void addPoint(std::size_t index, const GraphPoint& point) override;
   void graphsReady(std::size_t count) override { shown_ = count; }
   void setGroupCaption(const std::string& caption) override;
+  void setHostAddress(std::size_t index, const std::string& address) override;
+  void hostStateChanged(const HostStateChange& change) override;
   void idle() override;
 
   // One row of the table, without colours when `colour` is off.
@@ -41,13 +48,18 @@ class ConsoleWatchView : public WatchView {
     std::uint64_t sum = 0;
     bool lastReplied = false;
     std::deque<std::uint32_t> recent;  // colours, newest last
+    std::string rawCaption;            // as the monitor gave it
+    std::string address;
+    HostState state = HostState::Unknown;
   };
   static std::string formatRow(const HostRow& row, std::size_t captionWidth, bool colour);
 
  private:
   void redraw(bool force);
+  void writeResult(std::size_t index, const GraphPoint& point);
 
   const bool table_;
+  JsonLines* const json_;
   std::vector<HostRow> hosts_;
   std::size_t shown_ = 0;
   bool running_ = false;  // every worker started: the table may be drawn

@@ -23,7 +23,7 @@ const char* const kUsage =
     "  tarvo-cli watch [-w WAIT] [-d DELAY] [-l BYTES] [--ttl N]\n"
     "                  [--resolve no|once|continuous] [--log-dir DIR] [--log-replies]\n"
     "                  [--log-timeouts] [--log-changes] [--log-immediate] [--sequence]\n"
-    "                  [--file LIST] [HOST...]\n"
+    "                  [--down-after N] [--up-after M] [--json] [--file LIST] [HOST...]\n"
     "  tarvo-cli settings [--save]\n"
     "exit status: 0 reached, 1 not reached, 2 usage error or failed start-up,\n"
     "  3 standard output could not be written, 143 stopped by SIGTERM\n";

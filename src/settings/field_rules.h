@@ -98,11 +98,18 @@ inline constexpr FieldRule kWatchTtlRule{
 inline constexpr FieldRule kWatchResolveNamesRule{
     "W_ResolveNames", 1, 0, 2, Compare::Signed, OutOfRange::Default, OnLoad::DefaultOutside};
 
-inline constexpr std::array<const FieldRule*, 20> kFieldRules{
+// Results in a row before a watched host counts as down, or up again.
+inline constexpr FieldRule kNotifyDownRule{
+    "W_NotifyDown", 3, 1, 100, Compare::Signed, OutOfRange::Clamp, OnLoad::Repair};
+inline constexpr FieldRule kNotifyUpRule{
+    "W_NotifyUp", 1, 1, 100, Compare::Signed, OutOfRange::Clamp, OnLoad::Repair};
+
+inline constexpr std::array<const FieldRule*, 22> kFieldRules{
     &kPingCountRule,   &kRangeCountRule,  &kPingWaitRule,      &kRangeWaitRule,
     &kPingDelayRule,   &kRangeDelayRule,  &kPingDataBytesRule, &kRangeDataBytesRule,
     &kMaxHopsRule,     &kTraceWaitRule,   &kTtlRule,           &kTosRule,
     &kHistorySizeRule, &kNetMaskBitsRule, &kWatchWaitRule,     &kWatchDelayRule,
-    &kWatchBytesRule,  &kPenWidthRule,    &kWatchTtlRule,      &kWatchResolveNamesRule};
+    &kWatchBytesRule,  &kPenWidthRule,    &kWatchTtlRule,      &kWatchResolveNamesRule,
+    &kNotifyDownRule,  &kNotifyUpRule};
 
 }  // namespace tarvo::settings

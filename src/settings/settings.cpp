@@ -149,6 +149,10 @@ bool loadSettings(const RegistryStore& store, Settings& s) {
   } else {
     s.autoStartFile = read.text("W_AutoStartFile").value_or("");
   }
+  read.flag("W_Notify", s.notify);
+  read.field(kNotifyDownRule, s.notifyDown);
+  read.field(kNotifyUpRule, s.notifyUp);
+  read.flag("W_NotifySound", s.notifySound);
   if (s.logReplies || s.logTimeouts) s.logFlipFlop = false;
 
   if (s.rangeEnabled) {
@@ -242,6 +246,10 @@ std::vector<std::pair<std::string, std::string>> settingsValues(const Settings& 
       {"W_LogFlipFlop", flagText(s.logFlipFlop)},
       {"W_LogImmediate", flagText(s.logImmediate)},
       {"W_LogPath", s.logPath},
+      {"W_Notify", flagText(s.notify)},
+      number(kNotifyDownRule, s.notifyDown),
+      number(kNotifyUpRule, s.notifyUp),
+      {"W_NotifySound", flagText(s.notifySound)},
       {"W_AutoStart", flagText(s.autoStart)},
       {"W_AutoStartFile", s.autoStartFile},
   };

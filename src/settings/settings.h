@@ -76,6 +76,10 @@ struct Settings {
   std::string logPath = defaultWatchLogPath();
   bool autoStart = false;
   std::string autoStartFile;
+  bool notify = false;  // desktop notices of hosts going down and up
+  std::int32_t notifyDown = kNotifyDownRule.defaultValue;
+  std::int32_t notifyUp = kNotifyUpRule.defaultValue;
+  bool notifySound = false;
   // Range addresses (P_FirstIP, P_LastIP), stored only in range mode.
   Octets firstOctets{0, 0, 0, 0};
   Octets lastOctets{0, 0, 0, 0};

@@ -133,6 +133,10 @@ void AdvancedOptionsDialog::load() {
   f.logPath->setCursorPosition(0);  // the start of a long path is the telling part
   f.autoStart->setChecked(v.autoStart);
   f.autoStartFile->setText(qs(v.autoStartFile));
+  f.notify->setChecked(v.notify);
+  f.notifyDown->setText(QString::number(v.notifyDown));
+  f.notifyUp->setText(QString::number(v.notifyUp));
+  f.notifySound->setChecked(v.notifySound);
 }
 
 void AdvancedOptionsDialog::accept() {
@@ -182,6 +186,12 @@ void AdvancedOptionsDialog::apply() {
   v.logPath = ss(f.logPath->text());
   v.autoStart = f.autoStart->isChecked();
   v.autoStartFile = ss(f.autoStartFile->text());
+  v.notify = f.notify->isChecked();
+  v.notifyDown =
+      static_cast<std::int32_t>(settings::kNotifyDownRule.repair(ss(f.notifyDown->text())).value);
+  v.notifyUp =
+      static_cast<std::int32_t>(settings::kNotifyUpRule.repair(ss(f.notifyUp->text())).value);
+  v.notifySound = f.notifySound->isChecked();
 }
 
 void AdvancedOptionsDialog::showTos() {
@@ -258,10 +268,12 @@ void AdvancedOptionsDialog::setDefaultsOfVisibleTab() {
       showListValue(f.penWidth, d.penWidth);
       f.watchResolve[d.watchResolveNames]->setChecked(true);
       for (QCheckBox* box : {f.logReplies, f.logTimeouts, f.logFlipFlop, f.logImmediate,
-                             f.icmpSequence, f.autoStart}) {
+                             f.icmpSequence, f.autoStart, f.notify, f.notifySound}) {
         box->setChecked(false);
       }
       f.autoStartFile->clear();
+      f.notifyDown->setText(QString::number(d.notifyDown));
+      f.notifyUp->setText(QString::number(d.notifyUp));
       break;
     default:
       break;

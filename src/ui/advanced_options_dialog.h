@@ -62,6 +62,10 @@ struct AdvancedOptionsForm {
   QCheckBox* autoStart = nullptr;
   QLineEdit* autoStartFile = nullptr;
   QPushButton* autoStartFileButton = nullptr;
+  QCheckBox* notify = nullptr;
+  QLineEdit* notifyDown = nullptr;
+  QLineEdit* notifyUp = nullptr;
+  QCheckBox* notifySound = nullptr;
   // All tabs
   QPushButton* defaults = nullptr;
   QPushButton* ok = nullptr;

@@ -131,6 +131,22 @@ QWidget* traceTab(AdvancedOptionsForm& f) {
   return page;
 }
 
+// The monitor's desktop notices of hosts going down and coming back.
+QGroupBox* notifyGroup(AdvancedOptionsForm& f) {
+  auto* group = named(new QGroupBox(" Notifications "), "NotifyGroup");
+  auto* grid = new QGridLayout(group);
+  grid->addWidget(f.notify = box("&Notify when a host goes down or up again", "NotifyBox"), 0, 0, 1,
+                  4);
+  grid->addWidget(new QLabel("Down after time-outs [1-100]:"), 1, 0);
+  grid->addWidget(f.notifyDown = named(new QLineEdit, "NotifyDownEdit"), 1, 1);
+  grid->addWidget(new QLabel("Up after replies [1-100]:"), 1, 2);
+  grid->addWidget(f.notifyUp = named(new QLineEdit, "NotifyUpEdit"), 1, 3);
+  for (QLineEdit* field : {f.notifyDown, f.notifyUp}) field->setFixedWidth(50);
+  grid->addWidget(f.notifySound = box("With the reply beep's tone", "NotifySoundBox"), 2, 0, 1, 4);
+  grid->setColumnStretch(4, 1);
+  return group;
+}
+
 QWidget* watchTab(AdvancedOptionsForm& f) {
   auto* page = named(new QWidget, "WatchSheet");
   auto* grid = new QGridLayout(page);
@@ -178,6 +194,7 @@ QWidget* watchTab(AdvancedOptionsForm& f) {
   fileRow->addWidget(f.autoStartFileButton = named(new QPushButton("..."), "AutoStartFileButton"));
   f.autoStartFileButton->setFixedWidth(30);
   grid->addLayout(fileRow, row++, 0, 1, 3);
+  grid->addWidget(notifyGroup(f), row++, 0, 1, 3);
   grid->setRowStretch(row, 1);
   return page;
 }

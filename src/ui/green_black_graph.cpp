@@ -60,6 +60,14 @@ void TGreenBlack::setCaption(const QString& caption) {
   update();
 }
 
+void TGreenBlack::setDownSince(const QString& time) {
+  if (!model_.setNote(time.isEmpty() ? std::string() : "down since " + time.toStdString())) return;
+  wholeRedraw_ = true;
+  update();
+}
+
+QString TGreenBlack::shownCaption() const { return QString::fromStdString(model_.shownCaption()); }
+
 void TGreenBlack::addPoint(const GraphPoint& point) {
   model_.addPoint(point);
   model_.closeColumn(std::chrono::system_clock::now());
@@ -160,7 +168,7 @@ void TGreenBlack::redrawAll() {
   const int captionLeft = l.leftMargin - fw;
   p.drawText(QRect(captionLeft, std::max(0, l.plotTop() - captionHeight - 3), width() - captionLeft,
                    captionHeight),
-             Qt::AlignLeft | Qt::AlignTop, caption());
+             Qt::AlignLeft | Qt::AlignTop, shownCaption());
 
   for (int i = 0; i < fw; ++i) {
     const QRect r = plot.adjusted(-1 - i, -1 - i, 1 + i, 1 + i);

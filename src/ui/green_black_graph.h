@@ -27,6 +27,11 @@ class TGreenBlack : public QWidget {
 
   QString caption() const;
   void setCaption(const QString& caption);
+  // While the host is down the caption tells since when ("hh:nn:ss"); an
+  // empty time takes the note away.
+  void setDownSince(const QString& time);
+  // The caption as drawn.
+  QString shownCaption() const;
   // One result, newest at the right edge.
   void addPoint(const GraphPoint& point);
 

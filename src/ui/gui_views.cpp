@@ -161,6 +161,10 @@ void GuiWatchView::setGroupCaption(const std::string& caption) {
   handOff_->run([&] { page_->setGroupCaption(caption); });
 }
 
+void GuiWatchView::hostStateChanged(const HostStateChange& change) {
+  handOff_->run([&] { page_->hostStateChanged(change); });
+}
+
 void GuiWatchView::freeGraphs() {
   handOff_->run([this] { page_->freeGraphs(); });
 }

@@ -104,6 +104,7 @@ class GuiWatchView : public WatchView {
   void setGraphCaption(std::size_t index, const std::string& caption) override;
   void addPoint(std::size_t index, const GraphPoint& point) override;
   void setGroupCaption(const std::string& caption) override;
+  void hostStateChanged(const HostStateChange& change) override;
   void freeGraphs() override;
 
  private:

@@ -7,6 +7,7 @@
 
 #include "ui/green_black_graph.h"
 #include "ui/gui_views.h"
+#include "ui/host_notices.h"
 #include "watch/watch_controller.h"
 
 namespace tarvo::ui {
@@ -173,6 +174,22 @@ void WatchPage::setGroupCaption(const std::string& caption) {
   // While the graphs are being built the area does not scroll.
   tab_.scroll->setVerticalScrollBarPolicy(caption == kMonitorCaption ? Qt::ScrollBarAsNeeded
                                                                      : Qt::ScrollBarAlwaysOff);
+}
+
+void WatchPage::hostStateChanged(const HostStateChange& change) {
+  const bool down = change.state == HostState::Down;
+  if (TGreenBlack* g = graph(change.index)) {
+    g->setDownSince(down ? QString::fromStdString(clockText(change.time)) : QString());
+  }
+  if (!runSettings_.notify || !change.notice) return;
+  if (!notices_) {
+    notices_ = std::make_unique<HostNotices>(tab_.page->window(), host_.services().toneFactory);
+  }
+  const std::string line = stateNoticeLine(change.time, change.address, change.state);
+  // Without a tray the monitor's status panel tells of the change.
+  if (!notices_->show(QString::fromStdString(line), down, runSettings_.notifySound)) {
+    setMonitorText("  " + line);
+  }
 }
 
 void WatchPage::freeGraphs() {

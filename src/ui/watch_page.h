@@ -10,6 +10,7 @@
 #include "watch/monitor_settings.h"
 #include "watch/watch_items.h"
 #include "watch/watch_log.h"
+#include "watch/watch_view.h"
 
 class QEventLoop;
 class QPoint;
@@ -20,6 +21,7 @@ class TCtrlWatch;
 
 namespace tarvo::ui {
 
+class HostNotices;
 class TracePage;
 
 // The Watch tab: the watch list with every way to fill, edit and order it,
@@ -77,6 +79,7 @@ class WatchPage : public TabPage {
   void setGraphCaption(std::size_t index, const std::string& caption);
   void addPoint(std::size_t index, const GraphPoint& point);
   void setGroupCaption(const std::string& caption);
+  void hostStateChanged(const HostStateChange& change);
   void freeGraphs();
   void ended();
 
@@ -100,6 +103,7 @@ class WatchPage : public TabPage {
   TCtrlWatch* run_ = nullptr;  // owned; deleted once it has ended
   bool ended_ = false;         // its stopped-state step has run
   QEventLoop* stopLoop_ = nullptr;
+  std::unique_ptr<HostNotices> notices_;  // made at the first notice
 };
 
 }  // namespace tarvo::ui

@@ -120,6 +120,16 @@ bool GreenBlackModel::setCaption(const std::string& caption) {
   return true;
 }
 
+std::string GreenBlackModel::shownCaption() const {
+  return note_.empty() ? caption_ : caption_ + " \u00B7 " + note_;
+}
+
+bool GreenBlackModel::setNote(const std::string& note) {
+  if (note == note_) return false;
+  note_ = note;
+  return true;
+}
+
 std::string GreenBlackModel::tipText(const GraphColumn& column) {
   const std::time_t t = std::chrono::system_clock::to_time_t(column.time);
   std::tm local{};

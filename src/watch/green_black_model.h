@@ -94,6 +94,10 @@ class GreenBlackModel {
   std::vector<int> verticalGridLines() const;
 
   const std::string& caption() const { return caption_; }
+  // The caption as drawn: with " · <note>" while there is a note.
+  std::string shownCaption() const;
+  // Sets the note after the caption (empty: none); returns whether it changed.
+  bool setNote(const std::string& note);
   // Ignores an empty caption and one that differs only in letter case;
   // returns whether the caption changed, i.e. the picture must be redrawn.
   bool setCaption(const std::string& caption);
@@ -115,6 +119,7 @@ class GreenBlackModel {
   std::size_t sinceGridLine_ = 0;  // columns closed since the last line
   std::uint64_t closed_ = 0;       // columns closed in all
   std::string caption_;
+  std::string note_;
 };
 
 }  // namespace tarvo

@@ -17,6 +17,10 @@ MonitorSettings monitorSettingsFrom(const settings::Settings& s) {
   m.dataSize = static_cast<std::uint16_t>(kWatchBytesRule.hold(s.watchBytes));
   m.delayMs = kWatchDelayRule.hold(s.watchDelay);
   m.waitMs = kWatchWaitRule.hold(s.watchWait);
+  m.thresholds.downAfter = kNotifyDownRule.hold(s.notifyDown);
+  m.thresholds.upAfter = kNotifyUpRule.hold(s.notifyUp);
+  m.notify = s.notify;
+  m.notifySound = s.notifySound;
   return m;
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "settings/settings.h"
+#include "watch/host_state.h"
 
 namespace tarvo {
 
@@ -25,6 +26,11 @@ struct MonitorSettings {
   std::uint16_t dataSize = 32;
   std::uint32_t delayMs = 1000;  // minimum time from one request to the next
   std::uint32_t waitMs = 1000;   // reply time-out; also the graphs' full height
+  // When a host counts as down and up again; the window tells of each
+  // change (with the reply tone) only when asked to.
+  StateThresholds thresholds;
+  bool notify = false;
+  bool notifySound = false;
 
   bool anyLogging() const { return logReplies || logTimeouts || logChangesOnly; }
 };

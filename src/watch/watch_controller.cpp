@@ -50,6 +50,8 @@ void TCtrlWatch::initialise() {
   view_.prepareGraphs(n);
   workers_.resize(n);
   resolvers_.resize(n);
+  states_.assign(n, HostStateTracker(run_.settings.thresholds));
+  addresses_.assign(n, std::string());
   shared_->hostText.with([&](auto& h) { h = run_.hosts; });
   shared_->resolve.with([](auto& r) {
     for (ResolveSlot& slot : r) slot = ResolveSlot{resolve_state::kToLookUp, 0};
@@ -164,9 +166,19 @@ bool TCtrlWatch::resolveStep(std::size_t i) {
 }
 
 void TCtrlWatch::drain(std::size_t i) {
+  const std::string address = shared_->host(i);
+  if (address != addresses_[i]) {
+    addresses_[i] = address;
+    view_.setHostAddress(i, address);
+  }
   for (const std::string& token : shared_->takeTokens(i)) {
     const GraphPoint point = pointFromToken(token, run_.settings.waitMs);
     if (point.replied) replies_.fetch_add(1, std::memory_order_relaxed);
+    // The change comes first, so the point is shown in the host's new state.
+    if (const auto change = states_[i].feed(point.replied)) {
+      view_.hostStateChanged(HostStateChange{i, change->to, change->notice(),
+                                             std::chrono::system_clock::now(), address});
+    }
     view_.addPoint(i, point);
   }
 }

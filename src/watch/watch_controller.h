@@ -10,6 +10,7 @@
 #include "base/thread_base.h"
 #include "engine/echo_service.h"
 #include "engine/resolver.h"
+#include "watch/host_state.h"
 #include "watch/monitor_settings.h"
 #include "watch/monitor_shared.h"
 #include "watch/resolve_thread.h"
@@ -29,7 +30,8 @@ struct WatchRun {
 
 // Runs the watch monitor: builds one graph and one worker per host, looks
 // the hosts up as the resolve mode says, turns every result token into a
-// graph point, forwards pause requests and, once stopped, stops and awaits
+// graph point, judges from them whether each host is up or down, forwards
+// pause requests and, once stopped, stops and awaits
 // every resolver and worker before it shows the stopped state.
 // Not self-freeing: the front end stops it, waits for it and deletes it.
 class TCtrlWatch : public ThreadBase {
@@ -73,6 +75,8 @@ class TCtrlWatch : public ThreadBase {
   std::unique_ptr<MonitorShared> shared_;
   std::vector<std::unique_ptr<TWatchTh>> workers_;      // controller only
   std::vector<std::unique_ptr<TResolveTh>> resolvers_;  // controller only
+  std::vector<HostStateTracker> states_;                // controller only
+  std::vector<std::string> addresses_;                  // as last told the view
   std::atomic<std::size_t> startedCount_{0};
   std::atomic<std::uint64_t> replies_{0};
   bool pausedNow_ = false;

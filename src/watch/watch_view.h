@@ -1,18 +1,29 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <string>
 
 #include "base/run_view.h"
+#include "watch/host_state.h"
 #include "watch/watch_log.h"
 
 namespace tarvo {
 
+// A host went up or down (see HostStateTracker).
+struct HostStateChange {
+  std::size_t index = 0;
+  HostState state = HostState::Unknown;  // Up or Down
+  bool notice = false;                   // false for a host's first "up"
+  std::chrono::system_clock::time_point time;
+  std::string address;  // what the host is pinged at, or its text while unresolved
+};
+
 // What the monitor shows its front end: one graph per host with a caption
 // and a stream of points, the status line (the right status panel), the
-// monitor's group caption, and the running and stopped states (begin and
-// end). As for every run view, each call is a blocking hand-off made by the
-// controller's thread alone. The monitor has no text area.
+// monitor's group caption, the hosts going down and up, and the running and stopped states (begin
+// and end). As for every run view, each call is a blocking hand-off made by the controller's thread
+// alone. The monitor has no text area.
 class WatchView : public RunView {
  public:
   void appendLine(const std::string&) override {}
@@ -29,6 +40,11 @@ class WatchView : public RunView {
   // Adds one point to graph `index` and shows it.
   virtual void addPoint(std::size_t index, const GraphPoint& point) = 0;
   virtual void setGroupCaption(const std::string& /*caption*/) {}
+  // What host `index` is pinged at: its item text, or the address its name
+  // was resolved to. Told before the host's first point and on each change.
+  virtual void setHostAddress(std::size_t /*index*/, const std::string& /*address*/) {}
+  // Host `change.index` changed its state with the result that follows.
+  virtual void hostStateChanged(const HostStateChange& /*change*/) {}
   // Every graph goes; the next call is end().
   virtual void freeGraphs() {}
 };

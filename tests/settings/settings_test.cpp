@@ -97,7 +97,9 @@ TEST(Settings, LoadRulesRepairStoredValues) {
                          {"W_LogFlipFlop", "1"},
                          {"W_LogPath", ""},
                          {"W_PenWidth", "9"},
-                         {"W_AutoStart", "1"}},
+                         {"W_AutoStart", "1"},
+                         {"W_NotifyDown", "0"},
+                         {"W_NotifyUp", "250"}},
                         {"h"});
   // Values of another type than text: defaults, and no autostart without its file.
   stored.store().writeInteger(kSettingsKey, "P_Countr", 9);
@@ -112,6 +114,8 @@ TEST(Settings, LoadRulesRepairStoredValues) {
   EXPECT_EQ(s.logPath, defaultWatchLogPath());
   EXPECT_EQ(s.penWidth, 2);
   EXPECT_FALSE(s.autoStart);
+  EXPECT_EQ(s.notifyDown, 1);
+  EXPECT_EQ(s.notifyUp, 100);
   // Range on without addresses: no target, no range mode.
   EXPECT_FALSE(s.rangeEnabled);
   EXPECT_EQ(s.hostText, "h");
@@ -166,6 +170,10 @@ TEST(Settings, SaveThenLoadGivesTheSameSettings) {
   saved.watchTtl = 9;
   saved.watchResolveNames = 2;
   saved.logPath = "/var/tmp/";
+  saved.notify = true;
+  saved.notifyDown = 100;
+  saved.notifyUp = 7;
+  saved.notifySound = true;
   saved.firstOctets = {192, 168, 1, 20};
   saved.lastOctets = {192, 168, 1, 40};
   saved.hostHistory = {"one", "two"};

@@ -100,6 +100,31 @@ TEST_F(AdvancedOptions, WatchNumbersAreRepairedIntoTheSettingsButNotInTheFields)
   EXPECT_EQ(window->values().watchWait, 65535u);
 }
 
+TEST_F(AdvancedOptions, NotificationsAreSwitchedOnWithTheirThresholdsHeldToTheirLimits) {
+  open();
+  EXPECT_FALSE(window->values().notify);
+  withDialog([&] {
+    EXPECT_EQ(text("NotifyDownEdit"), "3");
+    EXPECT_EQ(text("NotifyUpEdit"), "1");
+    box("NotifyBox")->click();
+    box("NotifySoundBox")->click();
+    type("NotifyDownEdit", "0");
+    type("NotifyUpEdit", "500");
+    ok();
+  });
+  EXPECT_TRUE(window->values().notify);
+  EXPECT_TRUE(window->values().notifySound);
+  EXPECT_EQ(window->values().notifyDown, 1);
+  EXPECT_EQ(window->values().notifyUp, 100);
+  withDialog([&] {
+    EXPECT_EQ(text("NotifyUpEdit"), "100");
+    showTab("Watch");
+    in<QPushButton>("DefaultsButton")->click();
+    EXPECT_FALSE(box("NotifyBox")->isChecked());
+    EXPECT_EQ(text("NotifyDownEdit"), "3");
+  });
+}
+
 TEST_F(AdvancedOptions, RouterAlertWarningOnlyWithoutIpOptions) {
   open();
   withDialog([&] {

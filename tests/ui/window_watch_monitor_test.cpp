@@ -1,11 +1,14 @@
 // The watch monitor run from the Watch tab against the scripted network.
 #include <QGroupBox>
+#include <QRegularExpression>
 #include <QTimer>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <set>
 
 #include "base/thread_base.h"
+#include "engine/echo_status.h"
 #include "ui/green_black_graph.h"
 #include "ui/watch_page.h"
 #include "window_test_support.h"
@@ -107,6 +110,35 @@ TEST_F(WatchMonitor, StopServesTheMonitorUntilItHasEnded) {
   // And it starts again.
   button("Button7")->click();
   EXPECT_TRUE(sendsGrow());
+}
+
+TEST_F(WatchMonitor, AHostThatStopsAnsweringIsDownSinceItsThirdTimeOutAndUpAgain) {
+  openWith(R"("W_Notify":"1","W_NotifySound":"1",)");
+  std::atomic<bool> answering{true};
+  network.setResponder([&answering](const tarvo::testing::FakeSend& s) {
+    return answering
+               ? tarvo::testing::FakeEchoNetwork::reply(s.destination, 1)
+               : tarvo::testing::FakeEchoNetwork::failure(status::kRequestTimedOut, s.destination);
+  });
+  page().setItems({{"127.0.0.1", true}});
+  selectTab(2);
+  button("Button7")->click();
+  ASSERT_TRUE(waitUntil([&] { return panel(1) == "  Monitored addresses: 1"; }));
+  ASSERT_TRUE(sendsGrow());
+  // Answering from the start is no news.
+  EXPECT_EQ(panel(1), "  Monitored addresses: 1");
+  answering = false;
+  // Without a tray here the notice goes to the status bar.
+  const QRegularExpression downLine(R"(^  \d\d:\d\d:\d\d 127\.0\.0\.1 is down$)");
+  ASSERT_TRUE(
+      waitUntil([&] { return downLine.match(QString::fromStdString(panel(1))).hasMatch(); }));
+  EXPECT_EQ(page().graph(0)->caption(), "127.0.0.1");
+  EXPECT_EQ(page().graph(0)->shownCaption(),
+            "127.0.0.1 \u00B7 down since " + QString::fromStdString(panel(1)).mid(2, 8));
+  answering = true;
+  ASSERT_TRUE(waitUntil([&] { return panel(1).ends_with(" 127.0.0.1 is up again"); }));
+  EXPECT_EQ(page().graph(0)->shownCaption(), "127.0.0.1");
+  button("Button7")->click();
 }
 
 TEST_F(WatchMonitor, ClosingTheWindowStopsAndAwaitsTheMonitor) {

@@ -49,6 +49,13 @@ class RecordingWatchView : public WatchView {
   }
   void setGroupCaption(const std::string& caption) override { step("group" + caption); }
   void freeGraphs() override { step("free"); }
+  void hostStateChanged(const HostStateChange& change) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    // Which result made it: the points the host had before it.
+    changes[change.index].push_back(std::string(hostStateName(change.state)) +
+                                    (change.notice ? " notice " : " silent ") + change.address +
+                                    " after " + std::to_string(points[change.index].size() + 1));
+  }
 
   std::size_t pointCount(std::size_t index) {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -64,6 +71,7 @@ class RecordingWatchView : public WatchView {
   std::map<std::size_t, std::string> captions;
   std::map<std::size_t, std::vector<std::string>> captionHistory;
   std::map<std::size_t, std::vector<GraphPoint>> points;
+  std::map<std::size_t, std::vector<std::string>> changes;
 
  private:
   void step(const std::string& s) {
@@ -227,6 +235,30 @@ TEST_F(WatchControllerTest, PauseHoldsEveryWorker) {
   EXPECT_TRUE(eventually([&] { return net.sends().size() > sends + 2; }));
   ctrl.stop();
   ctrl.waitFor();
+}
+
+TEST_F(WatchControllerTest, HostsGoDownAndUpOnlyAfterTheirThresholds) {
+  run.hosts = {"127.0.0.1", "127.0.0.2"};
+  run.settings.thresholds = {3, 2};
+  // Host 1 answers, flaps below both thresholds, misses three, flaps once
+  // more and answers twice; host 2 never answers.
+  const std::string script = "RRTTRTTRRTTTTRTRR";
+  net.setResponder([&script](const FakeSend& s) {
+    const bool reply =
+        s.destination == 0x7F000001 && (static_cast<std::size_t>(s.sendIndex) >= script.size() ||
+                                        script[static_cast<std::size_t>(s.sendIndex)] == 'R');
+    return reply ? FakeEchoNetwork::reply(s.destination, 5)
+                 : FakeEchoNetwork::failure(status::kRequestTimedOut, s.destination);
+  });
+  TCtrlWatch ctrl(run, view);
+  ASSERT_TRUE(ctrl.start());
+  EXPECT_TRUE(eventually([&] { return view.pointCount(0) >= 25 && view.pointCount(1) >= 10; }));
+  ctrl.stop();
+  ctrl.waitFor();
+  EXPECT_EQ(view.changes[0], (std::vector<std::string>{"up silent 127.0.0.1 after 2",
+                                                       "down notice 127.0.0.1 after 12",
+                                                       "up notice 127.0.0.1 after 17"}));
+  EXPECT_EQ(view.changes[1], (std::vector<std::string>{"down notice 127.0.0.2 after 3"}));
 }
 
 }  // namespace
