@@ -10,7 +10,7 @@ PACKAGES=(
   clang-format
   iproute2 nftables iputils-ping traceroute fping
   libcap2-bin
-  desktop-file-utils man-db groff-base
+  desktop-file-utils man-db groff-base jq
   xvfb xauth
   time
 )

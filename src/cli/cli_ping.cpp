@@ -1,5 +1,6 @@
 #include <atomic>
 #include <cstdio>
+#include <optional>
 
 #include "cli/cli_args.h"
 #include "cli/commands.h"
@@ -7,6 +8,7 @@
 #include "cli/console_lines.h"
 #include "cli/console_settings.h"
 #include "cli/echo_advice.h"
+#include "cli/json_views.h"
 #include "engine/echo_service.h"
 #include "ping/ping_settings.h"
 #include "ping/ping_thread.h"
@@ -51,7 +53,8 @@ int runPingCommand(const std::vector<std::string>& words) {
                                             {"--df"},
                                             {"--router-alert"},
                                             {"--resolve"},
-                                            {"--beep"}});
+                                            {"--beep"},
+                                            {"--json"}});
   if (!args.error.empty() || args.positional.size() > 1) {
     std::fprintf(stderr, "tarvo-cli ping: %s\n",
                  args.error.empty() ? "only one HOST" : args.error.c_str());
@@ -77,9 +80,21 @@ int runPingCommand(const std::vector<std::string>& words) {
   const NetworkCheck network = runNetworkCheck();
   snap.ipOptionsSupported = network.ipOptionsSupported;
 
-  ConsoleLines lines;
-  ConsolePingView view(lines);
-  TPing ping(snap, view, icmpEchoServiceFactory());
+  // With --json standard output carries only the records; the text view
+  // and its lines are not made at all.
+  std::optional<JsonLines> json;
+  std::optional<JsonPingView> jsonView;
+  std::optional<ConsoleLines> lines;
+  std::optional<ConsolePingView> textView;
+  RunView* view = nullptr;
+  if (args.has("--json")) {
+    jsonView.emplace(json.emplace());
+    snap.results = &*jsonView;
+    view = &*jsonView;
+  } else {
+    view = &textView.emplace(lines.emplace());
+  }
+  TPing ping(snap, *view, icmpEchoServiceFactory());
   ConsoleBreak::setHandler([&ping] { ping.requestStop(); });
   if (!ping.start()) {
     ConsoleBreak::setHandler(nullptr);
@@ -94,7 +109,8 @@ int runPingCommand(const std::vector<std::string>& words) {
     adviseOnStartFailure(network);
     return kExitUsage;
   }
-  return view.reached() ? kExitReached : kExitNotReached;
+  const bool reached = jsonView ? jsonView->reached() : textView->reached();
+  return reached ? kExitReached : kExitNotReached;
 }
 
 }  // namespace tarvo::cli

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "cli/cli_args.h"
@@ -13,6 +14,7 @@
 #include "cli/console_settings.h"
 #include "cli/console_text.h"
 #include "cli/echo_advice.h"
+#include "cli/json_views.h"
 #include "engine/echo_service.h"
 #include "range/range_controller.h"
 #include "range/range_plan.h"
@@ -126,30 +128,47 @@ int runRangeCommand(const std::vector<std::string>& words) {
                                             {"--ping-net"},
                                             {"--ping-broadcast"},
                                             {"--hide-reached"},
-                                            {"--hide-not-reached"}});
+                                            {"--hide-not-reached"},
+                                            {"--json"}});
   if (!args.error.empty() || args.positional.size() != 2) {
     std::fprintf(stderr, "tarvo-cli range: %s\n",
                  args.error.empty() ? "needs FIRST and LAST address" : args.error.c_str());
     return kExitUsage;
   }
+  const bool jsonOutput = args.has("--json");
   // Large output buffer for the sweep; set before anything is written.
   static char outBuffer[1 << 16];
-  std::setvbuf(stdout, outBuffer, _IOFBF, sizeof outBuffer);
-  ConsoleLines lines;
-  ConsoleRangeView view(lines);
+  if (!jsonOutput) std::setvbuf(stdout, outBuffer, _IOFBF, sizeof outBuffer);
+  std::optional<ConsoleLines> lines;
+  std::optional<ConsoleRangeView> textView;
+  std::optional<JsonLines> json;
+  std::optional<JsonRangeView> jsonView;
+  RunView* view = nullptr;
+  if (jsonOutput) {
+    view = &jsonView.emplace(json.emplace());
+  } else {
+    view = &textView.emplace(lines.emplace());
+  }
+  // Why the run cannot start: the run's own lines, or standard error under
+  // --json.
+  auto refuse = [&](const std::string& message) {
+    if (jsonOutput) {
+      writeMessages({message});
+    } else {
+      textView->appendLine(" ");
+      textView->appendLine(message);
+      textView->flushOutput();
+    }
+  };
 
   const std::optional<RangeInput> input = rangeInput(args.positional[0], args.positional[1]);
   if (!input) {
-    view.appendLine(" ");
-    view.appendLine("  \u00B7 Please check IP Range");
-    view.flushOutput();
+    refuse("  \u00B7 Please check IP Range");
     return kExitUsage;
   }
   const NetworkCheck network = runNetworkCheck();
   if (!network.networkReady) {
-    view.appendLine(" ");
-    view.appendLine(network.message);
-    view.flushOutput();
+    refuse(network.message);
     adviseOnStartFailure(network);
     return kExitUsage;
   }
@@ -168,14 +187,13 @@ int runRangeCommand(const std::vector<std::string>& words) {
   s.showNotReached = s.showNotReached && !args.has("--hide-not-reached");
   RangeSnapshot snap = rangeSnapshotFrom(s, *input);
   snap.echoFactory = icmpEchoServiceFactory();
+  if (jsonView) snap.results = &*jsonView;
 
-  TCtrlPing controller(std::move(snap), view);
+  TCtrlPing controller(std::move(snap), *view);
   ConsoleBreak::setHandler([&controller] { controller.requestStop(); });
   if (!controller.start()) {
     ConsoleBreak::setHandler(nullptr);
-    view.appendLine(" ");
-    view.appendLine("  \u00B7 Could not create the thread controler");
-    view.flushOutput();
+    refuse("  \u00B7 Could not create the thread controler");
     return kExitUsage;
   }
   controller.waitFor();

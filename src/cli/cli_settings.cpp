@@ -3,6 +3,7 @@
 
 #include "cli/cli_args.h"
 #include "cli/commands.h"
+#include "cli/json_records.h"
 #include "settings/settings_session.h"
 
 namespace tarvo::cli {
@@ -16,10 +17,47 @@ void printLine(const std::string& name, const std::string& value) {
   std::fputc('\n', stdout);
 }
 
+void printText(const settings::StartupState& state) {
+  for (const auto& [name, value] : settings::settingsValues(state.settings)) printLine(name, value);
+  const auto& history = state.settings.hostHistory;
+  for (std::size_t i = 0; i < history.size(); ++i) {
+    printLine("PingHost" + std::to_string(i), history[i]);
+  }
+  const auto& programs = state.programs;
+  for (std::size_t i = 1; i < programs.size(); ++i) {
+    printLine("Program" + std::to_string(i), programs.names[i] + "|" + programs.commandLines[i] +
+                                                 "|" + programs.preIpArguments[i] + "|" +
+                                                 programs.postIpArguments[i]);
+  }
+  std::fflush(stdout);
+}
+
+// Every value of the text output in one record; the range addresses even
+// when range mode is off, where the text leaves them out.
+JsonObject settingsJson(const settings::StartupState& state) {
+  const settings::Settings& s = state.settings;
+  auto values = settings::settingsValues(s);
+  if (!s.rangeEnabled) {
+    values.emplace_back("P_FirstIP", formatOctets(s.firstOctets));
+    values.emplace_back("P_LastIP", formatOctets(s.lastOctets));
+  }
+  JsonObject record = settingsRecord(values, {"T_Host", "W_LogPath", "W_AutoStartFile"});
+  record["PingHosts"] = s.hostHistory;
+  JsonObject programs = JsonObject::array();
+  for (std::size_t i = 1; i < state.programs.size(); ++i) {
+    programs.push_back({{"name", state.programs.names[i]},
+                        {"command", state.programs.commandLines[i]},
+                        {"before_address", state.programs.preIpArguments[i]},
+                        {"after_address", state.programs.postIpArguments[i]}});
+  }
+  record["Programs"] = std::move(programs);
+  return record;
+}
+
 }  // namespace
 
 int runSettingsCommand(const std::vector<std::string>& words) {
-  ParsedArgs args = parseArgs(words, {{"--save", false}});
+  ParsedArgs args = parseArgs(words, {{"--save", false}, {"--json"}});
   if (args.error.empty() && !args.positional.empty()) {
     args.error = "unexpected argument " + args.positional.front();
   }
@@ -37,18 +75,12 @@ int runSettingsCommand(const std::vector<std::string>& words) {
   state.settings.activeCommand =
       settings::selectableCommand(state.settings.activeCommand, state.programs.size());
 
-  for (const auto& [name, value] : settings::settingsValues(state.settings)) printLine(name, value);
-  const auto& history = state.settings.hostHistory;
-  for (std::size_t i = 0; i < history.size(); ++i) {
-    printLine("PingHost" + std::to_string(i), history[i]);
+  if (args.has("--json")) {
+    JsonLines out;
+    out.write(settingsJson(state));
+  } else {
+    printText(state);
   }
-  const auto& programs = state.programs;
-  for (std::size_t i = 1; i < programs.size(); ++i) {
-    printLine("Program" + std::to_string(i), programs.names[i] + "|" + programs.commandLines[i] +
-                                                 "|" + programs.preIpArguments[i] + "|" +
-                                                 programs.postIpArguments[i]);
-  }
-  std::fflush(stdout);
 
   if (args.has("--save")) {
     // As closing the window saves, without a window to take bounds from.

@@ -1,5 +1,6 @@
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "cli/cli_args.h"
@@ -8,6 +9,7 @@
 #include "cli/console_lines.h"
 #include "cli/console_settings.h"
 #include "cli/echo_advice.h"
+#include "cli/json_views.h"
 #include "engine/echo_service.h"
 #include "trace/trace_controller.h"
 #include "trace/trace_settings.h"
@@ -17,7 +19,7 @@ namespace tarvo::cli {
 namespace {
 
 const char* const kTraceUsage =
-    "usage: tarvo-cli trace [--max-hops N] [-w WAIT] [--resolve] HOST\n";
+    "usage: tarvo-cli trace [--max-hops N] [-w WAIT] [--resolve] [--json] HOST\n";
 
 // The Traceroute tab's output on standard output.
 class ConsoleTraceView : public RunView {
@@ -36,7 +38,7 @@ class ConsoleTraceView : public RunView {
 
 int runTraceCommand(const std::vector<std::string>& args) {
   const ParsedArgs parsed =
-      parseArgs(args, {{"--max-hops", true}, {"-w", true}, {"--resolve", false}});
+      parseArgs(args, {{"--max-hops", true}, {"-w", true}, {"--resolve", false}, {"--json"}});
   if (!parsed.error.empty() || parsed.positional.size() > 1) {
     std::fprintf(stderr, "tarvo-cli trace: %s\n%s",
                  parsed.error.empty() ? "only one HOST" : parsed.error.c_str(), kTraceUsage);
@@ -54,32 +56,49 @@ int runTraceCommand(const std::vector<std::string>& args) {
   TraceSnapshot snap = traceSnapshotFrom(s);
   snap.echoFactory = icmpEchoServiceFactory();
 
-  ConsoleLines lines;
+  const bool jsonOutput = parsed.has("--json");
+  std::optional<ConsoleLines> lines;
+  std::optional<JsonLines> json;
+  std::optional<JsonTraceView> jsonView;
+  if (jsonOutput) {
+    jsonView.emplace(json.emplace());
+    snap.results = &*jsonView;
+  } else {
+    lines.emplace();
+  }
+  // Why the run cannot start: the run's own lines, or standard error under
+  // --json.
+  auto refuse = [&](const std::string& message) {
+    if (jsonOutput) {
+      writeMessages({message});
+    } else {
+      lines->appendLine(" ");
+      lines->appendLine(message);
+      lines->flush();
+    }
+  };
   const NetworkCheck check = runNetworkCheck();
   if (!check.networkReady) {
-    lines.appendLine(" ");
-    lines.appendLine(check.message);
-    lines.flush();
+    refuse(check.message);
     adviseOnStartFailure(check);
     return kExitUsage;
   }
 
-  ConsoleTraceView view(lines);
+  std::optional<ConsoleTraceView> textView;
+  RunView& view = jsonView ? static_cast<RunView&>(*jsonView) : textView.emplace(*lines);
   auto trace = std::make_shared<TCtrlTrace>(std::move(snap), view);
   // The handler holds its own reference, so a late Ctrl+C never reaches a
   // deleted controller.
   ConsoleBreak::setHandler([trace] { trace->requestStop(); });
   if (!trace->start()) {
     ConsoleBreak::setHandler(nullptr);
-    lines.appendLine(" ");
-    lines.appendLine("  · Could not create the traceroute thread");
-    lines.flush();
+    refuse("  · Could not create the traceroute thread");
     return kExitUsage;
   }
   trace->startFlag()->waitUntilSet();
   trace->waitFor();
   ConsoleBreak::setHandler(nullptr);
-  lines.flush();
+  if (lines) lines->flush();
   return trace->destinationReached() ? kExitReached : kExitNotReached;
 }
 

@@ -15,16 +15,18 @@ namespace {
 const char* const kUsage =
     "usage:\n"
     "  tarvo-cli ping  [-n COUNT] [-w WAIT] [-d DELAY] [-l BYTES] [--ttl N] [--tos N]\n"
-    "                  [--df] [--router-alert] [--resolve] [--beep] [HOST]\n"
+    "                  [--df] [--router-alert] [--resolve] [--beep] [--json] [HOST]\n"
     "  tarvo-cli range [-n COUNT] [-w WAIT] [-d DELAY] [-l BYTES] [--burst] [--break-soon]\n"
     "                  [--netmask-bits N] [--ping-net] [--ping-broadcast]\n"
-    "                  [--hide-reached] [--hide-not-reached] FIRST LAST\n"
-    "  tarvo-cli trace [--max-hops N] [-w WAIT] [--resolve] HOST\n"
+    "                  [--hide-reached] [--hide-not-reached] [--json] FIRST LAST\n"
+    "  tarvo-cli trace [--max-hops N] [-w WAIT] [--resolve] [--json] HOST\n"
     "  tarvo-cli watch [-w WAIT] [-d DELAY] [-l BYTES] [--ttl N]\n"
     "                  [--resolve no|once|continuous] [--log-dir DIR] [--log-replies]\n"
     "                  [--log-timeouts] [--log-changes] [--log-immediate] [--sequence]\n"
     "                  [--down-after N] [--up-after M] [--json] [--file LIST] [HOST...]\n"
-    "  tarvo-cli settings [--save]\n"
+    "  tarvo-cli settings [--save] [--json]\n"
+    "--json: one JSON object per line on standard output instead of the text,\n"
+    "  each with a \"type\"; messages stay on standard error (see tarvo-cli(1))\n"
     "exit status: 0 reached, 1 not reached, 2 usage error or failed start-up,\n"
     "  3 standard output could not be written, 143 stopped by SIGTERM\n";
 

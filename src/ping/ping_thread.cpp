@@ -62,6 +62,7 @@ class PingRun {
   bool gotReply_ = false;
   bool listed_ = false;
   std::time_t startTime_ = 0;
+  PingResults::TimePoint startClock_{};
 };
 
 void PingRun::cleanUp() {
@@ -152,6 +153,7 @@ bool PingRun::run(EchoServiceFactory& echoFactory, ToneFactory& toneFactory,
   const std::uint32_t step = snap_.count == 0 ? 0 : 1;
 
   startTime_ = wholeSecondsNow();
+  startClock_ = std::chrono::system_clock::now();
   print("        Start time  " + formatDateTime(startTime_));
 
   Pacer pacer(thread.clock, snap_.delayMs);
@@ -171,6 +173,7 @@ bool PingRun::run(EchoServiceFactory& echoFactory, ToneFactory& toneFactory,
       displayAddress_ = formatAddress(result.replyAddress);
     }
     if (result.status == status::kSuccess && !listed_) listHost();
+    if (snap_.results) snap_.results->request(stats_.sent, destination_, result);
     print(formatPingResultLine(result, destination_));
   }
   finish();
@@ -182,6 +185,9 @@ void PingRun::finish() {
   const std::time_t endTime = wholeSecondsNow();
   print("        End time  " + formatDateTime(endTime));
   for (const auto& line : formatPingStatistics(host_, stats_, endTime - startTime_)) print(line);
+  if (snap_.results) {
+    snap_.results->summary(host_, stats_, startClock_, std::chrono::system_clock::now());
+  }
   if (!listed_) listHost();
 }
 

@@ -26,7 +26,8 @@ struct PingSnapshot {
   bool resolveNames = false;
   bool audible = false;
   bool ipOptionsSupported = true;
-  Resolver resolver;  // names of the target
+  Resolver resolver;               // names of the target
+  PingResults* results = nullptr;  // the results as data as well, where wanted
 };
 
 // The single-host ping run. Create it, start() it; with freeOnTerminate it

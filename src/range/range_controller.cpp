@@ -96,7 +96,7 @@ void TCtrlPing::execute() {
   }
   counts_.total = plan_->total();
   try {
-    table_ = std::make_unique<RangeSlotTable>(counts_.total);
+    table_ = std::make_unique<RangeSlotTable>(counts_.total, snapshot_.results != nullptr);
     workers_.resize(std::size_t{counts_.total} + 1);
   } catch (const std::bad_alloc&) {
     table_.reset();
@@ -108,11 +108,12 @@ void TCtrlPing::execute() {
 
   view_.setStatusText(StatusPanel::Right, reachedSoFarText(0));
   const std::time_t startTime = wholeSecondsNow();
+  const auto startClock = std::chrono::system_clock::now();
   view_.appendLine("    Start time  " + formatDateTime(startTime));
 
   runLoop();
   joinEnding(ending_.size());
-  closingReport(startTime);
+  closingReport(startTime, startClock);
 
   table_.reset();
   std::vector<std::unique_ptr<TPingrange>>().swap(workers_);
@@ -287,7 +288,11 @@ void TCtrlPing::reapFinishedWorkers() {
 
 void TCtrlPing::takeSlot(std::uint32_t slot, std::int32_t code) {
   const bool show = code == range_code::kReached ? snapshot_.showReached : snapshot_.showNotReached;
-  if (show) view_.appendLine(table_->takeLine(slot));
+  if (show) {
+    view_.appendLine(table_->takeLine(slot));
+    if (snapshot_.results)
+      snapshot_.results->address(table_->address(slot), table_->takeOutcome(slot));
+  }
   ++counts_.collected;
   // The worker has published its final result and is on its way out; its
   // thread is joined a few slots later, when it has surely gone, so the
@@ -334,12 +339,15 @@ void TCtrlPing::pace(Pacer& pacer) {
   pacer.paceAndMark();
 }
 
-void TCtrlPing::closingReport(std::time_t startTime) {
+void TCtrlPing::closingReport(std::time_t startTime, RangeResults::TimePoint startClock) {
   const std::time_t endTime = wholeSecondsNow();
   view_.appendLine("    End time  " + formatDateTime(endTime));
   view_.appendLine("      Pinging IP Range lasted [hh:mm:ss]  " +
                    formatDuration(static_cast<std::int64_t>(endTime - startTime)));
   for (const std::string& line : rangeStatisticsLines(counts_)) view_.appendLine(line);
+  if (snapshot_.results) {
+    snapshot_.results->summary(counts_, startClock, std::chrono::system_clock::now());
+  }
   view_.setStatusText(StatusPanel::Left, rangeDoneText(counts_));
   view_.setStatusText(StatusPanel::Right, reachedOfTotalText(counts_));
 }

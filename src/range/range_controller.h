@@ -41,6 +41,7 @@ struct RangeSnapshot {
   std::uint32_t threadRetryMs = 5000;
   // The clock the run and its workers pace by; the system clock when null.
   Clock* clock = nullptr;
+  RangeResults* results = nullptr;  // the results as data as well, where wanted
 };
 
 // Runs one range ping: starts one TPingrange per address in address order,
@@ -89,7 +90,7 @@ class TCtrlPing : public ThreadBase {
   void joinEnding(std::size_t n);
   void confirmStarts(std::size_t window);
   void pace(Pacer& pacer);
-  void closingReport(std::time_t startTime);
+  void closingReport(std::time_t startTime, RangeResults::TimePoint startClock);
 
   RangeSnapshot snapshot_;
   RunView& view_;

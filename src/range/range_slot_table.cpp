@@ -4,11 +4,12 @@
 
 namespace tarvo {
 
-RangeSlotTable::RangeSlotTable(std::uint32_t total)
+RangeSlotTable::RangeSlotTable(std::uint32_t total, bool keepOutcomes)
     : total_(total),
       codes_(std::size_t{total} + 1, range_code::kPending),
       addresses_(std::size_t{total} + 1),
-      lines_(std::size_t{total} + 1) {}
+      lines_(std::size_t{total} + 1),
+      outcomes_(keepOutcomes ? std::size_t{total} + 1 : 0) {}
 
 void RangeSlotTable::publish(std::uint32_t slot, std::int32_t code, std::string line) {
   {
@@ -51,6 +52,20 @@ std::string RangeSlotTable::takeLine(std::uint32_t slot) {
   return out;
 }
 
+void RangeSlotTable::publishOutcome(std::uint32_t slot, RangeOutcome outcome) {
+  if (outcomes_.empty()) return;
+  std::lock_guard<std::mutex> lock(lineLock_);
+  outcomes_[slot] = std::move(outcome);
+}
+
+RangeOutcome RangeSlotTable::takeOutcome(std::uint32_t slot) {
+  RangeOutcome out;
+  if (outcomes_.empty()) return out;
+  std::lock_guard<std::mutex> lock(lineLock_);
+  std::swap(out, outcomes_[slot]);
+  return out;
+}
+
 void RangeSlotTable::setAddress(std::uint32_t slot, const std::string& address) {
   std::lock_guard<std::mutex> lock(addressLock_);
   addresses_[slot] = address;
@@ -64,9 +79,11 @@ std::string RangeSlotTable::address(std::uint32_t slot) {
 void RangeSlotTable::freeSlot(std::uint32_t slot) {
   std::string line;
   std::string address;
+  RangeOutcome outcome;
   {
     std::lock_guard<std::mutex> lock(lineLock_);
     line.swap(lines_[slot]);
+    if (!outcomes_.empty()) std::swap(outcome, outcomes_[slot]);
   }
   {
     std::lock_guard<std::mutex> lock(addressLock_);

@@ -3,8 +3,11 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "base/round_trip_stats.h"
 
 namespace tarvo {
 
@@ -27,6 +30,18 @@ inline bool isFinalRangeCode(std::int32_t code) {
          code == range_code::kNetwork || code == range_code::kBroadcast;
 }
 
+// What one address came to, as data: kept only for a front end that reports
+// results that way, beside the line that shows them.
+struct RangeOutcome {
+  std::int32_t code = range_code::kRunning;  // the slot's final code
+  RoundTripStats stats;
+  std::uint16_t replyBytes = 0;  // data bytes of the last reply
+  std::uint8_t replyTtl = 0;     // TTL of the last reply
+  // IP status of the last request; none when no request was sent.
+  std::optional<std::uint32_t> lastStatus;
+  std::string text;  // the line's text after the address
+};
+
 // The per-run tables shared by the range controller and its workers, indexed
 // by slot number 1..total (entry 0 is never used). Each table has its own
 // lock, held only for one read or one copy; no code ever holds two of them,
@@ -36,11 +51,12 @@ inline bool isFinalRangeCode(std::int32_t code) {
 // the addresses and frees a slot's texts only after its worker has ended.
 class RangeSlotTable {
  public:
-  // Every code starts as pending. Throws std::bad_alloc when the tables
-  // cannot be had.
-  explicit RangeSlotTable(std::uint32_t total);
+  // Every code starts as pending. With keepOutcomes each slot also keeps
+  // its outcome as data. Throws std::bad_alloc when the tables cannot be had.
+  explicit RangeSlotTable(std::uint32_t total, bool keepOutcomes = false);
 
   std::uint32_t total() const { return total_; }
+  bool keepsOutcomes() const { return !outcomes_.empty(); }
 
   // The worker's only way to report: the line is in place before the code
   // changes, so whoever reads a final code may then read the line.
@@ -54,6 +70,10 @@ class RangeSlotTable {
 
   // Takes the slot's line out of the table (empty afterwards).
   std::string takeLine(std::uint32_t slot);
+  // As a worker's data, placed before its publish(); where outcomes are
+  // kept. takeOutcome() leaves the slot's outcome empty.
+  void publishOutcome(std::uint32_t slot, RangeOutcome outcome);
+  RangeOutcome takeOutcome(std::uint32_t slot);
   void setAddress(std::uint32_t slot, const std::string& address);
   std::string address(std::uint32_t slot);
   // Releases the slot's line and address texts.
@@ -77,6 +97,7 @@ class RangeSlotTable {
   std::vector<std::int32_t> codes_;
   std::vector<std::string> addresses_;  // dotted texts fit the small-string buffer
   std::vector<std::string> lines_;      // empty until the worker writes its line
+  std::vector<RangeOutcome> outcomes_;  // with the line lock; empty unless kept
 };
 
 }  // namespace tarvo

@@ -35,6 +35,9 @@ TPingrange::TPingrange(RangeSlotTable& table, std::uint32_t slot, std::string de
       fourth_(fourth) {}
 
 void TPingrange::publish(std::int32_t code, const std::string& outcome) {
+  if (table_.keepsOutcomes() && code != range_code::kRunning) {
+    table_.publishOutcome(slot_, {code, stats_, replyBytes_, replyTtl_, lastStatus_, outcome});
+  }
   std::string line;
   line.reserve(6 + destination_.size() + 2 + outcome.size());
   line += "      ";
@@ -80,9 +83,7 @@ void TPingrange::execute() {
   echo->createHandle();
 
   std::int32_t code = range_code::kNotReached;
-  RoundTripStats stats;
-  std::uint16_t replyBytes = 0;
-  std::uint32_t replyTtl = 0;
+  RoundTripStats& stats = stats_;
   Pacer pacer(clock(), settings_.delayMs);
 
   for (std::uint32_t round = 0; settings_.count == 0 || round < settings_.count; ++round) {
@@ -94,12 +95,13 @@ void TPingrange::execute() {
     const EchoResult result =
         echo->service().send(destination, echo->payload(), settings_.options, settings_.waitMs);
     stats.addSent();
+    lastStatus_ = result.status;
     const ReplySource source = formatReplySource(result, destination);
     outcome = source.fromOther ? "Reply from " + source.text + ": " : std::string();
     if (result.status == 0) {
       code = range_code::kReached;
-      replyBytes = result.replyDataSize;
-      replyTtl = result.replyTtl;
+      replyBytes_ = result.replyDataSize;
+      replyTtl_ = result.replyTtl;
       stats.addReply(result.roundTripMs);
       destination = result.replyAddress;
     } else if (const char* text = echoStatusText(result.status)) {
@@ -111,7 +113,7 @@ void TPingrange::execute() {
   }
 
   echo->release();
-  if (code == range_code::kReached) outcome = reachedOutcome(replyBytes, stats, replyTtl);
+  if (code == range_code::kReached) outcome = reachedOutcome(replyBytes_, stats, replyTtl_);
   publish(code, outcome);
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "base/round_trip_stats.h"
 #include "base/thread_base.h"
 #include "engine/echo_service.h"
 #include "engine/echo_types.h"
@@ -41,6 +43,12 @@ class TPingrange : public ThreadBase {
 
  private:
   void publish(std::int32_t code, const std::string& outcome);
+
+  // What has come back so far, for the outcome kept as data.
+  RoundTripStats stats_;
+  std::uint16_t replyBytes_ = 0;
+  std::uint8_t replyTtl_ = 0;
+  std::optional<std::uint32_t> lastStatus_;
 
   RangeSlotTable& table_;
   const RangeWorkerSettings& settings_;

@@ -92,6 +92,7 @@ void TCtrlTrace::trace() {
   }
 
   const std::time_t startTime = wholeSecondsNow();
+  const auto startClock = std::chrono::system_clock::now();
   view_.appendLine("        Start time:  " + formatDateTime(startTime));
   hopsStarted_ = 0;
   hopsCollected_ = 0;
@@ -107,6 +108,10 @@ void TCtrlTrace::trace() {
   view_.appendLine("        End time:  " + formatDateTime(endTime));
   view_.appendLine("          Traceroute lasted [hh:mm:ss]  " +
                    formatDuration(static_cast<std::int64_t>(endTime - startTime)));
+  if (snap_.results) {
+    snap_.results->summary(snap_.host, destination_, hopsCollected_, reached_, startClock,
+                           std::chrono::system_clock::now());
+  }
 }
 
 // Alternates collecting (showing the lowest uncollected hop as far as it
@@ -125,6 +130,7 @@ void TCtrlTrace::runHops(TraceHopTable& table) {
       const std::uint32_t code = table.takeCodeForShowing(hop);
       if (code == hopcode::kEndingError || code == hopcode::kReached) {
         showHop(table, hop);
+        reportHop(table, hop, code);
         replaceLast_ = false;
         hopsCollected_ = hop;
         reached_ = code == hopcode::kReached;
@@ -140,6 +146,7 @@ void TCtrlTrace::runHops(TraceHopTable& table) {
       }
       if (code == hopcode::kFinished) {
         showHop(table, hop);
+        reportHop(table, hop, code);
         replaceLast_ = false;
         hopsCollected_ = hop;
         discardWorkers(table, hop, hop);
@@ -201,6 +208,10 @@ bool TCtrlTrace::startWorker(TraceHopTable& table, std::uint32_t hop) {
 }
 
 void TCtrlTrace::showHop(TraceHopTable& table, std::uint32_t hop) { showLine(table.line(hop)); }
+
+void TCtrlTrace::reportHop(TraceHopTable& table, std::uint32_t hop, std::uint32_t code) {
+  if (snap_.results) snap_.results->hop(hop, code, table.outcome(hop));
+}
 
 // A hop line rewritten while its probes come in, and the header replacing
 // "  · Traceroute to... ", take the place of the last line.

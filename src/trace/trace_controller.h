@@ -43,7 +43,8 @@ struct TraceSnapshot {
   std::uint8_t flags = 0;          // always 0 from the window
   EchoServiceFactory echoFactory;  // one service per hop worker
   Resolver resolver;
-  Clock* clock = nullptr;  // the run's and its workers' clock; the system clock when null
+  Clock* clock = nullptr;           // the run's and its workers' clock; the system clock when null
+  TraceResults* results = nullptr;  // the results as data as well, where wanted
 };
 
 // One traceroute run. It resolves the destination, starts one hop worker
@@ -87,6 +88,7 @@ class TCtrlTrace : public ThreadBase {
   void runHops(TraceHopTable& table);
   bool startWorker(TraceHopTable& table, std::uint32_t hop);
   void showHop(TraceHopTable& table, std::uint32_t hop);
+  void reportHop(TraceHopTable& table, std::uint32_t hop, std::uint32_t code);
   void showLine(const std::string& line);
   void discardWorkers(TraceHopTable& table, std::uint32_t first, std::uint32_t last);
 

@@ -69,6 +69,7 @@ void HopLineBuilder::addProbe(const EchoResult& result) {
   const ReplySource source = formatReplySource(result, destination_);
   bool probeAnswered = source.fromOther;
   applyStatus(result.status, currentStatus_, reached_, error_);
+  currentCode_ = result.status;
   if (result.status == status::kSuccess) probeAnswered = true;
   if (probeAnswered) {
     hopAnswered_ = true;
@@ -76,8 +77,11 @@ void HopLineBuilder::addProbe(const EchoResult& result) {
     lastAnswerText_ = source.text;
     lastAnswer_ = result.replyAddress;
     lastAnsweredStatus_ = currentStatus_;
+    lastAnsweredCode_ = result.status;
+    roundTrips_.push_back(result.roundTripMs);
   } else {
     line_ += kStarColumn;
+    roundTrips_.push_back(std::nullopt);
   }
 }
 

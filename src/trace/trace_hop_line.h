@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/echo_types.h"
 
@@ -46,6 +48,15 @@ class HopLineBuilder {
   // The code that announces the finished line: 202, 203 or 206.
   std::uint32_t finalCode() const;
 
+  // Each probe's round trip so far, none where no one answered it.
+  const std::vector<std::optional<std::uint32_t>>& roundTrips() const { return roundTrips_; }
+  // The IP status whose text the finished line shows (the last answered
+  // probe's, or the last probe's when none was answered), and that text.
+  std::uint32_t shownStatus() const { return hopAnswered_ ? lastAnsweredCode_ : currentCode_; }
+  const std::string& shownStatusText() const {
+    return hopAnswered_ ? lastAnsweredStatus_ : currentStatus_;
+  }
+
  private:
   Ipv4Address destination_;
   std::string line_;
@@ -53,6 +64,9 @@ class HopLineBuilder {
   std::string lastAnsweredStatus_;
   std::string lastAnswerText_;
   Ipv4Address lastAnswer_ = 0;
+  std::uint32_t currentCode_ = 0;
+  std::uint32_t lastAnsweredCode_ = 0;
+  std::vector<std::optional<std::uint32_t>> roundTrips_;
   bool hopAnswered_ = false;
   bool reached_ = false;
   bool error_ = false;

@@ -5,7 +5,10 @@
 namespace tarvo {
 
 TraceHopTable::TraceHopTable(std::uint32_t maxHops)
-    : maxHops_(maxHops), codes_(maxHops + 1, hopcode::kPending), lines_(maxHops + 1) {}
+    : maxHops_(maxHops),
+      codes_(maxHops + 1, hopcode::kPending),
+      lines_(maxHops + 1),
+      outcomes_(maxHops + 1) {}
 
 void TraceHopTable::setCode(std::uint32_t hop, std::uint32_t code) {
   std::lock_guard<std::mutex> lock(codeLock_);
@@ -54,6 +57,16 @@ std::string TraceHopTable::line(std::uint32_t hop) const {
 void TraceHopTable::freeLine(std::uint32_t hop) {
   std::lock_guard<std::mutex> lock(lineLock_);
   lines_.at(hop).reset();
+}
+
+void TraceHopTable::publishOutcome(std::uint32_t hop, TraceHopOutcome outcome) {
+  std::lock_guard<std::mutex> lock(lineLock_);
+  outcomes_.at(hop) = std::move(outcome);  // moved: nothing to allocate
+}
+
+TraceHopOutcome TraceHopTable::outcome(std::uint32_t hop) const {
+  std::lock_guard<std::mutex> lock(lineLock_);
+  return outcomes_.at(hop);
 }
 
 }  // namespace tarvo

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/echo_types.h"
+
 namespace tarvo {
 
 // Result codes of one hop slot. The hop worker writes 201, 202, 203, 205 and
@@ -21,6 +23,17 @@ constexpr std::uint32_t kFinished = 206;      // hop done, the trace goes on
 constexpr std::uint32_t kNoLineBuffer = 209;  // the hop's line could not be allocated
 constexpr std::uint32_t kNoWorker = 210;      // the hop's worker could not be created
 }  // namespace hopcode
+
+// What one finished hop came to, as data, for a front end that reports
+// results that way beside the hop's line.
+struct TraceHopOutcome {
+  std::vector<std::optional<std::uint32_t>> roundTrips;  // per probe sent; none: no answer
+  std::optional<Ipv4Address> router;                     // who answered last
+  std::string name;                                      // its reverse name, if looked up
+  std::optional<std::uint32_t> status;                   // IP status the line shows
+  std::string text;                                      // the line's status or message text
+  bool probed = false;                                   // false: set-up failed or Break
+};
 
 // Per-run tables of one traceroute: the line and the code of every hop,
 // indexed by hop number from 1 (slot 0 stays unused). The hop workers write
@@ -49,12 +62,17 @@ class TraceHopTable {
   std::string line(std::uint32_t hop) const;
   void freeLine(std::uint32_t hop);
 
+  // A worker's data on its hop, placed before the final code.
+  void publishOutcome(std::uint32_t hop, TraceHopOutcome outcome);
+  TraceHopOutcome outcome(std::uint32_t hop) const;
+
  private:
   std::uint32_t maxHops_;
   mutable std::mutex codeLock_;
   mutable std::mutex lineLock_;
   std::vector<std::uint32_t> codes_;
   std::vector<std::optional<std::string>> lines_;
+  std::vector<TraceHopOutcome> outcomes_;  // with the line lock
 };
 
 }  // namespace tarvo

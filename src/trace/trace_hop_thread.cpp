@@ -1,5 +1,6 @@
 #include "trace/trace_hop_thread.h"
 
+#include <algorithm>
 #include <new>
 
 #include "base/pacer.h"
@@ -15,6 +16,14 @@ TTraceTh::TTraceTh(const TraceHopParams& params, TraceHopTable& table,
       echoFactory_(std::move(echoFactory)),
       reverseLookup_(std::move(reverseLookup)) {}
 
+void TTraceTh::publishMessage(const std::string& message) {
+  TraceHopOutcome outcome;
+  outcome.text = message.substr(std::min(message.find_first_not_of(' '), message.size()));
+  table_.publishLine(params_.hop, hopMessageLine(params_.hop, message));
+  table_.publishOutcome(params_.hop, std::move(outcome));
+  table_.setCode(params_.hop, hopcode::kFinished);
+}
+
 void TTraceTh::publish(const std::string& line, std::uint32_t code) {
   // Line first: whoever sees the code must find the line it announces.
   table_.publishLine(params_.hop, line);
@@ -25,14 +34,14 @@ void TTraceTh::execute() {
   const std::uint32_t hop = params_.hop;
   table_.setCode(hop, hopcode::kRunning);
   if (stopRequested()) {
-    publish(hopMessageLine(hop, kUserBreak), hopcode::kFinished);
+    publishMessage(kUserBreak);
     return;
   }
 
   EchoLease echo(echoFactory_ ? echoFactory_() : nullptr);
   if (!echo.open()) {
     echo.release();
-    publish(hopMessageLine(hop, "    " + echo.failureText()), hopcode::kFinished);
+    publishMessage("    " + echo.failureText());
     return;
   }
 
@@ -43,13 +52,13 @@ void TTraceTh::execute() {
     builder.emplace(hop, params_.destination);
   } catch (const std::bad_alloc&) {
     echo.release();
-    publish(hopMessageLine(hop, "    Memory allocation failure"), hopcode::kFinished);
+    publishMessage("    Memory allocation failure");
     return;
   }
   echo.createHandle();
 
   auto userBreak = [&] {
-    publish(hopMessageLine(hop, kUserBreak), hopcode::kFinished);
+    publishMessage(kUserBreak);
     echo.release();
   };
 
@@ -80,7 +89,17 @@ void TTraceTh::execute() {
     if (auto entry = reverseLookup_(builder->lastAnswerAddress())) name = entry->officialName;
   }
   builder->finish(name);
-  publish(builder->line(), builder->finalCode());
+  TraceHopOutcome outcome;
+  outcome.roundTrips = builder->roundTrips();
+  if (builder->hopAnswered()) outcome.router = builder->lastAnswerAddress();
+  outcome.name = name;
+  outcome.status = builder->shownStatus();
+  outcome.text = builder->shownStatusText();
+  outcome.probed = true;
+  // Line first, then the data, then the code that announces both.
+  table_.publishLine(hop, builder->line());
+  table_.publishOutcome(hop, std::move(outcome));
+  table_.setCode(hop, builder->finalCode());
   echo.release();
 }
 

@@ -45,6 +45,8 @@ class TTraceTh : public ThreadBase {
 
  private:
   void publish(const std::string& line, std::uint32_t code);
+  // Ends the hop with a message line instead of probe columns.
+  void publishMessage(const std::string& message);
 
   TraceHopParams params_;
   TraceHopTable& table_;

@@ -1,0 +1,180 @@
+#include "cli/json_records.h"
+
+#include <charconv>
+
+#include "engine/address.h"
+#include "engine/echo_status.h"
+#include "trace/trace_hop_thread.h"
+
+namespace tarvo::cli {
+
+namespace {
+
+JsonObject typed(const char* type) {
+  JsonObject record = JsonObject::object();
+  record["type"] = type;
+  return record;
+}
+
+JsonObject addressOrNull(Ipv4Address address) {
+  if (address == 0) return nullptr;
+  return formatAddress(address);
+}
+
+// The text a status shows in the console's lines, without their blanks.
+std::string statusText(std::uint32_t status) {
+  if (const char* text = echoStatusText(status)) {
+    std::string shown = text;
+    while (!shown.empty() && shown.back() == ' ') shown.pop_back();
+    return shown;
+  }
+  return "ICMP Status = " + std::to_string(static_cast<std::int32_t>(status));
+}
+
+void addTimes(JsonObject& record, TimePoint start, TimePoint end) {
+  record["start"] = isoTime(start);
+  record["end"] = isoTime(end);
+}
+
+void addCounts(JsonObject& record, const RoundTripStats& stats) {
+  record["sent"] = stats.sent;
+  record["received"] = stats.received;
+  record["lost"] = stats.lost();
+}
+
+// A stored text that is a plain decimal number (no sign, no leading zero
+// but for "0" itself) is written as a number; anything else as the text.
+bool plainNumber(const std::string& text, std::int64_t& value) {
+  if (text.empty() || text.size() > 18 || (text.size() > 1 && text[0] == '0')) return false;
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  return ec == std::errc() && ptr == end && text[0] != '-';
+}
+
+}  // namespace
+
+void addRoundTrips(JsonObject& record, const RoundTripStats& stats) {
+  const bool any = stats.received > 0;
+  record["min"] = any ? JsonObject(stats.shownMinimum()) : JsonObject(nullptr);
+  record["avg"] = any ? JsonObject(stats.average()) : JsonObject(nullptr);
+  record["max"] = any ? JsonObject(stats.maximum) : JsonObject(nullptr);
+}
+
+JsonObject pingRecord(std::uint32_t sequence, const EchoResult& result) {
+  if (result.status == status::kSuccess) {
+    JsonObject record = typed("reply");
+    record["seq"] = sequence;
+    record["address"] = formatAddress(result.replyAddress);
+    record["bytes"] = result.replyDataSize;
+    record["rtt"] = result.roundTripMs;
+    record["ttl"] = result.replyTtl;
+    return record;
+  }
+  JsonObject record = typed("error");
+  record["seq"] = sequence;
+  record["status"] = result.status;
+  record["text"] = statusText(result.status);
+  record["address"] = addressOrNull(result.replyAddress);
+  return record;
+}
+
+JsonObject pingSummaryRecord(const std::string& host, const RoundTripStats& stats, TimePoint start,
+                             TimePoint end) {
+  JsonObject record = typed("summary");
+  record["host"] = host;
+  addCounts(record, stats);
+  record["loss"] = stats.lossPercent();
+  addRoundTrips(record, stats);
+  addTimes(record, start, end);
+  return record;
+}
+
+JsonObject rangeRecord(const std::string& address, const RangeOutcome& outcome) {
+  if (outcome.code == range_code::kNetwork || outcome.code == range_code::kBroadcast) {
+    JsonObject record = typed("skip");
+    record["address"] = address;
+    record["reason"] = outcome.code == range_code::kNetwork ? "network" : "broadcast";
+    return record;
+  }
+  const bool reached = outcome.code == range_code::kReached;
+  JsonObject record = typed("address");
+  record["address"] = address;
+  record["reached"] = reached;
+  addCounts(record, outcome.stats);
+  addRoundTrips(record, outcome.stats);
+  record["bytes"] = reached ? JsonObject(outcome.replyBytes) : JsonObject(nullptr);
+  record["ttl"] = reached ? JsonObject(outcome.replyTtl) : JsonObject(nullptr);
+  record["status"] = outcome.lastStatus ? JsonObject(*outcome.lastStatus) : JsonObject(nullptr);
+  record["text"] = reached ? JsonObject(nullptr) : JsonObject(outcome.text);
+  return record;
+}
+
+JsonObject rangeSummaryRecord(const RangeCounts& counts, TimePoint start, TimePoint end) {
+  JsonObject record = typed("summary");
+  record["addresses"] = counts.total;
+  record["pinged"] = counts.reached + counts.notReached;
+  record["reached"] = counts.reached;
+  record["not_reached"] = counts.notReached;
+  record["network"] = counts.network;
+  record["broadcast"] = counts.broadcast;
+  // Fewer than the addresses when a Break ended the run early.
+  record["started"] = counts.started;
+  addTimes(record, start, end);
+  return record;
+}
+
+JsonObject hopRecord(std::uint32_t hop, std::uint32_t code, const TraceHopOutcome& outcome) {
+  JsonObject record = typed("hop");
+  record["hop"] = hop;
+  JsonObject rtt = JsonObject::array();
+  for (std::size_t probe = 0; probe < TTraceTh::kProbes; ++probe) {
+    const bool answered = probe < outcome.roundTrips.size() && outcome.roundTrips[probe];
+    rtt.push_back(answered ? JsonObject(*outcome.roundTrips[probe]) : JsonObject(nullptr));
+  }
+  record["rtt"] = std::move(rtt);
+  record["address"] = outcome.router ? JsonObject(formatAddress(*outcome.router)) : nullptr;
+  record["name"] = outcome.name.empty() ? JsonObject(nullptr) : JsonObject(outcome.name);
+  record["status"] = outcome.status ? JsonObject(*outcome.status) : JsonObject(nullptr);
+  std::string text = outcome.text;
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  record["text"] = text;
+  const char* result = "no answer";
+  if (code == hopcode::kReached) {
+    result = "reached";
+  } else if (code == hopcode::kEndingError) {
+    result = "error";
+  } else if (!outcome.probed) {
+    result = "not probed";
+  } else if (outcome.router) {
+    result = "router";
+  }
+  record["result"] = result;
+  return record;
+}
+
+JsonObject traceSummaryRecord(const std::string& host, Ipv4Address destination, std::uint32_t hops,
+                              bool reached, TimePoint start, TimePoint end) {
+  JsonObject record = typed("summary");
+  record["host"] = host;
+  record["address"] = addressOrNull(destination);
+  record["hops"] = hops;
+  record["reached"] = reached;
+  addTimes(record, start, end);
+  return record;
+}
+
+JsonObject settingsRecord(const std::vector<std::pair<std::string, std::string>>& values,
+                          const std::set<std::string>& texts) {
+  JsonObject record = typed("settings");
+  for (const auto& [name, text] : values) {
+    std::int64_t number = 0;
+    if (texts.count(name) == 0 && plainNumber(text, number)) {
+      record[name] = number;
+    } else {
+      record[name] = text;
+    }
+  }
+  return record;
+}
+
+}  // namespace tarvo::cli

@@ -1,0 +1,133 @@
+#include "cli/json_lines.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <time.h>
+
+#include <cstdio>
+
+#include "cli/json_records.h"
+
+namespace tarvo::cli {
+namespace {
+
+TEST(JsonLines, OddHostTextsStayOneValidLine) {
+  JsonObject record;
+  record["host"] = std::string("a\"b\\c\nd\te\x01\x7f\0", 12);
+  EXPECT_EQ(jsonLine(record), "{\"host\":\"a\\\"b\\\\c\\nd\\te\\u0001\x7f\\u0000\"}\n");
+  // A byte that is not UTF-8 becomes U+FFFD; valid UTF-8 stays as it is.
+  record["host"] = "x\xff\xc3y \xc3\xa4";
+  EXPECT_EQ(jsonLine(record), "{\"host\":\"x\xef\xbf\xbd\xef\xbf\xbdy \xc3\xa4\"}\n");
+  // Every line parses back to what was written, in its order.
+  const JsonObject back = JsonObject::parse(jsonLine({{"b", 1}, {"a", nullptr}}));
+  EXPECT_EQ(back.dump(), "{\"b\":1,\"a\":null}");
+}
+
+TEST(JsonLines, RoundTripsAreNumbersOrNull) {
+  EXPECT_EQ(jsonLine({{"rtt", roundTripOrNull(0)}}), "{\"rtt\":0}\n");
+  EXPECT_EQ(jsonLine({{"rtt", roundTripOrNull(4294967295u)}}), "{\"rtt\":4294967295}\n");
+  EXPECT_EQ(jsonLine({{"rtt", roundTripOrNull(std::nullopt)}}), "{\"rtt\":null}\n");
+}
+
+// Sets TZ for one test and puts the old one back.
+class ZoneScope {
+ public:
+  explicit ZoneScope(const char* zone) {
+    if (const char* old = getenv("TZ")) old_ = old;
+    setenv("TZ", zone, 1);
+    tzset();
+  }
+  ~ZoneScope() {
+    if (old_) {
+      setenv("TZ", old_->c_str(), 1);
+    } else {
+      unsetenv("TZ");
+    }
+    tzset();
+  }
+
+ private:
+  std::optional<std::string> old_;
+};
+
+TEST(JsonLines, IsoTimeCarriesMillisecondsAndTheOffset) {
+  using namespace std::chrono;
+  const system_clock::time_point t{milliseconds(1'700'000'000'007)};  // 2023-11-14 22:13:20.007Z
+  {
+    ZoneScope zone("UTC0");
+    EXPECT_EQ(isoTime(t), "2023-11-14T22:13:20.007+00:00");
+  }
+  {
+    ZoneScope zone("XST-5:30");  // east of UTC
+    EXPECT_EQ(isoTime(t), "2023-11-15T03:43:20.007+05:30");
+  }
+  {
+    ZoneScope zone("YST3");  // west of UTC
+    EXPECT_EQ(isoTime(t), "2023-11-14T19:13:20.007-03:00");
+  }
+  // Before 1970 the milliseconds still count forward within their second.
+  ZoneScope zone("UTC0");
+  EXPECT_EQ(isoTime(system_clock::time_point{milliseconds(-1)}), "1969-12-31T23:59:59.999+00:00");
+}
+
+TEST(JsonLines, WriteGivesOneFlushedLinePerRecord) {
+  std::FILE* file = std::tmpfile();
+  ASSERT_NE(file, nullptr);
+  JsonLines out(file);
+  out.write({{"type", "reply"}, {"seq", 1}});
+  // In the file already, without a flush by the caller.
+  struct stat written {};
+  ASSERT_EQ(fstat(fileno(file), &written), 0);
+  EXPECT_EQ(written.st_size, 25);
+  out.write({{"type", "summary"}});
+  std::rewind(file);
+  char text[128] = {};
+  const std::size_t n = std::fread(text, 1, sizeof text - 1, file);
+  EXPECT_EQ(std::string(text, n), "{\"type\":\"reply\",\"seq\":1}\n{\"type\":\"summary\"}\n");
+  std::fclose(file);
+}
+
+TEST(JsonRecords, AbsentValuesAreNullNotZero) {
+  // A ping error names who reported it only when someone did.
+  EchoResult timedOut;
+  timedOut.status = 11010;
+  EXPECT_EQ(pingRecord(2, timedOut).dump(),
+            R"({"type":"error","seq":2,"status":11010,"text":"Request timed out","address":null})");
+  EchoResult odd;
+  odd.status = 5;
+  odd.replyAddress = 0x0A000001;
+  EXPECT_EQ(pingRecord(1, odd)["text"], "ICMP Status = 5");
+  EXPECT_EQ(pingRecord(1, odd)["address"], "10.0.0.1");
+
+  // No reply: min / avg / max are null, not the text output's zeros.
+  RoundTripStats none;
+  none.addSent();
+  const JsonObject summary = pingSummaryRecord("h", none, {}, {});
+  EXPECT_TRUE(summary["min"].is_null() && summary["avg"].is_null() && summary["max"].is_null());
+  EXPECT_EQ(summary["lost"], 1);
+
+  // A hop with one answered probe of three, and one that never probed.
+  TraceHopOutcome hop;
+  hop.roundTrips = {std::nullopt, 7u, std::nullopt};
+  hop.router = 0x7F000001;
+  hop.status = 11013;
+  hop.probed = true;
+  EXPECT_EQ(hopRecord(3, 206, hop).dump(),
+            R"({"type":"hop","hop":3,"rtt":[null,7,null],"address":"127.0.0.1","name":null,)"
+            R"("status":11013,"text":"","result":"router"})");
+  TraceHopOutcome stopped;
+  stopped.text = "UserBreak";
+  EXPECT_EQ(hopRecord(4, 206, stopped)["rtt"].dump(), "[null,null,null]");
+  EXPECT_EQ(hopRecord(4, 206, stopped)["result"], "not probed");
+}
+
+TEST(JsonRecords, SettingsKeepTextsThatLookLikeNumbers) {
+  const JsonObject record = settingsRecord(
+      {{"P_Countp", "4"}, {"T_Host", "1234"}, {"W_LogPath", "/x/"}, {"P_Odd", "007"}}, {"T_Host"});
+  EXPECT_EQ(record.dump(),
+            R"({"type":"settings","P_Countp":4,"T_Host":"1234","W_LogPath":"/x/","P_Odd":"007"})");
+}
+
+}  // namespace
+}  // namespace tarvo::cli

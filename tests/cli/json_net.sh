@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# tarvo-cli --json against loopback: every line of standard output is one
+# JSON object, and its fields agree with the text output of the same run.
+. "$(dirname "$0")/lib.sh"
+require_echo
+use_temp
+command -v jq > /dev/null || skip "jq is not installed"
+
+# run_both NAME ARGS...: the text run into $TMP/NAME.txt, the --json run
+# into $TMP/NAME.json (its standard error into NAME.err); both statuses must
+# agree and every JSON line must parse as an object with a "type".
+run_both() {
+  local name=$1 text json
+  shift
+  "$CLI" "$1" "${@:2}" > "$TMP/$name.txt" 2> /dev/null
+  text=$?
+  "$CLI" "$1" --json "${@:2}" > "$TMP/$name.json" 2> "$TMP/$name.err"
+  json=$?
+  expect_status "$json" "$text" "$name: status with --json"
+  local bad
+  bad=$(jq -c 'select(type != "object" or (.type | type) != "string")' "$TMP/$name.json" 2>&1)
+  [ -z "$bad" ] || fail "$name: lines that are no typed object: $bad"
+  jq -e . "$TMP/$name.json" > /dev/null || fail "$name: a line does not parse"
+}
+
+# same NAME WHAT EXPECTED GOT
+same() { [ "$3" == "$4" ] || fail "$1: $2: json [$4], text [$3]"; }
+
+json_of() { jq -r "$2" "$TMP/$1.json"; }
+
+# Ping: one record per request, then the summary; the text's counts.
+run_both ping ping -n 3 -d 100 -l 100 127.0.0.1
+same ping types "reply reply reply summary" "$(json_of ping .type | xargs)"
+same ping "reply lines" "$(grep -c '^        Reply from 127.0.0.1: Bytes=100 Time=[0-9]*ms TTL=64$' "$TMP/ping.txt")" \
+  "$(json_of ping 'select(.type == "reply" and .address == "127.0.0.1" and .bytes == 100
+                          and .ttl == 64 and (.rtt | type) == "number") | .seq' | wc -l)"
+same ping sequence "1 2 3" "$(json_of ping 'select(.type == "reply") | .seq' | xargs)"
+same ping statistics "$(sed -n 's/^        Packets:     sent \/ received \/ lost = //p' "$TMP/ping.txt" | cut -d' ' -f1-5)" \
+  "$(json_of ping 'select(.type == "summary") | "\(.sent) / \(.received) / \(.lost)"')"
+iso='^[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}\.[0-9]{3}[+-][0-9]{2}:[0-9]{2}$'
+for t in start end; do
+  [[ "$(json_of ping "select(.type == \"summary\") | .$t")" =~ $iso ]] || fail "ping: $t time"
+done
+[ ! -s "$TMP/ping.err" ] || fail "ping: unexpected standard error: $(cat "$TMP/ping.err")"
+
+# The case a user tries first.
+"$CLI" ping --json -n 3 127.0.0.1 | jq -c . > "$TMP/first.json"
+same first "three replies and a summary" "reply reply reply summary 3 3" \
+  "$(jq -r '.type' "$TMP/first.json" | xargs) $(jq -r 'select(.type == "summary") | "\(.sent) \(.received)"' "$TMP/first.json")"
+
+# Range across a broadcast and a network address: per address the text's
+# verdict, in the same order, and the statistics block's counts.
+run_both range range -w 300 127.0.0.253 127.0.1.1
+sed -n 's/^      \(127\.[0-9.]*\)  \(Bytes=\)\?.*/\1 \2/p' "$TMP/range.txt" |
+  sed -e 's/ Bytes=$/ reached/' -e 's/ $//' > "$TMP/range.text-verdicts"
+# Lines without "Bytes=" are the two skipped addresses here.
+sed -i -e 's/^127\.0\.0\.255$/127.0.0.255 broadcast/' -e 's/^127\.0\.1\.0$/127.0.1.0 network/' \
+  "$TMP/range.text-verdicts"
+json_of range 'if .type == "address" then "\(.address) \(if .reached then "reached" else "not" end)"
+               elif .type == "skip" then "\(.address) \(.reason)" else empty end' \
+  > "$TMP/range.json-verdicts"
+same range verdicts "$(cat "$TMP/range.text-verdicts")" "$(cat "$TMP/range.json-verdicts")"
+count() { sed -n "s/^ *$1:\.*\([0-9]*\)$/\1/p" "$TMP/range.txt"; }
+same range counts "$(count 'Total destination addresses') $(count 'Number of reached addresses') $(count 'Number of not reached addresses') $(count 'Network addresses') $(count 'Broadcast addresses')" \
+  "$(json_of range 'select(.type == "summary") | "\(.addresses) \(.reached) \(.not_reached) \(.network) \(.broadcast)"')"
+same range "per address" "2 1 1 0" \
+  "$(json_of range 'select(.address == "127.0.0.254") | "\(.sent + 1) \(.received) \(.bytes / 32) \(.lost)"')"
+# The status texts stay on standard error.
+same range "standard error" "  Done |  Number of reached addresses: 3 of 5" "$(paste -sd'|' "$TMP/range.err")"
+
+run_both range5 range 127.0.0.1 127.0.0.5
+same range5 records "address address address address address summary" \
+  "$(json_of range5 .type | xargs)"
+# Hidden lines are hidden records too.
+run_both hidden range --hide-reached 127.0.0.1 127.0.0.3
+same hidden records "summary" "$(json_of hidden .type | xargs)"
+
+# Traceroute: one hop that reached the destination, as in the text.
+run_both trace trace 127.0.0.1
+same trace types "hop summary" "$(json_of trace .type | xargs)"
+same trace "hop lines" "$(grep -cE '^ +[0-9]+  ' "$TMP/trace.txt")" \
+  "$(json_of trace 'select(.type == "summary") | .hops')"
+same trace hop "1 127.0.0.1 reached 3" \
+  "$(json_of trace 'select(.type == "hop") | "\(.hop) \(.address) \(.result) \([.rtt[] | numbers] | length)"')"
+grep -qE '^ +1 .*127\.0\.0\.1' "$TMP/trace.txt" || fail "trace: text hop line"
+
+# Settings: every NAME=VALUE of the text is in the one record.
+"$CLI" settings > "$TMP/settings.txt"
+"$CLI" settings --json > "$TMP/settings.json"
+same settings lines 1 "$(wc -l < "$TMP/settings.json")"
+jq -r 'to_entries[] | select(.value | type != "array") | "\(.key)=\(.value)"' "$TMP/settings.json" |
+  sort > "$TMP/settings.pairs"
+missing=$(grep -vE '^(PingHost|Program)[0-9]+=' "$TMP/settings.txt" | sort | comm -23 - "$TMP/settings.pairs")
+[ -z "$missing" ] || fail "settings: not in the record: $missing"
+same settings programs "$(sed -n 's/^Program1=//p' "$TMP/settings.txt")" \
+  "$(jq -r '.Programs[0] | "\(.name)|\(.command)|\(.before_address)|\(.after_address)"' "$TMP/settings.json")"
+
+# Ctrl+C during a long ping still closes with the summary of what was sent.
+"$CLI" ping --json -n 100 -d 100 127.0.0.1 > "$TMP/break.json" 2> /dev/null &
+pid=$!
+sleep 1
+kill -INT $pid
+wait $pid
+expect_status $? 0 "endless ping --json, SIGINT"
+same break "summary last, counting every reply" "summary $(grep -c '"type":"reply"' "$TMP/break.json")" \
+  "$(tail -n 1 "$TMP/break.json" | jq -r '"\(.type) \(.sent)"')"
+finish
