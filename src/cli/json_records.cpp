@@ -137,7 +137,7 @@ JsonObject hopRecord(std::uint32_t hop, std::uint32_t code, const TraceHopOutcom
   record["status"] = outcome.status ? JsonObject(*outcome.status) : JsonObject(nullptr);
   std::string text = outcome.text;
   while (!text.empty() && text.back() == ' ') text.pop_back();
-  record["text"] = text;
+  record["text"] = text.empty() ? JsonObject(nullptr) : JsonObject(text);
   const char* result = "no answer";
   if (code == hopcode::kReached) {
     result = "reached";

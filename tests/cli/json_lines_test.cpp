@@ -115,7 +115,7 @@ TEST(JsonRecords, AbsentValuesAreNullNotZero) {
   hop.probed = true;
   EXPECT_EQ(hopRecord(3, 206, hop).dump(),
             R"({"type":"hop","hop":3,"rtt":[null,7,null],"address":"127.0.0.1","name":null,)"
-            R"("status":11013,"text":"","result":"router"})");
+            R"("status":11013,"text":null,"result":"router"})");
   TraceHopOutcome stopped;
   stopped.text = "UserBreak";
   EXPECT_EQ(hopRecord(4, 206, stopped)["rtt"].dump(), "[null,null,null]");
