@@ -15,8 +15,8 @@ constexpr std::uint32_t kStopCheckMs = 50;
 // Pause between two attempts to create a thread the system refused.
 constexpr std::uint32_t kRetryWhileWorkersRunMs = 1;
 constexpr std::uint32_t kRetryWhileIdleMs = 10;
-// Collected workers whose threads are left to finish exiting before they
-// are joined.
+// Collected workers left to finish their last steps before they are waited
+// for and freed.
 constexpr std::size_t kJoinLag = 64;
 // Starts burst mode may run ahead of the workers' handshakes.
 constexpr std::size_t kStartWindow = 32;
@@ -294,9 +294,9 @@ void TCtrlPing::takeSlot(std::uint32_t slot, std::int32_t code) {
       snapshot_.results->address(table_->address(slot), table_->takeOutcome(slot));
   }
   ++counts_.collected;
-  // The worker has published its final result and is on its way out; its
-  // thread is joined a few slots later, when it has surely gone, so the
-  // controller does not sleep on every exit.
+  // The worker has published its final result and is on its way out; it is
+  // waited for a few slots later, when it has surely ended, so the
+  // controller does not sleep on every end.
   if (auto& worker = workers_[slot]) {
     worker->requestStop();
     ending_.push_back(std::move(worker));
