@@ -139,6 +139,11 @@ void ThreadBase::waitFor() {
   joined_ = true;
 }
 
+std::size_t ThreadBase::parkedThreads() {
+  std::lock_guard<std::mutex> lock(parked.mutex);
+  return parked.threads.size();
+}
+
 int ThreadBase::liveThreads() { return liveCount.load(); }
 
 bool ThreadBase::waitAllEnded(std::uint32_t timeoutMs) {

@@ -61,6 +61,8 @@ class ThreadBase {
   // Number of activity threads currently alive in the process (created and
   // not yet past execute()). Lets a front end wait for stragglers on exit.
   static int liveThreads();
+  // System threads parked now, waiting for an object to run.
+  static std::size_t parkedThreads();
   // Waits until liveThreads() is 0 or the time is up; true when all ended.
   static bool waitAllEnded(std::uint32_t timeoutMs);
 

@@ -102,20 +102,10 @@ class Counting : public ThreadBase {
   std::atomic<int>& runs_;
 };
 
-int threadsOfThisProcess() {
-  int n = 0;
-  if (DIR* d = opendir("/proc/self/task")) {
-    while (dirent* e = readdir(d)) n += e->d_name[0] != '.';
-    closedir(d);
-  }
-  return n;
-}
-
 // System threads are handed on from one object to the next: whichever way
 // objects start, end and are freed, each runs exactly once, and the parked
 // threads go away once nothing is left to start.
 TEST(ThreadBase, ObjectsStartedFromSeveralThreadsEachRunOnceAndParkedThreadsLeave) {
-  const int before = threadsOfThisProcess();
   std::atomic<int> runs{0};
   std::atomic<int> destroyed{0};
   auto starter = [&] {
@@ -144,10 +134,10 @@ TEST(ThreadBase, ObjectsStartedFromSeveralThreadsEachRunOnceAndParkedThreadsLeav
   EXPECT_EQ(destroyed, 500);
   EXPECT_EQ(ThreadBase::liveThreads(), 0);
 
-  for (int i = 0; i < 100 && threadsOfThisProcess() > before; ++i) {
+  for (int i = 0; i < 100 && ThreadBase::parkedThreads() > 0; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ThreadBase::kParkedLifeMs / 5));
   }
-  EXPECT_EQ(threadsOfThisProcess(), before);
+  EXPECT_EQ(ThreadBase::parkedThreads(), 0u);
 }
 
 TEST(OneShot, KeepsAPostMadeBeforeTheWaitAndOtherwiseWaitsOutItsDeadline) {
