@@ -117,7 +117,9 @@ inline bool isBroadcastAddress(Ipv4Address destination) {
 // chain: with thousands of waiting workers each reply would cost time in
 // proportion to the number of open services. Going back to the system-wide
 // hash, as every earlier kernel had it, keeps a wake-up cheap. Older kernels
-// refuse the request, which is fine.
+// refuse the request, which is fine. Asked while the process has one thread
+// (the sockets open before anything else starts), it is immediate; once a
+// private hash is in use, replacing it kept every run waiting some 35 ms.
 inline void useSystemFutexHash() {
   constexpr int kPrFutexHash = 78;         // PR_FUTEX_HASH
   constexpr int kPrFutexHashSetSlots = 1;  // PR_FUTEX_HASH_SET_SLOTS
@@ -223,6 +225,7 @@ struct EchoDispatcher::Impl {
   EchoOpenResult ensureOpen(bool startReading) {
     std::lock_guard<std::mutex> lock(mutex);
     if (!kind) {
+      useSystemFutexHash();
       std::vector<EchoSocketKind> order;
       if (auto forced = forcedEchoSocketKind()) {
         order.push_back(*forced);
@@ -258,7 +261,6 @@ struct EchoDispatcher::Impl {
       return false;
     }
     receiverStarted = true;
-    useSystemFutexHash();
     return true;
   }
 
