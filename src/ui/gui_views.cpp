@@ -46,17 +46,35 @@ void GuiPingView::clearLists() {
   handOff_->run([&] { window_.clearHostLists(); });
 }
 
-void GuiRangeView::collect(std::function<void()> step) {
+void GuiRangeView::collect(Step step) {
   pending_.push_back(std::move(step));
   if (pending_.size() >= kBatch) flush();
 }
 
+// The batch's lines go into the text area together, each run of them in one
+// append: appending them one by one scrolled the area for every line, which
+// cost the window more than the sweep itself. Steps for other controls need
+// not wait for them, as nothing is drawn before the batch is done.
 void GuiRangeView::flush(const std::function<void()>& step) {
   if (pending_.empty() && !step) return;
-  std::vector<std::function<void()>> steps;
+  std::vector<Step> steps;
   steps.swap(pending_);
   handOff_->run([&] {
-    for (const auto& s : steps) s();
+    QStringList lines;
+    auto writeLines = [&] {
+      if (lines.isEmpty()) return;
+      window_.pingPage().appendLines(lines);
+      lines.clear();
+    };
+    for (const Step& s : steps) {
+      if (!s.run) {
+        lines.append(QString::fromStdString(s.line));
+        continue;
+      }
+      if (s.touchesText) writeLines();
+      s.run();
+    }
+    writeLines();
     if (step) step();
   });
 }
@@ -71,24 +89,22 @@ void GuiRangeView::end() {
   flush([this] { window_.pingPage().rangeEnd(); });
 }
 
-void GuiRangeView::appendLine(const std::string& line) {
-  collect([this, line] { window_.pingPage().appendLine(line); });
-}
+void GuiRangeView::appendLine(const std::string& line) { collect(lineStep(line)); }
 
 void GuiRangeView::replaceLastLine(const std::string& line) {
-  collect([this, line] { window_.pingPage().replaceLine(line); });
+  collect(otherStep([this, line] { window_.pingPage().replaceLine(line); }, true));
 }
 
 // The range ping keeps a copy of its panels for when the Ping page returns.
 void GuiRangeView::setStatusText(StatusPanel panel, const std::string& text) {
-  collect([this, panel, text] {
+  collect(otherStep([this, panel, text] {
     if (panel != StatusPanel::Right) window_.pingPage().setStatusPanel(0, text);
     if (panel != StatusPanel::Left) window_.pingPage().setStatusPanel(1, text);
-  });
+  }));
 }
 
 void GuiRangeView::addHost(const std::string& address, bool reached) {
-  collect([this, address, reached] { window_.addHost(address, reached, false); });
+  collect(otherStep([this, address, reached] { window_.addHost(address, reached, false); }));
 }
 
 void GuiRangeView::selectFirstHost(bool reached) {

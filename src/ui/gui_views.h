@@ -60,13 +60,23 @@ class GuiRangeView : public RunView {
   static constexpr std::size_t kBatch = 256;
 
  private:
-  void collect(std::function<void()> step);
+  // A collected step: a line to append, or anything else.
+  struct Step {
+    std::function<void()> run;  // empty for a line
+    std::string line;
+    bool touchesText = false;  // must see the lines collected before it
+  };
+  static Step lineStep(std::string line) { return Step{nullptr, std::move(line), false}; }
+  static Step otherStep(std::function<void()> run, bool touchesText = false) {
+    return Step{std::move(run), std::string(), touchesText};
+  }
+  void collect(Step step);
   // Hands the collected steps over, then `step` (if any), in one hand-off.
   void flush(const std::function<void()>& step = nullptr);
 
   MainWindow& window_;
   std::shared_ptr<GuiHandOff> handOff_;
-  std::vector<std::function<void()>> pending_;  // used by the controller's thread only
+  std::vector<Step> pending_;  // used by the controller's thread only
 };
 
 // The traceroute controller's view.

@@ -410,6 +410,9 @@ void PingPage::rangeEnd() {
 }
 
 void PingPage::appendLine(const std::string& line) { tab_.memo->appendPlainText(qs(line)); }
+void PingPage::appendLines(const QStringList& lines) {
+  tab_.memo->appendPlainText(lines.join(QChar('\n')));
+}
 void PingPage::replaceLine(const std::string& line) { replaceLastLine(tab_.memo, line); }
 
 }  // namespace tarvo::ui

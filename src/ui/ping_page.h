@@ -51,6 +51,8 @@ class PingPage : public TabPage {
   void rangeBegin();
   void rangeEnd();
   void appendLine(const std::string& line);
+  // Appends the lines at once, scrolling the area only once.
+  void appendLines(const QStringList& lines);
   void replaceLine(const std::string& line);
   void setStatusPanel(int panel, const std::string& text) { setStatus(panel, text); }
 

@@ -144,6 +144,16 @@ TEST_F(WindowRuns, RangePingShowsEveryAddressInOrderAndFillsTheLists) {
   EXPECT_EQ(focused(), button("Button1"));
   ASSERT_TRUE(waitForLine("Memo1", kEndOfRange));
   EXPECT_EQ(lines("Memo1")[1], "  \u00b7 Pinging IP Range");
+  // Lines reach the text area in batches; none is lost or moved.
+  std::vector<std::string> addresses;
+  for (const std::string& line : lines("Memo1")) {
+    if (line.rfind("      127.0.0.", 0) == 0)
+      addresses.push_back(line.substr(6, line.find(' ', 6) - 6));
+  }
+  ASSERT_EQ(addresses.size(), 20u);
+  for (std::size_t i = 0; i < addresses.size(); ++i) {
+    EXPECT_EQ(addresses[i], "127.0.0." + std::to_string(i + 1));
+  }
   EXPECT_EQ(items("ComboBox1").size(), 10u);
   EXPECT_EQ(combo("ComboBox1")->currentText(), "127.0.0.2");
   EXPECT_EQ(items("ComboBox2").size(), 10u);
