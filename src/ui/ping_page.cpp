@@ -8,13 +8,11 @@
 #include "range/range_settings.h"
 #include "ui/gui_views.h"
 #include "ui/input_rules.h"
+#include "ui/qt_text.h"
 
 namespace tarvo::ui {
 
 namespace {
-
-QString qs(const std::string& text) { return QString::fromStdString(text); }
-std::string ss(const QString& text) { return text.toStdString(); }
 
 // The stored number behind a Ping field; each mode keeps its own.
 std::uint32_t& numberOf(settings::Settings& s, PingField field, bool rangeMode) {
