@@ -14,12 +14,11 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include "ui/qt_text.h"
+
 namespace tarvo::ui {
 
 namespace {
-
-QString qs(const std::string& text) { return QString::fromStdString(text); }
-std::string str(const QString& text) { return text.toStdString(); }
 
 // A caption followed by the red mark of a required field.
 QLabel* requiredLabel(const QString& caption, QWidget* parent) {
@@ -147,8 +146,8 @@ void AdditionalProgramsDialog::showProgram() {
 }
 
 settings::ProgramFields AdditionalProgramsDialog::fields() const {
-  return {str(commandEdit_->text()), str(nameEdit_->text()), str(preIpEdit_->text()),
-          str(postIpEdit_->text())};
+  return {ss(commandEdit_->text()), ss(nameEdit_->text()), ss(preIpEdit_->text()),
+          ss(postIpEdit_->text())};
 }
 
 void AdditionalProgramsDialog::addOrUpdate(bool silent) {
@@ -180,7 +179,7 @@ void AdditionalProgramsDialog::onBrowse() {
                                               "All files (*);;Scripts (*.sh)");
   if (file.isEmpty()) return;
   commandEdit_->setText(file);
-  QString name = qs(settings::programNameFromCommand(str(file)));
+  QString name = qs(settings::programNameFromCommand(ss(file)));
   if (!name.isEmpty()) nameEdit_->setText(name);
 }
 

@@ -12,12 +12,11 @@
 #include <QTabWidget>
 #include <algorithm>
 
+#include "ui/qt_text.h"
+
 namespace tarvo::ui {
 
 namespace {
-
-QString qs(const std::string& text) { return QString::fromStdString(text); }
-std::string ss(const QString& text) { return text.toStdString(); }
 
 enum Tab { General, Ping, RangePing, Traceroute, Watch };
 

@@ -41,10 +41,11 @@ QLineEdit* readOnlyField(const char* formName, int width) {
   return field;
 }
 
-QWidget* generalTab(AdvancedOptionsForm& f) {
-  auto* page = named(new QWidget, "GeneralSheet");
+// A tab holding one check box at its top ("General", "Traceroute").
+QWidget* oneBoxTab(const char* formName, QCheckBox* only) {
+  auto* page = named(new QWidget, formName);
   auto* layout = new QVBoxLayout(page);
-  layout->addWidget(f.autoSave = box("&Auto save options and settings", "AutoSaveBox"));
+  layout->addWidget(only);
   layout->addStretch();
   return page;
 }
@@ -123,14 +124,6 @@ QWidget* rangeTab(AdvancedOptionsForm& f) {
   return page;
 }
 
-QWidget* traceTab(AdvancedOptionsForm& f) {
-  auto* page = named(new QWidget, "TracerouteSheet");
-  auto* layout = new QVBoxLayout(page);
-  layout->addWidget(f.traceResolve = box("&Resolve addresses", "TraceResolveBox"));
-  layout->addStretch();
-  return page;
-}
-
 // The monitor's desktop notices of hosts going down and coming back.
 QGroupBox* notifyGroup(AdvancedOptionsForm& f) {
   auto* group = named(new QGroupBox(" Notifications "), "NotifyGroup");
@@ -204,10 +197,12 @@ QWidget* watchTab(AdvancedOptionsForm& f) {
 void AdvancedOptionsForm::build(QDialog* dialog) {
   auto* layout = new QVBoxLayout(dialog);
   pages = named(new QTabWidget, "PageControl1");
-  pages->addTab(generalTab(*this), "General");
+  autoSave = box("&Auto save options and settings", "AutoSaveBox");
+  pages->addTab(oneBoxTab("GeneralSheet", autoSave), "General");
   pages->addTab(pingTab(*this), "Ping");
   pages->addTab(rangeTab(*this), "Range Ping");
-  pages->addTab(traceTab(*this), "Traceroute");
+  traceResolve = box("&Resolve addresses", "TraceResolveBox");
+  pages->addTab(oneBoxTab("TracerouteSheet", traceResolve), "Traceroute");
   pages->addTab(watchTab(*this), "Watch");
   layout->addWidget(pages);
   auto* buttons = new QHBoxLayout;

@@ -4,18 +4,39 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWidget>
-#include <system_error>
 
+#include "base/thread_base.h"
 #include "ping/beeper.h"
 
 namespace tarvo::ui {
 
+namespace {
+
+// One tone on an activity thread that frees itself: nobody joins it, and
+// the window's end waits for it like for every other run. It touches only
+// what it owns, so it may outlive the notices.
+class ToneOnce : public ThreadBase {
+ public:
+  ToneOnce(ToneFactory tones, std::shared_ptr<std::atomic<bool>> playing)
+      : tones_(std::move(tones)), playing_(std::move(playing)) {
+    setFreeOnTerminate(true);
+  }
+
+ protected:
+  void execute() override {
+    if (auto tone = tones_()) tone->play(TBeep::kFrequencyHz, TBeep::kDurationMs);
+    playing_->store(false);
+  }
+
+ private:
+  ToneFactory tones_;
+  std::shared_ptr<std::atomic<bool>> playing_;
+};
+
+}  // namespace
+
 HostNotices::HostNotices(QWidget* window, ToneFactory tones)
     : window_(window), tones_(std::move(tones)) {}
-
-HostNotices::~HostNotices() {
-  if (tone_.joinable()) tone_.join();
-}
 
 QSystemTrayIcon* HostNotices::icon() {
   // The window hidden to the tray already has its icon there.
@@ -53,15 +74,11 @@ bool HostNotices::show(const QString& text, bool down, bool withTone) {
 }
 
 void HostNotices::playTone() {
-  if (!tones_ || playing_.exchange(true)) return;
-  if (tone_.joinable()) tone_.join();  // the last tone is over: playing_ was false
-  try {
-    tone_ = std::thread([this, tones = tones_] {
-      if (auto tone = tones()) tone->play(TBeep::kFrequencyHz, TBeep::kDurationMs);
-      playing_ = false;
-    });
-  } catch (const std::system_error&) {
-    playing_ = false;  // no thread: the notice goes without its tone
+  if (!tones_ || playing_->exchange(true)) return;
+  auto* tone = new ToneOnce(tones_, playing_);
+  if (!tone->start()) {
+    delete tone;
+    playing_->store(false);  // no thread: the notice goes without its tone
   }
 }
 

@@ -2,7 +2,7 @@
 
 #include <QString>
 #include <atomic>
-#include <thread>
+#include <memory>
 
 #include "ping/tone.h"
 
@@ -16,12 +16,11 @@ namespace tarvo::ui {
 // the tray icon: the window's own while it is hidden to the tray, else an
 // icon put up for the notice and taken down a while after the last one.
 // The reply tone, when asked for, plays on a thread of its own so the
-// window never waits for the sound; notices that come while it plays share
-// its tone.
+// window never waits for the sound, not even when it closes; notices that
+// come while it plays share its tone.
 class HostNotices {
  public:
   HostNotices(QWidget* window, ToneFactory tones);
-  ~HostNotices();
   HostNotices(const HostNotices&) = delete;
   HostNotices& operator=(const HostNotices&) = delete;
 
@@ -40,8 +39,8 @@ class HostNotices {
   ToneFactory tones_;
   QSystemTrayIcon* ownIcon_ = nullptr;  // a child of the window
   QTimer* hideTimer_ = nullptr;         // a child of the window
-  std::thread tone_;
-  std::atomic<bool> playing_{false};
+  // Shared with the tone's thread, which may outlive the notices.
+  std::shared_ptr<std::atomic<bool>> playing_ = std::make_shared<std::atomic<bool>>(false);
 };
 
 }  // namespace tarvo::ui

@@ -22,6 +22,7 @@
 #include "ui/gui_hand_off.h"
 #include "ui/gui_views.h"
 #include "ui/ping_page.h"
+#include "ui/qt_text.h"
 #include "ui/settings_bridge.h"
 #include "ui/trace_page.h"
 #include "ui/watch_page.h"
@@ -37,8 +38,6 @@ constexpr int kPingPage = 0;
 // How long a closing window gives its runs to notice the stop request
 // before the program ends without them.
 constexpr std::uint32_t kExitGraceMs = 3000;
-
-QString qs(const std::string& text) { return QString::fromStdString(text); }
 
 // The tabs, at least as large as a floor; beyond it as large as the pages'
 // layouts need, so a larger font widens the window instead of clipping.

@@ -8,13 +8,11 @@
 #include "range/range_settings.h"
 #include "ui/gui_views.h"
 #include "ui/input_rules.h"
+#include "ui/qt_text.h"
 
 namespace tarvo::ui {
 
 namespace {
-
-QString qs(const std::string& text) { return QString::fromStdString(text); }
-std::string ss(const QString& text) { return text.toStdString(); }
 
 // The stored number behind a Ping field; each mode keeps its own.
 std::uint32_t& numberOf(settings::Settings& s, PingField field, bool rangeMode) {
@@ -65,7 +63,7 @@ void PingPage::fill() {
     tab_.hostCombo->hide();
     showNumbers(true);
   } else {
-    applySingleStates();
+    applyModeStates(false);
     tab_.hostCombo->setCurrentIndex(tab_.hostCombo->count() - 1);
     tab_.hostCombo->setEditText(qs(values.hostText));
   }
@@ -74,7 +72,7 @@ void PingPage::fill() {
 void PingPage::showNetworkFailure(const std::string& message, const std::string& advice) {
   // Nothing was loaded: the controls take their single-host states, and
   // the parameter fields stay empty, since no run can use them.
-  applySingleStates();
+  applyModeStates(false);
   for (QLineEdit* edit : {tab_.countEdit, tab_.waitEdit, tab_.delayEdit, tab_.bytesEdit}) {
     edit->clear();
   }
@@ -148,38 +146,23 @@ void PingPage::showNumbers(bool rangeMode) {
   }
 }
 
-void PingPage::applyRangeStates() {
-  tab_.hostLabel->setText("First IP:");
-  tab_.countLabel->setText("Count:");
-  tab_.hostCombo->setEnabled(false);
-  tab_.hostCombo->hide();
+// The controls of the mode shown: the host box for a single host, the
+// octet fields for a range.
+void PingPage::applyModeStates(bool rangeMode) {
+  tab_.hostLabel->setText(rangeMode ? "First IP:" : "Host:");
+  tab_.countLabel->setText(rangeMode ? "Count:" : "Count (0=endless):");
+  tab_.hostCombo->setEnabled(!rangeMode);
+  tab_.hostCombo->setVisible(!rangeMode);
   for (OctetEdit* edit : tab_.first) {
     edit->clear();
-    edit->setEnabled(true);
-    edit->show();
+    edit->setEnabled(rangeMode);
+    edit->setVisible(rangeMode);
   }
-  tab_.lastLabel->setEnabled(true);
+  tab_.lastLabel->setEnabled(rangeMode);
   for (OctetEdit* edit : tab_.last) edit->clear();
-  tab_.last[2]->setEnabled(true);
-  tab_.last[3]->setEnabled(true);
-  showNumbers(true);
-}
-
-void PingPage::applySingleStates() {
-  tab_.hostLabel->setText("Host:");
-  tab_.countLabel->setText("Count (0=endless):");
-  tab_.hostCombo->setEnabled(true);
-  tab_.hostCombo->show();
-  for (OctetEdit* edit : tab_.first) {
-    edit->clear();
-    edit->setEnabled(false);
-    edit->hide();
-  }
-  tab_.lastLabel->setEnabled(false);
-  for (OctetEdit* edit : tab_.last) edit->clear();
-  tab_.last[2]->setEnabled(false);
-  tab_.last[3]->setEnabled(false);
-  showNumbers(false);
+  tab_.last[2]->setEnabled(rangeMode);
+  tab_.last[3]->setEnabled(rangeMode);
+  showNumbers(rangeMode);
 }
 
 void PingPage::fillOctetFields() {
@@ -198,7 +181,7 @@ void PingPage::onRangeBox() {
     // saved range instead of switching.
     values.rangeOctetsPending = false;
     values.rangeEnabled = true;
-    applyRangeStates();
+    applyModeStates(true);
     fillOctetFields();
     return;
   }
@@ -214,7 +197,7 @@ void PingPage::enterRange() {
   readFields();
   values.rangeEnabled = true;
   const std::string source = ss(tab_.hostCombo->currentText());
-  applyRangeStates();
+  applyModeStates(true);
   std::optional<Octets> address = parseOctets(source);
   if (!address) {
     tab_.first[0]->enter();
@@ -241,7 +224,7 @@ void PingPage::leaveRange() {
   auto octets = tab_.editableOctets();
   for (std::size_t i = 0; i < texts.size(); ++i) texts[i] = ss(octets[i]->text());
   readOctetFieldsLeavingRange(texts, values.firstOctets, values.lastOctets);
-  applySingleStates();
+  applyModeStates(false);
   if (auto address = formatFirstAddress(values.firstOctets)) {
     tab_.hostCombo->setEditText(qs(*address));
   }

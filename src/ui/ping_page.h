@@ -68,8 +68,7 @@ class PingPage : public TabPage {
   std::array<QLineEdit*, 4> fields() const {
     return {tab_.countEdit, tab_.waitEdit, tab_.delayEdit, tab_.bytesEdit};
   }
-  void applyRangeStates();
-  void applySingleStates();
+  void applyModeStates(bool rangeMode);
   void fillOctetFields();
   void focusTarget();
   void appendAdvice();

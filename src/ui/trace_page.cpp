@@ -4,15 +4,9 @@
 #include "ui/gui_views.h"
 #include "ui/input_rules.h"
 #include "ui/ping_page.h"
+#include "ui/qt_text.h"
 
 namespace tarvo::ui {
-
-namespace {
-
-QString qs(const std::string& text) { return QString::fromStdString(text); }
-std::string ss(const QString& text) { return text.toStdString(); }
-
-}  // namespace
 
 TracePage::TracePage(PageHost& host, QWidget* tabParent, const PingPage& ping)
     : TabPage(host), tab_(tabParent), ping_(ping) {

@@ -52,6 +52,7 @@ void TCtrlWatch::initialise() {
   resolvers_.resize(n);
   states_.assign(n, HostStateTracker(run_.settings.thresholds));
   addresses_.assign(n, std::string());
+  addressDue_.assign(n, 1);
   shared_->hostText.with([&](auto& h) { h = run_.hosts; });
   shared_->resolve.with([](auto& r) {
     for (ResolveSlot& slot : r) slot = ResolveSlot{resolve_state::kToLookUp, 0};
@@ -142,6 +143,8 @@ bool TCtrlWatch::resolveStep(std::size_t i) {
     case kNameFailed:
     case kAddressFailed: {
       shared_->resolve.with([&](auto& r) { r[i].retryMark = state == kResolved ? 0 : kToLookUp; });
+      // Only a finished look-up changes what the host is pinged at.
+      if (state == kResolved) addressDue_[i] = 1;
       const std::string caption = shared_->captionText.with([i](const auto& c) { return c[i]; });
       if (!caption.empty()) view_.setGraphCaption(i, caption);
       shared_->setState(i, kTaken);
@@ -166,11 +169,14 @@ bool TCtrlWatch::resolveStep(std::size_t i) {
 }
 
 void TCtrlWatch::drain(std::size_t i) {
-  const std::string address = shared_->host(i);
-  if (address != addresses_[i]) {
-    addresses_[i] = address;
-    view_.setHostAddress(i, address);
+  if (addressDue_[i]) {
+    addressDue_[i] = 0;
+    if (std::string address = shared_->host(i); address != addresses_[i]) {
+      addresses_[i] = std::move(address);
+      view_.setHostAddress(i, addresses_[i]);
+    }
   }
+  const std::string& address = addresses_[i];
   for (const std::string& token : shared_->takeTokens(i)) {
     const GraphPoint point = pointFromToken(token, run_.settings.waitMs);
     if (point.replied) replies_.fetch_add(1, std::memory_order_relaxed);

@@ -89,6 +89,27 @@ TEST_F(WatchList, LoadingMergesAndChecksEveryItemAlsoWhenCancelled) {
   EXPECT_EQ(panel(0), "");
 }
 
+// Whatever bytes a list file holds, every item reads back as it was loaded:
+// texts that are not UTF-8 (lone high bytes, encoded surrogates, overlong or
+// out-of-range sequences) are read as the older code page, and a huge line
+// stays one item.
+TEST_F(WatchList, AHostileFileLoadsEveryItemAsItsOwnText) {
+  const std::string huge(1 << 20, 'h');
+  const std::string bytes = "caf\xE9\r\n\xED\xA0\x80\n\xE0\x80\xAF\n\xF4\x90\x80\x80\n" + huge +
+                            "\n\xC3\xA9t\xE9\nend" + std::string(1, '\0') + "after\n";
+  page().mergeListFile(QString::fromStdString(listFile(bytes)));
+  const Items items = page().items();
+  ASSERT_EQ(items.size(), 7u);
+  EXPECT_EQ(items[0].text, "caf\u00E9");
+  EXPECT_EQ(items[1].text, "\u00ED\u00A0\u20AC");
+  EXPECT_EQ(items[2].text, "\u00E0\u20AC\u00AF");
+  EXPECT_EQ(items[3].text, "\u00F4\u0090\u20AC\u20AC");
+  EXPECT_EQ(items[4].text, huge);
+  EXPECT_EQ(items[5].text, "\u00E9t\u00E9");
+  EXPECT_EQ(items[6].text, "end");
+  EXPECT_EQ(panel(0), kCounter + "7/7/0");
+}
+
 TEST_F(WatchList, MenuFollowsTheListsAndGetsTheTracerouteHosts) {
   page().prepareMenu({1, 1});
   for (const char* name :

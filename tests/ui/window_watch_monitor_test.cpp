@@ -141,6 +141,42 @@ TEST_F(WatchMonitor, AHostThatStopsAnsweringIsDownSinceItsThirdTimeOutAndUpAgain
   button("Button7")->click();
 }
 
+// Plays until the test lets it end (ten seconds at most).
+class HeldTone : public Tone {
+ public:
+  HeldTone(std::atomic<bool>& playing, std::atomic<bool>& release)
+      : playing_(playing), release_(release) {}
+  void play(std::uint32_t, std::uint32_t) override {
+    playing_ = true;
+    for (int i = 0; i < 10000 && !release_; ++i) sleepMs(1);
+    playing_ = false;
+  }
+
+ private:
+  std::atomic<bool>& playing_;
+  std::atomic<bool>& release_;
+};
+
+TEST_F(WatchMonitor, ClosingTheWindowDoesNotJoinANoticeTone) {
+  std::atomic<bool> playing{false}, release{false};
+  adjustServices = [&](WindowServices& services) {
+    services.toneFactory = [&] { return std::make_unique<HeldTone>(playing, release); };
+  };
+  openWith(R"("W_Notify":"1","W_NotifySound":"1",)");
+  network.setResponder([](const tarvo::testing::FakeSend& s) {
+    return tarvo::testing::FakeEchoNetwork::failure(status::kRequestTimedOut, s.destination);
+  });
+  page().setItems({{"127.0.0.1", true}});
+  selectTab(2);
+  button("Button7")->click();
+  ASSERT_TRUE(waitUntil([&] { return playing.load(); }, 5000));
+  // The window goes (after its grace for runs) while the tone still plays.
+  closeWindow();
+  EXPECT_TRUE(playing);
+  release = true;
+  EXPECT_TRUE(ThreadBase::waitAllEnded(10000));  // before the flags go
+}
+
 TEST_F(WatchMonitor, ClosingTheWindowStopsAndAwaitsTheMonitor) {
   openWith();
   startThree();

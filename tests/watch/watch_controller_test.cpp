@@ -49,6 +49,10 @@ class RecordingWatchView : public WatchView {
   }
   void setGroupCaption(const std::string& caption) override { step("group" + caption); }
   void freeGraphs() override { step("free"); }
+  void setHostAddress(std::size_t index, const std::string& address) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    addresses[index].push_back(address);
+  }
   void hostStateChanged(const HostStateChange& change) override {
     std::lock_guard<std::mutex> lock(mutex_);
     // Which result made it: the points the host had before it.
@@ -72,6 +76,7 @@ class RecordingWatchView : public WatchView {
   std::map<std::size_t, std::vector<std::string>> captionHistory;
   std::map<std::size_t, std::vector<GraphPoint>> points;
   std::map<std::size_t, std::vector<std::string>> changes;
+  std::map<std::size_t, std::vector<std::string>> addresses;  // as told, in order
 
  private:
   void step(const std::string& s) {
@@ -219,6 +224,10 @@ TEST_F(WatchControllerTest, ContinuousRetriesWithARestUntilTheNameIsKnown) {
   const auto sends = net.sends();
   EXPECT_TRUE(std::any_of(sends.begin(), sends.end(),
                           [](const FakeSend& s) { return s.destination == 0x0A000006; }));
+  // The name's address is told once, before its points; later rounds that
+  // find the same address tell nothing new.
+  EXPECT_EQ(view.addresses[0], (std::vector<std::string>{"10.0.0.6"}));
+  EXPECT_EQ(view.addresses[1], (std::vector<std::string>{"127.0.0.8"}));
 }
 
 TEST_F(WatchControllerTest, PauseHoldsEveryWorker) {
