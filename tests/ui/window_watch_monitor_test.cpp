@@ -92,10 +92,15 @@ TEST_F(WatchMonitor, StopServesTheMonitorUntilItHasEnded) {
   ASSERT_TRUE(sendsGrow(9));
   std::string shownWhileStopping;
   bool buttonsOff = false;
-  QTimer::singleShot(0, [&] {
-    shownWhileStopping = panel(1);
-    buttonsOff = !button("Button7")->isEnabled() && !button("Button8")->isEnabled();
-  });
+  // Posted before the monitor's own steps, so it is served ahead of them as
+  // soon as the stop starts serving events (a zero timer may come later).
+  QMetaObject::invokeMethod(
+      window.get(),
+      [&] {
+        shownWhileStopping = panel(1);
+        buttonsOff = !button("Button7")->isEnabled() && !button("Button8")->isEnabled();
+      },
+      Qt::QueuedConnection);
   button("Button7")->click();  // returns once the monitor has ended
   EXPECT_EQ(shownWhileStopping, "  Stopping the Monitor...");
   EXPECT_TRUE(buttonsOff);
