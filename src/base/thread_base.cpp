@@ -97,8 +97,8 @@ bool ThreadBase::start() {
   pthread_attr_t attr;
   pthread_attr_init(&attr);
   pthread_attr_setstacksize(&attr, kStackBytes);
-  // Objects are waited for through their own end flag, so the system threads
-  // are never joined.
+  // Objects are waited for through their own end signal, so the system
+  // threads are never joined.
   pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED);
   pthread_t handle{};
   const int rc = pthread_create(&handle, &attr, &ThreadBase::entry, this);
