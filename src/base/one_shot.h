@@ -28,6 +28,9 @@ class OneShot {
   // Waits for the signal; false when the deadline came first.
   bool waitUntil(std::chrono::steady_clock::time_point deadline) { return await(&deadline); }
   void wait() { await(nullptr); }
+  // True once post() has been made; what the poster wrote before it is then
+  // visible, as after a wait.
+  bool posted() const { return state_.load(std::memory_order_acquire) == kPosted; }
 
  private:
   static constexpr std::uint32_t kWaiting = 0;

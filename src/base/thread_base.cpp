@@ -4,7 +4,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <thread>
+#include <condition_variable>
+#include <mutex>
 #include <vector>
 
 namespace tarvo {
@@ -82,7 +83,7 @@ void countEnded() {
 
 ThreadBase::~ThreadBase() {
   // A thread that was never waited for must not outlive its object.
-  if (started_ && !joined_ && !freeOnTerminate_) waitFor();
+  waitFor();
 }
 
 bool ThreadBase::start() {
@@ -96,8 +97,8 @@ bool ThreadBase::start() {
   pthread_attr_t attr;
   pthread_attr_init(&attr);
   pthread_attr_setstacksize(&attr, kStackBytes);
-  // Objects are waited for through their own end flag, so the system threads
-  // are never joined.
+  // Objects are waited for through their own end signal, so the system
+  // threads are never joined.
   pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED);
   pthread_t handle{};
   const int rc = pthread_create(&handle, &attr, &ThreadBase::entry, this);
@@ -129,14 +130,12 @@ void ThreadBase::run() {
   // An owner that has waited for its object finds it no longer counted.
   countEnded();
   // The owner may delete the object once the post is made: nothing after it.
-  finished_.store(true, std::memory_order_release);
   done_.post();
 }
 
 void ThreadBase::waitFor() {
-  if (!started_ || joined_ || freeOnTerminate_) return;
-  done_.wait();
-  joined_ = true;
+  // Once posted, the signal stays given: waiting again returns at once.
+  if (started_ && !freeOnTerminate_) done_.wait();
 }
 
 std::size_t ThreadBase::parkedThreads() {

@@ -1,9 +1,8 @@
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
+#include <cstddef>
 #include <cstdint>
-#include <mutex>
 
 #include "base/clock.h"
 #include "base/one_shot.h"
@@ -49,7 +48,7 @@ class ThreadBase {
   static constexpr std::uint32_t kParkedLifeMs = 250;
   static constexpr std::size_t kMaxParked = 256;
   // True once execute() has returned (not for self-freeing threads).
-  bool finished() const { return finished_.load(std::memory_order_acquire); }
+  bool finished() const { return done_.posted(); }
 
   // Must be set before start().
   void setFreeOnTerminate(bool value) { freeOnTerminate_ = value; }
@@ -80,12 +79,10 @@ class ThreadBase {
   void run();
 
   bool started_ = false;
-  bool joined_ = false;
   bool freeOnTerminate_ = false;
   Clock* clock_ = &systemClock();
   std::atomic<bool> stopRequested_{false};
-  std::atomic<bool> finished_{false};
-  OneShot done_;  // posted once execute() has returned, for waitFor()
+  OneShot done_;  // posted once execute() has returned
 };
 
 // Sleeps the calling thread for ms milliseconds.

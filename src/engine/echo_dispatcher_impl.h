@@ -15,7 +15,6 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <random>
@@ -62,7 +61,6 @@ constexpr std::uint32_t kSequenceSpace = 65536;
 struct Pending {
   Ipv4Address destination = 0;
   OneShot answered;
-  std::atomic<bool> delivered{false};  // set just before the post
   std::uint32_t status = status::kRequestTimedOut;
   Ipv4Address from = 0;
   std::uint8_t ttl = 0;

@@ -33,7 +33,6 @@ void EchoDispatcher::Impl::deliver(const icmp::IcmpMessage& m, bool truncated,
   p.ttl = m.ttl;
   p.dataSize = m.kind == icmp::IcmpMessage::EchoReply ? m.dataSize : 0;
   p.at = at;
-  p.delivered.store(true, std::memory_order_relaxed);
   p.answered.post();
 }
 
@@ -41,7 +40,7 @@ void EchoDispatcher::Impl::drain(Channel& ch, bool errors, const Pending* until)
   EchoSocket::Received r;
   auto& buffer = ch.buffer;
   for (int i = 0; i < kReadsPerWake; ++i) {
-    if (until && until->delivered.load(std::memory_order_relaxed)) return;
+    if (until && until->answered.posted()) return;
     const auto state = errors ? ch.socket->readError(buffer, r) : ch.socket->readData(buffer, r);
     if (state == EchoSocket::ReadState::Empty) {
       if (!until && (errors || i == 0)) {

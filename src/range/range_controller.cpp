@@ -273,8 +273,8 @@ void TCtrlPing::startFailed(std::uint32_t slot) {
   clock().sleepMs(kRetryWhileIdleMs);
 }
 
-// Joins workers that have already ended, also those ahead of the slot under
-// collection, so their threads and stacks are given back at once.
+// Frees workers that have already ended, also those ahead of the slot under
+// collection; their system threads are already parked for the next start.
 void TCtrlPing::reapFinishedWorkers() {
   joinEnding(ending_.size());
   for (std::uint32_t s = counts_.collected + 1; s <= counts_.started; ++s) {

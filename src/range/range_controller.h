@@ -101,7 +101,7 @@ class TCtrlPing : public ThreadBase {
   std::optional<RangePlan> plan_;
   std::unique_ptr<RangeSlotTable> table_;
   std::vector<std::unique_ptr<TPingrange>> workers_;  // by slot; controller only
-  std::deque<std::unique_ptr<TPingrange>> ending_;    // collected, not yet joined
+  std::deque<std::unique_ptr<TPingrange>> ending_;    // collected, not yet waited for
   std::deque<std::uint32_t> unconfirmed_;             // burst starts not yet handshaken
   RangeCounts counts_;
 };

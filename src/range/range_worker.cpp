@@ -83,7 +83,6 @@ void TPingrange::execute() {
   echo->createHandle();
 
   std::int32_t code = range_code::kNotReached;
-  RoundTripStats& stats = stats_;
   Pacer pacer(clock(), settings_.delayMs);
 
   for (std::uint32_t round = 0; settings_.count == 0 || round < settings_.count; ++round) {
@@ -94,7 +93,7 @@ void TPingrange::execute() {
     pacer.markStart();
     const EchoResult result =
         echo->service().send(destination, echo->payload(), settings_.options, settings_.waitMs);
-    stats.addSent();
+    stats_.addSent();
     lastStatus_ = result.status;
     const ReplySource source = formatReplySource(result, destination);
     outcome = source.fromOther ? "Reply from " + source.text + ": " : std::string();
@@ -102,7 +101,7 @@ void TPingrange::execute() {
       code = range_code::kReached;
       replyBytes_ = result.replyDataSize;
       replyTtl_ = result.replyTtl;
-      stats.addReply(result.roundTripMs);
+      stats_.addReply(result.roundTripMs);
       destination = result.replyAddress;
     } else if (const char* text = echoStatusText(result.status)) {
       outcome += text;
@@ -113,7 +112,7 @@ void TPingrange::execute() {
   }
 
   echo->release();
-  if (code == range_code::kReached) outcome = reachedOutcome(replyBytes_, stats, replyTtl_);
+  if (code == range_code::kReached) outcome = reachedOutcome(replyBytes_, stats_, replyTtl_);
   publish(code, outcome);
 }
 

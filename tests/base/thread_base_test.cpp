@@ -64,8 +64,10 @@ TEST(ThreadBase, WaitWithoutStopRunsToTheEnd) {
   s.setClock(clock);
   ASSERT_TRUE(s.start());
   s.waitFor();
+  s.waitFor();  // the end stays signalled: a second wait returns at once
   EXPECT_FALSE(s.cutShort);
   EXPECT_EQ(clock.elapsedMs(), 1620);
+  EXPECT_TRUE(s.finished());
 }
 
 class SelfFreeing : public ThreadBase {
