@@ -1,6 +1,5 @@
 #include <atomic>
 #include <cstdio>
-#include <optional>
 
 #include "cli/cli_args.h"
 #include "cli/commands.h"
@@ -9,6 +8,7 @@
 #include "cli/console_settings.h"
 #include "cli/echo_advice.h"
 #include "cli/json_views.h"
+#include "cli/run_view_choice.h"
 #include "engine/echo_service.h"
 #include "ping/ping_settings.h"
 #include "ping/ping_thread.h"
@@ -80,21 +80,9 @@ int runPingCommand(const std::vector<std::string>& words) {
   const NetworkCheck network = runNetworkCheck();
   snap.ipOptionsSupported = network.ipOptionsSupported;
 
-  // With --json standard output carries only the records; the text view
-  // and its lines are not made at all.
-  std::optional<JsonLines> json;
-  std::optional<JsonPingView> jsonView;
-  std::optional<ConsoleLines> lines;
-  std::optional<ConsolePingView> textView;
-  RunView* view = nullptr;
-  if (args.has("--json")) {
-    jsonView.emplace(json.emplace());
-    snap.results = &*jsonView;
-    view = &*jsonView;
-  } else {
-    view = &textView.emplace(lines.emplace());
-  }
-  TPing ping(snap, *view, icmpEchoServiceFactory());
+  RunViewChoice<ConsolePingView, JsonPingView> views(args.has("--json"));
+  if (views.json()) snap.results = views.json();
+  TPing ping(snap, views.view(), icmpEchoServiceFactory());
   ConsoleBreak::setHandler([&ping] { ping.requestStop(); });
   if (!ping.start()) {
     ConsoleBreak::setHandler(nullptr);
@@ -109,7 +97,7 @@ int runPingCommand(const std::vector<std::string>& words) {
     adviseOnStartFailure(network);
     return kExitUsage;
   }
-  const bool reached = jsonView ? jsonView->reached() : textView->reached();
+  const bool reached = views.json() ? views.json()->reached() : views.text()->reached();
   return reached ? kExitReached : kExitNotReached;
 }
 
