@@ -163,6 +163,29 @@ JsonObject traceSummaryRecord(const std::string& host, Ipv4Address destination, 
   return record;
 }
 
+JsonObject watchResultRecord(std::size_t host, const std::string& caption,
+                             const std::string& address, std::optional<std::uint32_t> rtt,
+                             const char* state, TimePoint time) {
+  JsonObject record = typed("result");
+  record["host"] = host;
+  record["caption"] = caption;
+  record["address"] = address;
+  record["rtt"] = roundTripOrNull(rtt);
+  record["state"] = state;
+  record["time"] = isoTime(time);
+  return record;
+}
+
+JsonObject watchStateRecord(std::size_t host, const std::string& address, const char* state,
+                            TimePoint time) {
+  JsonObject record = typed("state");
+  record["host"] = host;
+  record["address"] = address;
+  record["state"] = state;
+  record["time"] = isoTime(time);
+  return record;
+}
+
 JsonObject settingsRecord(const std::vector<std::pair<std::string, std::string>>& values,
                           const std::set<std::string>& texts) {
   JsonObject record = typed("settings");
