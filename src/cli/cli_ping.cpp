@@ -1,4 +1,3 @@
-#include <atomic>
 #include <cstdio>
 
 #include "cli/cli_args.h"
@@ -17,8 +16,7 @@ namespace tarvo::cli {
 
 namespace {
 
-// The console as the single-host ping's view: lines to standard output, the
-// reached state remembered for the exit status.
+// The console as the single-host ping's view: lines to standard output.
 class ConsolePingView : public RunView {
  public:
   explicit ConsolePingView(ConsoleLines& lines) : lines_(lines) {}
@@ -32,13 +30,9 @@ class ConsolePingView : public RunView {
   void replaceLastLine(const std::string& line) override { lines_.replaceLastLine(line); }
   // Both panels show the same text: it is shown once.
   void setStatusText(StatusPanel, const std::string& text) override { lines_.status(text); }
-  void addHost(const std::string&, bool reached) override { reached_ = reached; }
-
-  bool reached() const { return reached_; }
 
  private:
   ConsoleLines& lines_;
-  std::atomic<bool> reached_{false};
 };
 
 }  // namespace
@@ -97,8 +91,7 @@ int runPingCommand(const std::vector<std::string>& words) {
     adviseOnStartFailure(network);
     return kExitUsage;
   }
-  const bool reached = views.json() ? views.json()->reached() : views.text()->reached();
-  return reached ? kExitReached : kExitNotReached;
+  return ping.reached() ? kExitReached : kExitNotReached;
 }
 
 }  // namespace tarvo::cli
