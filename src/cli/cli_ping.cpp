@@ -1,6 +1,4 @@
-#include <atomic>
 #include <cstdio>
-#include <optional>
 
 #include "cli/cli_args.h"
 #include "cli/commands.h"
@@ -9,6 +7,7 @@
 #include "cli/console_settings.h"
 #include "cli/echo_advice.h"
 #include "cli/json_views.h"
+#include "cli/run_view_choice.h"
 #include "engine/echo_service.h"
 #include "ping/ping_settings.h"
 #include "ping/ping_thread.h"
@@ -17,8 +16,7 @@ namespace tarvo::cli {
 
 namespace {
 
-// The console as the single-host ping's view: lines to standard output, the
-// reached state remembered for the exit status.
+// The console as the single-host ping's view: lines to standard output.
 class ConsolePingView : public RunView {
  public:
   explicit ConsolePingView(ConsoleLines& lines) : lines_(lines) {}
@@ -32,13 +30,9 @@ class ConsolePingView : public RunView {
   void replaceLastLine(const std::string& line) override { lines_.replaceLastLine(line); }
   // Both panels show the same text: it is shown once.
   void setStatusText(StatusPanel, const std::string& text) override { lines_.status(text); }
-  void addHost(const std::string&, bool reached) override { reached_ = reached; }
-
-  bool reached() const { return reached_; }
 
  private:
   ConsoleLines& lines_;
-  std::atomic<bool> reached_{false};
 };
 
 }  // namespace
@@ -80,21 +74,9 @@ int runPingCommand(const std::vector<std::string>& words) {
   const NetworkCheck network = runNetworkCheck();
   snap.ipOptionsSupported = network.ipOptionsSupported;
 
-  // With --json standard output carries only the records; the text view
-  // and its lines are not made at all.
-  std::optional<JsonLines> json;
-  std::optional<JsonPingView> jsonView;
-  std::optional<ConsoleLines> lines;
-  std::optional<ConsolePingView> textView;
-  RunView* view = nullptr;
-  if (args.has("--json")) {
-    jsonView.emplace(json.emplace());
-    snap.results = &*jsonView;
-    view = &*jsonView;
-  } else {
-    view = &textView.emplace(lines.emplace());
-  }
-  TPing ping(snap, *view, icmpEchoServiceFactory());
+  RunViewChoice<ConsolePingView, JsonPingView> views(args.has("--json"));
+  if (views.json()) snap.results = views.json();
+  TPing ping(snap, views.view(), icmpEchoServiceFactory());
   ConsoleBreak::setHandler([&ping] { ping.requestStop(); });
   if (!ping.start()) {
     ConsoleBreak::setHandler(nullptr);
@@ -109,8 +91,7 @@ int runPingCommand(const std::vector<std::string>& words) {
     adviseOnStartFailure(network);
     return kExitUsage;
   }
-  const bool reached = jsonView ? jsonView->reached() : textView->reached();
-  return reached ? kExitReached : kExitNotReached;
+  return ping.reached() ? kExitReached : kExitNotReached;
 }
 
 }  // namespace tarvo::cli

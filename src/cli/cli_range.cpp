@@ -15,6 +15,7 @@
 #include "cli/console_text.h"
 #include "cli/echo_advice.h"
 #include "cli/json_views.h"
+#include "cli/run_view_choice.h"
 #include "engine/echo_service.h"
 #include "range/range_controller.h"
 #include "range/range_plan.h"
@@ -59,16 +60,16 @@ class ConsoleRangeView : public RunView {
   }
   void end() override {
     appendLine(kEndOfRangePingLine);
-    flushOutput();
+    flush();
     lines_.flush();  // also takes the progress line away
     for (const std::string* text : {&leftStatus_, &rightStatus_}) {
       if (!text->empty()) std::fprintf(stderr, "%s\n", text->c_str());
     }
     std::fflush(stderr);
   }
-  void idle() override { flushOutput(); }
+  void idle() override { flush(); }
 
-  void flushOutput() {
+  void flush() {
     if (unflushed_) {
       std::fflush(stdout);
       checkOutput(stdout);
@@ -139,36 +140,16 @@ int runRangeCommand(const std::vector<std::string>& words) {
   // Large output buffer for the sweep; set before anything is written.
   static char outBuffer[1 << 16];
   if (!jsonOutput) std::setvbuf(stdout, outBuffer, _IOFBF, sizeof outBuffer);
-  std::optional<ConsoleLines> lines;
-  std::optional<ConsoleRangeView> textView;
-  std::optional<JsonLines> json;
-  std::optional<JsonRangeView> jsonView;
-  RunView* view = nullptr;
-  if (jsonOutput) {
-    view = &jsonView.emplace(json.emplace());
-  } else {
-    view = &textView.emplace(lines.emplace());
-  }
-  // Why the run cannot start: the run's own lines, or standard error under
-  // --json.
-  auto refuse = [&](const std::string& message) {
-    if (jsonOutput) {
-      writeMessages({message});
-    } else {
-      textView->appendLine(" ");
-      textView->appendLine(message);
-      textView->flushOutput();
-    }
-  };
+  RunViewChoice<ConsoleRangeView, JsonRangeView> views(jsonOutput);
 
   const std::optional<RangeInput> input = rangeInput(args.positional[0], args.positional[1]);
   if (!input) {
-    refuse("  \u00B7 Please check IP Range");
+    views.refuse("  \u00B7 Please check IP Range");
     return kExitUsage;
   }
   const NetworkCheck network = runNetworkCheck();
   if (!network.networkReady) {
-    refuse(network.message);
+    views.refuse(network.message);
     adviseOnStartFailure(network);
     return kExitUsage;
   }
@@ -187,13 +168,13 @@ int runRangeCommand(const std::vector<std::string>& words) {
   s.showNotReached = s.showNotReached && !args.has("--hide-not-reached");
   RangeSnapshot snap = rangeSnapshotFrom(s, *input);
   snap.echoFactory = icmpEchoServiceFactory();
-  if (jsonView) snap.results = &*jsonView;
+  if (views.json()) snap.results = views.json();
 
-  TCtrlPing controller(std::move(snap), *view);
+  TCtrlPing controller(std::move(snap), views.view());
   ConsoleBreak::setHandler([&controller] { controller.requestStop(); });
   if (!controller.start()) {
     ConsoleBreak::setHandler(nullptr);
-    refuse("  \u00B7 Could not create the thread controler");
+    views.refuse("  \u00B7 Could not create the thread controler");
     return kExitUsage;
   }
   controller.waitFor();

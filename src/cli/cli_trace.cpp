@@ -1,6 +1,5 @@
 #include <cstdio>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "cli/cli_args.h"
@@ -10,6 +9,7 @@
 #include "cli/console_settings.h"
 #include "cli/echo_advice.h"
 #include "cli/json_views.h"
+#include "cli/run_view_choice.h"
 #include "engine/echo_service.h"
 #include "trace/trace_controller.h"
 #include "trace/trace_settings.h"
@@ -29,6 +29,7 @@ class ConsoleTraceView : public RunView {
   void end() override { lines_.appendLine(kEndOfTraceLine); }
   void appendLine(const std::string& line) override { lines_.appendLine(line); }
   void replaceLastLine(const std::string& line) override { lines_.replaceLastLine(line); }
+  void flush() { lines_.flush(); }
 
  private:
   ConsoleLines& lines_;
@@ -56,49 +57,28 @@ int runTraceCommand(const std::vector<std::string>& args) {
   TraceSnapshot snap = traceSnapshotFrom(s);
   snap.echoFactory = icmpEchoServiceFactory();
 
-  const bool jsonOutput = parsed.has("--json");
-  std::optional<ConsoleLines> lines;
-  std::optional<JsonLines> json;
-  std::optional<JsonTraceView> jsonView;
-  if (jsonOutput) {
-    jsonView.emplace(json.emplace());
-    snap.results = &*jsonView;
-  } else {
-    lines.emplace();
-  }
-  // Why the run cannot start: the run's own lines, or standard error under
-  // --json.
-  auto refuse = [&](const std::string& message) {
-    if (jsonOutput) {
-      writeMessages({message});
-    } else {
-      lines->appendLine(" ");
-      lines->appendLine(message);
-      lines->flush();
-    }
-  };
+  RunViewChoice<ConsoleTraceView, JsonTraceView> views(parsed.has("--json"));
+  if (views.json()) snap.results = views.json();
   const NetworkCheck check = runNetworkCheck();
   if (!check.networkReady) {
-    refuse(check.message);
+    views.refuse(check.message);
     adviseOnStartFailure(check);
     return kExitUsage;
   }
 
-  std::optional<ConsoleTraceView> textView;
-  RunView& view = jsonView ? static_cast<RunView&>(*jsonView) : textView.emplace(*lines);
-  auto trace = std::make_shared<TCtrlTrace>(std::move(snap), view);
+  auto trace = std::make_shared<TCtrlTrace>(std::move(snap), views.view());
   // The handler holds its own reference, so a late Ctrl+C never reaches a
   // deleted controller.
   ConsoleBreak::setHandler([trace] { trace->requestStop(); });
   if (!trace->start()) {
     ConsoleBreak::setHandler(nullptr);
-    refuse("  · Could not create the traceroute thread");
+    views.refuse("  · Could not create the traceroute thread");
     return kExitUsage;
   }
   trace->startFlag()->waitUntilSet();
   trace->waitFor();
   ConsoleBreak::setHandler(nullptr);
-  if (lines) lines->flush();
+  if (views.text()) views.text()->flush();
   return trace->destinationReached() ? kExitReached : kExitNotReached;
 }
 

@@ -8,6 +8,7 @@
 #include "cli/console_output.h"
 #include "cli/console_text.h"
 #include "cli/json_lines.h"
+#include "cli/json_records.h"
 
 namespace tarvo::cli {
 
@@ -66,13 +67,8 @@ void ConsoleWatchView::hostStateChanged(const HostStateChange& change) {
   hosts_[change.index].state = change.state;
   if (!change.notice) return;
   if (json_ != nullptr) {
-    JsonObject record;
-    record["type"] = "state";
-    record["host"] = change.index + 1;
-    record["address"] = change.address;
-    record["state"] = hostStateName(change.state);
-    record["time"] = isoTime(change.time);
-    json_->write(record);
+    json_->write(watchStateRecord(change.index + 1, change.address, hostStateName(change.state),
+                                  change.time));
   }
   // On a terminal the line goes above the table, which is drawn anew below it.
   if (table_ && rowsDrawn_ > 0) {
@@ -89,15 +85,9 @@ void ConsoleWatchView::hostStateChanged(const HostStateChange& change) {
 
 void ConsoleWatchView::writeResult(std::size_t index, const GraphPoint& point) {
   const HostRow& row = hosts_[index];
-  JsonObject record;
-  record["type"] = "result";
-  record["host"] = index + 1;
-  record["caption"] = row.rawCaption;
-  record["address"] = row.address;
-  record["rtt"] = roundTripOrNull(point.replied ? std::optional(point.roundTripMs) : std::nullopt);
-  record["state"] = hostStateName(row.state);
-  record["time"] = isoTime(std::chrono::system_clock::now());
-  json_->write(record);
+  json_->write(watchResultRecord(index + 1, row.rawCaption, row.address,
+                                 point.replied ? std::optional(point.roundTripMs) : std::nullopt,
+                                 hostStateName(row.state), std::chrono::system_clock::now()));
 }
 
 void ConsoleWatchView::setGroupCaption(const std::string& caption) {

@@ -21,13 +21,15 @@ JsonObject addressOrNull(Ipv4Address address) {
   return formatAddress(address);
 }
 
-// The text a status shows in the console's lines, without their blanks.
+// The console's lines end some texts in a blank; a record's text does not.
+std::string withoutTrailingBlanks(std::string text) {
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text;
+}
+
+// The text a status shows in the console's lines.
 std::string statusText(std::uint32_t status) {
-  if (const char* text = echoStatusText(status)) {
-    std::string shown = text;
-    while (!shown.empty() && shown.back() == ' ') shown.pop_back();
-    return shown;
-  }
+  if (const char* text = echoStatusText(status)) return withoutTrailingBlanks(text);
   return "ICMP Status = " + std::to_string(static_cast<std::int32_t>(status));
 }
 
@@ -135,8 +137,7 @@ JsonObject hopRecord(std::uint32_t hop, std::uint32_t code, const TraceHopOutcom
   record["address"] = outcome.router ? JsonObject(formatAddress(*outcome.router)) : nullptr;
   record["name"] = outcome.name.empty() ? JsonObject(nullptr) : JsonObject(outcome.name);
   record["status"] = outcome.status ? JsonObject(*outcome.status) : JsonObject(nullptr);
-  std::string text = outcome.text;
-  while (!text.empty() && text.back() == ' ') text.pop_back();
+  const std::string text = withoutTrailingBlanks(outcome.text);
   record["text"] = text.empty() ? JsonObject(nullptr) : JsonObject(text);
   const char* result = "no answer";
   if (code == hopcode::kReached) {
@@ -160,6 +161,29 @@ JsonObject traceSummaryRecord(const std::string& host, Ipv4Address destination, 
   record["hops"] = hops;
   record["reached"] = reached;
   addTimes(record, start, end);
+  return record;
+}
+
+JsonObject watchResultRecord(std::size_t host, const std::string& caption,
+                             const std::string& address, std::optional<std::uint32_t> rtt,
+                             const char* state, TimePoint time) {
+  JsonObject record = typed("result");
+  record["host"] = host;
+  record["caption"] = caption;
+  record["address"] = address;
+  record["rtt"] = roundTripOrNull(rtt);
+  record["state"] = state;
+  record["time"] = isoTime(time);
+  return record;
+}
+
+JsonObject watchStateRecord(std::size_t host, const std::string& address, const char* state,
+                            TimePoint time) {
+  JsonObject record = typed("state");
+  record["host"] = host;
+  record["address"] = address;
+  record["state"] = state;
+  record["time"] = isoTime(time);
   return record;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -36,6 +38,14 @@ JsonObject rangeSummaryRecord(const RangeCounts& counts, TimePoint start, TimePo
 JsonObject hopRecord(std::uint32_t hop, std::uint32_t code, const TraceHopOutcome& outcome);
 JsonObject traceSummaryRecord(const std::string& host, Ipv4Address destination, std::uint32_t hops,
                               bool reached, TimePoint start, TimePoint end);
+
+// Watch: a "result" per reply or time-out, with the host's state after it,
+// and a "state" per reported change; `host` counts the list from 1.
+JsonObject watchResultRecord(std::size_t host, const std::string& caption,
+                             const std::string& address, std::optional<std::uint32_t> rtt,
+                             const char* state, TimePoint time);
+JsonObject watchStateRecord(std::size_t host, const std::string& address, const char* state,
+                            TimePoint time);
 
 // Min / avg / max as the text output shows them, or null without replies.
 void addRoundTrips(JsonObject& record, const RoundTripStats& stats);

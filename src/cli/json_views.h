@@ -1,6 +1,5 @@
 #pragma once
 
-#include <atomic>
 #include <string>
 #include <vector>
 
@@ -46,15 +45,9 @@ class JsonPingView : public JsonRunView, public PingResults {
  public:
   using JsonRunView::JsonRunView;
 
-  void addHost(const std::string&, bool reached) override { reached_ = reached; }
   void request(std::uint32_t sequence, Ipv4Address destination, const EchoResult& result) override;
   void summary(const std::string& host, const RoundTripStats& stats, TimePoint start,
                TimePoint end) override;
-
-  bool reached() const { return reached_; }
-
- private:
-  std::atomic<bool> reached_{false};
 };
 
 class JsonRangeView : public JsonRunView, public RangeResults {

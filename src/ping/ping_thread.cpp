@@ -42,6 +42,7 @@ class PingRun {
   // False when the run could not start at all.
   bool run(EchoServiceFactory& echoFactory, ToneFactory& toneFactory,
            const PingThreadHooks& thread);
+  bool reached() const { return gotReply_; }
 
  private:
   void print(const std::string& line) { view_.appendLine(line); }
@@ -199,6 +200,7 @@ void TPing::execute() {
                                {[this] { return stopRequested(); },
                                 [this](std::uint32_t ms) { return sleepInSlices(ms); }, clock()});
   startFailed_ = !started;
+  reached_ = run.reached();
   view_.end();
 }
 

@@ -45,6 +45,8 @@ class TPing : public ThreadBase {
   // After the end step: true when the run could not start at all (no echo
   // mechanism or socket start-up), as opposed to a target not found.
   bool startFailed() const { return startFailed_; }
+  // After the end step: true when the host answered at least once.
+  bool reached() const { return reached_; }
 
  protected:
   void execute() override;
@@ -55,6 +57,7 @@ class TPing : public ThreadBase {
   EchoServiceFactory echoFactory_;
   ToneFactory toneFactory_;
   bool startFailed_ = false;
+  bool reached_ = false;
 };
 
 }  // namespace tarvo

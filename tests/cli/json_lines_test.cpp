@@ -120,6 +120,14 @@ TEST(JsonRecords, AbsentValuesAreNullNotZero) {
   stopped.text = "UserBreak";
   EXPECT_EQ(hopRecord(4, 206, stopped)["rtt"].dump(), "[null,null,null]");
   EXPECT_EQ(hopRecord(4, 206, stopped)["result"], "not probed");
+
+  // A watched host's time-out: the round trip is null, the fields in the
+  // documented order.
+  const JsonObject timeout = watchResultRecord(2, "b", "10.0.0.2", std::nullopt, "down", {});
+  JsonObject names = JsonObject::array();
+  for (const auto& field : timeout.items()) names.push_back(field.key());
+  EXPECT_EQ(names.dump(), R"(["type","host","caption","address","rtt","state","time"])");
+  EXPECT_TRUE(timeout["rtt"].is_null());
 }
 
 TEST(JsonRecords, SettingsKeepTextsThatLookLikeNumbers) {
