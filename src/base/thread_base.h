@@ -29,6 +29,9 @@ class ThreadBase {
   static constexpr std::size_t kStackBytes = 256 * 1024;
 
   ThreadBase() = default;
+  // Waits for a started, not self-freeing object as a last resort. By then
+  // the derived part is already destroyed, so owners call waitFor() before
+  // they delete an object that may still run.
   virtual ~ThreadBase();
   ThreadBase(const ThreadBase&) = delete;
   ThreadBase& operator=(const ThreadBase&) = delete;
