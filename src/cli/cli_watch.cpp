@@ -1,11 +1,7 @@
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <optional>
 #include <string>
-#include <string_view>
 
 #include "cli/cli_args.h"
 #include "cli/commands.h"
@@ -28,34 +24,6 @@ namespace {
 int usageError(const std::string& text) {
   std::fprintf(stderr, "tarvo-cli watch: %s\n", text.c_str());
   return kExitUsage;
-}
-
-// A list's lines end at its first NUL byte, so reading stops there; and
-// past this size a list is refused, so a device or an endless stream named
-// by mistake ends the command instead of filling the memory.
-constexpr std::size_t kMaxListBytes = std::size_t{16} << 20;
-
-// The bytes of the list file before its first NUL, or why there are none.
-std::optional<std::string> readListFile(const std::string& path, std::string& error) {
-  std::ifstream in(path, std::ios::binary);
-  std::string bytes;
-  char chunk[1 << 16];
-  while (in) {
-    in.read(chunk, sizeof chunk);
-    const std::string_view got(chunk, static_cast<std::size_t>(in.gcount()));
-    const std::size_t nul = got.find('\0');
-    if (bytes.size() + std::min(nul, got.size()) > kMaxListBytes) {
-      error = escapeControlChars(path) + " is larger than 16 MiB";
-      return std::nullopt;
-    }
-    bytes.append(got.substr(0, nul));
-    if (nul != std::string_view::npos) return bytes;
-  }
-  if (!in.eof()) {
-    error = "cannot read " + escapeControlChars(path);
-    return std::nullopt;
-  }
-  return bytes;
 }
 
 }  // namespace
@@ -81,10 +49,16 @@ int runWatchCommand(const std::vector<std::string>& words) {
   std::vector<std::string> hosts;
   mergeWatchList(hosts, args.positional);
   if (auto list = args.value("--file")) {
-    std::string error;
-    const std::optional<std::string> bytes = readListFile(*list, error);
-    if (!bytes) return usageError(error);
-    mergeWatchList(hosts, parseWatchList(*bytes));
+    std::string bytes;
+    switch (readWatchListFile(*list, bytes)) {
+      case WatchListRead::TooLarge:
+        return usageError(escapeControlChars(*list) + " is larger than 16 MiB");
+      case WatchListRead::Unreadable:
+        return usageError("cannot read " + escapeControlChars(*list));
+      case WatchListRead::Ok:
+        break;
+    }
+    mergeWatchList(hosts, parseWatchList(bytes));
   }
   if (hosts.empty()) return usageError("needs at least one HOST or a --file LIST");
 

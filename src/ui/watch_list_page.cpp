@@ -163,10 +163,12 @@ void WatchPage::appendHosts(bool reached) {
 
 void WatchPage::mergeListFile(const QString& path, bool showNow) {
   std::vector<std::string> lines;
-  if (!path.isEmpty()) {
-    QFile file(path);
-    // A file that cannot be read adds nothing; the list is still rebuilt.
-    if (file.open(QIODevice::ReadOnly)) lines = parseWatchList(file.readAll().toStdString());
+  // A file that cannot be read, or is too large to be a list, adds nothing;
+  // the list is still rebuilt.
+  std::string bytes;
+  if (!path.isEmpty() &&
+      readWatchListFile(QFile::encodeName(path).toStdString(), bytes) == WatchListRead::Ok) {
+    lines = parseWatchList(bytes);
   }
   std::vector<std::string> merged;
   for (const WatchItem& item : items()) merged.push_back(item.text);

@@ -1,7 +1,9 @@
 #include "watch/watch_list.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <cwctype>
+#include <fstream>
 #include <set>
 
 namespace tarvo {
@@ -118,6 +120,28 @@ void mergeWatchList(std::vector<std::string>& items, const std::vector<std::stri
   for (const std::string& text : more) {
     if (known.insert(folded(text)).second) items.push_back(text);
   }
+}
+
+WatchListRead readWatchListFile(const std::string& path, std::string& bytes) {
+  bytes.clear();
+  std::ifstream in(path, std::ios::binary);
+  char chunk[1 << 16];
+  while (in) {
+    in.read(chunk, sizeof chunk);
+    const std::string_view got(chunk, static_cast<std::size_t>(in.gcount()));
+    const std::size_t nul = got.find('\0');
+    if (bytes.size() + std::min(nul, got.size()) > kMaxWatchListBytes) {
+      bytes.clear();
+      return WatchListRead::TooLarge;
+    }
+    bytes.append(got.substr(0, nul));
+    if (nul != std::string_view::npos) return WatchListRead::Ok;
+  }
+  if (!in.eof()) {
+    bytes.clear();
+    return WatchListRead::Unreadable;
+  }
+  return WatchListRead::Ok;
 }
 
 }  // namespace tarvo

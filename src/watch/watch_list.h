@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +12,14 @@ namespace tarvo {
 // and reading stops at the first NUL byte. Bytes that are not UTF-8 are read
 // as Windows-1252, as older lists were written.
 std::vector<std::string> parseWatchList(std::string_view bytes);
+
+// Reading a list file: its lines end at the first NUL byte, so reading stops
+// there; and past kMaxWatchListBytes a file is refused, so a device or an
+// endless stream chosen by mistake does not fill the memory.
+inline constexpr std::size_t kMaxWatchListBytes = std::size_t{16} << 20;
+enum class WatchListRead { Ok, TooLarge, Unreadable };
+// The file's bytes before its first NUL go to `bytes`.
+WatchListRead readWatchListFile(const std::string& path, std::string& bytes);
 
 // Equal under the user's locale with case ignored: Host1 and host1 are one
 // item.
