@@ -81,7 +81,18 @@ struct MonitorShared {
   Guarded<std::vector<ResolveSlot>> resolve;
   // Set by the front end, read by the controller.
   Guarded<bool> pauseRequest{false};
+  // Problems met by the workers (a log file that cannot be written, a host
+  // that cannot be watched), for the controller to say to the front end.
+  Guarded<std::vector<std::string>> notices;
   Wakeup wakeup;
+
+  void addNotice(std::string text) {
+    notices.with([&](auto& n) { n.push_back(std::move(text)); });
+    wakeup.notify();
+  }
+  std::vector<std::string> takeNotices() {
+    return notices.with([](auto& n) { return std::exchange(n, {}); });
+  }
 
   std::string host(std::size_t i) const {
     return hostText.with([i](const auto& t) { return t[i]; });

@@ -229,6 +229,7 @@ void TCtrlWatch::monitor() {
         roundEnded_ = clock().now();
       }
     }
+    sayNotices();
     view_.idle();
     // A test clock moves only when someone sleeps on it: let the rest
     // between two rounds pass on it too.
@@ -237,6 +238,10 @@ void TCtrlWatch::monitor() {
     // Results that arrive close together are shown in one turn.
     clock().sleepFor(kMinTurn);
   }
+}
+
+void TCtrlWatch::sayNotices() {
+  for (const std::string& text : shared_->takeNotices()) view_.notice(text);
 }
 
 void TCtrlWatch::finish() {
@@ -248,6 +253,8 @@ void TCtrlWatch::finish() {
     if (w) w->stop();
   }
   for (auto& w : workers_) w.reset();
+  // What the workers said as they ended (lines a log file lost) still counts.
+  sayNotices();
   view_.freeGraphs();
   view_.end();
 }

@@ -68,6 +68,7 @@ class TCtrlWatch : public ThreadBase {
   bool resolveStep(std::size_t i);
   void drain(std::size_t i);
   void finish();
+  void sayNotices();
   void status(const std::string& text);
 
   WatchRun run_;

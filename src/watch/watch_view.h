@@ -45,6 +45,10 @@ class WatchView : public RunView {
   virtual void setHostAddress(std::size_t /*index*/, const std::string& /*address*/) {}
   // Host `change.index` changed its state with the result that follows.
   virtual void hostStateChanged(const HostStateChange& /*change*/) {}
+  // A problem the user must hear of (a log file that cannot be written, a
+  // host that cannot be watched): the status line on the window, standard
+  // error on the console.
+  virtual void notice(const std::string& text) { setStatusText(StatusPanel::Right, text); }
   // Every graph goes; the next call is end().
   virtual void freeGraphs() {}
 };
