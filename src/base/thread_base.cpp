@@ -106,6 +106,7 @@ bool ThreadBase::start() {
   if (rc != 0) {
     // The object never ran, so it is still the caller's.
     started_ = false;
+    startError_ = rc;
     countEnded();
     return false;
   }

@@ -40,6 +40,8 @@ class ThreadBase {
   // thread right now (EAGAIN and the like); the caller may try again later.
   bool start();
   bool started() const { return started_; }
+  // The error of the last start() that failed (EAGAIN and the like), 0 if none.
+  int startError() const { return startError_; }
 
   void requestStop() { stopRequested_.store(true, std::memory_order_release); }
   bool stopRequested() const { return stopRequested_.load(std::memory_order_acquire); }
@@ -83,6 +85,7 @@ class ThreadBase {
 
   bool started_ = false;
   bool freeOnTerminate_ = false;
+  int startError_ = 0;
   Clock* clock_ = &systemClock();
   std::atomic<bool> stopRequested_{false};
   OneShot done_;  // posted once execute() has returned

@@ -59,6 +59,10 @@ void ConsoleWatchView::setGraphCaption(std::size_t index, const std::string& cap
   redraw(false);
 }
 
+void ConsoleWatchView::notice(const std::string& text) {
+  setStatusText(StatusPanel::Right, safe(text));
+}
+
 void ConsoleWatchView::setHostAddress(std::size_t index, const std::string& address) {
   hosts_[index].address = address;
 }
@@ -67,8 +71,8 @@ void ConsoleWatchView::hostStateChanged(const HostStateChange& change) {
   hosts_[change.index].state = change.state;
   if (!change.notice) return;
   if (json_ != nullptr) {
-    json_->write(watchStateRecord(change.index + 1, change.address, hostStateName(change.state),
-                                  change.time));
+    json_->write(watchStateRecord(change.index + 1, hosts_[change.index].address,
+                                  hostStateName(change.state), change.time));
   }
   // On a terminal the line goes above the table, which is drawn anew below it.
   if (table_ && rowsDrawn_ > 0) {

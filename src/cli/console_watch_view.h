@@ -36,6 +36,7 @@ class ConsoleWatchView : public WatchView {
   void setHostAddress(std::size_t index, const std::string& address) override;
   void hostStateChanged(const HostStateChange& change) override;
   void idle() override;
+  void notice(const std::string& text) override;
 
   // One row of the table, without colours when `colour` is off.
   struct HostRow {
@@ -49,7 +50,7 @@ class ConsoleWatchView : public WatchView {
     bool lastReplied = false;
     std::deque<std::uint32_t> recent;  // colours, newest last
     std::string rawCaption;            // as the monitor gave it
-    std::string address;
+    std::string address;               // the address pinged, empty while there is none
     HostState state = HostState::Unknown;
   };
   static std::string formatRow(const HostRow& row, std::size_t captionWidth, bool colour);

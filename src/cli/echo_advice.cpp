@@ -9,7 +9,10 @@ namespace tarvo::cli {
 
 void adviseOnStartFailure(const NetworkCheck& check) {
   if (check.networkReady || check.opened != EchoOpenResult::LibraryMissing) return;
-  const std::string advice = "tarvo-cli: " + echoPermissionAdvice(ownExecutablePath("tarvo-cli"));
+  const std::string cause = echoRefusalText(check.refusal);
+  const std::string advice =
+      "tarvo-cli: " +
+      (cause.empty() ? echoPermissionAdvice(ownExecutablePath("tarvo-cli")) : cause + "\n");
   std::fputs(advice.c_str(), stderr);
   std::fflush(stderr);
 }

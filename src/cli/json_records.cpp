@@ -16,6 +16,11 @@ JsonObject typed(const char* type) {
   return record;
 }
 
+// A host that has no address to ping yet (an unresolved name) has null.
+JsonObject textOrNull(const std::string& text) {
+  return text.empty() ? JsonObject(nullptr) : JsonObject(text);
+}
+
 JsonObject addressOrNull(Ipv4Address address) {
   if (address == 0) return nullptr;
   return formatAddress(address);
@@ -170,7 +175,7 @@ JsonObject watchResultRecord(std::size_t host, const std::string& caption,
   JsonObject record = typed("result");
   record["host"] = host;
   record["caption"] = caption;
-  record["address"] = address;
+  record["address"] = textOrNull(address);
   record["rtt"] = roundTripOrNull(rtt);
   record["state"] = state;
   record["time"] = isoTime(time);
@@ -181,7 +186,7 @@ JsonObject watchStateRecord(std::size_t host, const std::string& address, const 
                             TimePoint time) {
   JsonObject record = typed("state");
   record["host"] = host;
-  record["address"] = address;
+  record["address"] = textOrNull(address);
   record["state"] = state;
   record["time"] = isoTime(time);
   return record;

@@ -40,7 +40,8 @@ JsonObject traceSummaryRecord(const std::string& host, Ipv4Address destination, 
                               bool reached, TimePoint start, TimePoint end);
 
 // Watch: a "result" per reply or time-out, with the host's state after it,
-// and a "state" per reported change; `host` counts the list from 1.
+// and a "state" per reported change; `host` counts the list from 1;
+// `address` is the address pinged, null while a name is not resolved.
 JsonObject watchResultRecord(std::size_t host, const std::string& caption,
                              const std::string& address, std::optional<std::uint32_t> rtt,
                              const char* state, TimePoint time);

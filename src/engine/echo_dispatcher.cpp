@@ -33,6 +33,11 @@ EchoResult EchoDispatcher::send(Ipv4Address destination, std::span<const std::ui
   }
 }
 
+EchoRefusal EchoDispatcher::refusal() const {
+  std::lock_guard<std::mutex> lock(impl_->mutex);
+  return impl_->refusal;
+}
+
 std::optional<EchoSocketKind> EchoDispatcher::kind() const {
   std::lock_guard<std::mutex> lock(impl_->mutex);
   return impl_->kind;

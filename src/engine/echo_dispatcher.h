@@ -55,6 +55,8 @@ class EchoDispatcher {
   // Set once sockets are open.
   std::optional<EchoSocketKind> kind() const;
   bool ipOptionsAccepted() const;
+  // Why the last open failed; Cause::None after a successful one.
+  EchoRefusal refusal() const;
 
   // For tests and benchmarks.
   int attachedServices() const;

@@ -153,8 +153,30 @@ struct EchoDispatcher::Impl {
 
   enum class InitResult { Ok, NotAllowed, NotConfigurable, NoDescriptor };
 
-  static InitResult fromOpenError(EchoSocket::OpenError e) {
-    switch (e) {
+  // Why the last open failed, for the user (under mutex).
+  EchoRefusal refusal;
+
+  // Keeps the cause that says most: descriptors that ran out hide whether
+  // the other kind would have been allowed, so they win over a refusal.
+  void noteRefusal(EchoRefusal::Cause cause, int err) {
+    using C = EchoRefusal::Cause;
+    const auto rank = [](C c) {
+      return c == C::NoDescriptor ? 3 : c == C::NoThread ? 2 : c == C::Other ? 1 : 0;
+    };
+    if (refusal.cause == C::None || rank(cause) > rank(refusal.cause)) refusal = {cause, err};
+  }
+
+  InitResult fromOpenError(const EchoSocket::OpenResult& r) {
+    using C = EchoRefusal::Cause;
+    if (r.error == EchoSocket::OpenError::NoDescriptor) {
+      noteRefusal(C::NoDescriptor, r.err);
+    } else if (r.error == EchoSocket::OpenError::NotAllowed &&
+               (r.err == EPERM || r.err == EACCES)) {
+      noteRefusal(C::NotPermitted, r.err);
+    } else {
+      noteRefusal(C::Other, r.err);
+    }
+    switch (r.error) {
       case EchoSocket::OpenError::None:
         return InitResult::Ok;
       case EchoSocket::OpenError::NoDescriptor:
@@ -185,14 +207,16 @@ struct EchoDispatcher::Impl {
   // Opens the two primary sockets (do-not-fragment off and on) of one kind.
   InitResult openPrimaries(EchoSocketKind k) {
     auto off = EchoSocket::open(k, false, RawRole::Receive);
-    if (!off.socket) return fromOpenError(off.error);
+    if (!off.socket) return fromOpenError(off);
     auto on = EchoSocket::open(k, true, RawRole::SendOnly);
-    if (!on.socket) return fromOpenError(on.error);
+    if (!on.socket) return fromOpenError(on);
     if (epollFd < 0) {
       epollFd = epoll_create1(EPOLL_CLOEXEC);
       if (epollFd < 0) {
-        return (errno == EMFILE || errno == ENFILE) ? InitResult::NoDescriptor
-                                                    : InitResult::NotConfigurable;
+        const bool noDescriptor = errno == EMFILE || errno == ENFILE;
+        noteRefusal(noDescriptor ? EchoRefusal::Cause::NoDescriptor : EchoRefusal::Cause::Other,
+                    errno);
+        return noDescriptor ? InitResult::NoDescriptor : InitResult::NotConfigurable;
       }
     }
     optionsAccepted = off.socket->acceptsIpOptions();
@@ -233,6 +257,8 @@ struct EchoDispatcher::Impl {
       // Out of descriptors: no use waiting, nothing in this process is
       // about to give one back before the user learns of it.
       bool configFailed = false;
+      // A cause met before the privileges were given up (descriptors that
+      // ran out) is kept: a later try is refused for permission alone.
       for (auto k : order) {
         const InitResult r = openPrimaries(k);
         if (r == InitResult::Ok) break;
@@ -245,7 +271,11 @@ struct EchoDispatcher::Impl {
     if (!startReading) return EchoOpenResult::Ok;
     // The system may refuse the thread (a process limit): the echo
     // mechanism cannot be had then, like a refused socket.
-    if (!startReceiver()) return EchoOpenResult::LibraryMissing;
+    if (!startReceiver()) {
+      noteRefusal(EchoRefusal::Cause::NoThread, EAGAIN);
+      return EchoOpenResult::LibraryMissing;
+    }
+    refusal = {};
     ready.store(true, std::memory_order_release);
     return EchoOpenResult::Ok;
   }

@@ -15,6 +15,18 @@ namespace tarvo {
 // not set up.
 enum class EchoOpenResult { Ok, LibraryMissing, EntryPointMissing };
 
+// Why no echo socket could be had. Only a refusal for lack of permission is
+// mended by allowing ping sockets or granting the capability; a user out of
+// descriptors or threads must hear that instead.
+struct EchoRefusal {
+  enum class Cause { None, NotPermitted, NoDescriptor, NoThread, Other };
+  Cause cause = Cause::None;
+  int err = 0;  // the errno that came with it, 0 when none
+};
+// "no descriptor is free for an echo socket (Too many open files)" and the
+// like; empty for None and NotPermitted, which the permission advice covers.
+std::string echoRefusalText(const EchoRefusal& refusal);
+
 // One echo service per worker thread, used by that thread only, in the
 // order open, createHandle, send..., closeHandle, close.
 class EchoService {
@@ -46,6 +58,7 @@ struct NetworkCheck {
   // What opening the echo service gave; LibraryMissing means no echo socket
   // may be had at all, which the user can allow.
   EchoOpenResult opened = EchoOpenResult::Ok;
+  EchoRefusal refusal;
 };
 NetworkCheck runNetworkCheck();
 

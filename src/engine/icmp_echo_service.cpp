@@ -1,5 +1,6 @@
 #include "engine/icmp_echo_service.h"
 
+#include <cstring>
 #include <string>
 
 #include "engine/address.h"
@@ -42,6 +43,7 @@ NetworkCheck runNetworkCheck() {
   NetworkCheck check;
   IcmpEchoService service;
   check.opened = service.open();
+  if (check.opened != EchoOpenResult::Ok) check.refusal = EchoDispatcher::instance().refusal();
   switch (check.opened) {
     case EchoOpenResult::LibraryMissing:
       check.message = "  \u00B7 Could not load ICMP.DLL";
@@ -68,6 +70,23 @@ NetworkCheck runNetworkCheck() {
   check.ipOptionsSupported = EchoDispatcher::instance().ipOptionsAccepted();
   check.networkReady = true;
   return check;
+}
+
+std::string echoRefusalText(const EchoRefusal& refusal) {
+  const std::string cause =
+      refusal.err != 0 ? " (" + std::string(std::strerror(refusal.err)) + ")" : "";
+  switch (refusal.cause) {
+    case EchoRefusal::Cause::NoDescriptor:
+      return "no descriptor is free for an echo socket" + cause;
+    case EchoRefusal::Cause::NoThread:
+      return "no thread could be started to read the echo replies" + cause;
+    case EchoRefusal::Cause::Other:
+      return "the echo socket could not be opened" + cause;
+    case EchoRefusal::Cause::None:
+    case EchoRefusal::Cause::NotPermitted:
+      break;
+  }
+  return {};
 }
 
 void fillLetters(std::span<std::uint8_t> payload) {

@@ -176,7 +176,7 @@ void MainWindow::buildStatusBar() {
 void MainWindow::startUp() {
   NetworkCheck check = services_.networkCheck();
   if (!check.networkReady) {
-    showEchoPermissionAdvice(check.message);
+    showEchoPermissionAdvice(check);
     return;
   }
   ipOptionsSupported_ = check.ipOptionsSupported;
@@ -189,8 +189,11 @@ void MainWindow::startUp() {
   progs_ = connectPrograms();
 }
 
-void MainWindow::showEchoPermissionAdvice(const std::string& message) {
-  std::string advice = echoPermissionAdviceLine(ownExecutablePath("tarvo"));
+void MainWindow::showEchoPermissionAdvice(const NetworkCheck& check) {
+  const std::string& message = check.message;
+  // Allowing ping sockets helps only where they were refused.
+  std::string advice = echoRefusalText(check.refusal);
+  if (advice.empty()) advice = echoPermissionAdviceLine(ownExecutablePath("tarvo"));
   ping_->showNetworkFailure(message, advice);
   // No run can start, so the panels stay empty; the advice takes the whole
   // bar instead. Ignored width: the long line must not widen the window.

@@ -79,7 +79,7 @@ class MainWindow : public QMainWindow, private PageHost {
   void buildMenu();
   void buildStatusBar();
   void startUp();
-  void showEchoPermissionAdvice(const std::string& message);
+  void showEchoPermissionAdvice(const NetworkCheck& check);
   void applyBounds();
   WindowBounds currentBounds() const;
   TabPage& currentPage() const;

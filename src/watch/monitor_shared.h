@@ -63,7 +63,11 @@ class Wakeup {
 // held for one copy, append or take-all only, and never two at once.
 struct MonitorShared {
   explicit MonitorShared(std::size_t hosts)
-      : hostText(hosts), captionText(hosts), resultQueue(hosts), resolve(hosts) {}
+      : hostText(hosts),
+        captionText(hosts),
+        resultQueue(hosts),
+        resolve(hosts),
+        nameFailed(hosts, char{0}) {}
 
   // Starts as the item text; a resolver puts the address of a name here.
   Guarded<std::vector<std::string>> hostText;
@@ -79,6 +83,9 @@ struct MonitorShared {
   };
   Guarded<ResultQueues> resultQueue;
   Guarded<std::vector<ResolveSlot>> resolve;
+  // Hosts whose name could not be looked up: their worker reports each
+  // turn as not reached, so the host goes down instead of falling silent.
+  Guarded<std::vector<char>> nameFailed;
   // Set by the front end, read by the controller.
   Guarded<bool> pauseRequest{false};
   // Problems met by the workers (a log file that cannot be written, a host
@@ -121,6 +128,12 @@ struct MonitorShared {
         resultQueue.with([](ResultQueues& q) { return std::exchange(q.waiting, {}); });
     std::sort(hosts.begin(), hosts.end());
     return hosts;
+  }
+  bool unresolved(std::size_t i) const {
+    return nameFailed.with([i](const auto& f) { return f[i] != 0; });
+  }
+  void setUnresolved(std::size_t i, bool failed) {
+    nameFailed.with([&](auto& f) { f[i] = failed ? 1 : 0; });
   }
   int state(std::size_t i) const {
     return resolve.with([i](const auto& r) { return r[i].state; });

@@ -1,8 +1,25 @@
 #include "watch/watch_controller.h"
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
+
+#include "engine/address.h"
 
 namespace tarvo {
+
+std::string notWatchedNotice(const std::vector<std::string>& hosts, int err) {
+  constexpr std::size_t kNamed = 10;
+  std::string text = "  Not watched, no thread could be started";
+  if (err != 0) text += std::string(" (") + std::strerror(err) + ")";
+  text += ": ";
+  for (std::size_t i = 0; i < hosts.size() && i < kNamed; ++i) {
+    if (i > 0) text += ", ";
+    text += hosts[i];
+  }
+  if (hosts.size() > kNamed) text += " and " + std::to_string(hosts.size() - kNamed) + " more";
+  return text;
+}
 
 namespace {
 // The longest the controller rests without news: resolver steps that wait
@@ -58,6 +75,7 @@ void TCtrlWatch::initialise() {
     for (ResolveSlot& slot : r) slot = ResolveSlot{resolve_state::kToLookUp, 0};
   });
   view_.setGroupCaption(kMonitorStartingCaption);
+  captionStarting_ = true;
   const bool resolving = run_.settings.resolveMode != ResolveMode::No;
   std::size_t started = 0;
   for (std::size_t i = 0; i < n && !stopRequested(); ++i) {
@@ -90,16 +108,29 @@ void TCtrlWatch::initialise() {
 
 void TCtrlWatch::startWorkers() {
   const std::size_t started = startedCount_;
+  std::vector<std::string> refused;
+  int refusal = 0;
+  std::size_t watched = 0;
   for (std::size_t i = 0; i < started && !stopRequested(); ++i) {
     resolvers_[i].reset();
-    // A worker whose thread cannot be had leaves its graph without points.
-    workers_[i]->start();
+    // A worker whose thread cannot be had leaves its graph without points;
+    // the user is told which hosts are not watched.
+    if (workers_[i]->start()) {
+      ++watched;
+    } else {
+      refusal = workers_[i]->startError();
+      workers_[i].reset();
+      refused.push_back(run_.hosts[i]);
+    }
     status("  Start Monitor: " + std::to_string(i + 1));
     clock().sleepMs(1);
   }
+  watchedCount_ = watched;
+  if (!refused.empty()) view_.notice(notWatchedNotice(refused, refusal));
   if (stopRequested()) return;
-  status("  Monitored addresses: " + std::to_string(started));
+  status("  Monitored addresses: " + std::to_string(watched));
   view_.setGroupCaption(kMonitorCaption);
+  captionStarting_ = false;
 }
 
 void TCtrlWatch::newRound() {
@@ -143,6 +174,7 @@ bool TCtrlWatch::resolveStep(std::size_t i) {
     case kNameFailed:
     case kAddressFailed: {
       shared_->resolve.with([&](auto& r) { r[i].retryMark = state == kResolved ? 0 : kToLookUp; });
+      shared_->setUnresolved(i, state == kNameFailed);
       // Only a finished look-up changes what the host is pinged at.
       if (state == kResolved) addressDue_[i] = 1;
       const std::string caption = shared_->captionText.with([i](const auto& c) { return c[i]; });
@@ -171,12 +203,17 @@ bool TCtrlWatch::resolveStep(std::size_t i) {
 void TCtrlWatch::drain(std::size_t i) {
   if (addressDue_[i]) {
     addressDue_[i] = 0;
-    if (std::string address = shared_->host(i); address != addresses_[i]) {
+    // The item text may be a name, or an address with blanks around it:
+    // what the host is pinged at is the address read from it, if any.
+    const auto parsed = parseDottedAddress(shared_->host(i));
+    if (std::string address = parsed ? formatAddress(*parsed) : std::string();
+        address != addresses_[i]) {
       addresses_[i] = std::move(address);
       view_.setHostAddress(i, addresses_[i]);
     }
   }
-  const std::string& address = addresses_[i];
+  // A host goes down under its name while the name is not resolved.
+  const std::string& address = addresses_[i].empty() ? run_.hosts[i] : addresses_[i];
   for (const std::string& token : shared_->takeTokens(i)) {
     const GraphPoint point = pointFromToken(token, run_.settings.waitMs);
     if (point.replied) replies_.fetch_add(1, std::memory_order_relaxed);
@@ -255,6 +292,8 @@ void TCtrlWatch::finish() {
   for (auto& w : workers_) w.reset();
   // What the workers said as they ended (lines a log file lost) still counts.
   sayNotices();
+  // A stop during the start leaves no "starting" caption behind.
+  if (captionStarting_) view_.setGroupCaption(kMonitorCaption);
   view_.freeGraphs();
   view_.end();
 }

@@ -19,6 +19,10 @@
 
 namespace tarvo {
 
+// "  Not watched, no thread could be started (<cause>): <host>, ..." naming
+// the first few hosts and counting the rest.
+std::string notWatchedNotice(const std::vector<std::string>& hosts, int err);
+
 // Everything one monitor run needs, taken when it starts.
 struct WatchRun {
   MonitorSettings settings;
@@ -55,6 +59,8 @@ class TCtrlWatch : public ThreadBase {
   std::uint64_t replies() const { return replies_.load(std::memory_order_relaxed); }
   // Hosts that got a graph and a worker; final once the start is done.
   std::size_t startedCount() const { return startedCount_.load(); }
+  // Hosts whose worker really runs; final once the start is done.
+  std::size_t watchedCount() const { return watchedCount_.load(); }
 
  protected:
   void execute() override;
@@ -80,8 +86,10 @@ class TCtrlWatch : public ThreadBase {
   std::vector<std::string> addresses_;                  // as last told the view
   std::vector<char> addressDue_;  // the host's text may have changed since it was told
   std::atomic<std::size_t> startedCount_{0};
+  std::atomic<std::size_t> watchedCount_{0};
   std::atomic<std::uint64_t> replies_{0};
   bool pausedNow_ = false;
+  bool captionStarting_ = false;
   bool resolveDone_ = false;
   std::size_t doneCount_ = 0;
   std::optional<Clock::TimePoint> roundEnded_;

@@ -2,6 +2,7 @@
 
 #include <sys/prctl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <vector>
 
@@ -76,6 +77,8 @@ void TWatchTh::execute() {
   if (!echo.open()) return;  // the graph stays empty; the lease gives back what it took
 
   // A name item is pinged only once its resolver has put the address here.
+  // While its look-up has failed, each turn counts as a request that got no
+  // reply, so the host is shown and judged down rather than silent.
   std::string addressText;
   std::optional<Ipv4Address> parsed;
   for (;;) {
@@ -83,7 +86,13 @@ void TWatchTh::execute() {
     addressText = shared_.host(index_);
     parsed = parseDottedAddress(addressText);
     if (parsed) break;
-    if (rest(kAddressRetryMs)) return;
+    if (!shared_.unresolved(index_)) {
+      if (rest(kAddressRetryMs)) return;
+      continue;
+    }
+    if (waitWhilePaused()) return;
+    shared_.appendToken(index_, resultToken(false, 0));
+    if (rest(std::max(settings_.delayMs, settings_.waitMs))) return;
   }
   Ipv4Address destination = *parsed;
 

@@ -42,4 +42,10 @@ for command in "range 127.0.0.1 127.0.0.2" "trace 127.0.0.1"; do
   expect_line "$TMP/out" 2 "  $DOT Could not load ICMP.DLL"
   expect_advice
 done
+
+# Out of descriptors, allowing sockets would not help: the cause is named.
+(ulimit -n 5 && exec unshare -n "$CLI" ping -n 1 127.0.0.1) > "$TMP/out" 2> "$TMP/err"
+expect_status $? 2 "ping without a free descriptor"
+expect_line "$TMP/err" 1 \
+  "tarvo-cli: no descriptor is free for an echo socket (Too many open files)"
 finish

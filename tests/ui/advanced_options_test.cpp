@@ -134,7 +134,7 @@ TEST_F(AdvancedOptions, RouterAlertWarningOnlyWithoutIpOptions) {
   });
   closeWindow();
   adjustServices = [](WindowServices& services) {
-    services.networkCheck = [] { return NetworkCheck{true, false, ""}; };
+    services.networkCheck = [] { return NetworkCheck{true, false, "", EchoOpenResult::Ok, {}}; };
   };
   open();
   withDialog([&] {

@@ -108,7 +108,7 @@ TEST_F(WindowSettings, SaveSettingsNowSaysWhenNothingWasWritten) {
 TEST_F(WindowSettings, AFailedStartUpCheckShowsItsMessageWithAdviceAndStartsNothing) {
   WindowServices services;
   services.networkCheck = [] {
-    return NetworkCheck{false, false, "  \u00b7 Could not load ICMP.DLL"};
+    return NetworkCheck{false, false, "  \u00b7 Could not load ICMP.DLL", EchoOpenResult::Ok, {}};
   };
   window = std::make_unique<MainWindow>(std::move(services));
   window->show();
@@ -132,7 +132,7 @@ TEST_F(WindowSettings, AFailedStartUpCheckShowsItsMessageWithAdviceAndStartsNoth
 
 TEST_F(WindowSettings, AFailedStartUpShowsTheFieldsOfAFirstStart) {
   WindowServices services;
-  services.networkCheck = [] { return NetworkCheck{false, false, "x"}; };
+  services.networkCheck = [] { return NetworkCheck{false, false, "x", EchoOpenResult::Ok, {}}; };
   window = std::make_unique<MainWindow>(std::move(services));
   window->show();
   EXPECT_FALSE(window->rangeMode());

@@ -34,7 +34,7 @@ void WindowTest::open(bool realEngine) {
   WindowServices services;
   if (!realEngine) {
     services.echoFactory = network.factory();
-    services.networkCheck = [] { return NetworkCheck{true, true, ""}; };
+    services.networkCheck = [] { return NetworkCheck{true, true, "", EchoOpenResult::Ok, {}}; };
   }
   services.toneFactory = [] { return std::make_unique<SilentTone>(); };
   if (adjustServices) adjustServices(services);

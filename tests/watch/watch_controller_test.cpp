@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -32,6 +33,7 @@ class RecordingWatchView : public WatchView {
   }
   bool createGraph(std::size_t index, const std::string& caption) override {
     step("create " + std::to_string(index) + " " + caption);
+    if (onCreate) onCreate(index);
     std::lock_guard<std::mutex> lock(mutex_);
     captions[index] = caption;
     return failGraph < 0 || index != static_cast<std::size_t>(failGraph);
@@ -71,6 +73,7 @@ class RecordingWatchView : public WatchView {
   }
 
   int failGraph = -1;
+  std::function<void(std::size_t)> onCreate;
   std::vector<std::string> steps, status;
   std::map<std::size_t, std::string> captions;
   std::map<std::size_t, std::vector<std::string>> captionHistory;
@@ -174,6 +177,21 @@ TEST_F(WatchControllerTest, AHostWithoutAGraphEndsTheStartAfterThreeAttempts) {
   EXPECT_EQ(view.pointCount(1), 0u);
 }
 
+TEST_F(WatchControllerTest, AStopDuringTheStartPutsBackTheIdleCaption) {
+  run.hosts = {"127.0.0.1", "127.0.0.2", "127.0.0.3"};
+  TCtrlWatch ctrl(run, view);
+  view.onCreate = [&](std::size_t i) {
+    if (i == 1) ctrl.stop();
+  };
+  ASSERT_TRUE(ctrl.start());
+  ctrl.waitFor();
+  std::vector<std::string> groups;
+  std::copy_if(view.steps.begin(), view.steps.end(), std::back_inserter(groups),
+               [](const std::string& s) { return s.rfind("group", 0) == 0; });
+  ASSERT_FALSE(groups.empty());
+  EXPECT_EQ(groups.back(), std::string("group") + kMonitorCaption);
+}
+
 TEST_F(WatchControllerTest, OneTryCaptionsNamesAndAddressesOnce) {
   run.settings.resolveMode = ResolveMode::OneTry;
   run.hosts = {"http://alpha.example", "nowhere.example", "127.0.0.9", "127.0.0.8"};
@@ -188,8 +206,13 @@ TEST_F(WatchControllerTest, OneTryCaptionsNamesAndAddressesOnce) {
   EXPECT_EQ(view.caption(0), "alpha.example (10.0.0.5)");
   EXPECT_EQ(view.caption(1), "nowhere.example (--)");
   EXPECT_EQ(view.caption(2), "nine.example (127.0.0.9)");
-  EXPECT_EQ(view.pointCount(1), 0u);    // an unknown name is never pinged
-  EXPECT_EQ(forwardLookups.load(), 2);  // no second round
+  // An unknown name is never pinged, but counts as not reached: it goes down.
+  ASSERT_GE(view.pointCount(1), 3u);
+  for (const GraphPoint& p : view.points[1]) EXPECT_EQ(p.color, GraphPoint::kRed);
+  ASSERT_FALSE(view.changes[1].empty());
+  EXPECT_EQ(view.changes[1][0], "down notice nowhere.example after 3");
+  EXPECT_TRUE(view.addresses[1].empty());  // no address to tell
+  EXPECT_EQ(forwardLookups.load(), 2);     // no second round
   for (const FakeSend& s : net.sends()) EXPECT_NE(s.destination, 0u);
 }
 

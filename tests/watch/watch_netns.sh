@@ -24,4 +24,30 @@ n=$(wc -l < "$f")
 expect_match "$f" 1 '^198\.18\.10\.20, .*, RTT = 0, .*, Sent = 1, Recv = 0, Lost = 1, Loss = 100%, Request timed out$'
 expect_match "$f" 3 ', Sent = 3, Recv = 0, Lost = 3, Loss = 100%, Request timed out$'
 expect_line "$TMP/out" 1 "198.18.10.20  timeout"
+
+# Few threads to be had (nobody, at most 30 processes): the count says how
+# many hosts are really watched, and the others are named.
+if [ "$(id -u)" = 0 ] && command -v setpriv > /dev/null; then
+  chmod 755 "$TMP"
+  cp "$CLI" "$TMP/tarvo-cli"
+  hosts=$(seq -f '198.18.31.%g' 1 100)
+  # shellcheck disable=SC2086
+  TARVO_REGISTRY=$TMP/nobody.json timeout 20 setpriv --reuid=nobody --regid=nogroup \
+    --clear-groups bash -c 'ulimit -u 30 && exec "$@"' _ "$TMP/tarvo-cli" watch --resolve no \
+    -w 500 -d 200 $hosts > "$TMP/few" 2> "$TMP/few.err" &
+  pid=$!
+  for _ in $(seq 100); do
+    grep -q "Monitored addresses" "$TMP/few.err" && break
+    sleep 0.1
+  done
+  sleep 1
+  kill -TERM $pid
+  wait $pid
+  watched=$(sed -n 's/^  Monitored addresses: //p' "$TMP/few.err")
+  answered=$(cut -d' ' -f1 "$TMP/few" | sort -u | wc -l)
+  [ -n "$watched" ] && [ "$watched" -lt 100 ] || fail "few threads: watched [$watched] of 100"
+  [ "$answered" = "$watched" ] || fail "few threads: $answered hosts answered, $watched counted"
+  grep -q '^  Not watched, no thread could be started (Resource temporarily unavailable): 198\.18\.31\.' \
+    "$TMP/few.err" || fail "few threads: the hosts not watched are not named"
+fi
 finish
