@@ -126,9 +126,11 @@ void TCtrlWatch::startWorkers() {
     clock().sleepMs(1);
   }
   watchedCount_ = watched;
+  const bool stopped = stopRequested();
+  if (!stopped) status("  Monitored addresses: " + std::to_string(watched));
+  // After the count, so the window's status line ends on what went wrong.
   if (!refused.empty()) view_.notice(notWatchedNotice(refused, refusal));
-  if (stopRequested()) return;
-  status("  Monitored addresses: " + std::to_string(watched));
+  if (stopped) return;
   view_.setGroupCaption(kMonitorCaption);
   captionStarting_ = false;
 }
