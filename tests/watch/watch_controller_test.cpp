@@ -247,6 +247,7 @@ TEST_F(WatchControllerTest, ContinuousRetriesWithARestUntilTheNameIsKnown) {
     return std::any_of(sends.begin(), sends.end(),
                        [](const FakeSend& s) { return s.destination == 0x0A000006; });
   }));
+  EXPECT_TRUE(eventually([&] { return view.pointCount(0) >= 1 && view.pointCount(1) >= 1; }));
   ctrl.stop();
   ctrl.waitFor();
   // The name's address is told once, before its points; later rounds that
