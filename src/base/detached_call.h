@@ -47,7 +47,8 @@ class DetachedCall {
   }
 
   // Waits for the answer; nothing once abandon() was called, or stopped()
-  // turned true, first.
+  // turned true, first. Only after a start() that returned true: a call
+  // never made answers nothing.
   std::optional<R> wait(const std::function<bool()>& stopped = {}) {
     std::unique_lock<std::mutex> lock(slot_->mutex);
     while (!slot_->answer && !slot_->abandoned) {
