@@ -13,6 +13,7 @@ PACKAGES=(
   desktop-file-utils man-db groff-base jq
   xvfb xauth
   time
+  python3-minimal
 )
 
 missing=()

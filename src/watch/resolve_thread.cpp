@@ -14,6 +14,8 @@ TResolveTh::TResolveTh(std::string lookupText, std::size_t index, ResolveMode mo
       resolver_(resolver) {}
 
 TResolveTh::~TResolveTh() {
+  // A look-up in progress is left to end on its own.
+  call_.abandon();
   requestStop();
   waitFor();
 }
@@ -23,6 +25,22 @@ void TResolveTh::finish(const std::string& caption, int state) {
   shared_.captionText.with([&](auto& c) { c[index_] = caption; });
   shared_.setState(index_, state);
   shared_.wakeup.notify();
+}
+
+std::optional<std::optional<HostEntry>> TResolveTh::lookUp(
+    std::function<std::optional<HostEntry>()> call) {
+  if (!call_.start(std::move(call))) {
+    // No thread to be had right now: the host stays to be looked up.
+    shared_.setState(index_, resolve_state::kToLookUp);
+    shared_.wakeup.notify();
+    return std::nullopt;
+  }
+  auto entry = call_.wait([this] { return stopRequested(); });
+  if (!entry) {
+    shared_.setState(index_, resolve_state::kStopped);
+    shared_.wakeup.notify();
+  }
+  return entry;
 }
 
 void TResolveTh::execute() {
@@ -40,8 +58,9 @@ void TResolveTh::execute() {
   const std::string marker = failMarker(mode_);
   if (const auto address = parseDottedAddress(lookupText_); !address) {
     const std::string name = stripUrlScheme(lookupText_);
-    const auto entry = resolver_.host(name);
-    if (stopped()) return;
+    const auto found = lookUp([resolver = resolver_, name] { return resolver.host(name); });
+    if (!found || stopped()) return;
+    const auto& entry = *found;
     if (entry && !entry->addresses.empty()) {
       const std::string text = formatAddress(entry->addresses.front());
       shared_.hostText.with([&](auto& h) { h[index_] = text; });
@@ -50,8 +69,10 @@ void TResolveTh::execute() {
       finish(name + " (" + marker + ")", resolve_state::kNameFailed);
     }
   } else {
-    const auto entry = resolver_.address(*address);
-    if (stopped()) return;
+    const auto found =
+        lookUp([resolver = resolver_, address = *address] { return resolver.address(address); });
+    if (!found || stopped()) return;
+    const auto& entry = *found;
     if (entry) {
       finish(entry->officialName + " (" + lookupText_ + ")", resolve_state::kResolved);
     } else {

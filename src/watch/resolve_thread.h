@@ -1,8 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 
+#include "base/detached_call.h"
 #include "base/thread_base.h"
 #include "engine/resolver.h"
 #include "watch/monitor_settings.h"
@@ -15,6 +18,10 @@ namespace tarvo {
 // reverse. Both kinds leave a caption "name (address)" for the graph and
 // end with a state code in the host's resolve slot. Created, stopped,
 // awaited and deleted by the controller.
+//
+// The look-up itself runs on a thread of its own that owns copies of what
+// it needs, so a stop never waits for a name service that does not answer:
+// the resolver ends at once and the late answer is dropped.
 class TResolveTh : public ThreadBase {
  public:
   // The lookup text of a stand-in resolver that holds a host's place during
@@ -36,12 +43,16 @@ class TResolveTh : public ThreadBase {
 
  private:
   void finish(const std::string& caption, int state);
+  // The entry found, nothing when the look-up found nothing; no value at
+  // all when it was stopped first or could not be made (the state says so).
+  std::optional<std::optional<HostEntry>> lookUp(std::function<std::optional<HostEntry>()> call);
 
   std::string lookupText_;
   std::size_t index_;
   ResolveMode mode_;
   MonitorShared& shared_;
   const Resolver& resolver_;
+  DetachedCall<std::optional<HostEntry>> call_;
 };
 
 }  // namespace tarvo

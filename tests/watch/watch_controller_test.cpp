@@ -5,9 +5,12 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <future>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 #include "engine/address.h"
 #include "engine/echo_status.h"
@@ -294,6 +297,41 @@ TEST_F(WatchControllerTest, HostsGoDownAndUpOnlyAfterTheirThresholds) {
                                                        "down notice 127.0.0.1 after 12",
                                                        "up notice 127.0.0.1 after 17"}));
   EXPECT_EQ(view.changes[1], (std::vector<std::string>{"down notice 127.0.0.2 after 3"}));
+}
+
+// A name service that takes the question and never answers (until the test
+// ends): the monitor runs on meanwhile, a stop does not wait for it, and
+// the late answer changes nothing of the ended run.
+TEST_F(WatchControllerTest, AStopDoesNotWaitForALookUpThatGetsNoAnswer) {
+  struct Gate {
+    std::promise<void> entered, opened;
+    std::shared_future<void> open = opened.get_future().share();
+  };
+  auto gate = std::make_shared<Gate>();
+  std::future<void> entered = gate->entered.get_future();
+  const std::weak_ptr<Gate> held = gate;
+  run.settings.resolveMode = ResolveMode::OneTry;
+  run.hosts = {"silent.example", "127.0.0.9"};
+  run.resolver.lookupHost = [gate = std::move(gate)](const std::string&) {
+    gate->entered.set_value();
+    gate->open.wait();
+    return std::optional<HostEntry>(HostEntry{"silent.example", {0x0A000007}});
+  };
+  {
+    TCtrlWatch ctrl(std::exchange(run, WatchRun{}), view);
+    ASSERT_TRUE(ctrl.start());
+    ASSERT_EQ(entered.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    EXPECT_TRUE(eventually([&] { return view.caption(1) == "nine.example (127.0.0.9)"; }));
+    ctrl.stop();
+    auto ended = std::async(std::launch::async, [&ctrl] { ctrl.waitFor(); });
+    const bool prompt = ended.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    if (!prompt) held.lock()->opened.set_value();  // so the test can end
+    ASSERT_TRUE(prompt) << "the stop waited for the look-up";
+  }
+  held.lock()->opened.set_value();
+  EXPECT_TRUE(eventually([&] { return held.expired(); })) << "the look-up never let go";
+  EXPECT_EQ(view.caption(0), "silent.example");
+  EXPECT_EQ(view.steps.back(), "end");
 }
 
 }  // namespace
