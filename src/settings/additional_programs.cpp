@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <optional>
 
+#include "settings/name_index.h"
+
 namespace tarvo::settings {
 
 namespace {
@@ -20,19 +22,27 @@ std::string subkeyPath(std::string_view key, std::string_view name) {
   return std::string(key) + "\\" + std::string(name);
 }
 
-// The user programs stored under \OtherCommands, in stored order.
+// What readText gives for `name` of a key whose values are `values`.
+std::optional<std::string> textOf(const RegistryStore::Texts& values, std::string_view name) {
+  for (const auto& [valueName, text] : values) {
+    if (sameName(valueName, name)) return text;
+  }
+  return std::nullopt;
+}
+
+// The user programs stored under \OtherCommands, in stored order. Read in
+// one pass: a look-up per value would search the whole key each time.
 void appendStoredPrograms(const RegistryStore& store, AdditionalPrograms& programs) {
   std::size_t position = 0;
-  for (const auto& subkey : store.subkeyNames(kOtherCommandsKey)) {
+  for (const auto& subkey : store.readSubkeyTexts(kOtherCommandsKey)) {
     const std::size_t n = position++;
-    const std::string key = subkeyPath(kOtherCommandsKey, subkey);
-    auto commandLine = store.readText(key, kCommandLine);
+    auto commandLine = textOf(subkey.values, kCommandLine);
     if (!commandLine || commandLine->empty()) continue;
-    std::string name = store.readText(key, kCommandName).value_or("");
+    std::string name = textOf(subkey.values, kCommandName).value_or("");
     if (name.empty()) name = programNameFromCommand(*commandLine);
     if (name.empty()) name = "Command" + std::to_string(n);
-    programs.append(*commandLine, name, store.readText(key, kPreIp).value_or(""),
-                    store.readText(key, kPostIp).value_or(""));
+    programs.append(*commandLine, name, textOf(subkey.values, kPreIp).value_or(""),
+                    textOf(subkey.values, kPostIp).value_or(""));
   }
 }
 
