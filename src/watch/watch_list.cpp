@@ -1,9 +1,13 @@
 #include "watch/watch_list.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cwchar>
 #include <cwctype>
-#include <fstream>
 #include <set>
 
 namespace tarvo {
@@ -124,24 +128,36 @@ void mergeWatchList(std::vector<std::string>& items, const std::vector<std::stri
 
 WatchListRead readWatchListFile(const std::string& path, std::string& bytes) {
   bytes.clear();
-  std::ifstream in(path, std::ios::binary);
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return WatchListRead::Unreadable;
+  struct stat st {};
+  WatchListRead result = WatchListRead::Ok;
+  if (::fstat(fd, &st) != 0) {
+    result = WatchListRead::Unreadable;
+  } else if (!S_ISREG(st.st_mode)) {
+    result = WatchListRead::NotRegularFile;
+  }
   char chunk[1 << 16];
-  while (in) {
-    in.read(chunk, sizeof chunk);
-    const std::string_view got(chunk, static_cast<std::size_t>(in.gcount()));
+  while (result == WatchListRead::Ok) {
+    const ssize_t n = ::read(fd, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      result = WatchListRead::Unreadable;
+      break;
+    }
+    if (n == 0) break;
+    const std::string_view got(chunk, static_cast<std::size_t>(n));
     const std::size_t nul = got.find('\0');
     if (bytes.size() + std::min(nul, got.size()) > kMaxWatchListBytes) {
-      bytes.clear();
-      return WatchListRead::TooLarge;
+      result = WatchListRead::TooLarge;
+      break;
     }
     bytes.append(got.substr(0, nul));
-    if (nul != std::string_view::npos) return WatchListRead::Ok;
+    if (nul != std::string_view::npos) break;
   }
-  if (!in.eof()) {
-    bytes.clear();
-    return WatchListRead::Unreadable;
-  }
-  return WatchListRead::Ok;
+  ::close(fd);
+  if (result != WatchListRead::Ok) bytes.clear();
+  return result;
 }
 
 }  // namespace tarvo
