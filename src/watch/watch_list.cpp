@@ -10,6 +10,8 @@
 #include <cwctype>
 #include <set>
 
+#include "base/utf8.h"
+
 namespace tarvo {
 
 namespace {
@@ -33,35 +35,11 @@ void appendUtf8(std::string& out, char32_t c) {
   }
 }
 
-// Length of a well-formed UTF-8 sequence at text[i], or 0. Overlong forms,
-// encoded surrogates and code points past U+10FFFF are not well-formed: the
-// toolkit would turn them into replacement characters, and items that
-// differed in the file would all read the same.
-std::size_t utf8Length(std::string_view text, std::size_t i) {
-  const auto b = static_cast<unsigned char>(text[i]);
-  std::size_t n = b < 0x80                 ? 1
-                  : b >= 0xC2 && b <= 0xDF ? 2
-                  : (b & 0xF0) == 0xE0     ? 3
-                  : b >= 0xF0 && b <= 0xF4 ? 4
-                                           : 0;
-  if (n == 0 || i + n > text.size()) return 0;
-  // The second byte's range narrows after these leads.
-  const auto second = n > 1 ? static_cast<unsigned char>(text[i + 1]) : 0;
-  if ((b == 0xE0 && second < 0xA0) || (b == 0xED && second > 0x9F) ||
-      (b == 0xF0 && second < 0x90) || (b == 0xF4 && second > 0x8F)) {
-    return 0;
-  }
-  for (std::size_t k = 1; k < n; ++k) {
-    if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return 0;
-  }
-  return n;
-}
-
 std::string toUtf8(std::string_view line) {
   std::string out;
   out.reserve(line.size());
   for (std::size_t i = 0; i < line.size();) {
-    if (const std::size_t n = utf8Length(line, i)) {
+    if (const std::size_t n = utf8SequenceLength(line, i)) {
       out.append(line.substr(i, n));
       i += n;
       continue;
