@@ -2,7 +2,7 @@
 # Settings file load benchmark: wall time and peak memory of
 # `tarvo-cli settings` (load and print, no write) and `settings --save`
 # (load, merge under the lock, write back) for a history of 100,000 hosts
-# (about 4 MB) and for a file of about 100 MB; and `settings` for 20,000 and
+# (about 4 MB) and for a file of about 100 MB; and the same for 20,000 and
 # 100,000 stored programs under OtherCommands.
 #
 #   bench/settings_load.sh [path/to/tarvo-cli]   (default: build/src/cli/tarvo-cli)
@@ -57,4 +57,5 @@ for n in 20000 100000; do
   programs "$n" > "$TARVO_REGISTRY"
   size=$(( $(stat -c %s "$TARVO_REGISTRY") / 1000000 ))
   measure "load $n programs (${size} MB)" "$CLI" settings
+  measure "load+save $n programs (${size} MB)" "$CLI" settings --save
 done

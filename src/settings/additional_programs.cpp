@@ -18,10 +18,6 @@ std::string placeholderIfEmpty(std::string text) {
   return text.empty() ? std::string(kEmptyArgument) : text;
 }
 
-std::string subkeyPath(std::string_view key, std::string_view name) {
-  return std::string(key) + "\\" + std::string(name);
-}
-
 // What readText gives for `name` of a key whose values are `values`.
 std::optional<std::string> textOf(const RegistryStore::Texts& values, std::string_view name) {
   for (const auto& [valueName, text] : values) {
@@ -46,17 +42,21 @@ void appendStoredPrograms(const RegistryStore& store, AdditionalPrograms& progra
   }
 }
 
+// One write for the whole key: a write per value would search the key for
+// its subkey each time.
 void writePrograms(RegistryStore& store, const AdditionalPrograms& programs) {
-  store.deleteKey(kOtherCommandsKey);
-  if (!store.createKey(kOtherCommandsKey)) return;
+  std::vector<std::pair<std::string, RegistryStore::TextValues>> subkeys;
+  subkeys.reserve(programs.size());
   for (std::size_t i = kFirstUserProgram; i < programs.size(); ++i) {
-    const std::string key = subkeyPath(kOtherCommandsKey, programSubkeyName(i - 1));
-    if (!store.createKey(key)) continue;
-    store.writeText(key, kCommandLine, programs.commandLines[i]);
-    store.writeText(key, kCommandName, programs.names[i]);
-    store.writeText(key, kPreIp, programs.preIpArguments[i]);
-    store.writeText(key, kPostIp, programs.postIpArguments[i]);
+    subkeys.emplace_back(programSubkeyName(i - 1),
+                         RegistryStore::TextValues{
+                             {std::string(kCommandLine), programs.commandLines[i]},
+                             {std::string(kCommandName), programs.names[i]},
+                             {std::string(kPreIp), programs.preIpArguments[i]},
+                             {std::string(kPostIp), programs.postIpArguments[i]},
+                         });
   }
+  store.replaceWithSubkeys(kOtherCommandsKey, std::move(subkeys));
 }
 
 }  // namespace

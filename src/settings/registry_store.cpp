@@ -393,6 +393,37 @@ StoreResult RegistryStore::writeTexts(std::string_view key,
       {});
 }
 
+StoreResult RegistryStore::replaceWithSubkeys(
+    std::string_view key, std::vector<std::pair<std::string, TextValues>> subkeys) {
+  // As writing each value would, a name met again in other letter case
+  // reaches the first and keeps its spelling.
+  RegistryTree built = RegistryTree::object();
+  Members& members = membersOf(built);
+  NameIndex<true> first(subkeys.size());
+  auto nameAt = [&](std::size_t i) -> std::string_view { return members[i].first; };
+  for (auto& [name, values] : subkeys) {
+    const std::string subkey = validUtf8(name);
+    const std::size_t at = first.firstOrAdd(subkey, members.size(), nameAt);
+    if (at == members.size()) members.emplace_back(subkey, RegistryTree::object());
+    for (auto& [valueName, text] : values) {
+      RegistryTree& node = members[at].second;
+      const std::string n = validUtf8(valueName);
+      auto it = findMember(node, n);
+      if (it == node.end()) {
+        appendMember(node, n, validUtf8(text));
+      } else {
+        it.value() = validUtf8(text);
+      }
+    }
+  }
+  return impl_->apply(
+      [k = validUtf8(key), b = std::move(built)](RegistryTree& t, ApplyNotes& notes) {
+        *makeKey(t, k, notes) = b;
+        return true;
+      },
+      {});
+}
+
 StoreResult RegistryStore::deleteValue(std::string_view key, std::string_view name) {
   if (!valueExists(key, name)) return StoreResult::failed("no value " + std::string(name));
   return impl_->apply(

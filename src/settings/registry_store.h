@@ -82,6 +82,12 @@ class RegistryStore {
   // As writeText for each pair in turn, in one pass.
   StoreResult writeTexts(std::string_view key,
                          std::vector<std::pair<std::string, std::string>> values);
+  // Replaces the key, creating it when needed, with one that holds just these
+  // subkeys with their text values, in order: as deleting the key and writing
+  // each value anew would, in one pass however many subkeys there are.
+  using TextValues = std::vector<std::pair<std::string, std::string>>;
+  StoreResult replaceWithSubkeys(std::string_view key,
+                                 std::vector<std::pair<std::string, TextValues>> subkeys);
   // Deleting what does not exist fails.
   StoreResult deleteValue(std::string_view key, std::string_view name);
   // Deletes the key with every value and subkey below it.

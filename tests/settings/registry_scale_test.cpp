@@ -47,7 +47,7 @@ TEST(RegistryScale, AHundredThousandHistoryEntriesLoadAndSave) {
   EXPECT_EQ(again.hostHistory, s.hostHistory);
 }
 
-TEST(RegistryScale, AHundredThousandStoredProgramsLoadInOrder) {
+TEST(RegistryScale, AHundredThousandStoredProgramsLoadInOrderAndSave) {
   TempRegistry temp;
   {
     std::string text = R"({"SOFTWARE": {"Dravenco": {"Tarvo": {"OtherCommands": {)";
@@ -69,4 +69,12 @@ TEST(RegistryScale, AHundredThousandStoredProgramsLoadInOrder) {
   EXPECT_EQ(programs.names[kFirstUserProgram + kHosts - 1], "t" + std::to_string(kHosts));
   EXPECT_EQ(programs.preIpArguments[kFirstUserProgram + kHosts - 1], "-p");
   EXPECT_EQ(programs.commandLines.back(), "/bin/t1");
+
+  saveAdditionalPrograms(store, programs);
+  RegistryStore reread(temp.file());
+  AdditionalPrograms again;
+  loadAdditionalPrograms(reread, again);
+  EXPECT_EQ(again.commandLines, programs.commandLines);
+  EXPECT_EQ(again.names, programs.names);
+  EXPECT_EQ(again.preIpArguments, programs.preIpArguments);
 }
