@@ -53,6 +53,8 @@ int runWatchCommand(const std::vector<std::string>& words) {
     switch (readWatchListFile(*list, bytes)) {
       case WatchListRead::TooLarge:
         return usageError(escapeControlChars(*list) + " is larger than 16 MiB");
+      case WatchListRead::NotRegularFile:
+        return usageError(escapeControlChars(*list) + " is not a regular file");
       case WatchListRead::Unreadable:
         return usageError("cannot read " + escapeControlChars(*list));
       case WatchListRead::Ok:

@@ -1,16 +1,27 @@
 #include "cli/console_text.h"
 
+#include "base/utf8.h"
+
 namespace tarvo::cli {
 
 namespace {
 
-bool isC0(unsigned char c) { return c < 0x20 || c == 0x7F; }
+// One character of the text, or one byte that is no part of well-formed
+// UTF-8, and whether a terminal would obey it: a C0 control or DEL, a C1
+// control in UTF-8 (0xC2 then 0x80..0x9F), or a stray byte 0x80..0x9F, which
+// a terminal reading 8-bit text takes as a C1 control (0x9B starts an escape
+// sequence, as ESC [ does).
+struct Piece {
+  std::size_t length;
+  bool control;
+};
 
-// A C1 control in UTF-8: 0xC2 followed by 0x80..0x9F.
-bool isC1At(std::string_view text, std::size_t i) {
-  return static_cast<unsigned char>(text[i]) == 0xC2 && i + 1 < text.size() &&
-         static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
-         static_cast<unsigned char>(text[i + 1]) <= 0x9F;
+Piece pieceAt(std::string_view text, std::size_t i) {
+  const auto c = static_cast<unsigned char>(text[i]);
+  if (c < 0x80) return {1, c < 0x20 || c == 0x7F};
+  const std::size_t n = utf8SequenceLength(text, i);
+  if (n == 0) return {1, c <= 0x9F};
+  return {n, c == 0xC2 && static_cast<unsigned char>(text[i + 1]) <= 0x9F};
 }
 
 void appendHex(std::string& out, unsigned char c) {
@@ -23,8 +34,10 @@ void appendHex(std::string& out, unsigned char c) {
 }  // namespace
 
 bool hasControlChars(std::string_view text) {
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (isC0(static_cast<unsigned char>(text[i])) || isC1At(text, i)) return true;
+  for (std::size_t i = 0; i < text.size();) {
+    const Piece piece = pieceAt(text, i);
+    if (piece.control) return true;
+    i += piece.length;
   }
   return false;
 }
@@ -32,15 +45,14 @@ bool hasControlChars(std::string_view text) {
 std::string escapeControlChars(std::string_view text) {
   std::string out;
   out.reserve(text.size() + 8);
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    if (isC1At(text, i)) {
-      appendHex(out, c);
-      appendHex(out, static_cast<unsigned char>(text[++i]));
-    } else if (isC0(c)) {
-      appendHex(out, c);
-    } else {
-      out += text[i];
+  for (std::size_t i = 0; i < text.size();) {
+    const Piece piece = pieceAt(text, i);
+    for (std::size_t end = i + piece.length; i < end; ++i) {
+      if (piece.control) {
+        appendHex(out, static_cast<unsigned char>(text[i]));
+      } else {
+        out += text[i];
+      }
     }
   }
   return out;

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <optional>
 
+#include "settings/name_index.h"
+
 namespace tarvo::settings {
 
 namespace {
@@ -16,37 +18,45 @@ std::string placeholderIfEmpty(std::string text) {
   return text.empty() ? std::string(kEmptyArgument) : text;
 }
 
-std::string subkeyPath(std::string_view key, std::string_view name) {
-  return std::string(key) + "\\" + std::string(name);
+// What readText gives for `name` of a key whose values are `values`.
+std::optional<std::string> textOf(const RegistryStore::Texts& values, std::string_view name) {
+  for (const auto& [valueName, text] : values) {
+    if (sameName(valueName, name)) return text;
+  }
+  return std::nullopt;
 }
 
-// The user programs stored under \OtherCommands, in stored order.
+// The user programs stored under \OtherCommands, in stored order. Read in
+// one pass: a look-up per value would search the whole key each time.
 void appendStoredPrograms(const RegistryStore& store, AdditionalPrograms& programs) {
   std::size_t position = 0;
-  for (const auto& subkey : store.subkeyNames(kOtherCommandsKey)) {
+  for (const auto& subkey : store.readSubkeyTexts(kOtherCommandsKey)) {
     const std::size_t n = position++;
-    const std::string key = subkeyPath(kOtherCommandsKey, subkey);
-    auto commandLine = store.readText(key, kCommandLine);
+    auto commandLine = textOf(subkey.values, kCommandLine);
     if (!commandLine || commandLine->empty()) continue;
-    std::string name = store.readText(key, kCommandName).value_or("");
+    std::string name = textOf(subkey.values, kCommandName).value_or("");
     if (name.empty()) name = programNameFromCommand(*commandLine);
     if (name.empty()) name = "Command" + std::to_string(n);
-    programs.append(*commandLine, name, store.readText(key, kPreIp).value_or(""),
-                    store.readText(key, kPostIp).value_or(""));
+    programs.append(*commandLine, name, textOf(subkey.values, kPreIp).value_or(""),
+                    textOf(subkey.values, kPostIp).value_or(""));
   }
 }
 
+// One write for the whole key: a write per value would search the key for
+// its subkey each time.
 void writePrograms(RegistryStore& store, const AdditionalPrograms& programs) {
-  store.deleteKey(kOtherCommandsKey);
-  if (!store.createKey(kOtherCommandsKey)) return;
+  std::vector<std::pair<std::string, RegistryStore::TextValues>> subkeys;
+  subkeys.reserve(programs.size());
   for (std::size_t i = kFirstUserProgram; i < programs.size(); ++i) {
-    const std::string key = subkeyPath(kOtherCommandsKey, programSubkeyName(i - 1));
-    if (!store.createKey(key)) continue;
-    store.writeText(key, kCommandLine, programs.commandLines[i]);
-    store.writeText(key, kCommandName, programs.names[i]);
-    store.writeText(key, kPreIp, programs.preIpArguments[i]);
-    store.writeText(key, kPostIp, programs.postIpArguments[i]);
+    subkeys.emplace_back(programSubkeyName(i - 1),
+                         RegistryStore::TextValues{
+                             {std::string(kCommandLine), programs.commandLines[i]},
+                             {std::string(kCommandName), programs.names[i]},
+                             {std::string(kPreIp), programs.preIpArguments[i]},
+                             {std::string(kPostIp), programs.postIpArguments[i]},
+                         });
   }
+  store.replaceWithSubkeys(kOtherCommandsKey, std::move(subkeys));
 }
 
 }  // namespace

@@ -11,6 +11,15 @@ inline char asciiLower(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+// Equal with ASCII letter case ignored, as key and value names compare.
+inline bool sameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (asciiLower(a[i]) != asciiLower(b[i])) return false;
+  }
+  return true;
+}
+
 // Finds the first of a run of names by hash in one flat table: one memory
 // access per look-up and no allocation per name, so keys with millions of
 // values index in linear time. The names themselves stay with the caller,

@@ -22,14 +22,6 @@ struct ApplyNotes {
 using Op = std::function<bool(RegistryTree&, ApplyNotes&)>;
 using Members = RegistryTree::object_t::Container;
 
-bool sameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (asciiLower(a[i]) != asciiLower(b[i])) return false;
-  }
-  return true;
-}
-
 Members& membersOf(RegistryTree& node) { return node.get_ref<RegistryTree::object_t&>(); }
 const Members& membersOf(const RegistryTree& node) {
   return node.get_ref<const RegistryTree::object_t&>();
@@ -145,6 +137,24 @@ bool eraseMembers(RegistryTree& root, std::string_view key, Keep keep) {
   }
   *node = std::move(kept);
   return true;
+}
+
+// What readTexts gives for the key `node`.
+RegistryStore::Texts textsOf(const RegistryTree& node) {
+  RegistryStore::Texts values;
+  // As readText does, a name reads the first member of that name.
+  const Members& members = membersOf(node);
+  NameIndex<true> first(members.size());
+  auto nameAt = [&](std::size_t i) -> std::string_view { return members[i].first; };
+  values.reserve(members.size());
+  for (std::size_t i = 0; i < members.size(); ++i) {
+    const auto& [name, value] = members[i];
+    const RegistryTree& read = members[first.firstOrAdd(name, i, nameAt)].second;
+    if (value.is_object()) continue;
+    values.emplace_back(name,
+                        read.is_string() ? std::optional(read.get<std::string>()) : std::nullopt);
+  }
+  return values;
 }
 
 std::string envOrEmpty(const char* name) {
@@ -328,24 +338,27 @@ std::vector<std::string> RegistryStore::subkeyNames(std::string_view key) const 
   return names;
 }
 
-std::vector<std::pair<std::string, std::optional<std::string>>> RegistryStore::readTexts(
-    std::string_view key) const {
-  std::vector<std::pair<std::string, std::optional<std::string>>> values;
+RegistryStore::Texts RegistryStore::readTexts(std::string_view key) const {
   const RegistryTree* node = findKey(impl_->tree, key);
-  if (!node) return values;
-  // As readText does, a name reads the first member of that name.
+  return node ? textsOf(*node) : Texts{};
+}
+
+std::vector<RegistryStore::SubkeyTexts> RegistryStore::readSubkeyTexts(std::string_view key) const {
+  std::vector<SubkeyTexts> subkeys;
+  const RegistryTree* node = findKey(impl_->tree, key);
+  if (!node) return subkeys;
+  // As a path does, a subkey's name reaches the first member of that name;
+  // when that is a value, the path names no key.
   const Members& members = membersOf(*node);
   NameIndex<true> first(members.size());
   auto nameAt = [&](std::size_t i) -> std::string_view { return members[i].first; };
-  values.reserve(members.size());
   for (std::size_t i = 0; i < members.size(); ++i) {
     const auto& [name, value] = members[i];
-    const RegistryTree& read = members[first.firstOrAdd(name, i, nameAt)].second;
-    if (value.is_object()) continue;
-    values.emplace_back(name,
-                        read.is_string() ? std::optional(read.get<std::string>()) : std::nullopt);
+    const RegistryTree& reached = members[first.firstOrAdd(name, i, nameAt)].second;
+    if (!value.is_object()) continue;
+    subkeys.push_back({name, reached.is_object() ? textsOf(reached) : Texts{}});
   }
-  return values;
+  return subkeys;
 }
 
 StoreResult RegistryStore::writeText(std::string_view key, std::string_view name,
@@ -375,6 +388,37 @@ StoreResult RegistryStore::writeTexts(std::string_view key,
   return impl_->apply(
       [k = validUtf8(key), v = std::move(values)](RegistryTree& t, ApplyNotes& notes) {
         setValues(t, k, v, notes);
+        return true;
+      },
+      {});
+}
+
+StoreResult RegistryStore::replaceWithSubkeys(
+    std::string_view key, std::vector<std::pair<std::string, TextValues>> subkeys) {
+  // As writing each value would, a name met again in other letter case
+  // reaches the first and keeps its spelling.
+  RegistryTree built = RegistryTree::object();
+  Members& members = membersOf(built);
+  NameIndex<true> first(subkeys.size());
+  auto nameAt = [&](std::size_t i) -> std::string_view { return members[i].first; };
+  for (auto& [name, values] : subkeys) {
+    const std::string subkey = validUtf8(name);
+    const std::size_t at = first.firstOrAdd(subkey, members.size(), nameAt);
+    if (at == members.size()) members.emplace_back(subkey, RegistryTree::object());
+    for (auto& [valueName, text] : values) {
+      RegistryTree& node = members[at].second;
+      const std::string n = validUtf8(valueName);
+      auto it = findMember(node, n);
+      if (it == node.end()) {
+        appendMember(node, n, validUtf8(text));
+      } else {
+        it.value() = validUtf8(text);
+      }
+    }
+  }
+  return impl_->apply(
+      [k = validUtf8(key), b = std::move(built)](RegistryTree& t, ApplyNotes& notes) {
+        *makeKey(t, k, notes) = b;
         return true;
       },
       {});

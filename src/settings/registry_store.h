@@ -63,8 +63,16 @@ class RegistryStore {
 
   // Every value of the key in stored order, with what readText gives for
   // its name; one pass, however many values the key has.
-  std::vector<std::pair<std::string, std::optional<std::string>>> readTexts(
-      std::string_view key) const;
+  using Texts = std::vector<std::pair<std::string, std::optional<std::string>>>;
+  Texts readTexts(std::string_view key) const;
+
+  // Every subkey of the key in stored order, with what readTexts gives for
+  // "key\name"; one pass, however many subkeys the key has.
+  struct SubkeyTexts {
+    std::string name;
+    Texts values;
+  };
+  std::vector<SubkeyTexts> readSubkeyTexts(std::string_view key) const;
 
   // Writing creates the key when needed (a value standing in the way of a
   // key gives way to it). A value written under a name that exists in other
@@ -74,6 +82,12 @@ class RegistryStore {
   // As writeText for each pair in turn, in one pass.
   StoreResult writeTexts(std::string_view key,
                          std::vector<std::pair<std::string, std::string>> values);
+  // Replaces the key, creating it when needed, with one that holds just these
+  // subkeys with their text values, in order: as deleting the key and writing
+  // each value anew would, in one pass however many subkeys there are.
+  using TextValues = std::vector<std::pair<std::string, std::string>>;
+  StoreResult replaceWithSubkeys(std::string_view key,
+                                 std::vector<std::pair<std::string, TextValues>> subkeys);
   // Deleting what does not exist fails.
   StoreResult deleteValue(std::string_view key, std::string_view name);
   // Deletes the key with every value and subkey below it.

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QSignalBlocker>
 #include <algorithm>
 
@@ -16,6 +17,21 @@ namespace {
 
 std::string text(const QListWidgetItem* item) { return item->text().toStdString(); }
 bool checked(const QListWidgetItem* item) { return item->checkState() == Qt::Checked; }
+
+// Why a list file added nothing; empty when it was read, and when it could
+// not be opened at all, which the file chooser has its own say about.
+QString refusal(WatchListRead read, const QString& path) {
+  switch (read) {
+    case WatchListRead::NotRegularFile:
+      return "The watch list was not loaded: " + path + " is not a regular file.";
+    case WatchListRead::TooLarge:
+      return "The watch list was not loaded: " + path + " is larger than 16 MiB.";
+    case WatchListRead::Ok:
+    case WatchListRead::Unreadable:
+      break;
+  }
+  return {};
+}
 
 }  // namespace
 
@@ -35,7 +51,7 @@ void WatchPage::connectList() {
   QObject::connect(tab_.loadFile, &QAction::triggered, p, [this] {
     QString path = QFileDialog::getOpenFileName(
         tab_.page, "Open", QString(), "All files (*.*);;txt files (*.txt);;wri files (*.wri)");
-    mergeListFile(path);
+    showListRefusal(mergeListFile(path), Qt::WindowModal);
   });
   QObject::connect(tab_.editItem, &QAction::triggered, p, [this] { editCurrent(); });
   QObject::connect(tab_.deleteItems, &QAction::triggered, p, [this] { deleteSelected(); });
@@ -161,14 +177,16 @@ void WatchPage::appendHosts(bool reached) {
   updateCounter(true);
 }
 
-void WatchPage::mergeListFile(const QString& path, bool showNow) {
+QString WatchPage::mergeListFile(const QString& path, bool showNow) {
   std::vector<std::string> lines;
   // A file that cannot be read, or is too large to be a list, adds nothing;
   // the list is still rebuilt.
-  std::string bytes;
-  if (!path.isEmpty() &&
-      readWatchListFile(QFile::encodeName(path).toStdString(), bytes) == WatchListRead::Ok) {
-    lines = parseWatchList(bytes);
+  QString why;
+  if (!path.isEmpty()) {
+    std::string bytes;
+    const WatchListRead read = readWatchListFile(QFile::encodeName(path).toStdString(), bytes);
+    if (read == WatchListRead::Ok) lines = parseWatchList(bytes);
+    why = refusal(read, path);
   }
   std::vector<std::string> merged;
   for (const WatchItem& item : items()) merged.push_back(item.text);
@@ -178,6 +196,19 @@ void WatchPage::mergeListFile(const QString& path, bool showNow) {
   for (std::string& line : merged) rebuilt.push_back({std::move(line), true});
   setItems(rebuilt);
   updateCounter(showNow);
+  return why;
+}
+
+void WatchPage::showListRefusal(const QString& why, Qt::WindowModality modality) {
+  if (why.isEmpty()) return;
+  // Never exec(): the window's runs go on while the box waits for the user.
+  auto* box = new QMessageBox(QMessageBox::Warning, "Watch list not loaded", why, QMessageBox::Ok,
+                              tab_.page->window());
+  box->setObjectName("WatchListNotLoaded");
+  box->setTextFormat(Qt::PlainText);  // a file name is no markup
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setWindowModality(modality);
+  box->show();
 }
 
 void WatchPage::sortList() {
@@ -210,8 +241,11 @@ bool WatchPage::mergeAutoStartFile() {
   if (!values.autoStartFile.empty() &&
       QFileInfo::exists(QString::fromStdString(values.autoStartFile))) {
     tab_.list->setEnabled(false);
-    mergeListFile(QString::fromStdString(values.autoStartFile), false);
+    const QString why = mergeListFile(QString::fromStdString(values.autoStartFile), false);
     tab_.list->setEnabled(true);
+    // The program may have been started with nobody at the screen: the box
+    // waits for the user without holding up the window or a monitor.
+    showListRefusal(why, Qt::NonModal);
   }
   return values.autoStart && tab_.list->count() > 0;
 }

@@ -50,8 +50,11 @@ class WatchPage : public TabPage {
   void setChecks(Checks checks);
   void appendHosts(bool reached);
   // Merges the file's lines; an empty path (a cancelled dialog) merges
-  // nothing, yet every item ends up checked either way.
-  void mergeListFile(const QString& path, bool showNow = true);
+  // nothing, yet every item ends up checked either way. Returns why a file
+  // that is no list was refused (empty otherwise), for showListRefusal.
+  QString mergeListFile(const QString& path, bool showNow = true);
+  // A message box with `why`, unless it is empty; it never blocks.
+  void showListRefusal(const QString& why, Qt::WindowModality modality);
   void sortList();
   void updateCounter(bool showNow);
   // The menu's entries enabled as the list allows; `pos` (in the list's

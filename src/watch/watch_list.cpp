@@ -1,10 +1,16 @@
 #include "watch/watch_list.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cwchar>
 #include <cwctype>
-#include <fstream>
 #include <set>
+
+#include "base/utf8.h"
 
 namespace tarvo {
 
@@ -29,35 +35,11 @@ void appendUtf8(std::string& out, char32_t c) {
   }
 }
 
-// Length of a well-formed UTF-8 sequence at text[i], or 0. Overlong forms,
-// encoded surrogates and code points past U+10FFFF are not well-formed: the
-// toolkit would turn them into replacement characters, and items that
-// differed in the file would all read the same.
-std::size_t utf8Length(std::string_view text, std::size_t i) {
-  const auto b = static_cast<unsigned char>(text[i]);
-  std::size_t n = b < 0x80                 ? 1
-                  : b >= 0xC2 && b <= 0xDF ? 2
-                  : (b & 0xF0) == 0xE0     ? 3
-                  : b >= 0xF0 && b <= 0xF4 ? 4
-                                           : 0;
-  if (n == 0 || i + n > text.size()) return 0;
-  // The second byte's range narrows after these leads.
-  const auto second = n > 1 ? static_cast<unsigned char>(text[i + 1]) : 0;
-  if ((b == 0xE0 && second < 0xA0) || (b == 0xED && second > 0x9F) ||
-      (b == 0xF0 && second < 0x90) || (b == 0xF4 && second > 0x8F)) {
-    return 0;
-  }
-  for (std::size_t k = 1; k < n; ++k) {
-    if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return 0;
-  }
-  return n;
-}
-
 std::string toUtf8(std::string_view line) {
   std::string out;
   out.reserve(line.size());
   for (std::size_t i = 0; i < line.size();) {
-    if (const std::size_t n = utf8Length(line, i)) {
+    if (const std::size_t n = utf8SequenceLength(line, i)) {
       out.append(line.substr(i, n));
       i += n;
       continue;
@@ -124,24 +106,36 @@ void mergeWatchList(std::vector<std::string>& items, const std::vector<std::stri
 
 WatchListRead readWatchListFile(const std::string& path, std::string& bytes) {
   bytes.clear();
-  std::ifstream in(path, std::ios::binary);
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return WatchListRead::Unreadable;
+  struct stat st {};
+  WatchListRead result = WatchListRead::Ok;
+  if (::fstat(fd, &st) != 0) {
+    result = WatchListRead::Unreadable;
+  } else if (!S_ISREG(st.st_mode)) {
+    result = WatchListRead::NotRegularFile;
+  }
   char chunk[1 << 16];
-  while (in) {
-    in.read(chunk, sizeof chunk);
-    const std::string_view got(chunk, static_cast<std::size_t>(in.gcount()));
+  while (result == WatchListRead::Ok) {
+    const ssize_t n = ::read(fd, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      result = WatchListRead::Unreadable;
+      break;
+    }
+    if (n == 0) break;
+    const std::string_view got(chunk, static_cast<std::size_t>(n));
     const std::size_t nul = got.find('\0');
     if (bytes.size() + std::min(nul, got.size()) > kMaxWatchListBytes) {
-      bytes.clear();
-      return WatchListRead::TooLarge;
+      result = WatchListRead::TooLarge;
+      break;
     }
     bytes.append(got.substr(0, nul));
-    if (nul != std::string_view::npos) return WatchListRead::Ok;
+    if (nul != std::string_view::npos) break;
   }
-  if (!in.eof()) {
-    bytes.clear();
-    return WatchListRead::Unreadable;
-  }
-  return WatchListRead::Ok;
+  ::close(fd);
+  if (result != WatchListRead::Ok) bytes.clear();
+  return result;
 }
 
 }  // namespace tarvo

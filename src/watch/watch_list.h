@@ -14,11 +14,13 @@ namespace tarvo {
 std::vector<std::string> parseWatchList(std::string_view bytes);
 
 // Reading a list file: its lines end at the first NUL byte, so reading stops
-// there; and past kMaxWatchListBytes a file is refused, so a device or an
-// endless stream chosen by mistake does not fill the memory.
+// there; and past kMaxWatchListBytes a file is refused, so a file that grows
+// without end does not fill the memory. Only a regular file is read: a FIFO
+// or a device would block the reader or never end, and a folder holds no
+// list. The open itself never waits.
 inline constexpr std::size_t kMaxWatchListBytes = std::size_t{16} << 20;
-enum class WatchListRead { Ok, TooLarge, Unreadable };
-// The file's bytes before its first NUL go to `bytes`.
+enum class WatchListRead { Ok, TooLarge, NotRegularFile, Unreadable };
+// The file's bytes before its first NUL go to `bytes`; none unless Ok.
 WatchListRead readWatchListFile(const std::string& path, std::string& bytes);
 
 // Equal under the user's locale with case ignored: Host1 and host1 are one

@@ -13,13 +13,21 @@ TEST(ConsoleText, ControlCharactersShownAsHex) {
                                "1m\xc2\x80"),
             "x\\xc2\\x9b1m\\xc2\\x80");
   EXPECT_TRUE(hasControlChars("\xc2\x9f"));
+  // A byte 0x80..0x9F outside well-formed UTF-8 is a C1 control to a
+  // terminal reading 8-bit text: alone, after a cut-off or overlong
+  // sequence, or after a lead byte that takes no such follower.
+  EXPECT_EQ(escapeControlChars("\x9b"
+                               "2J\xe2\x9b\xc0\x9b\xe0\x80\x9b\xff\x85"),
+            "\\x9b2J\xe2\\x9b\xc0\\x9b\xe0\\x80\\x9b\xff\\x85");
+  EXPECT_TRUE(hasControlChars("host\x9b"));
 }
 
 TEST(ConsoleText, OrdinaryTextStaysByteForByte) {
   // The middle dot (U+00B7) shares its lead byte with the C1 controls; a lone
-  // lead byte at the end, a backslash and other UTF-8 are no controls either.
-  for (const std::string text :
-       {"  \u00B7 Pinging 127.0.0.1", "\xc2\xa0 \xc3\xa4 \\x1b \xc2", "\xe2\x80\x9b", ""}) {
+  // lead byte at the end, a backslash and other UTF-8 (whose later bytes may
+  // be 0x80..0x9F) are no controls either.
+  for (const std::string text : {"  \u00B7 Pinging 127.0.0.1", "\xc2\xa0 \xc3\xa4 \\x1b \xc2",
+                                 "\xe2\x80\x9b\xd9\x9b\xf0\x9f\x98\x80", ""}) {
     EXPECT_FALSE(hasControlChars(text)) << text;
     EXPECT_EQ(escapeControlChars(text), text);
   }

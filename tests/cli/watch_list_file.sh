@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# tarvo-cli watch --file with lists that hold no hosts or never end: each is
-# refused with a usage error at once, before any host is pinged.
+# tarvo-cli watch --file with lists that hold no hosts, are too large or are
+# no file at all: each is refused with a usage error at once, before any host
+# is pinged.
 . "$(dirname "$0")/lib.sh"
 use_temp
 
@@ -14,9 +15,17 @@ refused() {
   expect_lines "$TMP/out" 0
 }
 
-# Reading stops at the first NUL, so an endless device is no list at all.
-refused /dev/zero "needs at least one HOST or a --file LIST"
-refused "$TMP" "cannot read @"
-# An endless stream of hosts is cut off rather than read into memory.
-refused <(yes 127.0.0.1) "@ is larger than 16 MiB"
+# A device, a folder or a FIFO is no list: refused before it is read.
+refused /dev/zero "@ is not a regular file"
+refused "$TMP" "@ is not a regular file"
+mkfifo "$TMP/fifo"
+refused "$TMP/fifo" "@ is not a regular file"
+refused "$TMP/missing" "cannot read @"
+# A file that grew past 16 MiB is refused rather than read into memory; a
+# NUL ends the list, so what follows it does not count.
+head -c 17M /dev/zero | tr '\0' 'a' > "$TMP/large"
+refused "$TMP/large" "@ is larger than 16 MiB"
+printf '\0' > "$TMP/nul"
+cat "$TMP/large" >> "$TMP/nul"
+refused "$TMP/nul" "needs at least one HOST or a --file LIST"
 finish

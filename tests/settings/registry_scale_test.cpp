@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "settings/additional_programs.h"
 #include "settings/settings.h"
 #include "temp_registry.h"
 
@@ -44,4 +45,36 @@ TEST(RegistryScale, AHundredThousandHistoryEntriesLoadAndSave) {
   RegistryStore store(temp.file());
   ASSERT_TRUE(loadSettings(store, again));
   EXPECT_EQ(again.hostHistory, s.hostHistory);
+}
+
+TEST(RegistryScale, AHundredThousandStoredProgramsLoadInOrderAndSave) {
+  TempRegistry temp;
+  {
+    std::string text = R"({"SOFTWARE": {"Dravenco": {"Tarvo": {"OtherCommands": {)";
+    for (std::size_t i = 1; i <= kHosts; ++i) {
+      text += (i > 1 ? ",\n\"" : "\n\"") + programSubkeyName(i) + R"(": {"CommandLine": "/bin/t)" +
+              std::to_string(i) + R"(", "PreIPArguments": "-p"})";
+    }
+    // A subkey's name reaches the first member of that name: the twin in
+    // other letter case reads the first program again, and a name a value
+    // holds first reaches no key at all.
+    text += R"(, "c0000001": {"CommandLine": "twin"}, "V": "", "v": {"CommandLine": "lost"}}}}}})";
+    temp.write(text);
+  }
+  RegistryStore store(temp.file());
+  AdditionalPrograms programs;
+  loadAdditionalPrograms(store, programs);
+  ASSERT_EQ(programs.size(), kFirstUserProgram + kHosts + 1);
+  EXPECT_EQ(programs.commandLines[kFirstUserProgram], "/bin/t1");
+  EXPECT_EQ(programs.names[kFirstUserProgram + kHosts - 1], "t" + std::to_string(kHosts));
+  EXPECT_EQ(programs.preIpArguments[kFirstUserProgram + kHosts - 1], "-p");
+  EXPECT_EQ(programs.commandLines.back(), "/bin/t1");
+
+  saveAdditionalPrograms(store, programs);
+  RegistryStore reread(temp.file());
+  AdditionalPrograms again;
+  loadAdditionalPrograms(reread, again);
+  EXPECT_EQ(again.commandLines, programs.commandLines);
+  EXPECT_EQ(again.names, programs.names);
+  EXPECT_EQ(again.preIpArguments, programs.preIpArguments);
 }

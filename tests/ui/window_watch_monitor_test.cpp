@@ -1,11 +1,18 @@
 // The watch monitor run from the Watch tab against the scripted network.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QGroupBox>
+#include <QMessageBox>
 #include <QRegularExpression>
 #include <QTimer>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <set>
+#include <thread>
 
 #include "base/thread_base.h"
 #include "engine/echo_status.h"
@@ -222,6 +229,31 @@ TEST_F(WatchMonitor, AutostartSwitchedOffOnlyFillsTheList) {
   window->show();
   EXPECT_EQ(page().items().size(), 1u);
   EXPECT_FALSE(page().monitorRunning());
+}
+
+TEST_F(WatchMonitor, AnAutostartFifoIsRefusedWithoutHoldingUpTheStart) {
+  const std::string fifo = (registry.folder() / "auto.fifo").string();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  // Were the start to wait on the FIFO, a writer lets it go after 5 s.
+  std::promise<void> opened;
+  std::atomic<bool> held{false};
+  std::thread release([&, done = opened.get_future()] {
+    if (done.wait_for(std::chrono::seconds(5)) == std::future_status::ready) return;
+    held = true;
+    ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
+  });
+  openWith(R"("W_AutoStart":"1","W_AutoStartFile":")" + fifo + R"(",)");
+  opened.set_value();
+  release.join();
+  EXPECT_FALSE(held);
+  EXPECT_FALSE(page().monitorRunning());
+  EXPECT_TRUE(page().items().empty());
+  // Said in a box that waits for nobody.
+  auto* box = window->findChild<QMessageBox*>("WatchListNotLoaded");
+  ASSERT_NE(box, nullptr);
+  EXPECT_TRUE(box->isVisible());
+  EXPECT_FALSE(box->isModal());
+  EXPECT_TRUE(box->text().contains(QString::fromStdString(fifo) + " is not a regular file"));
 }
 
 }  // namespace
