@@ -165,9 +165,11 @@ std::size_t LogFilePool::boundFor(unsigned long long descriptorLimit) {
   return static_cast<std::size_t>(std::clamp<unsigned long long>(descriptorLimit / 4, 1, 4096));
 }
 
-void LogFilePool::hold(const std::string& path) {
+std::string LogFilePool::hold(const std::string& path) {
   std::lock_guard<std::mutex> lock(mutex_);
-  ++entries_[path].holders;
+  Entry& entry = entries_[path];
+  ++entry.holders;
+  return open(path, entry);
 }
 
 void LogFilePool::release(const std::string& path) {
@@ -184,35 +186,40 @@ void LogFilePool::release(const std::string& path) {
 LogAppend LogFilePool::append(const std::string& path, const std::string& line) {
   std::lock_guard<std::mutex> lock(mutex_);
   Entry& entry = entries_[path];
-  if (entry.fd >= 0) {
-    // A file removed while open (its folder deleted, say) would swallow the
-    // lines: make it again instead.
-    struct stat st {};
-    if (::fstat(entry.fd, &st) != 0 || st.st_nlink == 0) close(entry);
-  }
-  if (entry.fd < 0) {
-    // One place kept free for the folder opened on the way.
-    while (recent_.size() + 1 >= maxOpen_ && !recent_.empty()) closeLeastRecent();
-    Opened opened = openLogFile(path);
-    while (outOfDescriptors(opened) && !recent_.empty()) {
-      closeLeastRecent();
-      opened = openLogFile(path);
-    }
-    if (opened.fd < 0) {
-      forgetIfIdle(path);
-      return {false, causeOf(opened)};
-    }
-    entry.fd = opened.fd;
-    recent_.push_front(path);
-    entry.recent = recent_.begin();
-  } else {
-    recent_.splice(recent_.begin(), recent_, entry.recent);
+  if (std::string cause = open(path, entry); !cause.empty()) {
+    forgetIfIdle(path);
+    return {false, cause};
   }
   const int error = writeWhole(entry.fd, line, entry.fragment);
   if (entry.holders == 0) close(entry);
   forgetIfIdle(path);
   if (error != 0) return {false, std::strerror(error)};
   return {true, {}};
+}
+
+std::string LogFilePool::open(const std::string& path, Entry& entry) {
+  if (entry.fd >= 0) {
+    // A file removed while open (its folder deleted, say) would swallow the
+    // lines: make it again instead.
+    struct stat st {};
+    if (::fstat(entry.fd, &st) == 0 && st.st_nlink > 0) {
+      recent_.splice(recent_.begin(), recent_, entry.recent);
+      return {};
+    }
+    close(entry);
+  }
+  // One place kept free for the folder opened on the way.
+  while (recent_.size() + 1 >= maxOpen_ && !recent_.empty()) closeLeastRecent();
+  Opened opened = openLogFile(path);
+  while (outOfDescriptors(opened) && !recent_.empty()) {
+    closeLeastRecent();
+    opened = openLogFile(path);
+  }
+  if (opened.fd < 0) return causeOf(opened);
+  entry.fd = opened.fd;
+  recent_.push_front(path);
+  entry.recent = recent_.begin();
+  return {};
 }
 
 std::size_t LogFilePool::openCount() const {

@@ -37,10 +37,12 @@ class LogFilePool {
   // lined-up open.
   static std::size_t boundFor(unsigned long long descriptorLimit);
 
-  // A writer that keeps its file open between lines says so; the file is
-  // closed when the last such writer lets go. Without one, every line is
-  // opened, written and closed.
-  void hold(const std::string& path);
+  // A writer that keeps its file open between lines says so, and has it
+  // opened at once so a problem is heard of before the first line is due;
+  // returns why it cannot be opened, or empty. The file is closed when the
+  // last such writer lets go. Without one, every line is opened, written
+  // and closed.
+  std::string hold(const std::string& path);
   void release(const std::string& path);
 
   // Appends line and a line end in one write: the line lands whole or, as
@@ -59,6 +61,8 @@ class LogFilePool {
     std::list<std::string>::iterator recent;  // valid while fd >= 0
   };
 
+  // Opens the entry's file unless open; returns why it cannot be, or empty.
+  std::string open(const std::string& path, Entry& entry);
   void close(Entry& entry);
   void closeLeastRecent();
   void forgetIfIdle(const std::string& path);

@@ -27,7 +27,9 @@ LogWriter::LogWriter(std::string path, bool keepOpen, Notify notify, LogFilePool
       keepOpen_(keepOpen),
       notify_(std::move(notify)),
       pool_(pool) {
-  if (keepOpen_) pool_.hold(path_);
+  if (keepOpen_) {
+    if (std::string cause = pool_.hold(path_); !cause.empty()) say(cause);
+  }
 }
 
 LogWriter::~LogWriter() {
@@ -42,9 +44,12 @@ bool LogWriter::write(const std::string& line) {
     return true;
   }
   ++unsaidLost_;
-  if (saidCauses_.insert(result.cause).second && notify_)
-    notify_("Log file " + shownPath_ + ": " + result.cause);
+  say(result.cause);
   return false;
+}
+
+void LogWriter::say(const std::string& cause) {
+  if (saidCauses_.insert(cause).second && notify_) notify_("Log file " + shownPath_ + ": " + cause);
 }
 
 void LogWriter::sayLost() {

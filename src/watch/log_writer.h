@@ -13,7 +13,8 @@ namespace tarvo {
 // user, through the callback, what went wrong: each cause once ("Log file
 // /x/127_0_0_1.log: not a regular file"), and how many lines were lost
 // ("Log file ...: 12 lines lost") once writing works again and at the end.
-// A failed open is tried again at the next line.
+// A file kept open is opened at once; a failed open is tried again at the
+// next line.
 class LogWriter {
  public:
   using Notify = std::function<void(const std::string&)>;
@@ -31,6 +32,8 @@ class LogWriter {
   bool write(const std::string& line);
 
  private:
+  // Each cause once.
+  void say(const std::string& cause);
   void sayLost();
 
   std::string path_;
