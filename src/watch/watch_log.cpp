@@ -1,14 +1,9 @@
 #include "watch/watch_log.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <ctime>
-#include <filesystem>
-#include <system_error>
+#include <string_view>
 
 namespace tarvo {
 
@@ -42,11 +37,22 @@ void stampSequence(std::span<std::uint8_t> payload, std::uint32_t sequence) {
   for (int i = 0; i < 11; ++i) payload[i] = static_cast<std::uint8_t>(stamp[i]);
 }
 
+namespace {
+constexpr const char* kBlanks = " \t\n\v\f\r";
+}  // namespace
+
 std::string logFileName(const std::string& folder, const std::string& addressText) {
   std::string path = folder;
   while (!path.empty() && path.back() == '/') path.pop_back();
   path += '/';
-  for (char c : addressText) path += c == '.' ? '_' : c;
+  const auto first = addressText.find_first_not_of(kBlanks);
+  const auto last = addressText.find_last_not_of(kBlanks);
+  if (first != std::string::npos) {
+    for (char c : std::string_view(addressText).substr(first, last - first + 1)) {
+      const auto u = static_cast<unsigned char>(c);
+      path += c == '.' || c == '/' || u < 0x20 || u == 0x7F ? '_' : c;
+    }
+  }
   path += ".log";
   return path;
 }
@@ -90,49 +96,6 @@ std::string logLine(const std::string& address, const std::string& timeFields,
   line += "%, ";
   line += statusText;
   return line;
-}
-
-namespace {
-int openAppend(const std::string& path) {
-  int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0 && errno == ENOENT) {
-    std::error_code ec;
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
-    fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-  }
-  return fd;
-}
-
-bool writeLine(int fd, const std::string& line) {
-  std::string whole = line;
-  whole += '\n';
-  ssize_t n;
-  do {
-    n = ::write(fd, whole.data(), whole.size());
-  } while (n < 0 && errno == EINTR);
-  return n == static_cast<ssize_t>(whole.size());
-}
-}  // namespace
-
-bool LogFile::open(const std::string& path) {
-  close();
-  fd_ = openAppend(path);
-  return fd_ >= 0;
-}
-
-bool LogFile::write(const std::string& line) { return fd_ >= 0 && writeLine(fd_, line); }
-
-void LogFile::close() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
-}
-
-bool LogFile::appendOnce(const std::string& path, const std::string& line) {
-  const int fd = openAppend(path);
-  if (fd < 0) return false;
-  const bool ok = writeLine(fd, line);
-  ::close(fd);
-  return ok;
 }
 
 }  // namespace tarvo

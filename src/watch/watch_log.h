@@ -35,7 +35,11 @@ std::uint32_t nextSequence(std::uint32_t sequence);
 void stampSequence(std::span<std::uint8_t> payload, std::uint32_t sequence);
 
 // The log file of an address: the folder with its trailing "/" collapsed to
-// one, then the address with "_" for ".", then ".log".
+// one, then the address text with "_" for ".", then ".log". The text is the
+// item as typed (trailing blanks and all), so it is made safe for a name:
+// surrounding blanks go, as the address reader ignores them too, and a
+// control character or "/" becomes "_", so no name steers a terminal or
+// reaches into another folder and every text still keeps a file of its own.
 std::string logFileName(const std::string& folder, const std::string& addressText);
 
 // Counters of one worker's run; 64-bit so a run of months never wraps.
@@ -66,30 +70,6 @@ struct LogChoice {
     if (changesOnly) return first || replied != previousReplied;
     return (replies && replied) || (timeouts && !replied);
   }
-};
-
-// A log file opened for appending. Every line goes out in one write() of
-// the whole line, so lines of two writers to one file never mix and a line
-// once logged survives the process being killed.
-class LogFile {
- public:
-  LogFile() = default;
-  ~LogFile() { close(); }
-  LogFile(const LogFile&) = delete;
-  LogFile& operator=(const LogFile&) = delete;
-
-  // Opens (creating the file, and its folder when missing); false on failure.
-  bool open(const std::string& path);
-  bool isOpen() const { return fd_ >= 0; }
-  bool write(const std::string& line);
-  void close();
-
-  // Open, write, close: the line is lost silently when the file cannot be
-  // had.
-  static bool appendOnce(const std::string& path, const std::string& line);
-
- private:
-  int fd_ = -1;
 };
 
 }  // namespace tarvo

@@ -4,12 +4,14 @@
 
 #include <algorithm>
 #include <chrono>
+#include <optional>
 #include <vector>
 
 #include "base/pacer.h"
 #include "engine/address.h"
 #include "engine/echo_lease.h"
 #include "engine/echo_status.h"
+#include "watch/log_writer.h"
 #include "watch/watch_log.h"
 
 namespace tarvo {
@@ -101,9 +103,14 @@ void TWatchTh::execute() {
   echo.createHandle();
 
   LogChoice log{settings_.logReplies, settings_.logTimeouts, settings_.logChangesOnly};
-  const std::string fileName = logFileName(settings_.logPath, addressText);
-  LogFile file;
-  if (log.any() && !settings_.logImmediate && !file.open(fileName)) log = LogChoice{};
+  // Lines that cannot be written are counted and said; the file is tried
+  // again at every line. Lost lines are said as the worker ends, before
+  // the controller takes its last notices.
+  std::optional<LogWriter> logWriter;
+  if (log.any()) {
+    logWriter.emplace(logFileName(settings_.logPath, addressText), !settings_.logImmediate,
+                      [this](const std::string& text) { shared_.addNotice(text); });
+  }
 
   EchoOptions options;
   options.ttl = settings_.ttl;
@@ -134,11 +141,7 @@ void TWatchTh::execute() {
     if (log.any() && log.write(replied, previousReplied, first)) {
       const std::string line = logLine(lineAddress, logTimeFields(std::chrono::system_clock::now()),
                                        result, replied, counters, statusTextOf(result.status));
-      if (settings_.logImmediate) {
-        LogFile::appendOnce(fileName, line);
-      } else {
-        file.write(line);
-      }
+      logWriter->write(line);
     }
     first = false;
     previousReplied = replied;

@@ -1,14 +1,22 @@
 #include "watch/watch_log.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <memory>
+#include <mutex>
 #include <regex>
+#include <thread>
 #include <vector>
 
 #include "engine/echo_service.h"
+#include "watch/log_writer.h"
 #include "watch/monitor_settings.h"
 
 namespace tarvo {
@@ -82,30 +90,159 @@ TEST(WatchLogLine, TimeFieldsAreDateThenUnpaddedMilliseconds) {
       << text;
 }
 
-TEST(WatchLogFile, NameFolderAndAppending) {
-  EXPECT_EQ(logFileName("/var/log/w", "192.168.1.10"), "/var/log/w/192_168_1_10.log");
-  EXPECT_EQ(logFileName("/var/log/w///", "10.0.0.5"), "/var/log/w/10_0_0_5.log");
-  EXPECT_EQ(logFileName("/", "10.0.0.5"), "/10_0_0_5.log");
+TEST(WatchLogFile, NamesKeepDottedTextAndLeaveOutWhatANameMustNotHold) {
+  struct Row {
+    std::string folder, text, path;
+  };
+  const Row rows[] = {
+      {"/var/log/w", "192.168.001.010", "/var/log/w/192_168_001_010.log"},
+      {"/var/log/w///", "10.0.0.5", "/var/log/w/10_0_0_5.log"},
+      {"/", "10.0.0.5", "/10_0_0_5.log"},
+      {"/w", "10.0.0.5\t", "/w/10_0_0_5.log"},
+      {"/w", " 10.0.0.5\f\r\n", "/w/10_0_0_5.log"},
+      {"/w", "10.0\f.0.5", "/w/10_0__0_5.log"},
+      {"/w", "../../etc/x\x7f", "/w/______etc_x_.log"},
+      {"/w", std::string("10\0.1", 5), "/w/10__1.log"},
+  };
+  for (const Row& row : rows) EXPECT_EQ(logFileName(row.folder, row.text), row.path) << row.text;
+}
 
-  const auto dir =
-      std::filesystem::temp_directory_path() / ("watch_log_test_" + std::to_string(::getpid()));
-  std::filesystem::remove_all(dir);
-  const std::string path = logFileName((dir / "made" / "").string(), "127.0.0.1");
-  {
-    LogFile file;
-    ASSERT_TRUE(file.open(path));  // the folder is created
-    EXPECT_TRUE(file.write("first"));
+class WatchLogWriter : public testing::Test {
+ protected:
+  void SetUp() override {
+    dir = std::filesystem::temp_directory_path() /
+          ("watch_log_test_" + std::to_string(::getpid()) + "_" +
+           testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
   }
-  EXPECT_TRUE(LogFile::appendOnce(path, "second"));
-  LogFile again;
-  ASSERT_TRUE(again.open(path));  // never truncated
-  EXPECT_TRUE(again.write("third"));
-  again.close();
-  std::ifstream in(path, std::ios::binary);
-  std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(all, "first\nsecond\nthird\n");
-  EXPECT_FALSE(LogFile::appendOnce("/proc/no/such/127_0_0_1.log", "lost"));
-  std::filesystem::remove_all(dir);
+  void TearDown() override { std::filesystem::remove_all(dir); }
+
+  LogWriter::Notify collect() {
+    return [this](const std::string& text) {
+      std::lock_guard<std::mutex> lock(noticeMutex);
+      notices.push_back(text);
+    };
+  }
+  static std::string readAll(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+
+  std::filesystem::path dir;
+  LogFilePool pool{8};
+  std::mutex noticeMutex;
+  std::vector<std::string> notices;
+};
+
+// Whatever sits where the file belongs, nothing is written through it, the
+// run never waits on it, and the user hears why once and how much was lost.
+TEST_F(WatchLogWriter, RefusesWhatIsNoPlainFileOfItsOwnAndSaysSoOnce) {
+  const auto victim = dir / "victim";
+  std::ofstream(victim) << "keep\n";
+  std::ofstream(dir / "plain") << "";
+  struct Row {
+    std::string path;
+    std::function<void(const std::string&)> plant;
+    std::string cause;
+  };
+  const std::string nul = (dir / std::string("a\0b", 3)).string();
+  const Row rows[] = {
+      {(dir / "fifo.log").string(), [](const std::string& p) { ::mkfifo(p.c_str(), 0666); },
+       "not a regular file"},
+      {(dir / "link.log").string(),
+       [&](const std::string& p) { std::filesystem::create_symlink(victim, p); },
+       "a symbolic link, not followed"},
+      {(dir / "dangling.log").string(),
+       [&](const std::string& p) { std::filesystem::create_symlink(dir / "made", p); },
+       "a symbolic link, not followed"},
+      {(dir / "plain" / "x.log").string(), nullptr, "Not a directory"},
+      {(dir / (std::string(300, 'n') + ".log")).string(), nullptr, "File name too long"},
+      {logFileName(nul, "127.0.0.1"), nullptr, "the name holds a NUL character"},
+  };
+  for (const Row& row : rows) {
+    notices.clear();
+    if (row.plant) row.plant(row.path);
+    {
+      LogWriter writer(row.path, true, collect(), pool);
+      for (int i = 0; i < 3; ++i) EXPECT_FALSE(writer.write("line"));
+    }
+    const std::string shown = shownPath(row.path);
+    EXPECT_EQ(notices, (std::vector<std::string>{"Log file " + shown + ": " + row.cause,
+                                                 "Log file " + shown + ": 3 lines lost"}));
+  }
+  EXPECT_EQ(readAll(victim), "keep\n");
+  EXPECT_FALSE(std::filesystem::exists(dir / "made"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "a"));
+  EXPECT_NE(notices.front().find("\\x00b/127_0_0_1.log"), std::string::npos) << notices.front();
+  EXPECT_EQ(pool.openCount(), 0u);
+}
+
+// Many writers, more files than the pool may hold open, files kept open and
+// opened per line, two writers per file: every line lands whole.
+TEST_F(WatchLogWriter, ManyFilesAndWritersStayWithinTheBoundAndLoseNoLine) {
+  LogFilePool small(4);
+  constexpr int kThreads = 6, kFiles = 12, kRounds = 10;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      std::vector<std::unique_ptr<LogWriter>> writers;
+      for (int f = 0; f < kFiles; ++f)
+        writers.push_back(std::make_unique<LogWriter>((dir / ("f" + std::to_string(f))).string(),
+                                                      t % 2 == 0, collect(), small));
+      for (int i = 0; i < kRounds; ++i) {
+        for (int f = 0; f < kFiles; ++f) {
+          EXPECT_TRUE(writers[f]->write("t" + std::to_string(t) + " line " + std::to_string(i)));
+          EXPECT_LE(small.openCount(), 4u);
+        }
+      }
+    });
+  }
+  for (auto& th : threads) th.join();
+  EXPECT_EQ(small.openCount(), 0u);
+  EXPECT_TRUE(notices.empty());
+  for (int f = 0; f < kFiles; ++f) {
+    std::ifstream in(dir / ("f" + std::to_string(f)));
+    int lines = 0;
+    for (std::string line; std::getline(in, line); ++lines)
+      EXPECT_TRUE(std::regex_match(line, std::regex("t[0-5] line [0-9]"))) << line;
+    EXPECT_EQ(lines, kThreads * kRounds);
+  }
+}
+
+TEST_F(WatchLogWriter, AFileRemovedWhileOpenIsMadeAgain) {
+  const auto path = dir / "gone" / "127_0_0_1.log";
+  LogWriter writer(path.string(), true, collect(), pool);
+  EXPECT_TRUE(writer.write("first"));
+  std::filesystem::remove_all(dir / "gone");
+  EXPECT_TRUE(writer.write("second"));
+  EXPECT_EQ(readAll(path), "second\n");
+  EXPECT_TRUE(notices.empty());
+}
+
+// A file that cannot grow (the size limit stands in for a full disk) takes
+// no part of a line; once it can, lines go on whole and the loss is said.
+TEST_F(WatchLogWriter, ALineThatDoesNotFitIsTakenBackWhole) {
+  const auto path = dir / "127_0_0_1.log";
+  const std::string line(29, 'x');  // 30 bytes with the line end
+  struct rlimit saved {};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = saved;
+  small.rlim_cur = 100;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  LogWriter writer(path.string(), true, collect(), pool);
+  std::vector<bool> written;
+  for (int i = 0; i < 4; ++i) written.push_back(writer.write(line));
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, oldHandler);
+  EXPECT_EQ(written, (std::vector<bool>{true, true, true, false}));
+  EXPECT_TRUE(writer.write(line));
+  std::string expected;
+  for (int i = 0; i < 4; ++i) expected += line + "\n";
+  EXPECT_EQ(readAll(path), expected);
+  EXPECT_EQ(notices, (std::vector<std::string>{"Log file " + path.string() + ": File too large",
+                                               "Log file " + path.string() + ": 1 line lost"}));
 }
 
 TEST(WatchSettings, SnapshotHoldsTheRulesAndTheLogChoice) {
