@@ -1,6 +1,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "cli/cli_args.h"
@@ -50,13 +51,14 @@ int runWatchCommand(const std::vector<std::string>& words) {
   mergeWatchList(hosts, args.positional);
   if (auto list = args.value("--file")) {
     std::string bytes;
-    switch (readWatchListFile(*list, bytes)) {
+    int error = 0;
+    switch (readWatchListFile(*list, bytes, &error)) {
       case WatchListRead::TooLarge:
         return usageError(escapeControlChars(*list) + " is larger than 16 MiB");
       case WatchListRead::NotRegularFile:
         return usageError(escapeControlChars(*list) + " is not a regular file");
       case WatchListRead::Unreadable:
-        return usageError("cannot read " + escapeControlChars(*list));
+        return usageError("cannot read " + escapeControlChars(*list) + ": " + std::strerror(error));
       case WatchListRead::Ok:
         break;
     }

@@ -6,6 +6,8 @@
 #include <QMessageBox>
 #include <QSignalBlocker>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "ui/trace_page.h"
 #include "ui/watch_page.h"
@@ -18,16 +20,19 @@ namespace {
 std::string text(const QListWidgetItem* item) { return item->text().toStdString(); }
 bool checked(const QListWidgetItem* item) { return item->checkState() == Qt::Checked; }
 
-// Why a list file added nothing; empty when it was read, and when it could
-// not be opened at all, which the file chooser has its own say about.
-QString refusal(WatchListRead read, const QString& path) {
+// Why a list file added nothing; empty when it was read, and when it does
+// not exist (an autostart file is optional).
+QString refusal(WatchListRead read, int error, const QString& path) {
   switch (read) {
     case WatchListRead::NotRegularFile:
       return "The watch list was not loaded: " + path + " is not a regular file.";
     case WatchListRead::TooLarge:
       return "The watch list was not loaded: " + path + " is larger than 16 MiB.";
-    case WatchListRead::Ok:
     case WatchListRead::Unreadable:
+      if (error == ENOENT) break;
+      return "The watch list was not loaded: " + path + ": " +
+             QString::fromLocal8Bit(std::strerror(error)) + ".";
+    case WatchListRead::Ok:
       break;
   }
   return {};
@@ -184,9 +189,11 @@ QString WatchPage::mergeListFile(const QString& path, bool showNow) {
   QString why;
   if (!path.isEmpty()) {
     std::string bytes;
-    const WatchListRead read = readWatchListFile(QFile::encodeName(path).toStdString(), bytes);
+    int error = 0;
+    const WatchListRead read =
+        readWatchListFile(QFile::encodeName(path).toStdString(), bytes, &error);
     if (read == WatchListRead::Ok) lines = parseWatchList(bytes);
-    why = refusal(read, path);
+    why = refusal(read, error, path);
   }
   std::vector<std::string> merged;
   for (const WatchItem& item : items()) merged.push_back(item.text);

@@ -104,13 +104,20 @@ void mergeWatchList(std::vector<std::string>& items, const std::vector<std::stri
   }
 }
 
-WatchListRead readWatchListFile(const std::string& path, std::string& bytes) {
+WatchListRead readWatchListFile(const std::string& path, std::string& bytes, int* error) {
   bytes.clear();
+  int ignored = 0;
+  int& err = error != nullptr ? *error : ignored;
+  err = 0;
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0) return WatchListRead::Unreadable;
+  if (fd < 0) {
+    err = errno;
+    return WatchListRead::Unreadable;
+  }
   struct stat st {};
   WatchListRead result = WatchListRead::Ok;
   if (::fstat(fd, &st) != 0) {
+    err = errno;
     result = WatchListRead::Unreadable;
   } else if (!S_ISREG(st.st_mode)) {
     result = WatchListRead::NotRegularFile;
@@ -120,6 +127,7 @@ WatchListRead readWatchListFile(const std::string& path, std::string& bytes) {
     const ssize_t n = ::read(fd, chunk, sizeof chunk);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
+      err = errno;
       result = WatchListRead::Unreadable;
       break;
     }

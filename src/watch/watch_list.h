@@ -21,7 +21,8 @@ std::vector<std::string> parseWatchList(std::string_view bytes);
 inline constexpr std::size_t kMaxWatchListBytes = std::size_t{16} << 20;
 enum class WatchListRead { Ok, TooLarge, NotRegularFile, Unreadable };
 // The file's bytes before its first NUL go to `bytes`; none unless Ok.
-WatchListRead readWatchListFile(const std::string& path, std::string& bytes);
+// An Unreadable file's errno goes to `error` when given.
+WatchListRead readWatchListFile(const std::string& path, std::string& bytes, int* error = nullptr);
 
 // Equal under the user's locale with case ignored: Host1 and host1 are one
 // item.

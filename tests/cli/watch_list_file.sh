@@ -20,7 +20,7 @@ refused /dev/zero "@ is not a regular file"
 refused "$TMP" "@ is not a regular file"
 mkfifo "$TMP/fifo"
 refused "$TMP/fifo" "@ is not a regular file"
-refused "$TMP/missing" "cannot read @"
+refused "$TMP/missing" "cannot read @: No such file or directory"
 # A file that grew past 16 MiB is refused rather than read into memory; a
 # NUL ends the list, so what follows it does not count.
 head -c 17M /dev/zero | tr '\0' 'a' > "$TMP/large"
