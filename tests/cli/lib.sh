@@ -43,6 +43,16 @@ require_echo() {
   [[ "$out" != *"Could not load ICMP.DLL"* ]] || skip "no echo socket on this machine"
 }
 
+# wait_for FILE PATTERN: until a line of FILE matches (at most 10 s), so a
+# loaded machine's slow start does not shorten what a test measures.
+wait_for() {
+  for _ in $(seq 100); do
+    grep -qE "$2" "$1" 2>/dev/null && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
 # A fresh $TMP, removed on exit, holding the settings file the run uses.
 use_temp() {
   TMP=$(mktemp -d)

@@ -10,14 +10,6 @@ use_temp
 chmod 711 "$TMP" # another user reaches the shared folder below
 LINE_RE='^127\.0\.[0-9]+\.[0-9]+, [^,]+, [0-9:.]+, RTT = [0-9]+, TTL = 64, Bytes = 32, Sent = [0-9]+, Recv = [0-9]+, Lost = 0, Loss = 0%, Success$'
 
-# wait_for FILE PATTERN: until a line of FILE matches (at most 10 s).
-wait_for() {
-  for _ in $(seq 100); do
-    grep -qE "$2" "$1" 2>/dev/null && return 0
-    sleep 0.1
-  done
-  return 1
-}
 # watch OUT ERR ARGS...: a bounded run in the background, its pid in $pid.
 watch() {
   local out=$1 err=$2

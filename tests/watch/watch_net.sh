@@ -7,15 +7,6 @@ require_echo
 TMP=$(mktemp -d)
 trap 'rm -rf "$TMP"' EXIT
 export TARVO_REGISTRY=$TMP/registry.json
-# wait_for FILE PATTERN: until a line of FILE matches (at most 10 s), so a
-# loaded machine's slow start does not shorten what the test measures.
-wait_for() {
-  for _ in $(seq 100); do
-    grep -qE "$2" "$1" 2>/dev/null && return 0
-    sleep 0.1
-  done
-  return 1
-}
 LINE_RE='^127\.0\.0\.%d, [^,]+, [0-2][0-9]:[0-5][0-9]:[0-5][0-9]\.[0-9]{1,3}, RTT = [0-9]+, TTL = 64, Bytes = 32, Sent = %d, Recv = %d, Lost = 0, Loss = 0%%, Success$'
 
 # Two hosts, every reply logged, stopped by Ctrl+C after three seconds.

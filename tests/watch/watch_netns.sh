@@ -36,10 +36,7 @@ if [ "$(id -u)" = 0 ] && command -v setpriv > /dev/null; then
     --clear-groups bash -c 'ulimit -u 30 && exec "$@"' _ "$TMP/tarvo-cli" watch --resolve no \
     -w 500 -d 200 $hosts > "$TMP/few" 2> "$TMP/few.err" &
   pid=$!
-  for _ in $(seq 100); do
-    grep -q "Monitored addresses" "$TMP/few.err" && break
-    sleep 0.1
-  done
+  wait_for "$TMP/few.err" "Monitored addresses"
   sleep 1
   kill -TERM $pid
   wait $pid
