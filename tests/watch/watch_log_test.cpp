@@ -1,18 +1,14 @@
 #include "watch/watch_log.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <memory>
 #include <mutex>
 #include <regex>
-#include <thread>
 #include <vector>
 
 #include "engine/echo_service.h"
@@ -178,38 +174,6 @@ TEST_F(WatchLogWriter, RefusesWhatIsNoPlainFileOfItsOwnAndSaysSoOnce) {
   EXPECT_EQ(pool.openCount(), 0u);
 }
 
-// Many writers, more files than the pool may hold open, files kept open and
-// opened per line, two writers per file: every line lands whole.
-TEST_F(WatchLogWriter, ManyFilesAndWritersStayWithinTheBoundAndLoseNoLine) {
-  LogFilePool small(4);
-  constexpr int kThreads = 6, kFiles = 12, kRounds = 10;
-  std::vector<std::thread> threads;
-  for (int t = 0; t < kThreads; ++t) {
-    threads.emplace_back([&, t] {
-      std::vector<std::unique_ptr<LogWriter>> writers;
-      for (int f = 0; f < kFiles; ++f)
-        writers.push_back(std::make_unique<LogWriter>((dir / ("f" + std::to_string(f))).string(),
-                                                      t % 2 == 0, collect(), small));
-      for (int i = 0; i < kRounds; ++i) {
-        for (int f = 0; f < kFiles; ++f) {
-          EXPECT_TRUE(writers[f]->write("t" + std::to_string(t) + " line " + std::to_string(i)));
-          EXPECT_LE(small.openCount(), 4u);
-        }
-      }
-    });
-  }
-  for (auto& th : threads) th.join();
-  EXPECT_EQ(small.openCount(), 0u);
-  EXPECT_TRUE(notices.empty());
-  for (int f = 0; f < kFiles; ++f) {
-    std::ifstream in(dir / ("f" + std::to_string(f)));
-    int lines = 0;
-    for (std::string line; std::getline(in, line); ++lines)
-      EXPECT_TRUE(std::regex_match(line, std::regex("t[0-5] line [0-9]"))) << line;
-    EXPECT_EQ(lines, kThreads * kRounds);
-  }
-}
-
 TEST_F(WatchLogWriter, AFileRemovedWhileOpenIsMadeAgain) {
   const auto path = dir / "gone" / "127_0_0_1.log";
   LogWriter writer(path.string(), true, collect(), pool);
@@ -218,31 +182,6 @@ TEST_F(WatchLogWriter, AFileRemovedWhileOpenIsMadeAgain) {
   EXPECT_TRUE(writer.write("second"));
   EXPECT_EQ(readAll(path), "second\n");
   EXPECT_TRUE(notices.empty());
-}
-
-// A file that cannot grow (the size limit stands in for a full disk) takes
-// no part of a line; once it can, lines go on whole and the loss is said.
-TEST_F(WatchLogWriter, ALineThatDoesNotFitIsTakenBackWhole) {
-  const auto path = dir / "127_0_0_1.log";
-  const std::string line(29, 'x');  // 30 bytes with the line end
-  struct rlimit saved {};
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-  struct rlimit small = saved;
-  small.rlim_cur = 100;
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  LogWriter writer(path.string(), true, collect(), pool);
-  std::vector<bool> written;
-  for (int i = 0; i < 4; ++i) written.push_back(writer.write(line));
-  ::setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, oldHandler);
-  EXPECT_EQ(written, (std::vector<bool>{true, true, true, false}));
-  EXPECT_TRUE(writer.write(line));
-  std::string expected;
-  for (int i = 0; i < 4; ++i) expected += line + "\n";
-  EXPECT_EQ(readAll(path), expected);
-  EXPECT_EQ(notices, (std::vector<std::string>{"Log file " + path.string() + ": File too large",
-                                               "Log file " + path.string() + ": 1 line lost"}));
 }
 
 TEST(WatchSettings, SnapshotHoldsTheRulesAndTheLogChoice) {
