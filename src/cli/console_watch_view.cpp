@@ -90,7 +90,7 @@ void ConsoleWatchView::hostStateChanged(const HostStateChange& change) {
 void ConsoleWatchView::writeResult(std::size_t index, const GraphPoint& point) {
   const HostRow& row = hosts_[index];
   json_->write(watchResultRecord(index + 1, row.rawCaption, row.address,
-                                 point.replied ? std::optional(point.roundTripMs) : std::nullopt,
+                                 point.replied ? std::optional(point.roundTripUs) : std::nullopt,
                                  hostStateName(row.state), std::chrono::system_clock::now()));
 }
 

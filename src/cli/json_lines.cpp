@@ -10,9 +10,16 @@ std::string jsonLine(const JsonObject& object) {
   return object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }
 
-JsonObject roundTripOrNull(std::optional<std::uint32_t> ms) {
-  if (!ms) return nullptr;
-  return *ms;
+JsonObject jsonMilliseconds(std::uint64_t us) {
+  if (us % 1000 == 0) return us / 1000;
+  // Whole milliseconds and the rest apart, so the fraction is exact to the
+  // microsecond however long the round trip.
+  return static_cast<double>(us / 1000) + static_cast<double>(us % 1000) / 1000.0;
+}
+
+JsonObject roundTripOrNull(std::optional<std::uint64_t> us) {
+  if (!us) return nullptr;
+  return jsonMilliseconds(*us);
 }
 
 std::string isoTime(std::chrono::system_clock::time_point t) {

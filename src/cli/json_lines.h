@@ -19,8 +19,11 @@ using JsonObject = nlohmann::ordered_json;
 // U+FFFD rather than ending the run).
 std::string jsonLine(const JsonObject& object);
 
-// A round trip in milliseconds, or null where no reply came.
-JsonObject roundTripOrNull(std::optional<std::uint32_t> ms);
+// A round trip given in microseconds as milliseconds: a whole number where
+// it is one, otherwise with the microseconds as its fraction (43 us: 0.043).
+JsonObject jsonMilliseconds(std::uint64_t us);
+// The same, or null where no reply came.
+JsonObject roundTripOrNull(std::optional<std::uint64_t> us);
 
 // ISO 8601 local time with milliseconds and the zone's offset,
 // "2026-12-06T23:43:36.123+01:00", so the moments of a run sort and compare

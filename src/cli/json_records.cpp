@@ -62,9 +62,9 @@ bool plainNumber(const std::string& text, std::int64_t& value) {
 
 void addRoundTrips(JsonObject& record, const RoundTripStats& stats) {
   const bool any = stats.received > 0;
-  record["min"] = any ? JsonObject(stats.shownMinimum()) : JsonObject(nullptr);
-  record["avg"] = any ? JsonObject(stats.average()) : JsonObject(nullptr);
-  record["max"] = any ? JsonObject(stats.maximum) : JsonObject(nullptr);
+  record["min"] = any ? jsonMilliseconds(stats.minimumUs) : JsonObject(nullptr);
+  record["avg"] = any ? jsonMilliseconds(stats.averageUs()) : JsonObject(nullptr);
+  record["max"] = any ? jsonMilliseconds(stats.maximumUs) : JsonObject(nullptr);
 }
 
 JsonObject pingRecord(std::uint32_t sequence, const EchoResult& result) {
@@ -73,7 +73,7 @@ JsonObject pingRecord(std::uint32_t sequence, const EchoResult& result) {
     record["seq"] = sequence;
     record["address"] = formatAddress(result.replyAddress);
     record["bytes"] = result.replyDataSize;
-    record["rtt"] = result.roundTripMs;
+    record["rtt"] = jsonMilliseconds(roundTripMicros(result));
     record["ttl"] = result.replyTtl;
     return record;
   }
@@ -135,8 +135,8 @@ JsonObject hopRecord(std::uint32_t hop, std::uint32_t code, const TraceHopOutcom
   record["hop"] = hop;
   JsonObject rtt = JsonObject::array();
   for (std::size_t probe = 0; probe < TTraceTh::kProbes; ++probe) {
-    const bool answered = probe < outcome.roundTrips.size() && outcome.roundTrips[probe];
-    rtt.push_back(answered ? JsonObject(*outcome.roundTrips[probe]) : JsonObject(nullptr));
+    rtt.push_back(roundTripOrNull(probe < outcome.roundTripsUs.size() ? outcome.roundTripsUs[probe]
+                                                                      : std::nullopt));
   }
   record["rtt"] = std::move(rtt);
   record["address"] = outcome.router ? JsonObject(formatAddress(*outcome.router)) : nullptr;
@@ -170,13 +170,13 @@ JsonObject traceSummaryRecord(const std::string& host, Ipv4Address destination, 
 }
 
 JsonObject watchResultRecord(std::size_t host, const std::string& caption,
-                             const std::string& address, std::optional<std::uint32_t> rtt,
+                             const std::string& address, std::optional<std::uint64_t> rttUs,
                              const char* state, TimePoint time) {
   JsonObject record = typed("result");
   record["host"] = host;
   record["caption"] = caption;
   record["address"] = textOrNull(address);
-  record["rtt"] = roundTripOrNull(rtt);
+  record["rtt"] = roundTripOrNull(rttUs);
   record["state"] = state;
   record["time"] = isoTime(time);
   return record;

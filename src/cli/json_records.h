@@ -20,7 +20,8 @@ namespace tarvo::cli {
 
 // The records of `--json` output, one per result, built from the runs' data
 // (not from their lines). Every record has a "type"; round trips are
-// numbers of milliseconds, and a value that does not apply is null.
+// numbers of milliseconds with the microseconds as their fraction, and a
+// value that does not apply is null.
 
 using TimePoint = std::chrono::system_clock::time_point;
 
@@ -43,12 +44,12 @@ JsonObject traceSummaryRecord(const std::string& host, Ipv4Address destination, 
 // and a "state" per reported change; `host` counts the list from 1;
 // `address` is the address pinged, null while a name is not resolved.
 JsonObject watchResultRecord(std::size_t host, const std::string& caption,
-                             const std::string& address, std::optional<std::uint32_t> rtt,
+                             const std::string& address, std::optional<std::uint64_t> rttUs,
                              const char* state, TimePoint time);
 JsonObject watchStateRecord(std::size_t host, const std::string& address, const char* state,
                             TimePoint time);
 
-// Min / avg / max as the text output shows them, or null without replies.
+// Min / avg / max in milliseconds to the microsecond, or null without replies.
 void addRoundTrips(JsonObject& record, const RoundTripStats& stats);
 
 // The settings as one "settings" record: the stored values under their

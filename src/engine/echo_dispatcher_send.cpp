@@ -86,6 +86,9 @@ EchoResult EchoDispatcher::Impl::send(Ipv4Address destination,
   result.replyDataSize = static_cast<std::uint16_t>(p.dataSize > 0xFFFF ? 0xFFFF : p.dataSize);
   const auto rtt = std::chrono::duration_cast<milliseconds>(p.at - sentAt).count();
   result.roundTripMs = rtt > 0 ? static_cast<std::uint32_t>(rtt) : 0;
+  // The same moments, finer, for records that keep what is below a millisecond.
+  const auto rttUs = std::chrono::duration_cast<std::chrono::microseconds>(p.at - sentAt).count();
+  result.roundTripUs = rttUs > 0 ? static_cast<std::uint32_t>(rttUs) : 0;
   return result;
 }
 

@@ -43,8 +43,17 @@ struct EchoResult {
   std::uint32_t status = 11010;     // IP status code; 0 = echo reply
   Ipv4Address replyAddress = 0;     // who answered or reported the error
   std::uint32_t roundTripMs = 0;    // whole milliseconds, truncated
+  std::uint32_t roundTripUs = 0;    // the same round trip in microseconds, truncated
   std::uint16_t replyDataSize = 0;  // data bytes in the reply
   std::uint8_t replyTtl = 0;        // TTL of the reply packet
 };
+
+// The round trip in microseconds. A result that carries only whole
+// milliseconds (one made by hand) counts them as such, so the two never
+// disagree by more than the part below a millisecond.
+inline std::uint64_t roundTripMicros(const EchoResult& r) {
+  return r.roundTripUs / 1000 == r.roundTripMs ? r.roundTripUs
+                                               : std::uint64_t{r.roundTripMs} * 1000;
+}
 
 }  // namespace tarvo

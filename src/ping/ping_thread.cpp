@@ -169,7 +169,7 @@ bool PingRun::run(EchoServiceFactory& echoFactory, ToneFactory& toneFactory,
     stats_.addSent();
     if (result.status == status::kSuccess) {
       if (beeperReady_) beeper_->requestTone();
-      stats_.addReply(result.roundTripMs);
+      stats_.addReply(result.roundTripMs, roundTripMicros(result));
       gotReply_ = true;
       displayAddress_ = formatAddress(result.replyAddress);
     }

@@ -101,7 +101,7 @@ void TPingrange::execute() {
       code = range_code::kReached;
       replyBytes_ = result.replyDataSize;
       replyTtl_ = result.replyTtl;
-      stats_.addReply(result.roundTripMs);
+      stats_.addReply(result.roundTripMs, roundTripMicros(result));
       destination = result.replyAddress;
     } else if (const char* text = echoStatusText(result.status)) {
       outcome += text;

@@ -78,10 +78,10 @@ void HopLineBuilder::addProbe(const EchoResult& result) {
     lastAnswer_ = result.replyAddress;
     lastAnsweredStatus_ = currentStatus_;
     lastAnsweredCode_ = result.status;
-    roundTrips_.push_back(result.roundTripMs);
+    roundTripsUs_.push_back(roundTripMicros(result));
   } else {
     line_ += kStarColumn;
-    roundTrips_.push_back(std::nullopt);
+    roundTripsUs_.push_back(std::nullopt);
   }
 }
 

@@ -48,8 +48,9 @@ class HopLineBuilder {
   // The code that announces the finished line: 202, 203 or 206.
   std::uint32_t finalCode() const;
 
-  // Each probe's round trip so far, none where no one answered it.
-  const std::vector<std::optional<std::uint32_t>>& roundTrips() const { return roundTrips_; }
+  // Each probe's round trip so far in microseconds, none where no one
+  // answered it.
+  const std::vector<std::optional<std::uint64_t>>& roundTripsUs() const { return roundTripsUs_; }
   // The IP status whose text the finished line shows (the last answered
   // probe's, or the last probe's when none was answered), and that text.
   std::uint32_t shownStatus() const { return hopAnswered_ ? lastAnsweredCode_ : currentCode_; }
@@ -66,7 +67,7 @@ class HopLineBuilder {
   Ipv4Address lastAnswer_ = 0;
   std::uint32_t currentCode_ = 0;
   std::uint32_t lastAnsweredCode_ = 0;
-  std::vector<std::optional<std::uint32_t>> roundTrips_;
+  std::vector<std::optional<std::uint64_t>> roundTripsUs_;
   bool hopAnswered_ = false;
   bool reached_ = false;
   bool error_ = false;

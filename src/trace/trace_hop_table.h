@@ -27,12 +27,12 @@ constexpr std::uint32_t kNoWorker = 210;      // the hop's worker could not be c
 // What one finished hop came to, as data, for a front end that reports
 // results that way beside the hop's line.
 struct TraceHopOutcome {
-  std::vector<std::optional<std::uint32_t>> roundTrips;  // per probe sent; none: no answer
-  std::optional<Ipv4Address> router;                     // who answered last
-  std::string name;                                      // its reverse name, if looked up
-  std::optional<std::uint32_t> status;                   // IP status the line shows
-  std::string text;                                      // the line's status or message text
-  bool probed = false;                                   // false: set-up failed or Break
+  std::vector<std::optional<std::uint64_t>> roundTripsUs;  // µs per probe sent; none: no answer
+  std::optional<Ipv4Address> router;                       // who answered last
+  std::string name;                                        // its reverse name, if looked up
+  std::optional<std::uint32_t> status;                     // IP status the line shows
+  std::string text;                                        // the line's status or message text
+  bool probed = false;                                     // false: set-up failed or Break
 };
 
 // Per-run tables of one traceroute: the line and the code of every hop,

@@ -90,7 +90,7 @@ void TTraceTh::execute() {
   }
   builder->finish(name);
   TraceHopOutcome outcome;
-  outcome.roundTrips = builder->roundTrips();
+  outcome.roundTripsUs = builder->roundTripsUs();
   if (builder->hopAnswered()) outcome.router = builder->lastAnswerAddress();
   outcome.name = name;
   outcome.status = builder->shownStatus();

@@ -7,8 +7,15 @@
 
 namespace tarvo {
 
-std::string resultToken(bool replied, std::uint32_t roundTripMs) {
-  return replied ? "1" + std::to_string(roundTripMs) : "0";
+std::string resultToken(bool replied, std::uint32_t roundTripMs, std::uint64_t roundTripUs) {
+  if (!replied) return "0";
+  std::string token = "1" + std::to_string(roundTripMs);
+  if (roundTripUs / 1000 == roundTripMs && roundTripUs % 1000 != 0) {
+    char fraction[8];
+    std::snprintf(fraction, sizeof fraction, ".%03u", static_cast<unsigned>(roundTripUs % 1000));
+    token += fraction;
+  }
+  return token;
 }
 
 GraphPoint pointFromToken(const std::string& token, std::uint32_t waitMs) {
@@ -16,9 +23,13 @@ GraphPoint pointFromToken(const std::string& token, std::uint32_t waitMs) {
   p.value = waitMs;
   if (token.empty() || token[0] == '0') return p;
   std::uint32_t rtt = 0;
-  std::from_chars(token.data() + 1, token.data() + token.size(), rtt);
+  const char* end = token.data() + token.size();
+  const char* fraction = std::from_chars(token.data() + 1, end, rtt).ptr;
+  std::uint32_t micros = 0;
+  if (fraction != end && *fraction == '.') std::from_chars(fraction + 1, end, micros);
   p.replied = true;
   p.roundTripMs = rtt;
+  p.roundTripUs = std::uint64_t{rtt} * 1000 + (micros < 1000 ? micros : 0);
   if (rtt <= waitMs) {
     p.value = rtt;
     p.color = GraphPoint::kGreen;

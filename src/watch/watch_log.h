@@ -19,11 +19,13 @@ struct GraphPoint {
   std::uint32_t color = kRed;
   bool replied = false;
   std::uint32_t roundTripMs = 0;  // as reported, also above waitMs
+  std::uint64_t roundTripUs = 0;  // the same in microseconds
 };
 
 // What a worker hands the controller per request: "0" for no reply, "1"
-// and the round trip for a reply (23 ms gives "123").
-std::string resultToken(bool replied, std::uint32_t roundTripMs);
+// and the round trip for a reply, with its microseconds after a dot when
+// they belong to it (23 ms gives "123", 23.456 ms "123.456").
+std::string resultToken(bool replied, std::uint32_t roundTripMs, std::uint64_t roundTripUs = 0);
 // A reply up to the time-out is green at its height, a longer one yellow at
 // full height, anything else red at full height.
 GraphPoint pointFromToken(const std::string& token, std::uint32_t waitMs);

@@ -137,7 +137,7 @@ void TWatchTh::execute() {
       // A broadcast address is answered by a host; that host is watched on.
       destination = result.replyAddress;
     }
-    shared_.appendToken(index_, resultToken(replied, result.roundTripMs));
+    shared_.appendToken(index_, resultToken(replied, result.roundTripMs, roundTripMicros(result)));
     if (log.any() && log.write(replied, previousReplied, first)) {
       const std::string line = logLine(lineAddress, logTimeFields(std::chrono::system_clock::now()),
                                        result, replied, counters, statusTextOf(result.status));

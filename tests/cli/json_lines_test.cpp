@@ -24,10 +24,54 @@ TEST(JsonLines, OddHostTextsStayOneValidLine) {
   EXPECT_EQ(back.dump(), "{\"b\":1,\"a\":null}");
 }
 
-TEST(JsonLines, RoundTripsAreNumbersOrNull) {
-  EXPECT_EQ(jsonLine({{"rtt", roundTripOrNull(0)}}), "{\"rtt\":0}\n");
-  EXPECT_EQ(jsonLine({{"rtt", roundTripOrNull(4294967295u)}}), "{\"rtt\":4294967295}\n");
-  EXPECT_EQ(jsonLine({{"rtt", roundTripOrNull(std::nullopt)}}), "{\"rtt\":null}\n");
+TEST(JsonLines, RoundTripsAreMillisecondsToTheMicrosecond) {
+  struct Row {
+    std::optional<std::uint64_t> us;
+    const char* line;
+  };
+  for (const Row& row : std::initializer_list<Row>{
+           {0, "{\"rtt\":0}\n"},
+           {43, "{\"rtt\":0.043}\n"},
+           {1, "{\"rtt\":0.001}\n"},
+           {5000, "{\"rtt\":5}\n"},  // a whole number stays one
+           {65535999, "{\"rtt\":65535.999}\n"},
+           {4294967295000u, "{\"rtt\":4294967295}\n"},
+           {std::nullopt, "{\"rtt\":null}\n"},
+       }) {
+    EXPECT_EQ(jsonLine({{"rtt", roundTripOrNull(row.us)}}), row.line);
+  }
+}
+
+TEST(JsonRecords, RoundTripsKeepTheirMicroseconds) {
+  EchoResult reply;
+  reply.status = 0;
+  reply.replyAddress = 0x7F000001;
+  reply.roundTripMs = 1;
+  reply.roundTripUs = 1043;
+  EXPECT_EQ(pingRecord(1, reply)["rtt"].dump(), "1.043");
+  // A result that holds whole milliseconds only is taken at that.
+  reply.roundTripUs = 0;
+  EXPECT_EQ(pingRecord(1, reply)["rtt"].dump(), "1");
+
+  // Min / avg / max over the microseconds, where the text's are all 0.
+  RoundTripStats stats;
+  for (std::uint64_t us : {43u, 120u, 20u}) {
+    stats.addSent();
+    stats.addReply(0, us);
+  }
+  RangeOutcome outcome;
+  outcome.code = range_code::kReached;
+  outcome.stats = stats;
+  const JsonObject address = rangeRecord("127.0.0.1", outcome);
+  EXPECT_EQ(address["min"].dump() + " " + address["avg"].dump() + " " + address["max"].dump(),
+            "0.02 0.061 0.12");
+  const JsonObject summary = pingSummaryRecord("h", stats, {}, {});
+  EXPECT_EQ(summary["avg"].dump(), "0.061");
+
+  TraceHopOutcome hop;
+  hop.roundTripsUs = {250u, std::nullopt, 3000u};
+  EXPECT_EQ(hopRecord(1, 206, hop)["rtt"].dump(), "[0.25,null,3]");
+  EXPECT_EQ(watchResultRecord(1, "a", "127.0.0.1", 7u, "up", {})["rtt"].dump(), "0.007");
 }
 
 // Sets TZ for one test and puts the old one back.
@@ -109,7 +153,7 @@ TEST(JsonRecords, AbsentValuesAreNullNotZero) {
 
   // A hop with one answered probe of three, and one that never probed.
   TraceHopOutcome hop;
-  hop.roundTrips = {std::nullopt, 7u, std::nullopt};
+  hop.roundTripsUs = {std::nullopt, 7000u, std::nullopt};
   hop.router = 0x7F000001;
   hop.status = 11013;
   hop.probed = true;

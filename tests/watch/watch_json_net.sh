@@ -37,7 +37,9 @@ for r in records:
     assert r["type"] == "result" and list(r) == ["type", "host", "caption", "address", "rtt", "state", "time"], r
     assert r["caption"] == addr, r
     replied = r["rtt"] is not None
-    assert not replied or (isinstance(r["rtt"], int) and r["rtt"] >= 0), r
+    # Milliseconds to the microsecond: 0.043, 12, never finer.
+    rtt = r["rtt"]
+    assert not replied or (type(rtt) in (int, float) and rtt >= 0 and round(rtt * 1000) == round(rtt * 1000, 6)), r
     last, n = run.get(h, (replied, 0))
     n = n + 1 if last == replied else 1
     run[h] = (replied, n)

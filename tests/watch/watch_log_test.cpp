@@ -37,6 +37,13 @@ TEST(WatchPoints, TokensBecomeGreenYellowOrRedPoints) {
   EXPECT_EQ(lost.value, 500u);
   EXPECT_EQ(lost.color, GraphPoint::kRed);
   EXPECT_FALSE(lost.replied);
+
+  // The microseconds ride along and leave the graph as it was.
+  const GraphPoint fine = pointFromToken(resultToken(true, 23, 23045), 500);
+  EXPECT_EQ(fine.roundTripUs, 23045u);
+  EXPECT_EQ(fine.roundTripMs, 23u);
+  EXPECT_EQ(fine.value, 23u);
+  EXPECT_EQ(pointFromToken("1501", 500).roundTripUs, 501000u);
 }
 
 TEST(WatchSequence, StampOverwritesTheFirstElevenLettersAndWraps) {
