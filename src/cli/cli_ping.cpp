@@ -1,6 +1,7 @@
 #include <cstdio>
 
 #include "cli/cli_args.h"
+#include "cli/command_options.h"
 #include "cli/commands.h"
 #include "cli/console_break.h"
 #include "cli/console_lines.h"
@@ -38,17 +39,7 @@ class ConsolePingView : public RunView {
 }  // namespace
 
 int runPingCommand(const std::vector<std::string>& words) {
-  const ParsedArgs args = parseArgs(words, {{"-n", true},
-                                            {"-w", true},
-                                            {"-d", true},
-                                            {"-l", true},
-                                            {"--ttl", true},
-                                            {"--tos", true},
-                                            {"--df"},
-                                            {"--router-alert"},
-                                            {"--resolve"},
-                                            {"--beep"},
-                                            {"--json"}});
+  const ParsedArgs args = parseArgs(words, commandOptions("ping")->options);
   if (!args.error.empty() || args.positional.size() > 1) {
     std::fprintf(stderr, "tarvo-cli ping: %s\n",
                  args.error.empty() ? "only one HOST" : args.error.c_str());
@@ -60,12 +51,12 @@ int runPingCommand(const std::vector<std::string>& words) {
     std::fputs("tarvo-cli ping: no HOST given and no host in the history\n", stderr);
     return kExitUsage;
   }
-  applyNumberOption(args, "-n", settings::kPingCountRule, s.pingCount);
-  applyNumberOption(args, "-w", settings::kPingWaitRule, s.pingWaitMs);
-  applyNumberOption(args, "-d", settings::kPingDelayRule, s.pingDelayMs);
-  applyNumberOption(args, "-l", settings::kPingDataBytesRule, s.pingDataBytes);
-  applyNumberOption(args, "--ttl", settings::kTtlRule, s.ttl);
-  applyNumberOption(args, "--tos", settings::kTosRule, s.tos);
+  applyNumberOption(args, "-n", s.pingCount);
+  applyNumberOption(args, "-w", s.pingWaitMs);
+  applyNumberOption(args, "-d", s.pingDelayMs);
+  applyNumberOption(args, "-l", s.pingDataBytes);
+  applyNumberOption(args, "--ttl", s.ttl);
+  applyNumberOption(args, "--tos", s.tos);
   s.dontFragment = s.dontFragment || args.has("--df");
   s.routerAlert = s.routerAlert || args.has("--router-alert");
   s.resolveNames = s.resolveNames || args.has("--resolve");

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cli/cli_args.h"
+#include "cli/command_options.h"
 #include "cli/commands.h"
 #include "cli/console_break.h"
 #include "cli/console_lines.h"
@@ -119,18 +120,7 @@ std::optional<RangeInput> rangeInput(const std::string& first, const std::string
 }  // namespace
 
 int runRangeCommand(const std::vector<std::string>& words) {
-  const ParsedArgs args = parseArgs(words, {{"-n", true},
-                                            {"-w", true},
-                                            {"-d", true},
-                                            {"-l", true},
-                                            {"--netmask-bits", true},
-                                            {"--burst"},
-                                            {"--break-soon"},
-                                            {"--ping-net"},
-                                            {"--ping-broadcast"},
-                                            {"--hide-reached"},
-                                            {"--hide-not-reached"},
-                                            {"--json"}});
+  const ParsedArgs args = parseArgs(words, commandOptions("range")->options);
   if (!args.error.empty() || args.positional.size() != 2) {
     std::fprintf(stderr, "tarvo-cli range: %s\n",
                  args.error.empty() ? "needs FIRST and LAST address" : args.error.c_str());
@@ -155,11 +145,11 @@ int runRangeCommand(const std::vector<std::string>& words) {
   }
 
   settings::Settings s = loadConsoleSettings();
-  applyNumberOption(args, "-n", settings::kRangeCountRule, s.rangeCount);
-  applyNumberOption(args, "-w", settings::kRangeWaitRule, s.rangeWaitMs);
-  applyNumberOption(args, "-d", settings::kRangeDelayRule, s.rangeDelayMs);
-  applyNumberOption(args, "-l", settings::kRangeDataBytesRule, s.rangeDataBytes);
-  applyNumberOption(args, "--netmask-bits", settings::kNetMaskBitsRule, s.netMaskBits);
+  applyNumberOption(args, "-n", s.rangeCount);
+  applyNumberOption(args, "-w", s.rangeWaitMs);
+  applyNumberOption(args, "-d", s.rangeDelayMs);
+  applyNumberOption(args, "-l", s.rangeDataBytes);
+  applyNumberOption(args, "--netmask-bits", s.netMaskBits);
   s.dontPingNet = s.dontPingNet && !args.has("--ping-net");
   s.dontBroadcast = s.dontBroadcast && !args.has("--ping-broadcast");
   s.breakSoon = s.breakSoon || args.has("--break-soon");

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "cli/cli_args.h"
+#include "cli/command_options.h"
 #include "cli/commands.h"
 #include "cli/json_records.h"
 #include "settings/settings_session.h"
@@ -57,7 +58,7 @@ JsonObject settingsJson(const settings::StartupState& state) {
 }  // namespace
 
 int runSettingsCommand(const std::vector<std::string>& words) {
-  ParsedArgs args = parseArgs(words, {{"--save", false}, {"--json"}});
+  ParsedArgs args = parseArgs(words, commandOptions("settings")->options);
   if (args.error.empty() && !args.positional.empty()) {
     args.error = "unexpected argument " + args.positional.front();
   }

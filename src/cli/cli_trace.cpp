@@ -3,6 +3,7 @@
 #include <string>
 
 #include "cli/cli_args.h"
+#include "cli/command_options.h"
 #include "cli/commands.h"
 #include "cli/console_break.h"
 #include "cli/console_lines.h"
@@ -38,8 +39,7 @@ class ConsoleTraceView : public RunView {
 }  // namespace
 
 int runTraceCommand(const std::vector<std::string>& args) {
-  const ParsedArgs parsed =
-      parseArgs(args, {{"--max-hops", true}, {"-w", true}, {"--resolve", false}, {"--json"}});
+  const ParsedArgs parsed = parseArgs(args, commandOptions("trace")->options);
   if (!parsed.error.empty() || parsed.positional.size() > 1) {
     std::fprintf(stderr, "tarvo-cli trace: %s\n%s",
                  parsed.error.empty() ? "only one HOST" : parsed.error.c_str(), kTraceUsage);
@@ -51,8 +51,8 @@ int runTraceCommand(const std::vector<std::string>& args) {
     std::fprintf(stderr, "tarvo-cli trace: no HOST given\n%s", kTraceUsage);
     return kExitUsage;
   }
-  applyNumberOption(parsed, "--max-hops", settings::kMaxHopsRule, s.maxHops);
-  applyNumberOption(parsed, "-w", settings::kTraceWaitRule, s.traceWait);
+  applyNumberOption(parsed, "--max-hops", s.maxHops);
+  applyNumberOption(parsed, "-w", s.traceWait);
   s.traceResolveNames = s.traceResolveNames || parsed.has("--resolve");
   TraceSnapshot snap = traceSnapshotFrom(s);
   snap.echoFactory = icmpEchoServiceFactory();

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/cli_args.h"
+#include "cli/command_options.h"
 #include "cli/commands.h"
 #include "cli/console_break.h"
 #include "cli/console_output.h"
@@ -30,21 +31,7 @@ int usageError(const std::string& text) {
 }  // namespace
 
 int runWatchCommand(const std::vector<std::string>& words) {
-  const ParsedArgs args = parseArgs(words, {{"-w", true},
-                                            {"-d", true},
-                                            {"-l", true},
-                                            {"--ttl", true},
-                                            {"--resolve", true},
-                                            {"--log-dir", true},
-                                            {"--file", true},
-                                            {"--log-replies"},
-                                            {"--log-timeouts"},
-                                            {"--log-changes"},
-                                            {"--log-immediate"},
-                                            {"--sequence"},
-                                            {"--down-after", true},
-                                            {"--up-after", true},
-                                            {"--json"}});
+  const ParsedArgs args = parseArgs(words, commandOptions("watch")->options);
   if (!args.error.empty()) return usageError(args.error);
 
   std::vector<std::string> hosts;
@@ -67,23 +54,13 @@ int runWatchCommand(const std::vector<std::string>& words) {
   if (hosts.empty()) return usageError("needs at least one HOST or a --file LIST");
 
   settings::Settings s = loadConsoleSettings();
-  applyNumberOption(args, "-w", settings::kWatchWaitRule, s.watchWait);
-  applyNumberOption(args, "-d", settings::kWatchDelayRule, s.watchDelay);
-  applyNumberOption(args, "-l", settings::kWatchBytesRule, s.watchBytes);
-  applyNumberOption(args, "--ttl", settings::kWatchTtlRule, s.watchTtl);
-  applyNumberOption(args, "--down-after", settings::kNotifyDownRule, s.notifyDown);
-  applyNumberOption(args, "--up-after", settings::kNotifyUpRule, s.notifyUp);
-  if (auto mode = args.value("--resolve")) {
-    if (*mode == "no") {
-      s.watchResolveNames = 0;
-    } else if (*mode == "once") {
-      s.watchResolveNames = 1;
-    } else if (*mode == "continuous") {
-      s.watchResolveNames = 2;
-    } else {
-      return usageError("--resolve takes no, once or continuous");
-    }
-  }
+  applyNumberOption(args, "-w", s.watchWait);
+  applyNumberOption(args, "-d", s.watchDelay);
+  applyNumberOption(args, "-l", s.watchBytes);
+  applyNumberOption(args, "--ttl", s.watchTtl);
+  applyNumberOption(args, "--down-after", s.notifyDown);
+  applyNumberOption(args, "--up-after", s.notifyUp);
+  applyNumberOption(args, "--resolve", s.watchResolveNames);
   if (auto dir = args.value("--log-dir")) s.logPath = *dir;
   // What is logged is chosen as a whole: any of the three options replaces
   // the stored choice rather than adding to it.

@@ -12,13 +12,12 @@ namespace tarvo::cli {
 // would load it, read only.
 settings::Settings loadConsoleSettings();
 
-// A typed number option replaces the stored value, repaired by the field's
-// rule as the window repairs its field: never an error. An option not given
-// leaves the stored value.
+// A number option replaces the stored value. parseArgs has held it to the
+// option's rule already (the stored value was repaired by the rules when it
+// was loaded); an option not given leaves the stored value.
 template <class T>
-void applyNumberOption(const ParsedArgs& args, const std::string& name,
-                       const settings::FieldRule& rule, T& value) {
-  if (auto text = args.value(name)) value = static_cast<T>(rule.repair(*text).value);
+void applyNumberOption(const ParsedArgs& args, const std::string& name, T& value) {
+  if (auto n = args.number(name)) value = static_cast<T>(*n);
 }
 
 }  // namespace tarvo::cli

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/command_options.h"
 #include "cli/commands.h"
 #include "cli/console_break.h"
 #include "cli/console_output.h"
@@ -25,6 +26,7 @@ const char* const kUsage =
     "                  [--log-timeouts] [--log-changes] [--log-immediate] [--sequence]\n"
     "                  [--down-after N] [--up-after M] [--json] [--file LIST] [HOST...]\n"
     "  tarvo-cli settings [--save] [--json]\n"
+    "  tarvo-cli COMMAND --help: the command's options, their limits and defaults\n"
     "--json: one JSON object per line on standard output instead of the text,\n"
     "  each with a \"type\"; messages stay on standard error (see tarvo-cli(1))\n"
     "exit status: 0 reached, 1 not reached, 2 usage error or failed start-up,\n"
@@ -32,11 +34,6 @@ const char* const kUsage =
 
 bool isHelp(const char* word) {
   return std::strcmp(word, "--help") == 0 || std::strcmp(word, "-h") == 0;
-}
-
-bool isCommand(const std::string& word) {
-  return word == "ping" || word == "range" || word == "trace" || word == "watch" ||
-         word == "settings";
 }
 
 int runCommand(const std::string& command, const std::vector<std::string>& args) {
@@ -62,20 +59,22 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stderr);
     return tarvo::cli::kExitUsage;
   }
-  if (std::strcmp(argv[1], "--version") == 0) {
-    std::puts("tarvo-cli " TARVO_VERSION);
-    return 0;
-  }
-  // "tarvo-cli ping --help" asks for help, not for a host named "--help".
-  bool commandHelp = false;
-  for (int i = 2; i < argc && isCommand(argv[1]); ++i) commandHelp = commandHelp || isHelp(argv[i]);
-  if (isHelp(argv[1]) || commandHelp) {
-    std::fputs(kUsage, stdout);
-    return 0;
+  // "tarvo-cli ping --help" asks for ping's help, not for a host named
+  // "--help"; the first of --help and --version decides.
+  const tarvo::cli::CommandOptions* command = tarvo::cli::commandOptions(argv[1]);
+  for (int i = command ? 2 : 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
+    if (std::strcmp(argv[i], "--version") == 0) {
+      std::puts("tarvo-cli " TARVO_VERSION);
+      return 0;
+    }
+    if (isHelp(argv[i])) {
+      std::fputs(command ? tarvo::cli::commandHelp(*command).c_str() : kUsage, stdout);
+      return 0;
+    }
+    if (!command) break;
   }
   tarvo::cli::ConsoleBreak::install();
-  const std::string command = argv[1];
   std::vector<std::string> args(argv + 2, argv + argc);
   // Lost output and SIGTERM decide the status over the run's own.
-  return tarvo::cli::finishOutput(runCommand(command, args));
+  return tarvo::cli::finishOutput(runCommand(argv[1], args));
 }

@@ -62,7 +62,11 @@ check "unreachable subnet" 1 "$(frame "198.18.20.5 over max 30 hops" "$(hop 1 19
 check "unknown host" 1 " 
   · Could not resolve host name nowhere.tarvo.test
     ------------------------End of Traceroute------------------" nowhere.tarvo.test
-# Typed numbers are repaired, never an error (the limits are the field rules').
-check "zero hops" 0 "$(frame "198.18.1.2 over max 1 hops" "$(hop 1 198.18.1.2)")" \
-  --max-hops 0 -w 5 198.18.1.2
+# Stored numbers are repaired as the window's fields repair them; a typed
+# number outside its limits is a usage error instead.
+printf '%s' '{"SOFTWARE":{"Dravenco":{"Tarvo":{"Settings":{"T_MaxHops":"0","T_Wait":"5","PingHosts":{}}}}}}' \
+  > "$TARVO_REGISTRY"
+check "zero hops stored" 0 "$(frame "198.18.1.2 over max 1 hops" "$(hop 1 198.18.1.2)")" 198.18.1.2
+check "zero hops typed" 2 "" --max-hops 0 198.18.1.2
+rm -f "$TARVO_REGISTRY"
 exit "$fail"

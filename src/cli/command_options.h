@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/cli_args.h"
+
+namespace tarvo::cli {
+
+// One console command's options: what its run parses and its help lists.
+struct CommandOptions {
+  std::string name;      // "ping"
+  std::string operands;  // "[HOST]", shown after the options in the usage
+  std::string summary;   // one line on what the command does
+  std::vector<OptionSpec> options;
+};
+
+// The command of that name, or nullptr.
+const CommandOptions* commandOptions(std::string_view name);
+
+// `tarvo-cli COMMAND --help`: the usage line, then one line per option with
+// its meaning and, for a number, its limits, unit and default as the field
+// rules give them, then --help and --version.
+std::string commandHelp(const CommandOptions& command);
+
+}  // namespace tarvo::cli
