@@ -8,8 +8,9 @@
 #include "base/typed_number.h"
 
 // The limits of every typed number the tool keeps, in one table: the
-// settings load, the window's fields, the console options and the options
-// dialogs all repair a number by these rules and by nothing else.
+// settings load, the window's fields and the options dialogs all repair a
+// number by these rules and by nothing else; the console holds its options
+// to the same limits and refuses what lies outside them.
 namespace tarvo::settings {
 
 // How a typed number is compared with the limits: unsigned makes a negative
