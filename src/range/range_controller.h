@@ -90,10 +90,12 @@ class TCtrlPing : public ThreadBase {
   void joinEnding(std::size_t n);
   void confirmStarts(std::size_t window);
   void pace(Pacer& pacer);
+  void showProgress();
   void closingReport(std::time_t startTime, RangeResults::TimePoint startClock);
 
   RangeSnapshot snapshot_;
   RunView& view_;
+  RangeView* progressView_;  // view_ when it follows the progress, else null
   RangeWorkerSettings workerSettings_;
   Pacer startPacer_;                              // worker starts; no interval in burst mode
   Pacer pollPacer_;                               // result polls; no interval in burst mode

@@ -1,5 +1,6 @@
 #include "ui/gui_views.h"
 
+#include "range/range_progress.h"
 #include "ui/main_window.h"
 #include "ui/ping_page.h"
 #include "ui/trace_page.h"
@@ -82,11 +83,28 @@ void GuiRangeView::flush(const std::function<void()>& step) {
 void GuiRangeView::idle() { flush(); }
 
 void GuiRangeView::begin() {
+  start_ = std::chrono::steady_clock::now();
+  progressShown_ = false;
   flush([this] { window_.pingPage().rangeBegin(); });
 }
 
 void GuiRangeView::end() {
-  flush([this] { window_.pingPage().rangeEnd(); });
+  flush([this] {
+    window_.endRangeProgress();
+    window_.pingPage().rangeEnd();
+  });
+}
+
+void GuiRangeView::progress(std::uint32_t done, std::uint32_t total) {
+  const auto now = std::chrono::steady_clock::now();
+  if (progressShown_ && now - lastProgress_ < kProgressInterval) return;
+  progressShown_ = true;
+  lastProgress_ = now;
+  const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(now - start_);
+  std::string text = rangeProgressText(done, total, elapsed);
+  collect(otherStep([this, done, total, text = std::move(text)] {
+    window_.setRangeProgress(done, total, text);
+  }));
 }
 
 void GuiRangeView::appendLine(const std::string& line) { collect(lineStep(line)); }

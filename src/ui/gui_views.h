@@ -1,11 +1,14 @@
 #pragma once
 
+#include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "base/run_view.h"
+#include "range/range_view.h"
 #include "ui/gui_hand_off.h"
 #include "watch/watch_view.h"
 
@@ -41,8 +44,9 @@ class GuiPingView : public RunView {
 // entries, status texts) are therefore copied and collected, and handed
 // over together, in order, as one blocking step: when the controller is
 // about to wait (idle), before any other step, and every kBatch steps. The
-// window still shows everything in the order it was produced.
-class GuiRangeView : public RunView {
+// window still shows everything in the order it was produced. The progress
+// bar is collected the same way, at most four times a second.
+class GuiRangeView : public RangeView {
  public:
   GuiRangeView(MainWindow& window, std::shared_ptr<GuiHandOff> handOff)
       : window_(window), handOff_(std::move(handOff)) {}
@@ -56,8 +60,10 @@ class GuiRangeView : public RunView {
   void selectFirstHost(bool reached) override;
   void clearLists() override;
   void idle() override;
+  void progress(std::uint32_t done, std::uint32_t total) override;
 
   static constexpr std::size_t kBatch = 256;
+  static constexpr std::chrono::milliseconds kProgressInterval{250};
 
  private:
   // A collected step: a line to append, or anything else.
@@ -77,6 +83,9 @@ class GuiRangeView : public RunView {
   MainWindow& window_;
   std::shared_ptr<GuiHandOff> handOff_;
   std::vector<Step> pending_;  // used by the controller's thread only
+  std::chrono::steady_clock::time_point start_{};
+  std::chrono::steady_clock::time_point lastProgress_{};
+  bool progressShown_ = false;
 };
 
 // The traceroute controller's view.
