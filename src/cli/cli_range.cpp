@@ -109,29 +109,26 @@ class ConsoleRangeView : public RangeView {
   std::string rightStatus_;
   std::chrono::steady_clock::time_point start_{};
   std::chrono::steady_clock::time_point lastProgress_{};
-  std::string progressText_;
   bool progressShown_ = false;
 };
 
 // A result line on the terminal takes the progress line away; it is put
-// back after every address, with the text worked out anew only now and
-// then. After the last address it stays away, so the report stands alone.
+// back after every address. Otherwise it is redrawn at most four times a
+// second. After the last address it stays away, so the report stands alone.
 void ConsoleRangeView::progress(std::uint32_t done, std::uint32_t total) {
   if (!progress_) return;
   const auto now = std::chrono::steady_clock::now();
-  const bool stale = progressText_.empty() || now - lastProgress_ >= kProgressInterval;
-  if (!stale && progressShown_) return;
-  if (stale) {
-    lastProgress_ = now;
-    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(now - start_);
-    progressText_ = fitToTerminal("  " + rangeProgressText(done, total, elapsed) + rightStatus_);
-  }
+  if (progressShown_ && now - lastProgress_ < kProgressInterval) return;
+  lastProgress_ = now;
+  const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(now - start_);
+  const std::string text =
+      fitToTerminal("  " + rangeProgressText(done, total, elapsed) + rightStatus_);
   if (direct_) {
     std::fputs("\r\033[K", stderr);
-    std::fputs(progressText_.c_str(), stderr);
+    std::fputs(text.c_str(), stderr);
     std::fflush(stderr);
   } else {
-    lines_.status(progressText_);
+    lines_.status(text);
   }
   progressShown_ = true;
 }
