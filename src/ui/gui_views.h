@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,7 +46,7 @@ class GuiPingView : public RunView {
 // over together, in order, as one blocking step: when the controller is
 // about to wait (idle), before any other step, and every kBatch steps. The
 // window still shows everything in the order it was produced. The progress
-// bar is collected the same way, at most four times a second.
+// bar follows with each handing over, never as a step of its own.
 class GuiRangeView : public RangeView {
  public:
   GuiRangeView(MainWindow& window, std::shared_ptr<GuiHandOff> handOff)
@@ -63,7 +64,6 @@ class GuiRangeView : public RangeView {
   void progress(std::uint32_t done, std::uint32_t total) override;
 
   static constexpr std::size_t kBatch = 256;
-  static constexpr std::chrono::milliseconds kProgressInterval{250};
 
  private:
   // A collected step: a line to append, or anything else.
@@ -83,9 +83,11 @@ class GuiRangeView : public RangeView {
   MainWindow& window_;
   std::shared_ptr<GuiHandOff> handOff_;
   std::vector<Step> pending_;  // used by the controller's thread only
+  void collectProgress();
   std::chrono::steady_clock::time_point start_{};
-  std::chrono::steady_clock::time_point lastProgress_{};
-  bool progressShown_ = false;
+  std::uint32_t done_ = 0;  // as last told, of total_
+  std::uint32_t total_ = 0;
+  std::optional<std::uint32_t> shownDone_;  // as last handed to the bar
 };
 
 // The traceroute controller's view.

@@ -354,8 +354,8 @@ void MainWindow::setRangeProgress(std::uint32_t done, std::uint32_t total,
   rangeProgressOn_ = true;
   rangeProgress_->setRange(0, static_cast<int>(total));
   rangeProgress_->setValue(static_cast<int>(done));
-  // The caption is taken as a format, where "%" starts a placeholder.
-  rangeProgress_->setFormat(qs(text).replace(QChar('%'), QStringLiteral("%%")));
+  // Taken as a format, but the text holds none of its placeholders.
+  rangeProgress_->setFormat(qs(text));
   rangeProgress_->setVisible(isCurrent(*ping_));
 }
 
