@@ -1,3 +1,4 @@
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,26 +21,39 @@
 #include "engine/echo_service.h"
 #include "range/range_controller.h"
 #include "range/range_plan.h"
+#include "range/range_progress.h"
 #include "range/range_settings.h"
 
 namespace tarvo::cli {
 
 namespace {
 
+constexpr auto kProgressInterval = std::chrono::milliseconds(250);
+
+// Cut to one row of the terminal on standard error: a wrapped line could not
+// be taken back with one carriage return.
+std::string fitToTerminal(std::string text) {
+  winsize size{};
+  const std::size_t columns =
+      ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 1 ? size.ws_col : 80;
+  if (text.size() >= columns) text.resize(columns - 1);
+  return text;
+}
+
 // The console as the range ping's view. A sweep prints tens of thousands of
 // lines, so into a pipe or file they go straight to the buffered standard
 // output and are written out whenever the run waits; on a terminal they go
-// through ConsoleLines so the progress line is redrawn around them. The two
-// status panels become that progress line on a terminal (redrawn at most
-// ten times a second) and two closing lines on standard error.
-class ConsoleRangeView : public RunView {
+// through ConsoleLines so the progress line is redrawn around them. When
+// standard error is a terminal it shows a progress line (done, percentage,
+// rate, time left and the reached count) whose text changes at most four
+// times a second and which is gone before the closing report; the two
+// status panels become two closing lines on standard error.
+class ConsoleRangeView : public RangeView {
  public:
   explicit ConsoleRangeView(ConsoleLines& lines)
-      : lines_(lines),
-        direct_(isatty(STDOUT_FILENO) == 0),
-        progress_(isatty(STDOUT_FILENO) != 0 && isatty(STDERR_FILENO) != 0) {}
+      : lines_(lines), direct_(isatty(STDOUT_FILENO) == 0), progress_(isatty(STDERR_FILENO) != 0) {}
 
-  void begin() override {}
+  void begin() override { start_ = std::chrono::steady_clock::now(); }
   void appendLine(const std::string& line) override {
     if (direct_) {
       if (hasControlChars(line)) {
@@ -49,7 +63,8 @@ class ConsoleRangeView : public RunView {
       }
       unflushed_ = true;
     } else {
-      lines_.appendLine(line);
+      lines_.appendLine(line);  // takes the progress line away
+      progressShown_ = false;
     }
   }
   // A range ping writes no line twice.
@@ -57,12 +72,13 @@ class ConsoleRangeView : public RunView {
   void setStatusText(StatusPanel panel, const std::string& text) override {
     if (panel != StatusPanel::Right) leftStatus_ = text;
     if (panel != StatusPanel::Left) rightStatus_ = text;
-    showProgress();
   }
+  void progress(std::uint32_t done, std::uint32_t total) override;
   void end() override {
     appendLine(kEndOfRangePingLine);
     flush();
-    lines_.flush();  // also takes the progress line away
+    lines_.flush();
+    if (direct_ && progressShown_) std::fputs("\r\033[K", stderr);
     for (const std::string* text : {&leftStatus_, &rightStatus_}) {
       if (!text->empty()) std::fprintf(stderr, "%s\n", text->c_str());
     }
@@ -86,23 +102,37 @@ class ConsoleRangeView : public RunView {
     }
   }
 
-  void showProgress() {
-    if (!progress_) return;
-    const auto now = std::chrono::steady_clock::now();
-    if (now - lastProgress_ < std::chrono::milliseconds(100)) return;
-    lastProgress_ = now;
-    lines_.status(leftStatus_.empty() || rightStatus_.empty() ? leftStatus_ + rightStatus_
-                                                              : leftStatus_ + "  " + rightStatus_);
-  }
-
   ConsoleLines& lines_;
   const bool direct_;
   const bool progress_;
   bool unflushed_ = false;
   std::string leftStatus_;
   std::string rightStatus_;
+  std::chrono::steady_clock::time_point start_{};
   std::chrono::steady_clock::time_point lastProgress_{};
+  bool progressShown_ = false;
 };
+
+// A result line on the terminal takes the progress line away; it is put
+// back after every address. Otherwise it is redrawn at most four times a
+// second. After the last address it stays away, so the report stands alone.
+void ConsoleRangeView::progress(std::uint32_t done, std::uint32_t total) {
+  if (!progress_) return;
+  const auto now = std::chrono::steady_clock::now();
+  if (progressShown_ && now - lastProgress_ < kProgressInterval) return;
+  lastProgress_ = now;
+  const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(now - start_);
+  const std::string text =
+      fitToTerminal("  " + rangeProgressText(done, total, elapsed) + rightStatus_);
+  if (direct_) {
+    std::fputs("\r\033[K", stderr);
+    std::fputs(text.c_str(), stderr);
+    std::fflush(stderr);
+  } else {
+    lines_.status(text);
+  }
+  progressShown_ = true;
+}
 
 // Both addresses as four octet fields. The window fills the last address's
 // first two octets from the first one; here a different pair would silently

@@ -86,8 +86,8 @@ int runWatchCommand(const std::vector<std::string>& words) {
   JsonLines json;
   ConsoleWatchView view(isatty(STDOUT_FILENO) != 0, args.has("--json") ? &json : nullptr);
   TCtrlWatch controller(std::move(run), view);
-  ConsoleBreak::setHandler([&controller] {
-    std::fprintf(stderr, "  Stopping the Monitor...\n");
+  ConsoleBreak::setHandler([&controller, &view] {
+    view.stopping("  Stopping the Monitor...");
     controller.stop();
   });
   if (!controller.start()) {

@@ -41,12 +41,43 @@ std::string right(std::uint64_t value, std::size_t width) {
 ConsoleWatchView::ConsoleWatchView(bool table, JsonLines* json)
     : table_(table && json == nullptr), json_(json) {}
 
-void ConsoleWatchView::setStatusText(StatusPanel, const std::string& text) {
-  std::fprintf(stderr, "%s\n", text.c_str());
+// Moves the cursor up over the table and clears it (with a "^C" the
+// terminal echoed below it), writes the line there and draws the table anew
+// below it: the table's next redraw then moves up over the table alone.
+void ConsoleWatchView::lineAboveTable(const std::string& line) {
+  if (table_ && rowsDrawn_ > 0) {
+    const std::string up = "\x1b[" + std::to_string(rowsDrawn_) + "A\r\x1b[J";
+    if (std::fwrite(up.data(), 1, up.size(), stdout) != up.size()) checkOutput(stdout);
+    std::fflush(stdout);
+    rowsDrawn_ = 0;
+  }
+  std::fprintf(stderr, "%s\n", line.c_str());
   std::fflush(stderr);
+  redraw(true);
+}
+
+void ConsoleWatchView::stopping(const std::string& text) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  lineAboveTable(text);
+}
+
+void ConsoleWatchView::setStatusText(StatusPanel, const std::string& text) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  lineAboveTable(text);
+}
+
+void ConsoleWatchView::prepareGraphs(std::size_t count) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  hosts_.resize(count);
+}
+
+void ConsoleWatchView::graphsReady(std::size_t count) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  shown_ = count;
 }
 
 bool ConsoleWatchView::createGraph(std::size_t index, const std::string& caption) {
+  std::lock_guard<std::mutex> lock(mutex_);
   hosts_[index] = HostRow{};
   hosts_[index].caption = safe(caption);
   hosts_[index].rawCaption = caption;
@@ -54,37 +85,31 @@ bool ConsoleWatchView::createGraph(std::size_t index, const std::string& caption
 }
 
 void ConsoleWatchView::setGraphCaption(std::size_t index, const std::string& caption) {
+  std::lock_guard<std::mutex> lock(mutex_);
   hosts_[index].caption = safe(caption);
   hosts_[index].rawCaption = caption;
   redraw(false);
 }
 
 void ConsoleWatchView::notice(const std::string& text) {
-  setStatusText(StatusPanel::Right, safe(text));
+  std::lock_guard<std::mutex> lock(mutex_);
+  lineAboveTable(safe(text));
 }
 
 void ConsoleWatchView::setHostAddress(std::size_t index, const std::string& address) {
+  std::lock_guard<std::mutex> lock(mutex_);
   hosts_[index].address = address;
 }
 
 void ConsoleWatchView::hostStateChanged(const HostStateChange& change) {
+  std::lock_guard<std::mutex> lock(mutex_);
   hosts_[change.index].state = change.state;
   if (!change.notice) return;
   if (json_ != nullptr) {
     json_->write(watchStateRecord(change.index + 1, hosts_[change.index].address,
                                   hostStateName(change.state), change.time));
   }
-  // On a terminal the line goes above the table, which is drawn anew below it.
-  if (table_ && rowsDrawn_ > 0) {
-    const std::string up = "\x1b[" + std::to_string(rowsDrawn_) + "A\r\x1b[J";
-    if (std::fwrite(up.data(), 1, up.size(), stdout) != up.size()) checkOutput(stdout);
-    std::fflush(stdout);
-    rowsDrawn_ = 0;
-  }
-  std::fprintf(stderr, "%s\n",
-               stateNoticeLine(change.time, safe(change.address), change.state).c_str());
-  std::fflush(stderr);
-  redraw(true);
+  lineAboveTable(stateNoticeLine(change.time, safe(change.address), change.state));
 }
 
 void ConsoleWatchView::writeResult(std::size_t index, const GraphPoint& point) {
@@ -95,11 +120,13 @@ void ConsoleWatchView::writeResult(std::size_t index, const GraphPoint& point) {
 }
 
 void ConsoleWatchView::setGroupCaption(const std::string& caption) {
+  std::lock_guard<std::mutex> lock(mutex_);
   running_ = caption == kMonitorCaption;
   redraw(true);
 }
 
 void ConsoleWatchView::addPoint(std::size_t index, const GraphPoint& point) {
+  std::lock_guard<std::mutex> lock(mutex_);
   HostRow& row = hosts_[index];
   ++row.sent;
   row.lastReplied = point.replied;
@@ -131,6 +158,7 @@ void ConsoleWatchView::addPoint(std::size_t index, const GraphPoint& point) {
 }
 
 void ConsoleWatchView::idle() {
+  std::lock_guard<std::mutex> lock(mutex_);
   if (table_) {
     redraw(false);
   } else if (unflushed_) {
@@ -141,6 +169,7 @@ void ConsoleWatchView::idle() {
 }
 
 void ConsoleWatchView::end() {
+  std::lock_guard<std::mutex> lock(mutex_);
   if (table_) {
     redraw(true);
   } else {

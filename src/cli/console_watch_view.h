@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <deque>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -19,19 +20,24 @@ class JsonLines;
 // as a strip of coloured blocks; with `json` every result and every change
 // of a host's state is one JSON record instead. Status texts and the hosts
 // going down and up again ("hh:nn:ss 127.0.0.1 is down") go to standard
-// error.
+// error; under a table they go above it, so the table stays one block that
+// is redrawn in place.
 class ConsoleWatchView : public WatchView {
  public:
   explicit ConsoleWatchView(bool table, JsonLines* json = nullptr);
 
+  // The user asked the monitor to stop: says so at once. Unlike the
+  // monitor's own steps it may come from any thread.
+  void stopping(const std::string& text);
+
   void begin() override {}
   void end() override;
   void setStatusText(StatusPanel panel, const std::string& text) override;
-  void prepareGraphs(std::size_t count) override { hosts_.resize(count); }
+  void prepareGraphs(std::size_t count) override;
   bool createGraph(std::size_t index, const std::string& caption) override;
   void setGraphCaption(std::size_t index, const std::string& caption) override;
   void addPoint(std::size_t index, const GraphPoint& point) override;
-  void graphsReady(std::size_t count) override { shown_ = count; }
+  void graphsReady(std::size_t count) override;
   void setGroupCaption(const std::string& caption) override;
   void setHostAddress(std::size_t index, const std::string& address) override;
   void hostStateChanged(const HostStateChange& change) override;
@@ -56,9 +62,12 @@ class ConsoleWatchView : public WatchView {
   static std::string formatRow(const HostRow& row, std::size_t captionWidth, bool colour);
 
  private:
+  // Callers hold mutex_.
+  void lineAboveTable(const std::string& line);
   void redraw(bool force);
   void writeResult(std::size_t index, const GraphPoint& point);
 
+  std::mutex mutex_;  // the monitor's thread and a Break's
   const bool table_;
   JsonLines* const json_;
   std::vector<HostRow> hosts_;

@@ -44,6 +44,7 @@ RangeWorkerSettings workerSettingsOf(const RangeSnapshot& s) {
 TCtrlPing::TCtrlPing(RangeSnapshot snapshot, RunView& view)
     : snapshot_(std::move(snapshot)),
       view_(view),
+      progressView_(dynamic_cast<RangeView*>(&view)),
       workerSettings_(workerSettingsOf(snapshot_)),
       startPacer_(snapshot_.clock ? *snapshot_.clock : systemClock(),
                   snapshot_.burstMode ? 0 : kStartIntervalMs),
@@ -107,6 +108,7 @@ void TCtrlPing::execute() {
   }
 
   view_.setStatusText(StatusPanel::Right, reachedSoFarText(0));
+  showProgress();
   const std::time_t startTime = wholeSecondsNow();
   const auto startClock = std::chrono::system_clock::now();
   view_.appendLine("    Start time  " + formatDateTime(startTime));
@@ -164,6 +166,7 @@ bool TCtrlPing::collectPhase() {
         ++counts_.broadcast;
       }
       takeSlot(slot, code);
+      showProgress();
       const std::uint32_t target = stopRequested() ? counts_.started : counts_.total;
       if (counts_.collected >= target) return true;
       awaitAnswer = false;
@@ -337,6 +340,10 @@ void TCtrlPing::stopWorkers(std::uint32_t from, std::uint32_t to) {
 void TCtrlPing::pace(Pacer& pacer) {
   if (pacer.remaining() > Clock::Duration::zero()) view_.idle();
   pacer.paceAndMark();
+}
+
+void TCtrlPing::showProgress() {
+  if (progressView_) progressView_->progress(counts_.collected, counts_.total);
 }
 
 void TCtrlPing::closingReport(std::time_t startTime, RangeResults::TimePoint startClock) {

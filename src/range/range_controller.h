@@ -49,7 +49,8 @@ struct RangeSnapshot {
 // The view sees: begin, the host lists cleared and both status panels
 // emptied, then per address its line, the address tried (left panel), the
 // reached count (right panel) and the host added to its list (the first of
-// each list chosen), and the report, end.
+// each list chosen), and the report, end. A RangeView also hears how many
+// addresses are done: none once they are known, then after every address.
 //
 // In the window: TCtrlPing::launch(snapshot, view) creates it self-freeing;
 // the window keeps the pointer only while its range run is marked active
@@ -90,10 +91,12 @@ class TCtrlPing : public ThreadBase {
   void joinEnding(std::size_t n);
   void confirmStarts(std::size_t window);
   void pace(Pacer& pacer);
+  void showProgress();
   void closingReport(std::time_t startTime, RangeResults::TimePoint startClock);
 
   RangeSnapshot snapshot_;
   RunView& view_;
+  RangeView* progressView_;  // view_ when it follows the progress, else null
   RangeWorkerSettings workerSettings_;
   Pacer startPacer_;                              // worker starts; no interval in burst mode
   Pacer pollPacer_;                               // result polls; no interval in burst mode

@@ -1,5 +1,6 @@
 #include "ui/gui_views.h"
 
+#include "range/range_progress.h"
 #include "ui/main_window.h"
 #include "ui/ping_page.h"
 #include "ui/trace_page.h"
@@ -56,6 +57,7 @@ void GuiRangeView::collect(Step step) {
 // cost the window more than the sweep itself. Steps for other controls need
 // not wait for them, as nothing is drawn before the batch is done.
 void GuiRangeView::flush(const std::function<void()>& step) {
+  collectProgress();
   if (pending_.empty() && !step) return;
   std::vector<Step> steps;
   steps.swap(pending_);
@@ -82,11 +84,34 @@ void GuiRangeView::flush(const std::function<void()>& step) {
 void GuiRangeView::idle() { flush(); }
 
 void GuiRangeView::begin() {
+  start_ = std::chrono::steady_clock::now();
+  done_ = total_ = 0;
+  shownDone_ = std::nullopt;
   flush([this] { window_.pingPage().rangeBegin(); });
 }
 
 void GuiRangeView::end() {
-  flush([this] { window_.pingPage().rangeEnd(); });
+  flush([this] {
+    window_.endRangeProgress();
+    window_.pingPage().rangeEnd();
+  });
+}
+
+void GuiRangeView::progress(std::uint32_t done, std::uint32_t total) {
+  done_ = done;
+  total_ = total;
+}
+
+// The bar goes with the batch it belongs to, so it counts the lines shown.
+void GuiRangeView::collectProgress() {
+  if (total_ == 0 || done_ == shownDone_) return;
+  shownDone_ = done_;
+  const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now() - start_);
+  pending_.push_back(otherStep(
+      [this, done = done_, total = total_, text = rangeProgressText(done_, total_, elapsed)] {
+        window_.setRangeProgress(done, total, text);
+      }));
 }
 
 void GuiRangeView::appendLine(const std::string& line) { collect(lineStep(line)); }

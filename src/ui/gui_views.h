@@ -1,11 +1,15 @@
 #pragma once
 
+#include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "base/run_view.h"
+#include "range/range_view.h"
 #include "ui/gui_hand_off.h"
 #include "watch/watch_view.h"
 
@@ -41,8 +45,9 @@ class GuiPingView : public RunView {
 // entries, status texts) are therefore copied and collected, and handed
 // over together, in order, as one blocking step: when the controller is
 // about to wait (idle), before any other step, and every kBatch steps. The
-// window still shows everything in the order it was produced.
-class GuiRangeView : public RunView {
+// window still shows everything in the order it was produced. The progress
+// bar follows with each handing over, never as a step of its own.
+class GuiRangeView : public RangeView {
  public:
   GuiRangeView(MainWindow& window, std::shared_ptr<GuiHandOff> handOff)
       : window_(window), handOff_(std::move(handOff)) {}
@@ -56,6 +61,7 @@ class GuiRangeView : public RunView {
   void selectFirstHost(bool reached) override;
   void clearLists() override;
   void idle() override;
+  void progress(std::uint32_t done, std::uint32_t total) override;
 
   static constexpr std::size_t kBatch = 256;
 
@@ -77,6 +83,11 @@ class GuiRangeView : public RunView {
   MainWindow& window_;
   std::shared_ptr<GuiHandOff> handOff_;
   std::vector<Step> pending_;  // used by the controller's thread only
+  void collectProgress();
+  std::chrono::steady_clock::time_point start_{};
+  std::uint32_t done_ = 0;  // as last told, of total_
+  std::uint32_t total_ = 0;
+  std::optional<std::uint32_t> shownDone_;  // as last handed to the bar
 };
 
 // The traceroute controller's view.

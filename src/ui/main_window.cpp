@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -169,6 +170,15 @@ void MainWindow::buildStatusBar() {
   statusBar()->setObjectName("StatusBar1");
   statusBar()->addWidget(panel0_);
   statusBar()->addWidget(panel1_, 1);
+  rangeProgress_ = new QProgressBar(this);
+  rangeProgress_->setObjectName("RangeProgress");
+  rangeProgress_->setTextVisible(true);
+  rangeProgress_->setAlignment(Qt::AlignCenter);
+  rangeProgress_->setFixedWidth(rangeProgress_->fontMetrics().horizontalAdvance(
+                                    "65536 / 65536  100.0%  999.9/s  9:59:59 left") +
+                                24);
+  rangeProgress_->hide();
+  statusBar()->addPermanentWidget(rangeProgress_);
 }
 
 // ---- Start-up, show, close ----------------------------------------------
@@ -316,6 +326,7 @@ bool MainWindow::isCurrent(const TabPage& page) const { return &currentPage() ==
 void MainWindow::onTabChanged(int index) {
   if (index < 0 || index >= static_cast<int>(pages_.size())) return;
   showStatus(pages_[index]->status());
+  rangeProgress_->setVisible(rangeProgressOn_ && index == kPingPage);
   pages_[index]->entered();
 }
 
@@ -336,6 +347,21 @@ void MainWindow::showStatus(const StatusPair& pair) {
 void MainWindow::setPanels(const std::string& panel0, const std::string& panel1) {
   panel0_->setText(qs(panel0));
   panel1_->setText(qs(panel1));
+}
+
+void MainWindow::setRangeProgress(std::uint32_t done, std::uint32_t total,
+                                  const std::string& text) {
+  rangeProgressOn_ = true;
+  rangeProgress_->setRange(0, static_cast<int>(total));
+  rangeProgress_->setValue(static_cast<int>(done));
+  // Taken as a format, but the text holds none of its placeholders.
+  rangeProgress_->setFormat(qs(text));
+  rangeProgress_->setVisible(isCurrent(*ping_));
+}
+
+void MainWindow::endRangeProgress() {
+  rangeProgressOn_ = false;
+  rangeProgress_->hide();
 }
 
 void MainWindow::runBegan() {

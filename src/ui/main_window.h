@@ -12,6 +12,7 @@
 #include "ui/tab_page.h"
 
 class QLabel;
+class QProgressBar;
 class QTabWidget;
 
 class QMenu;
@@ -48,6 +49,11 @@ class MainWindow : public QMainWindow, private PageHost {
   // "Hosts NOT reached by Ping:". selectFirst selects entry 0 of them.
   void addHost(const std::string& address, bool reached, bool selectFirst);
   void selectFirstHost(bool reached);
+  // The range run's progress bar beside the status panels, shown while the
+  // run goes on and the Ping page is the current one; the text is the
+  // bar's caption.
+  void setRangeProgress(std::uint32_t done, std::uint32_t total, const std::string& text);
+  void endRangeProgress();
 
   // ---- State, for the tests and the benchmark.
   int busyCount() const { return busyCount_; }
@@ -116,6 +122,8 @@ class MainWindow : public QMainWindow, private PageHost {
   std::array<TabPage*, 3> pages_{};   // in tab order
   QLabel* panel0_ = nullptr;
   QLabel* panel1_ = nullptr;
+  QProgressBar* rangeProgress_ = nullptr;
+  bool rangeProgressOn_ = false;  // a range run has shown its progress and not ended
   QPoint advancedOptionsOffset_;  // the options dialog's place, from the window's
 
   bool networkReady_ = false;

@@ -235,5 +235,25 @@ TEST(RangeReport, StatisticsPaddingShrinksWithTheDigits) {
                           std::string(8, '.') + "0");
 }
 
+// A view that follows the progress hears every address once, in order,
+// from nothing done to all done; a plain view is run all the same.
+TEST_F(RangeControllerTest, TellsAProgressViewHowManyAddressesAreDone) {
+  struct ProgressView : tarvo::RangeView {
+    void begin() override {}
+    void end() override {}
+    void appendLine(const std::string&) override {}
+    void replaceLastLine(const std::string&) override {}
+    void progress(std::uint32_t done, std::uint32_t total) override {
+      calls.emplace_back(done, total);
+    }
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> calls;
+  } progress;
+  TCtrlPing ctrl(snapshot(1, 5), progress);
+  run(ctrl);
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> expected;
+  for (std::uint32_t done = 0; done <= 5; ++done) expected.emplace_back(done, 5);
+  EXPECT_EQ(progress.calls, expected);
+}
+
 }  // namespace
 }  // namespace tarvo

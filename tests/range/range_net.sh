@@ -64,4 +64,22 @@ else
   [ "$results" -eq "$started" ] || fail "break: $results result lines for $started started"
 fi
 tail -n 1 "$TMP/break" | grep -q "End of Range Ping" || fail "break: no closing line"
+# On a terminal standard error carries a progress line, taken away before
+# the closing report; standard output into a file stays as without one.
+if command -v script > /dev/null; then
+  script -qec "\"$CLI\" range -w 300 127.0.0.250 127.0.1.3 > \"$TMP/pty_out\"" /dev/null \
+    > "$TMP/pty_err" < /dev/null
+  expect_status $? 0 "range with standard error on a terminal"
+  diff <(grep -v ' time  ' "$TMP/out") <(grep -v ' time  ' "$TMP/pty_out") > /dev/null ||
+    fail "terminal on standard error changed standard output"
+  grep -qE $'\r\e\\[K  [0-9]+ / 10  [0-9.]+%' "$TMP/pty_err" || fail "no progress line: $(cat -v "$TMP/pty_err")"
+  [[ "$(< "$TMP/pty_err")" == *$'\r\e[K  Done \r\n  Number of reached addresses: 8 of 10\r' ]] ||
+    fail "progress line not cleared before the closing lines: $(cat -v "$TMP/pty_err")"
+  # Both on the terminal: the line is gone before the report's first line.
+  script -qec "\"$CLI\" range -w 300 127.0.0.250 127.0.1.3" /dev/null > "$TMP/pty" < /dev/null
+  tail=$(< "$TMP/pty")
+  tail=${tail##*" / 10  "}
+  [[ "${tail%%    End time*}" == *$'\r\e[K' ]] ||
+    fail "progress line left under the report: $(cat -v "$TMP/pty")"
+fi
 finish
