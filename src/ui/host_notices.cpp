@@ -39,15 +39,16 @@ class ToneOnce : public ThreadBase {
 constexpr int kPlaceTries = 40;
 constexpr int kPlaceWaitMs = 50;
 
-// A balloon at the window's tray icon. An icon just shown has no place on
-// the screen until the tray has taken it, and a balloon asked for before
-// that pops up at the screen's corner, so it waits for the place a while.
+// A balloon at the window's tray icon. An icon just shown stands at the
+// screen's corner until the tray has taken it in, and a balloon asked for
+// before that pops up there, so it waits for the icon's place a while.
 void showBalloon(QWidget* window, const QString& text, bool down, int triesLeft = kPlaceTries) {
   auto* icon = window->findChild<QSystemTrayIcon*>(kTrayIconName);
   if (icon == nullptr) return;
   if (!icon->isVisible()) icon->show();
   holdTrayIcon(icon, HostNotices::kIconStayMs);
-  if (icon->geometry().isEmpty() && triesLeft > 0) {
+  const QRect place = icon->geometry();
+  if ((place.isEmpty() || place.topLeft() == QPoint(0, 0)) && triesLeft > 0) {
     QPointer<QWidget> alive(window);
     QTimer::singleShot(kPlaceWaitMs, window, [alive, text, down, triesLeft] {
       if (alive) showBalloon(alive, text, down, triesLeft - 1);
