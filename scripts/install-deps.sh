@@ -12,6 +12,7 @@ PACKAGES=(
   libcap2-bin
   desktop-file-utils man-db groff-base jq
   xvfb xauth
+  dbus
   time
   python3-minimal
 )

@@ -1,5 +1,6 @@
 #include <QAction>
 #include <QApplication>
+#include <QCursor>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
@@ -9,6 +10,7 @@
 #include "ui/about_box.h"
 #include "ui/help_window.h"
 #include "ui/main_window.h"
+#include "ui/tab_pages.h"
 
 namespace tarvo::ui {
 
@@ -24,8 +26,20 @@ HelpWindow* helpWindowOf(QWidget* window) {
   return help != nullptr ? help : new HelpWindow(window);
 }
 
-void helpOnFocus(QWidget* window) {
-  helpWindowOf(window)->showContext(helpContextOf(QApplication::focusWidget()));
+// The control F1 is about: the focused one, unless the mouse pointer rests
+// on a control of the window that takes no focus and has help of its own
+// (the "SysTray" button), which F1 could not reach otherwise.
+const QWidget* helpSubject(const QWidget* window) {
+  const QWidget* hovered = QApplication::widgetAt(QCursor::pos());
+  if (hovered != nullptr && hovered->window() == window && hovered->focusPolicy() == Qt::NoFocus &&
+      hovered->property(kHelpContextProperty).isValid()) {
+    return hovered;
+  }
+  return QApplication::focusWidget();
+}
+
+void helpOnF1(QWidget* window) {
+  helpWindowOf(window)->showContext(helpContextOf(helpSubject(window)));
 }
 
 void showAbout(QWidget* window) {
@@ -48,6 +62,7 @@ void MainWindow::buildHelpMenu() {
   QAction* topics = help->addAction("Help &Topics");
   topics->setObjectName("HelpTopics1");
   connect(topics, &QAction::triggered, this, [this] { helpWindowOf(this)->showContents(); });
+  help->addSeparator();
   QAction* about = help->addAction("&Info About...");
   about->setObjectName("InfoAbout1");
   connect(about, &QAction::triggered, this, [this] { showAbout(this); });
@@ -55,7 +70,7 @@ void MainWindow::buildHelpMenu() {
   // F1 over any control of the window: the help at that control's context.
   auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
   f1->setObjectName("HelpKey");
-  connect(f1, &QShortcut::activated, this, [this] { helpOnFocus(this); });
+  connect(f1, &QShortcut::activated, this, [this] { helpOnF1(this); });
 }
 
 }  // namespace tarvo::ui

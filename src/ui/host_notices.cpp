@@ -1,12 +1,15 @@
 #include "ui/host_notices.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWidget>
 
 #include "base/thread_base.h"
 #include "ping/beeper.h"
+#include "ui/desktop_notice.h"
+#include "ui/tray_icon.h"
 
 namespace tarvo::ui {
 
@@ -33,44 +36,55 @@ class ToneOnce : public ThreadBase {
   std::shared_ptr<std::atomic<bool>> playing_;
 };
 
+constexpr int kPlaceTries = 40;
+constexpr int kPlaceWaitMs = 50;
+
+// A balloon at the window's tray icon. An icon just shown stands at the
+// screen's corner until the tray has taken it in, and a balloon asked for
+// before that pops up there, so it waits for the icon's place a while.
+void showBalloon(QWidget* window, const QString& text, bool down, int triesLeft = kPlaceTries) {
+  auto* icon = window->findChild<QSystemTrayIcon*>(kTrayIconName);
+  if (icon == nullptr) return;
+  if (!icon->isVisible()) icon->show();
+  holdTrayIcon(icon, HostNotices::kIconStayMs);
+  const QRect place = icon->geometry();
+  if ((place.isEmpty() || place.topLeft() == QPoint(0, 0)) && triesLeft > 0) {
+    QPointer<QWidget> alive(window);
+    QTimer::singleShot(kPlaceWaitMs, window, [alive, text, down, triesLeft] {
+      if (alive) showBalloon(alive, text, down, triesLeft - 1);
+    });
+    return;
+  }
+  icon->showMessage("Tarvo", text, down ? QSystemTrayIcon::Warning : QSystemTrayIcon::Information,
+                    kNoticeTimeoutMs);
+}
+
 }  // namespace
 
 HostNotices::HostNotices(QWidget* window, ToneFactory tones)
     : window_(window), tones_(std::move(tones)) {}
 
-QSystemTrayIcon* HostNotices::icon() {
-  // The window hidden to the tray already has its icon there.
-  for (QSystemTrayIcon* shown : window_->findChildren<QSystemTrayIcon*>("TrayIcon")) {
-    if (shown->isVisible()) return shown;
-  }
-  if (ownIcon_ == nullptr) {
-    ownIcon_ = new QSystemTrayIcon(window_->windowIcon(), window_);
-    ownIcon_->setObjectName("NoticeIcon");
-    ownIcon_->setToolTip("Tarvo");
-    QWidget* window = window_;
-    QObject::connect(ownIcon_, &QSystemTrayIcon::activated, window, [window] {
-      window->showNormal();
-      window->activateWindow();
-    });
-    hideTimer_ = new QTimer(window_);
-    hideTimer_->setSingleShot(true);
-    QSystemTrayIcon* own = ownIcon_;
-    QObject::connect(hideTimer_, &QTimer::timeout, own, [own] { own->hide(); });
-  }
-  ownIcon_->show();
-  hideTimer_->start(kIconStayMs);
-  return ownIcon_;
-}
-
 bool HostNotices::show(const QString& text, bool down, bool withTone) {
   if (withTone) playTone();
-  if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-    QApplication::alert(window_);
-    return false;
+  const bool tray = QSystemTrayIcon::isSystemTrayAvailable();
+  switch (noticeRoute(notificationServiceRunning(), tray)) {
+    case NoticeRoute::DesktopService: {
+      QPointer<QWidget> window(window_);
+      sendDesktopNotice(window_, "Tarvo", text, window_->windowIcon(), down,
+                        [window, text, down, tray] {
+                          // The service went away or refused: the tray, if any.
+                          if (window && tray) showBalloon(window, text, down);
+                        });
+      return true;
+    }
+    case NoticeRoute::TrayBalloon:
+      showBalloon(window_, text, down);
+      return true;
+    case NoticeRoute::StatusPanel:
+      break;
   }
-  icon()->showMessage("Tarvo", text,
-                      down ? QSystemTrayIcon::Warning : QSystemTrayIcon::Information);
-  return true;
+  QApplication::alert(window_);
+  return false;
 }
 
 void HostNotices::playTone() {

@@ -150,13 +150,14 @@ void MainWindow::buildMenu() {
 
   QMenu* extras = menuBar()->addMenu("&Extras");
   extras->setObjectName("Extras1");
-  QAction* advanced = extras->addAction("&Advanced Options...");
-  advanced->setObjectName("AdvancedOptions1");
-  connect(advanced, &QAction::triggered, this, [this] { showAdvancedOptions(); });
   QAction* programs = extras->addAction("&Edit Additional Progs");
   programs->setObjectName("EditAdditionalProgs1");
   connect(programs, &QAction::triggered, this, [this] { showAdditionalPrograms(); });
   buildSaveMenu(extras);
+  extras->addSeparator();
+  QAction* advanced = extras->addAction("&Advanced Options...");
+  advanced->setObjectName("AdvancedOptions1");
+  connect(advanced, &QAction::triggered, this, [this] { showAdvancedOptions(); });
   buildHelpMenu();
   buildTray();
 }

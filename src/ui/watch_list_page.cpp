@@ -55,7 +55,7 @@ void WatchPage::connectList() {
   QObject::connect(tab_.getNotReached, &QAction::triggered, p, [this] { appendHosts(false); });
   QObject::connect(tab_.loadFile, &QAction::triggered, p, [this] {
     QString path = QFileDialog::getOpenFileName(
-        tab_.page, "Open", QString(), "All files (*.*);;txt files (*.txt);;wri files (*.wri)");
+        tab_.page, "Open", QString(), "All files (*);;txt files (*.txt);;wri files (*.wri)");
     showListRefusal(mergeListFile(path), Qt::WindowModal);
   });
   QObject::connect(tab_.editItem, &QAction::triggered, p, [this] { editCurrent(); });

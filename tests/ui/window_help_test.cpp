@@ -1,5 +1,6 @@
 // The help window opened by F1 and "Help Topics", and the About box.
 #include <QAction>
+#include <QCursor>
 #include <QDesktopServices>
 #include <QDirIterator>
 #include <QFile>
@@ -63,6 +64,17 @@ TEST_F(WindowHelp, F1OpensTheSectionOfTheFocusedControl) {
 
   window->findChild<QAction*>("HelpTopics1")->trigger();
   EXPECT_EQ(help()->browser()->verticalScrollBar()->value(), 0);
+}
+
+// The "SysTray" button takes no focus, so F1 reaches its help while the
+// mouse pointer rests on it; elsewhere F1 stays with the focused control.
+TEST_F(WindowHelp, F1OverTheSysTrayButtonOpensItsSection) {
+  open();
+  QPushButton* tray = button("SysTray");
+  QCursor::setPos(tray->mapToGlobal(tray->rect().center()));
+  EXPECT_EQ(pressF1On(combo("ComboBox4")), "ctx270");
+  QCursor::setPos(edit("Edit1")->mapToGlobal(QPoint(2, 2)));
+  EXPECT_EQ(pressF1On(combo("ComboBox4")), "ctx230");
 }
 
 TEST_F(WindowHelp, EveryHelpContextHasASection) {

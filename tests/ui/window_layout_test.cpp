@@ -1,6 +1,8 @@
-// The tab pages' layout: the tab order, controls that follow a growing
-// window, and room for a larger font.
+// The window's layout: the menus, the tab order, controls that follow a
+// growing window, and room for a larger font.
 #include <QFont>
+#include <QMenu>
+#include <QMenuBar>
 #include <algorithm>
 
 #include "window_test_support.h"
@@ -62,6 +64,23 @@ class WindowLayout : public WindowTest {
     }
   }
 };
+
+TEST_F(WindowLayout, TheMenusListTheirEntriesInOrder) {
+  open();
+  // Each menu as its title and entries; "-" is a separator.
+  std::vector<std::vector<std::string>> menus;
+  for (QAction* top : window->menuBar()->actions()) {
+    std::vector<std::string> menu{top->text().toStdString()};
+    for (QAction* entry : top->menu()->actions())
+      menu.push_back(entry->isSeparator() ? "-" : entry->text().toStdString());
+    menus.push_back(menu);
+  }
+  EXPECT_EQ(menus,
+            (std::vector<std::vector<std::string>>{
+                {"&File", "Save Settings Now", "-", "E&xit"},
+                {"&Extras", "&Edit Additional Progs", "&Save to File", "-", "&Advanced Options..."},
+                {"&Help", "Help &Topics", "-", "&Info About..."}}));
+}
 
 TEST_F(WindowLayout, TabOrderFollowsTheFieldsAsTheyAreRead) {
   open();

@@ -1,5 +1,9 @@
 // The Watch tab's list: typing, editing, the context menu and list files.
+#include <QFileDialog>
+#include <QListView>
 #include <QListWidget>
+#include <QTimer>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -87,6 +91,42 @@ TEST_F(WatchList, LoadingMergesAndChecksEveryItemAlsoWhenCancelled) {
   trigger("ClearList1");
   EXPECT_TRUE(page().items().empty());
   EXPECT_EQ(panel(0), "");
+}
+
+// The open dialog lists files of any name, also those without a dot, and
+// the chosen one is merged.
+TEST_F(WatchList, TheOpenDialogOffersFilesWithoutADot) {
+  listFile("127.0.0.8");
+  std::ofstream(registry.folder() / "hosts") << "127.0.0.9\n";
+  std::vector<std::string> shown;
+  // Looks for the dialog while it runs, and closes it in any case.
+  QTimer poll;
+  int tries = 0;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (dialog == nullptr) {
+      if (++tries > 250) poll.stop();
+      return;
+    }
+    poll.stop();
+    dialog->setDirectory(QString::fromStdString(registry.folder().string()));
+    auto* view = dialog->findChild<QListView*>("listView");
+    auto names = [&] {
+      shown.clear();
+      for (int row = 0; view != nullptr && row < view->model()->rowCount(view->rootIndex()); ++row)
+        shown.push_back(
+            view->model()->index(row, 0, view->rootIndex()).data().toString().toStdString());
+      return shown;
+    };
+    waitUntil([&] { return std::ranges::count(names(), "list.txt") == 1; }, 5000);
+    dialog->findChild<QLineEdit*>("fileNameEdit")->setText("hosts");
+    static_cast<QDialog*>(dialog)->accept();
+    if (dialog->isVisible()) dialog->reject();
+  });
+  poll.start(20);
+  trigger("LoadList1");
+  EXPECT_EQ(std::ranges::count(shown, "hosts"), 1);
+  EXPECT_EQ(page().items(), (Items{{"127.0.0.9", true}}));
 }
 
 // Whatever bytes a list file holds, every item reads back as it was loaded:

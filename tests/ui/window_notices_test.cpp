@@ -1,0 +1,130 @@
+// Up and down notices of the watch monitor through the desktop's
+// notification service, a stand-in on the test's own session bus.
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QRegularExpression>
+#include <QSystemTrayIcon>
+#include <atomic>
+
+#include "engine/echo_status.h"
+#include "ui/watch_page.h"
+#include "window_test_support.h"
+
+namespace tarvo::ui::testing {
+namespace {
+
+constexpr const char* kService = "org.freedesktop.Notifications";
+
+// Records what a notification service is asked to show.
+class FakeNotifications : public QObject {
+  Q_OBJECT
+  Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+ public:
+  struct Notice {
+    QString app, summary, body;
+    int urgency = -1, timeout = 0;
+    QSize image;
+    qsizetype imageBytes = 0, rowBytes = 0;
+  };
+  std::vector<Notice> notices;
+
+ public slots:
+  uint Notify(const QString& app, uint, const QString&, const QString& summary, const QString& body,
+              const QStringList&, const QVariantMap& hints, int timeout) {
+    Notice n{app, summary, body, hints.value("urgency").toInt(), timeout, {}, 0, 0};
+    if (hints.contains("image-data")) {
+      const auto argument = hints.value("image-data").value<QDBusArgument>();
+      int width = 0, height = 0, stride = 0, bits = 0, channels = 0;
+      bool alpha = false;
+      QByteArray data;
+      argument.beginStructure();
+      argument >> width >> height >> stride >> alpha >> bits >> channels >> data;
+      argument.endStructure();
+      n.image = QSize(width, height);
+      n.imageBytes = data.size();
+      n.rowBytes = stride;
+    }
+    notices.push_back(n);
+    return static_cast<uint>(notices.size());
+  }
+};
+
+class WindowNotices : public WindowTest {
+ protected:
+  void SetUp() override {
+    if (!bus.isConnected()) GTEST_SKIP() << "no session bus of the test's own";
+    bus.registerObject("/org/freedesktop/Notifications", &service, QDBusConnection::ExportAllSlots);
+    if (!bus.registerService(kService)) GTEST_SKIP() << "a notification service runs already";
+  }
+  void TearDown() override {
+    if (bus.isConnected()) {
+      bus.unregisterService(kService);
+      bus.unregisterObject("/org/freedesktop/Notifications");
+    }
+    WindowTest::TearDown();
+  }
+  ~WindowNotices() override { QDBusConnection::disconnectFromBus("fake-notifications"); }
+
+  QDBusConnection bus =
+      QDBusConnection::connectToBus(QDBusConnection::SessionBus, "fake-notifications");
+  FakeNotifications service;
+  std::atomic<bool> answering{true};
+};
+
+TEST_F(WindowNotices, DownAndUpGoToTheServiceAndWithoutItToTheStatusPanel) {
+  registry.write(
+      R"({"SOFTWARE":{"Dravenco":{"Tarvo":{"Settings":{"W_Delay":"20","W_ResolveNames":"0",
+      "W_Wait":"200","W_Notify":"1","PingHosts":{}}}}}})");
+  open();
+  network.setResponder([this](const tarvo::testing::FakeSend& s) {
+    return answering
+               ? tarvo::testing::FakeEchoNetwork::reply(s.destination, 1)
+               : tarvo::testing::FakeEchoNetwork::failure(status::kRequestTimedOut, s.destination);
+  });
+  window->watchPage().setItems({{"127.0.0.1", true}});
+  selectTab(2);
+  button("Button7")->click();
+  ASSERT_TRUE(waitUntil([&] { return panel(1) == "  Monitored addresses: 1"; }));
+
+  answering = false;
+  ASSERT_TRUE(waitUntil([&] { return service.notices.size() == 1; }, 10000));
+  answering = true;
+  ASSERT_TRUE(waitUntil([&] { return service.notices.size() == 2; }, 10000));
+  const QRegularExpression down(R"(^\d\d:\d\d:\d\d 127\.0\.0\.1 is down$)");
+  const QRegularExpression up(R"(^\d\d:\d\d:\d\d 127\.0\.0\.1 is up again$)");
+  struct Row {
+    const QRegularExpression& body;
+    int urgency;  // a host gone down is critical
+  };
+  const Row rows[] = {{down, 2}, {up, 1}};
+  for (std::size_t i = 0; i < 2; ++i) {
+    const FakeNotifications::Notice& n = service.notices[i];
+    SCOPED_TRACE(n.body.toStdString());
+    EXPECT_EQ(n.app, "Tarvo");
+    EXPECT_EQ(n.summary, "Tarvo");
+    EXPECT_TRUE(rows[i].body.match(n.body).hasMatch());
+    EXPECT_EQ(n.urgency, rows[i].urgency);
+    EXPECT_GT(n.timeout, 0);
+    // The program's icon, whole.
+    EXPECT_FALSE(n.image.isEmpty());
+    EXPECT_EQ(n.imageBytes, n.rowBytes * n.image.height());
+  }
+  // Nothing on the status bar, and no icon put up for them.
+  EXPECT_EQ(panel(1), "  Monitored addresses: 1");
+  ASSERT_EQ(window->findChildren<QSystemTrayIcon*>().size(), 1);
+  EXPECT_FALSE(window->findChild<QSystemTrayIcon*>()->isVisible());
+
+  // The service gone, the status panel tells (this desktop has no tray).
+  bus.unregisterService(kService);
+  answering = false;
+  ASSERT_TRUE(
+      waitUntil([&] { return down.match(QString::fromStdString(panel(1)).mid(2)).hasMatch(); }));
+  EXPECT_EQ(service.notices.size(), 2u);
+  button("Button7")->click();
+}
+
+}  // namespace
+}  // namespace tarvo::ui::testing
+
+#include "window_notices_test.moc"
