@@ -10,6 +10,7 @@ PACKAGES=(
   clang-format
   iproute2 nftables iputils-ping traceroute fping
   libcap2-bin
+  appstream
   desktop-file-utils man-db groff-base jq
   xvfb xauth
   dbus

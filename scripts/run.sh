@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and starts Tarvo.
+# Installs what is missing, builds the two programs (not the tests, which
+# scripts/test.sh builds) and starts Tarvo.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-scripts/build.sh
+TARVO_TARGETS=programs scripts/build.sh
 
 # Whether this user can open echo sockets without help: root, or a member
 # of a group that net.ipv4.ping_group_range allows.

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Installs the build into a scratch DESTDIR as a package would, then checks
-# what landed there: both programs, the desktop entry, the icon, the manual
-# page and the echo-socket note, and that the programs answer --help/--version.
+# Installs the build into a scratch DESTDIR as a package would (stripped),
+# then checks what landed there: both programs, the desktop entry and its
+# metainfo, the icon, the manual pages and the echo-socket note, that every
+# printed setcap command names one file, and that the programs answer
+# --help/--version without a display.
 source "$(dirname "$0")/lib.sh"
 BUILD=${TARVO_BUILD:?build directory}
 VERSION=${TARVO_VERSION:?project version}
@@ -9,19 +11,38 @@ VERSION=${TARVO_VERSION:?project version}
 DEST=$(mktemp -d)
 trap 'rm -rf "$DEST"' EXIT
 
-DESTDIR="$DEST" cmake --install "$BUILD" --prefix /usr > "$DEST/install.log" 2>&1 ||
-  { cat "$DEST/install.log" >&2; fail "cmake --install failed"; exit 1; }
-grep -q "setcap cap_net_raw+ep /usr/bin/tarvo /usr/bin/tarvo-cli" "$DEST/install.log" ||
-  fail "install does not print the setcap command with the installed paths"
+DESTDIR="$DEST" cmake --install "$BUILD" --strip --prefix /opt/tv > "$DEST/install.log" 2>&1 ||
+  { cat "$DEST/install.log" >&2; fail "cmake --install --strip failed"; exit 1; }
+for p in tarvo tarvo-cli; do
+  grep -qx -- "  setcap cap_net_raw+ep /opt/tv/bin/$p" "$DEST/install.log" ||
+    fail "install does not print the setcap command for /opt/tv/bin/$p"
+done
 
-R="$DEST/usr"
+R="$DEST/opt/tv"
+META=share/metainfo/org.dravenco.tarvo.metainfo.xml
 for f in bin/tarvo bin/tarvo-cli; do
   [ -x "$R/$f" ] || fail "$f not installed or not executable"
+  readelf -S "$R/$f" | grep -q "\.debug_info" && fail "$f installed with debug information"
 done
 for f in share/applications/tarvo.desktop share/icons/hicolor/scalable/apps/tarvo.svg \
-  share/man/man1/tarvo-cli.1 share/doc/tarvo/echo-sockets.txt; do
+  share/man/man1/tarvo.1 share/man/man1/tarvo-cli.1 share/doc/tarvo/echo-sockets.txt "$META"; do
   [ -s "$R/$f" ] || fail "$f not installed"
 done
+
+# setcap takes one file per capability: "setcap CAPS FILE1 FILE2" fails.
+for f in "$DEST/install.log" "$R/share/doc/tarvo/echo-sockets.txt" "$R"/share/man/man1/*.1 \
+  "$(dirname "$0")/../../src/ui/help/tarvo.html" "$(dirname "$0")/../../README.md"; do
+  bad=$(sed 's/\\-/-/g; s/<[^>]*>/X/g' "$f" | grep -E "setcap +cap_[a-z_]+[+=][a-z]+ +[^ ]+ +[^ (]" | grep -v "^#")
+  [ -z "$bad" ] || fail "$f: a setcap command names two files: $bad"
+done
+
+if command -v appstreamcli > /dev/null; then
+  out=$(appstreamcli validate --no-net "$R/$META" 2>&1) || fail "metainfo: $out"
+  launch=$(sed -n 's:.*<launchable type="desktop-id">\(.*\)</launchable>.*:\1:p' "$R/$META")
+  [ -f "$R/share/applications/$launch" ] || fail "metainfo launches [$launch], not installed"
+else
+  echo "appstreamcli missing (scripts/install-deps.sh installs it): metainfo not validated" >&2
+fi
 
 if command -v desktop-file-validate > /dev/null; then
   out=$(desktop-file-validate "$R/share/applications/tarvo.desktop" 2>&1)
@@ -33,15 +54,25 @@ grep -qx "Exec=tarvo" "$R/share/applications/tarvo.desktop" || fail "desktop ent
 grep -qx "Icon=tarvo" "$R/share/applications/tarvo.desktop" || fail "desktop entry lacks the icon"
 head -c 200 "$R/share/icons/hicolor/scalable/apps/tarvo.svg" | grep -q "<svg" || fail "icon is not SVG"
 
-MAN="$R/share/man/man1/tarvo-cli.1"
-warn=$(groff -man -Tutf8 -z -ww "$MAN" 2>&1)
-[ -z "$warn" ] || fail "man page warnings: $warn"
-page=$(MANPAGER=cat MANWIDTH=80 man -l "$MAN" 2> /dev/null | tr -s " ")
+for MAN in "$R"/share/man/man1/tarvo.1 "$R"/share/man/man1/tarvo-cli.1; do
+  warn=$(groff -man -Tutf8 -z -ww "$MAN" 2>&1)
+  [ -z "$warn" ] || fail "$MAN warnings: $warn"
+  grep -q "@[A-Z_]*@\|/usr/bin" "$MAN" && fail "$MAN: a placeholder left or a fixed /usr/bin"
+done
+page=$(MANPAGER=cat MANWIDTH=80 man -l "$R/share/man/man1/tarvo-cli.1" 2> /dev/null | tr -s " ")
 for word in "tarvo-cli ping" "tarvo-cli range" "tarvo-cli trace" "tarvo-cli watch" \
-  "tarvo-cli settings" "EXIT STATUS" "setcap cap_net_raw+ep" "Tarvo $VERSION"; do
+  "tarvo-cli settings" "EXIT STATUS" "setcap cap_net_raw+ep /opt/tv/bin/tarvo-cli" "Tarvo $VERSION"; do
   grep -qF -- "$word" <<< "$page" || fail "man page lacks [$word]"
 done
-grep -qF "@PROJECT_VERSION@" "$MAN" && fail "man page version not filled in"
+
+# The window program answers --version and --help without any display.
+W="$R/bin/tarvo"
+out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$W" --version 2> /dev/null)
+expect_status $? 0 "tarvo --version"
+[ "$out" == "tarvo $VERSION" ] || fail "tarvo --version printed [$out]"
+out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$W" --help 2> /dev/null)
+expect_status $? 0 "tarvo --help"
+[[ "$out" == usage:* ]] || fail "tarvo --help printed [$out]"
 
 CLI_I="$R/bin/tarvo-cli"
 out=$("$CLI_I" --version 2> /dev/null)
