@@ -8,14 +8,14 @@ namespace tarvo::cli {
 namespace {
 
 // The number a checked option's text stands for, if it is one it takes.
-std::optional<std::int32_t> checkedNumber(const OptionSpec& spec, const std::string& text) {
-  for (std::size_t i = 0; i < spec.choices.size(); ++i) {
-    if (spec.choices[i] == text) return static_cast<std::int32_t>(i);
+std::optional<std::int32_t> checkedNumber(const CommandOption& option, const std::string& text) {
+  for (std::size_t i = 0; i < option.choices.size(); ++i) {
+    if (option.choices[i] == text) return static_cast<std::int32_t>(i);
   }
-  if (spec.rule == nullptr || !spec.choices.empty()) return std::nullopt;
+  if (option.rule == nullptr || !option.choices.empty()) return std::nullopt;
   const auto n = parseTypedInteger(text);
-  if (!n || *n < spec.rule->minimum || *n > spec.rule->maximum) return std::nullopt;
-  if (spec.rule->evenOnly && (*n & 1) != 0) return std::nullopt;
+  if (!n || *n < option.rule->minimum || *n > option.rule->maximum) return std::nullopt;
+  if (option.rule->evenOnly && (*n & 1) != 0) return std::nullopt;
   return n;
 }
 
@@ -33,23 +33,24 @@ std::optional<std::int32_t> ParsedArgs::number(const std::string& name) const {
   return it->second;
 }
 
-std::string acceptedValues(const OptionSpec& spec) {
-  if (!spec.choices.empty()) {
+std::string acceptedValues(const CommandOption& option) {
+  if (!option.choices.empty()) {
     std::string text;
-    for (std::size_t i = 0; i < spec.choices.size(); ++i) {
-      if (i > 0) text += i + 1 == spec.choices.size() ? " or " : ", ";
-      text += spec.choices[i];
+    for (std::size_t i = 0; i < option.choices.size(); ++i) {
+      if (i > 0) text += i + 1 == option.choices.size() ? " or " : ", ";
+      text += option.choices[i];
     }
     return text;
   }
-  if (spec.rule == nullptr) return "a value";
-  const settings::FieldRule& r = *spec.rule;
+  if (option.rule == nullptr) return "a value";
+  const settings::FieldRule& r = *option.rule;
   const std::int32_t top = r.evenOnly ? r.maximum & ~1 : r.maximum;
   return std::string(r.evenOnly ? "an even number" : "a number") + " from " +
          std::to_string(r.minimum) + " to " + std::to_string(top);
 }
 
-ParsedArgs parseArgs(const std::vector<std::string>& words, const std::vector<OptionSpec>& specs) {
+ParsedArgs parseArgs(const std::vector<std::string>& words,
+                     const std::vector<CommandOption>& known) {
   ParsedArgs out;
   bool optionsEnded = false;
   for (std::size_t i = 0; i < words.size(); ++i) {
@@ -69,8 +70,8 @@ ParsedArgs parseArgs(const std::vector<std::string>& words, const std::vector<Op
       w = w.substr(0, eq);
       hasInline = true;
     }
-    const OptionSpec* match = nullptr;
-    for (const auto& s : specs) {
+    const CommandOption* match = nullptr;
+    for (const auto& s : known) {
       if (s.name == w) match = &s;
     }
     if (match == nullptr) {

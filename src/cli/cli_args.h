@@ -11,7 +11,7 @@
 
 namespace tarvo::cli {
 
-struct OptionSpec {
+struct CommandOption {
   std::string name;  // "-n", "--ttl", "--df"
   bool takesValue = false;
   // A number held to this rule's limits: anything else is a usage error
@@ -40,10 +40,11 @@ struct ParsedArgs {
 // "--" ends the options; "--name=value" is accepted for options with a value.
 // A value outside its rule's limits or choices ends the parse with an error
 // that names the option, what it takes and the value given.
-ParsedArgs parseArgs(const std::vector<std::string>& words, const std::vector<OptionSpec>& specs);
+ParsedArgs parseArgs(const std::vector<std::string>& words,
+                     const std::vector<CommandOption>& known);
 
 // What a checked option takes: "a number from 1 to 65535",
 // "an even number from 0 to 254" or "no, once or continuous".
-std::string acceptedValues(const OptionSpec& spec);
+std::string acceptedValues(const CommandOption& option);
 
 }  // namespace tarvo::cli

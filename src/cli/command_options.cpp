@@ -8,21 +8,21 @@ namespace {
 
 using namespace settings;
 
-OptionSpec number(std::string name, std::string valueName, const FieldRule& rule,
-                  std::string meaning, std::string unit = {}) {
+CommandOption number(std::string name, std::string valueName, const FieldRule& rule,
+                     std::string meaning, std::string unit = {}) {
   return {std::move(name),    true,           &rule, {}, std::move(valueName),
           std::move(meaning), std::move(unit)};
 }
 
-OptionSpec flag(std::string name, std::string meaning) {
+CommandOption flag(std::string name, std::string meaning) {
   return {std::move(name), false, nullptr, {}, {}, std::move(meaning), {}};
 }
 
-OptionSpec text(std::string name, std::string valueName, std::string meaning) {
+CommandOption text(std::string name, std::string valueName, std::string meaning) {
   return {std::move(name), true, nullptr, {}, std::move(valueName), std::move(meaning), {}};
 }
 
-OptionSpec json() { return flag("--json", "JSON Lines on standard output instead of the text"); }
+CommandOption json() { return flag("--json", "JSON Lines on standard output instead of the text"); }
 
 const std::array<CommandOptions, 5>& commands() {
   static const std::array<CommandOptions, 5> table{{
@@ -92,7 +92,7 @@ const std::array<CommandOptions, 5>& commands() {
 }
 
 // "ms, 1 to 65535, default 1000" from the option's rule.
-std::string limitsAndDefault(const OptionSpec& o) {
+std::string limitsAndDefault(const CommandOption& o) {
   const FieldRule& r = *o.rule;
   if (!o.choices.empty()) {
     return acceptedValues(o) + ", default " + o.choices[static_cast<std::size_t>(r.defaultValue)];
@@ -123,7 +123,7 @@ std::string commandHelp(const CommandOptions& command) {
   std::string help = "usage: tarvo-cli " + command.name + " [OPTION...]" +
                      (command.operands.empty() ? "" : " " + command.operands) + "\n" +
                      command.summary + "\n\n";
-  for (const OptionSpec& o : command.options) {
+  for (const CommandOption& o : command.options) {
     const std::string left = o.valueName.empty() ? o.name : o.name + " " + o.valueName;
     help += helpLine(left, o.rule ? o.meaning + " (" + limitsAndDefault(o) + ")" : o.meaning);
   }

@@ -13,7 +13,7 @@ struct CommandOptions {
   std::string name;      // "ping"
   std::string operands;  // "[HOST]", shown after the options in the usage
   std::string summary;   // one line on what the command does
-  std::vector<OptionSpec> options;
+  std::vector<CommandOption> options;
 };
 
 // The command of that name, or nullptr.

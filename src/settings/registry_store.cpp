@@ -9,135 +9,13 @@
 
 #include "settings/name_index.h"
 #include "settings/registry_file.h"
+#include "settings/registry_tree.h"
 
 namespace tarvo::settings {
 
 namespace {
 
-// What applying writes to a tree did besides the writes themselves.
-struct ApplyNotes {
-  bool displacedValue = false;  // a value gave way to a key of its name
-};
-
 using Op = std::function<bool(RegistryTree&, ApplyNotes&)>;
-using Members = RegistryTree::object_t::Container;
-
-Members& membersOf(RegistryTree& node) { return node.get_ref<RegistryTree::object_t&>(); }
-const Members& membersOf(const RegistryTree& node) {
-  return node.get_ref<const RegistryTree::object_t&>();
-}
-
-std::vector<std::string> splitPath(std::string_view path) {
-  std::vector<std::string> parts;
-  std::size_t start = 0;
-  while (start <= path.size()) {
-    std::size_t end = path.find('\\', start);
-    if (end == std::string_view::npos) end = path.size();
-    if (end > start) parts.emplace_back(path.substr(start, end - start));
-    start = end + 1;
-  }
-  return parts;
-}
-
-// The member named `name` in any letter case, or end().
-RegistryTree::iterator findMember(RegistryTree& node, std::string_view name) {
-  for (auto it = node.begin(); it != node.end(); ++it) {
-    if (sameName(it.key(), name)) return it;
-  }
-  return node.end();
-}
-
-const RegistryTree* findKey(const RegistryTree& root, std::string_view path) {
-  const RegistryTree* node = &root;
-  for (const auto& part : splitPath(path)) {
-    const RegistryTree* next = nullptr;
-    for (auto it = node->begin(); it != node->end(); ++it) {
-      if (sameName(it.key(), part)) {
-        next = &it.value();
-        break;
-      }
-    }
-    if (!next || !next->is_object()) return nullptr;
-    node = next;
-  }
-  return node;
-}
-
-RegistryTree* findKey(RegistryTree& root, std::string_view path) {
-  return const_cast<RegistryTree*>(findKey(static_cast<const RegistryTree&>(root), path));
-}
-
-// A value standing where a key should be gives way to the key: left alone,
-// it would block every later save of the keys below it.
-RegistryTree* makeKey(RegistryTree& root, std::string_view path, ApplyNotes& notes) {
-  RegistryTree* node = &root;
-  for (const auto& part : splitPath(path)) {
-    auto it = findMember(*node, part);
-    if (it == node->end()) {
-      appendMember(*node, part, RegistryTree::object());
-      node = &membersOf(*node).back().second;
-      continue;
-    }
-    if (!it->is_object()) {
-      it.value() = RegistryTree::object();
-      notes.displacedValue = true;
-    }
-    node = &it.value();
-  }
-  return node;
-}
-
-const RegistryTree* findValue(const RegistryTree& root, std::string_view key,
-                              std::string_view name) {
-  const RegistryTree* node = findKey(root, key);
-  if (!node) return nullptr;
-  for (auto it = node->begin(); it != node->end(); ++it) {
-    if (sameName(it.key(), name)) return it->is_object() ? nullptr : &it.value();
-  }
-  return nullptr;
-}
-
-bool setValue(RegistryTree& root, std::string_view key, std::string_view name, RegistryTree value,
-              ApplyNotes& notes) {
-  RegistryTree* node = makeKey(root, key, notes);
-  auto it = findMember(*node, name);
-  if (it == node->end()) {
-    appendMember(*node, std::string(name), std::move(value));
-    return true;
-  }
-  if (it->is_object()) return false;  // a subkey holds that name
-  it.value() = std::move(value);
-  return true;
-}
-
-// Sets each value in one pass over the key. A name a subkey holds is skipped.
-void setValues(RegistryTree& root, std::string_view key,
-               const std::vector<std::pair<std::string, std::string>>& values, ApplyNotes& notes) {
-  Members& members = membersOf(*makeKey(root, key, notes));
-  NameIndex<true> first(members.size() + values.size());
-  auto nameAt = [&](std::size_t i) -> std::string_view { return members[i].first; };
-  for (std::size_t i = 0; i < members.size(); ++i) first.firstOrAdd(members[i].first, i, nameAt);
-  for (const auto& [name, text] : values) {
-    std::size_t at = first.firstOrAdd(name, members.size(), nameAt);
-    if (at == members.size()) {
-      members.emplace_back(name, text);
-    } else if (!members[at].second.is_object()) {
-      members[at].second = text;
-    }
-  }
-}
-
-template <typename Keep>
-bool eraseMembers(RegistryTree& root, std::string_view key, Keep keep) {
-  RegistryTree* node = findKey(root, key);
-  if (!node) return false;
-  RegistryTree kept = RegistryTree::object();
-  for (auto& [name, value] : membersOf(*node)) {
-    if (keep(name, value)) appendMember(kept, name, std::move(value));
-  }
-  *node = std::move(kept);
-  return true;
-}
 
 // What readTexts gives for the key `node`.
 RegistryStore::Texts textsOf(const RegistryTree& node) {
