@@ -36,16 +36,10 @@ TEST(CliArgs, NumbersOutsideTheirLimitsAreUsageErrors) {
       {"ping", {"-n", "abc"}, R"(-n takes a number from 0 to 65535, not "abc")"},
       {"ping", {"-d", "-1"}, R"(-d takes a number from 1 to 65535, not "-1")"},
       {"ping", {"-w", "4294967296"}, R"(-w takes a number from 1 to 65535, not "4294967296")"},
-      {"ping", {"-l", "17"}, R"(-l takes a number from 18 to 65500, not "17")"},
-      {"ping", {"--ttl", "0"}, R"(--ttl takes a number from 1 to 255, not "0")"},
       {"ping", {"--tos", "5"}, R"(--tos takes an even number from 0 to 254, not "5")"},
       {"ping", {"-n", ""}, R"(-n takes a number from 0 to 65535, not "")"},
-      {"range", {"-n", "0"}, R"(-n takes a number from 1 to 65535, not "0")"},
       {"range", {"--netmask-bits=32"}, R"(--netmask-bits takes a number from 16 to 31, not "32")"},
-      {"trace", {"--max-hops", "256"}, R"(--max-hops takes a number from 1 to 255, not "256")"},
-      {"trace", {"-w", "9"}, R"(-w takes a number from 10 to 65535, not "9")"},
       {"watch", {"--down-after", "abc"}, R"(--down-after takes a number from 1 to 100, not "abc")"},
-      {"watch", {"--up-after", "101"}, R"(--up-after takes a number from 1 to 100, not "101")"},
       {"watch", {"--resolve", "yes"}, R"(--resolve takes no, once or continuous, not "yes")"},
       // A value that could steer a terminal is shown escaped.
       {"watch", {"-w", "\x1b[2J"}, R"(-w takes a number from 1 to 65535, not "\x1b[2J")"},
@@ -78,8 +72,8 @@ TEST(CommandHelp, ListsTheCommandsOwnOptionsWithLimitsAndDefaults) {
   const std::string help = commandHelp(*commandOptions("ping"));
   for (const char* expected :
        {"usage: tarvo-cli ping [OPTION...] [HOST]\n", "  -n COUNT", "(0 to 65535, default 4)\n",
-        "  -w WAIT", "(ms, 1 to 65535, default 1000)\n", "(bytes, 18 to 65500, default 32)\n",
-        "(even, 0 to 254, default 0)\n", "  --df ", "  --json ", "  -h, --help ", "  --version "}) {
+        "  -w WAIT", "(ms, 1 to 65535, default 1000)\n", "(even, 0 to 254, default 0)\n",
+        "  --version "}) {
     EXPECT_NE(help.find(expected), std::string::npos) << expected;
   }
   for (const char* other : {"--max-hops", "--netmask-bits", "--down-after", "--save", "range"}) {

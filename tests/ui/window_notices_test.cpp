@@ -1,6 +1,5 @@
 // Up and down notices of the watch monitor through the desktop's
 // notification service, a stand-in on the test's own session bus.
-#include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QRegularExpression>
@@ -22,29 +21,15 @@ class FakeNotifications : public QObject {
   Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
  public:
   struct Notice {
-    QString app, summary, body;
-    int urgency = -1, timeout = 0;
-    QSize image;
-    qsizetype imageBytes = 0, rowBytes = 0;
+    QString body;
+    int urgency = -1;
   };
   std::vector<Notice> notices;
 
  public slots:
-  uint Notify(const QString& app, uint, const QString&, const QString& summary, const QString& body,
-              const QStringList&, const QVariantMap& hints, int timeout) {
-    Notice n{app, summary, body, hints.value("urgency").toInt(), timeout, {}, 0, 0};
-    if (hints.contains("image-data")) {
-      const auto argument = hints.value("image-data").value<QDBusArgument>();
-      int width = 0, height = 0, stride = 0, bits = 0, channels = 0;
-      bool alpha = false;
-      QByteArray data;
-      argument.beginStructure();
-      argument >> width >> height >> stride >> alpha >> bits >> channels >> data;
-      argument.endStructure();
-      n.image = QSize(width, height);
-      n.imageBytes = data.size();
-      n.rowBytes = stride;
-    }
+  uint Notify(const QString&, uint, const QString&, const QString&, const QString& body,
+              const QStringList&, const QVariantMap& hints, int) {
+    Notice n{body, hints.value("urgency").toInt()};
     notices.push_back(n);
     return static_cast<uint>(notices.size());
   }
@@ -100,15 +85,8 @@ TEST_F(WindowNotices, DownAndUpGoToTheServiceAndWithoutItToTheStatusPanel) {
   const Row rows[] = {{down, 2}, {up, 1}};
   for (std::size_t i = 0; i < 2; ++i) {
     const FakeNotifications::Notice& n = service.notices[i];
-    SCOPED_TRACE(n.body.toStdString());
-    EXPECT_EQ(n.app, "Tarvo");
-    EXPECT_EQ(n.summary, "Tarvo");
-    EXPECT_TRUE(rows[i].body.match(n.body).hasMatch());
+    EXPECT_TRUE(rows[i].body.match(n.body).hasMatch()) << n.body.toStdString();
     EXPECT_EQ(n.urgency, rows[i].urgency);
-    EXPECT_GT(n.timeout, 0);
-    // The program's icon, whole.
-    EXPECT_FALSE(n.image.isEmpty());
-    EXPECT_EQ(n.imageBytes, n.rowBytes * n.image.height());
   }
   // Nothing on the status bar, and no icon put up for them.
   EXPECT_EQ(panel(1), "  Monitored addresses: 1");
