@@ -2,28 +2,13 @@
 
 #include <utility>
 
-namespace tarvo {
+#include "base/control_chars.h"
 
-std::string shownPath(const std::string& path) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string out;
-  out.reserve(path.size());
-  for (char ch : path) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (c < 0x20 || c == 0x7F) {
-      out += "\\x";
-      out += kDigits[c >> 4];
-      out += kDigits[c & 0x0F];
-    } else {
-      out += ch;
-    }
-  }
-  return out;
-}
+namespace tarvo {
 
 LogWriter::LogWriter(std::string path, bool keepOpen, Notify notify, LogFilePool& pool)
     : path_(std::move(path)),
-      shownPath_(shownPath(path_)),
+      shownPath_(escapeControlChars(path_)),
       keepOpen_(keepOpen),
       notify_(std::move(notify)),
       pool_(pool) {

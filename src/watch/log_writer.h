@@ -45,8 +45,4 @@ class LogWriter {
   std::uint64_t unsaidLost_ = 0;
 };
 
-// A path as it may be shown: control characters as \xNN, so a folder name
-// holding them cannot steer the terminal.
-std::string shownPath(const std::string& path);
-
 }  // namespace tarvo

@@ -11,6 +11,7 @@
 #include <regex>
 #include <vector>
 
+#include "base/control_chars.h"
 #include "engine/echo_service.h"
 #include "watch/log_writer.h"
 #include "watch/monitor_settings.h"
@@ -170,7 +171,7 @@ TEST_F(WatchLogWriter, RefusesWhatIsNoPlainFileOfItsOwnAndSaysSoOnce) {
       LogWriter writer(row.path, true, collect(), pool);
       for (int i = 0; i < 3; ++i) EXPECT_FALSE(writer.write("line"));
     }
-    const std::string shown = shownPath(row.path);
+    const std::string shown = escapeControlChars(row.path);
     EXPECT_EQ(notices, (std::vector<std::string>{"Log file " + shown + ": " + row.cause,
                                                  "Log file " + shown + ": 3 lines lost"}));
   }

@@ -1,8 +1,8 @@
-#include "cli/console_text.h"
+#include "base/control_chars.h"
 
 #include "base/utf8.h"
 
-namespace tarvo::cli {
+namespace tarvo {
 
 namespace {
 
@@ -58,4 +58,4 @@ std::string escapeControlChars(std::string_view text) {
   return out;
 }
 
-}  // namespace tarvo::cli
+}  // namespace tarvo
