@@ -34,8 +34,7 @@ std::string withoutTrailingBlanks(std::string text) {
 
 // The text a status shows in the console's lines.
 std::string statusText(std::uint32_t status) {
-  if (const char* text = echoStatusText(status)) return withoutTrailingBlanks(text);
-  return "ICMP Status = " + std::to_string(static_cast<std::int32_t>(status));
+  return withoutTrailingBlanks(echoStatusTextOrCode(status));
 }
 
 void addTimes(JsonObject& record, TimePoint start, TimePoint end) {

@@ -33,4 +33,9 @@ ReplySource formatReplySource(const EchoResult& result, Ipv4Address destination)
   return ReplySource{formatAddress(result.replyAddress), result.replyAddress != destination};
 }
 
+std::string echoStatusTextOrCode(std::uint32_t status) {
+  if (const char* text = echoStatusText(status)) return text;
+  return "ICMP Status = " + std::to_string(static_cast<std::int32_t>(status));
+}
+
 }  // namespace tarvo

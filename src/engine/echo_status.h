@@ -35,6 +35,9 @@ constexpr std::uint32_t kGeneralFailure = 11050;
 // The bare table text of a status (11001 to 11018), or nullptr for any other
 // code, 0 included: callers print their own reply line or the numeric form.
 const char* echoStatusText(std::uint32_t status);
+// The table text, or "ICMP Status = N" (N as a signed number) where the
+// table has none.
+std::string echoStatusTextOrCode(std::uint32_t status);
 
 // Dotted text of the replying address, and whether it differs from the
 // destination (callers then prefix "Reply from <address>:").

@@ -106,7 +106,7 @@ void TPingrange::execute() {
     } else if (const char* text = echoStatusText(result.status)) {
       outcome += text;
     } else {
-      outcome = "ICMP Status = " + std::to_string(static_cast<std::int32_t>(result.status));
+      outcome = echoStatusTextOrCode(result.status);
     }
     if (code != range_code::kReached) code = range_code::kNotReached;
   }

@@ -21,9 +21,7 @@ constexpr std::uint32_t kAddressRetryMs = 1000;
 constexpr unsigned long kDelaySlackNs = 3'000'000;
 
 std::string statusTextOf(std::uint32_t status) {
-  if (status == 0) return "Success";
-  if (const char* text = echoStatusText(status)) return text;
-  return "ICMP Status = " + std::to_string(static_cast<std::int32_t>(status));
+  return status == 0 ? "Success" : echoStatusTextOrCode(status);
 }
 }  // namespace
 
