@@ -4,7 +4,7 @@
 # metainfo, the icon, the manual pages and the echo-socket note, that every
 # printed setcap command names one file, and that the programs answer
 # --version (and the window --help) without a display.
-source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/../cli/lib.sh"
 BUILD=${TARVO_BUILD:?build directory}
 VERSION=${TARVO_VERSION:?project version}
 
