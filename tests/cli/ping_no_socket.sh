@@ -6,16 +6,15 @@
 if [ "$(id -u)" != 0 ] || ! command -v unshare >/dev/null || ! command -v setpriv >/dev/null; then
   skip "needs root, unshare and setpriv"
 fi
-TMP=$(mktemp -d)
+use_temp
 chmod 777 "$TMP"
-trap 'rm -rf "$TMP"' EXIT
 # A copy the other user can reach, wherever the build tree lies.
 cp "$CLI" "$TMP/tarvo-cli"
 chmod 755 "$TMP/tarvo-cli"
 
 as_nobody() {
-  TARVO_REGISTRY=$TMP/registry.json unshare -n setpriv --reuid=nobody --regid=nogroup \
-    --clear-groups "$TMP/tarvo-cli" "$@" > "$TMP/out" 2> "$TMP/err"
+  unshare -n setpriv --reuid=nobody --regid=nogroup --clear-groups "$TMP/tarvo-cli" "$@" \
+    > "$TMP/out" 2> "$TMP/err"
 }
 
 for command in "ping -n 1 127.0.0.1" "range 127.0.0.1 127.0.0.2" "trace 127.0.0.1"; do

@@ -7,15 +7,6 @@
 use_temp
 ROOT=$(dirname "$0")/../..
 
-# run STATUS WORDS...: the run ends with STATUS, its output in $TMP/out and
-# $TMP/err.
-run() {
-  local want=$1 status=0
-  shift
-  timeout -s TERM 5 "$CLI" "$@" > "$TMP/out" 2> "$TMP/err" || status=$?
-  expect_status "$status" "$want" "$*"
-}
-
 run 2 ping -n abc 127.0.0.1
 expect_line "$TMP/err" 1 'tarvo-cli ping: -n takes a number from 0 to 65535, not "abc"'
 expect_lines "$TMP/out" 0
