@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/octets.h"  // dotted text: parseDottedAddress, formatAddress
 #include "engine/echo_types.h"
 
 namespace tarvo {
@@ -15,18 +16,8 @@ struct HostEntry {
   std::vector<Ipv4Address> addresses;  // in resolver order; only the first is used
 };
 
-// Classic inet_addr rules: one to four parts joined by dots, each decimal,
-// octal (leading 0) or hexadecimal (leading 0x); the last part fills the
-// remaining low-order bytes. The all-ones result doubles as the failure
-// answer, so "255.255.255.255" is not an address (it goes the name path).
-// White space after the address is ignored, as that reader does.
-std::optional<Ipv4Address> parseDottedAddress(std::string_view text);
-
 // Removes everything up to and including the first "://"; nothing else.
 std::string stripUrlScheme(std::string_view text);
-
-// Four decimal octets joined by ".".
-std::string formatAddress(Ipv4Address address);
 
 // Forward look-up (IPv4 only); blocking.
 std::optional<HostEntry> lookupHost(const std::string& name);
