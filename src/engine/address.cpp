@@ -4,8 +4,6 @@
 #include <netdb.h>
 #include <sys/socket.h>
 
-#include <atomic>
-
 namespace tarvo {
 
 std::string stripUrlScheme(std::string_view text) {
@@ -51,18 +49,5 @@ std::optional<HostEntry> lookupAddress(Ipv4Address address) {
   entry.addresses.push_back(address);
   return entry;
 }
-
-namespace {
-std::atomic<int> socketStarts{0};
-}
-
-SocketStart startSockets() {
-  socketStarts.fetch_add(1);
-  return {};
-}
-
-void stopSockets() { socketStarts.fetch_sub(1); }
-
-int socketStartCount() { return socketStarts.load(); }
 
 }  // namespace tarvo

@@ -24,15 +24,4 @@ std::optional<HostEntry> lookupHost(const std::string& name);
 // Reverse look-up; fails when the address has no name. Blocking.
 std::optional<HostEntry> lookupAddress(Ipv4Address address);
 
-// Socket library start-up. On Linux nothing can fail, but every run keeps
-// its start and stop so the failure paths stay where users expect them.
-struct SocketStart {
-  enum Kind { Ok, StartError, WrongVersion } kind = Ok;
-  int code = 0;  // the start-up error number for StartError
-};
-SocketStart startSockets();
-void stopSockets();
-// Starts not yet matched by a stop (for tests of the release paths).
-int socketStartCount();
-
 }  // namespace tarvo
