@@ -44,8 +44,8 @@ TEST(DottedAddress, EachReaderTakesWhatItsFieldAccepts) {
       // All ones is the classic reader's failure answer.
       {Host,
        std::nullopt,
-       {"255.255.255.255", "0xffffffff", "4294967296", "256.1.1.1", "1.16777216", "1.2.65536",
-        "08.1.1.1", "0xg.1", "0x"}},
+       {"255.255.255.255", "0xffffffff", "4294967296", "18446744073709551617", "256.1.1.1",
+        "1.16777216", "1.2.65536", "08.1.1.1", "0xg.1", "0x"}},
       {Host,
        std::nullopt,
        {"", " ", " 127.0.0.1", "1.2.3. ", "1.2.3.4 x", "1.2 .3.4", "localhost", "1.2.3.4.",
