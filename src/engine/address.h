@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/octets.h"  // dotted text: parseDottedAddress, formatAddress
 #include "engine/echo_types.h"
 
 namespace tarvo {
@@ -15,33 +16,12 @@ struct HostEntry {
   std::vector<Ipv4Address> addresses;  // in resolver order; only the first is used
 };
 
-// Classic inet_addr rules: one to four parts joined by dots, each decimal,
-// octal (leading 0) or hexadecimal (leading 0x); the last part fills the
-// remaining low-order bytes. The all-ones result doubles as the failure
-// answer, so "255.255.255.255" is not an address (it goes the name path).
-// White space after the address is ignored, as that reader does.
-std::optional<Ipv4Address> parseDottedAddress(std::string_view text);
-
 // Removes everything up to and including the first "://"; nothing else.
 std::string stripUrlScheme(std::string_view text);
-
-// Four decimal octets joined by ".".
-std::string formatAddress(Ipv4Address address);
 
 // Forward look-up (IPv4 only); blocking.
 std::optional<HostEntry> lookupHost(const std::string& name);
 // Reverse look-up; fails when the address has no name. Blocking.
 std::optional<HostEntry> lookupAddress(Ipv4Address address);
-
-// Socket library start-up. On Linux nothing can fail, but every run keeps
-// its start and stop so the failure paths stay where users expect them.
-struct SocketStart {
-  enum Kind { Ok, StartError, WrongVersion } kind = Ok;
-  int code = 0;  // the start-up error number for StartError
-};
-SocketStart startSockets();
-void stopSockets();
-// Starts not yet matched by a stop (for tests of the release paths).
-int socketStartCount();
 
 }  // namespace tarvo

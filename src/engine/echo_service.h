@@ -14,6 +14,9 @@ namespace tarvo {
 // users know: the echo mechanism cannot be had at all, or it can be had but
 // not set up.
 enum class EchoOpenResult { Ok, LibraryMissing, EntryPointMissing };
+// "Could not load ICMP.DLL" or "Error getting ICMP proc address", without
+// any prefix; empty for Ok.
+std::string echoOpenFailureText(EchoOpenResult result);
 
 // Why no echo socket could be had. Only a refusal for lack of permission is
 // mended by allowing ping sockets or granting the capability; a user out of

@@ -3,7 +3,6 @@
 #include <cstring>
 #include <string>
 
-#include "engine/address.h"
 #include "engine/echo_dispatcher.h"
 #include "engine/echo_status.h"
 
@@ -43,33 +42,29 @@ NetworkCheck runNetworkCheck() {
   NetworkCheck check;
   IcmpEchoService service;
   check.opened = service.open();
-  if (check.opened != EchoOpenResult::Ok) check.refusal = EchoDispatcher::instance().refusal();
-  switch (check.opened) {
-    case EchoOpenResult::LibraryMissing:
-      check.message = "  \u00B7 Could not load ICMP.DLL";
-      return check;
-    case EchoOpenResult::EntryPointMissing:
-      check.message = "  \u00B7 Error getting ICMP proc address";
-      return check;
-    case EchoOpenResult::Ok:
-      break;
+  if (check.opened != EchoOpenResult::Ok) {
+    check.refusal = EchoDispatcher::instance().refusal();
+    check.message = "  \u00B7 " + echoOpenFailureText(check.opened);
+    return check;
   }
-  service.createHandle();
-  const SocketStart start = startSockets();
-  if (start.kind == SocketStart::StartError) {
-    check.message = "  \u00B7 WinSock startup error: " + std::to_string(start.code);
-  } else if (start.kind == SocketStart::WrongVersion) {
-    check.message = "  \u00B7 WinSock version 2.0 not supported";
-  }
-  stopSockets();
-  service.closeHandle();
   service.close();
-  if (!check.message.empty()) return check;
   // The dispatcher keeps the sockets it opened here, so a front end may give
   // up its raw-socket privilege after this check.
   check.ipOptionsSupported = EchoDispatcher::instance().ipOptionsAccepted();
   check.networkReady = true;
   return check;
+}
+
+std::string echoOpenFailureText(EchoOpenResult result) {
+  switch (result) {
+    case EchoOpenResult::LibraryMissing:
+      return "Could not load ICMP.DLL";
+    case EchoOpenResult::EntryPointMissing:
+      return "Error getting ICMP proc address";
+    case EchoOpenResult::Ok:
+      break;
+  }
+  return {};
 }
 
 std::string echoRefusalText(const EchoRefusal& refusal) {

@@ -6,30 +6,6 @@
 
 namespace tarvo {
 
-std::optional<RangeOctets> parseRangeOctets(std::string_view text) {
-  RangeOctets out{};
-  std::size_t field = 0;
-  std::size_t pos = 0;
-  while (true) {
-    if (field == out.size()) return std::nullopt;
-    std::int64_t value = 0;
-    std::size_t digits = 0;
-    while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
-      value = value * 10 + (text[pos] - '0');
-      if (value > INT32_MAX) return std::nullopt;
-      ++pos;
-      ++digits;
-    }
-    if (digits == 0) return std::nullopt;
-    out[field++] = static_cast<std::int32_t>(value);
-    if (pos == text.size()) break;
-    if (text[pos] != '.') return std::nullopt;
-    ++pos;
-  }
-  if (field != out.size()) return std::nullopt;
-  return out;
-}
-
 bool validateRange(const RangeInput& input) {
   auto octet = [](std::int32_t v) { return v >= 0 && v <= 255; };
   if (!std::all_of(input.first.begin(), input.first.end(), octet) ||
@@ -43,7 +19,8 @@ bool validateRange(const RangeInput& input) {
 std::optional<RangePlan> RangePlan::build(const RangeInput& input) {
   if (!validateRange(input)) return std::nullopt;
   RangePlan plan;
-  plan.prefix_ = std::to_string(input.first[0]) + "." + std::to_string(input.first[1]);
+  plan.firstOctet_ = input.first[0];
+  plan.secondOctet_ = input.first[1];
   plan.third_ = static_cast<std::uint32_t>(input.first[2]);
   plan.fourth_ = static_cast<std::uint32_t>(input.first[3]);
   plan.lastThird_ = static_cast<std::uint32_t>(input.last[2]);
@@ -53,14 +30,8 @@ std::optional<RangePlan> RangePlan::build(const RangeInput& input) {
 }
 
 std::string RangePlan::currentAddressText() const {
-  std::string text;
-  text.reserve(15);
-  text += prefix_;
-  text += '.';
-  text += std::to_string(third_);
-  text += '.';
-  text += std::to_string(fourth_);
-  return text;
+  return formatOctets({firstOctet_, secondOctet_, static_cast<std::int32_t>(third_),
+                       static_cast<std::int32_t>(fourth_)});
 }
 
 void RangePlan::advance() {

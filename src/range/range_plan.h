@@ -1,29 +1,28 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
-namespace tarvo {
+#include "base/octets.h"
 
-// Four octets as typed; out-of-range values are kept so validation can
-// reject them.
-using RangeOctets = std::array<std::int32_t, 4>;
+namespace tarvo {
 
 // The first and the last address of a range. Only the third and fourth
 // octets of the last address bound the range: its first two octets are the
 // first address's in the window and take part only in the 0..255 check.
 struct RangeInput {
-  RangeOctets first{};
-  RangeOctets last{};
+  Octets first{};
+  Octets last{};
 };
 
-// Reads "a.b.c.d" as four octet fields: each non-empty, digits only, within
-// the signed 32-bit range (leading zeros allowed: "010" is 10). Returns
-// nothing when a field is missing, empty or not a number.
-std::optional<RangeOctets> parseRangeOctets(std::string_view text);
+// A range address given as text (the console's FIRST and LAST): four
+// octets, digits only ("010" is 10); a blank, a sign or a hexadecimal part
+// is not read.
+inline std::optional<Octets> parseRangeOctets(std::string_view text) {
+  return parseOctets(text, DottedParts::Decimal);
+}
 
 // Every octet 0..255, and the last address not below the first.
 bool validateRange(const RangeInput& input);
@@ -38,8 +37,6 @@ class RangePlan {
 
   // Number of destinations, 1 to 65,536.
   std::uint32_t total() const { return total_; }
-  // "o1.o2" without leading zeros.
-  const std::string& prefix() const { return prefix_; }
 
   std::uint32_t currentThird() const { return third_; }
   std::uint32_t currentFourth() const { return fourth_; }
@@ -52,7 +49,8 @@ class RangePlan {
  private:
   RangePlan() = default;
 
-  std::string prefix_;
+  std::int32_t firstOctet_ = 0;
+  std::int32_t secondOctet_ = 0;
   std::uint32_t lastThird_ = 0;
   std::uint32_t lastFourth_ = 0;
   std::uint32_t total_ = 0;

@@ -74,7 +74,7 @@ void TPingrange::execute() {
     publish(range_code::kNotReached, text);
   };
 
-  if (!echo->open()) return fail(echo->failureText(StartupWording::WithCall));
+  if (!echo->open()) return fail(echo->failureText());
   const std::optional<Ipv4Address> parsed = parseDottedAddress(destination_);
   if (!parsed) return fail("Wrong IP address format");
   Ipv4Address destination = *parsed;

@@ -6,7 +6,6 @@
 #include "base/clock.h"
 #include "base/pacer.h"
 #include "engine/address.h"
-#include "engine/echo_lease.h"
 
 namespace tarvo {
 
@@ -34,14 +33,7 @@ TCtrlTrace::~TCtrlTrace() = default;
 void TCtrlTrace::execute() {
   startFlag_->set();
   view_.begin();
-  SocketStartLease sockets;
-  const EchoStartFailure failure = sockets.start();
-  if (failure != EchoStartFailure::None) {
-    view_.appendLine("  · " + echoStartFailureText(failure, sockets.code()));
-  } else {
-    trace();
-  }
-  sockets.release();
+  trace();
   view_.end();
 }
 

@@ -65,8 +65,7 @@ std::optional<std::string> formatFirstAddress(const Octets& first) {
   bool allZeroOrLess = std::all_of(first.begin(), first.end(), [](auto o) { return o <= 0; });
   bool anyOutside = std::any_of(first.begin(), first.end(), [](auto o) { return !isOctet(o); });
   if (allZeroOrLess || anyOutside) return std::nullopt;
-  return std::to_string(first[0]) + "." + std::to_string(first[1]) + "." +
-         std::to_string(first[2]) + "." + std::to_string(first[3]);
+  return formatOctets(first);
 }
 
 std::optional<std::array<std::int32_t, 8>> readRangeOctets(

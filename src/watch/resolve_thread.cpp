@@ -1,7 +1,6 @@
 #include "watch/resolve_thread.h"
 
 #include "engine/address.h"
-#include "engine/echo_lease.h"
 
 namespace tarvo {
 
@@ -52,9 +51,6 @@ void TResolveTh::execute() {
     return true;
   };
   if (stopped()) return;
-  SocketStartLease sockets;
-  // Without sockets the host keeps its running state for the rest of the run.
-  if (sockets.start() != EchoStartFailure::None) return;
   const std::string marker = failMarker(mode_);
   if (const auto address = parseDottedAddress(lookupText_); !address) {
     const std::string name = stripUrlScheme(lookupText_);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "base/octets.h"
 #include "watch/watch_list.h"
 
 namespace tarvo {
@@ -16,25 +17,7 @@ std::optional<std::size_t> findWatchItem(const std::vector<WatchItem>& items,
 }
 
 std::optional<std::array<int, 4>> watchAddressFields(const std::string& text) {
-  std::array<int, 4> fields{};
-  std::size_t field = 0;
-  std::size_t start = 0;
-  while (true) {
-    std::size_t dot = text.find('.', start);
-    std::size_t end = dot == std::string::npos ? text.size() : dot;
-    if (field == 4 || end == start) return std::nullopt;
-    int value = 0;
-    for (std::size_t i = start; i < end; ++i) {
-      if (text[i] < '0' || text[i] > '9') return std::nullopt;
-      value = value * 10 + (text[i] - '0');
-      if (value > 255) return std::nullopt;
-    }
-    fields[field++] = value;
-    if (dot == std::string::npos) break;
-    start = dot + 1;
-  }
-  if (field != 4) return std::nullopt;
-  return fields;
+  return parseOctets(text, DottedParts::Decimal);
 }
 
 std::vector<WatchItem> sortedWatchList(const std::vector<WatchItem>& items) {
@@ -52,9 +35,7 @@ std::vector<WatchItem> sortedWatchList(const std::vector<WatchItem>& items) {
       char key[16];
       std::snprintf(key, sizeof key, "%03d%03d%03d%03d", (*fields)[0], (*fields)[1], (*fields)[2],
                     (*fields)[3]);
-      std::string shown = std::to_string((*fields)[0]) + "." + std::to_string((*fields)[1]) + "." +
-                          std::to_string((*fields)[2]) + "." + std::to_string((*fields)[3]);
-      addresses.push_back({std::string(key) + digit, {shown, item.checked}});
+      addresses.push_back({std::string(key) + digit, {formatOctets(*fields), item.checked}});
     } else {
       names.push_back({item.text + digit, item});
     }

@@ -1,124 +1,85 @@
 #include "base/thread_base.h"
 
-#include <dirent.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <memory>
 #include <thread>
 #include <vector>
 
-#include "base/clock.h"
-#include "base/one_shot.h"
 #include "manual_clock.h"
+#include "wait_until.h"
 
 namespace tarvo {
 namespace {
 
-// A clock that asks the sleeper to stop once it has slept stopAfterMs.
-class StoppingClock : public testing::ManualClock {
- public:
-  StoppingClock(ThreadBase*& thread, long long stopAfterMs)
-      : thread_(thread), stopAfterMs_(stopAfterMs) {}
+// A clock that asks the sleeping thread to stop once it has slept stopAfterMs.
+struct StoppingClock : testing::ManualClock {
+  ThreadBase* thread = nullptr;
+  long long stopAfterMs = 0;  // 0: never
   void sleepFor(Duration duration) override {
     ManualClock::sleepFor(duration);
-    if (elapsedMs() >= stopAfterMs_) thread_->requestStop();
+    if (stopAfterMs > 0 && elapsedMs() >= stopAfterMs) thread->requestStop();
   }
-
- private:
-  ThreadBase*& thread_;
-  long long stopAfterMs_;
 };
 
-class Sleeper : public ThreadBase {
- public:
-  explicit Sleeper(std::uint32_t ms) : ms_(ms) {}
+struct Sleeper : ThreadBase {
+  explicit Sleeper(std::uint32_t ms) : ms(ms) {}
+  void execute() override { cutShort = sleepInSlices(ms); }
+  std::uint32_t ms;
   std::atomic<bool> cutShort{false};
-
- protected:
-  void execute() override { cutShort = sleepInSlices(ms_); }
-
- private:
-  std::uint32_t ms_;
 };
 
+// The odd rest first, then slices of 500 ms: a stop during a slice ends the
+// wait before the next one; without a stop the wait runs to its end, and
+// the end stays signalled for a second wait.
 TEST(ThreadBase, SlicedWaitHonoursAStopBeforeEveryWholeSlice) {
-  ThreadBase* thread = nullptr;
-  // The odd rest first (100 ms), then slices of 500: a stop during the
-  // second slice ends the wait before the third.
-  StoppingClock clock(thread, 700);
-  Sleeper s(60100);
-  thread = &s;
-  s.setClock(clock);
-  ASSERT_TRUE(s.start());
-  s.waitFor();
-  EXPECT_TRUE(s.cutShort);
-  EXPECT_EQ(clock.elapsedMs(), 1100);
-  EXPECT_TRUE(s.finished());
-}
-
-TEST(ThreadBase, WaitWithoutStopRunsToTheEnd) {
-  testing::ManualClock clock;
-  Sleeper s(1620);
-  s.setClock(clock);
-  ASSERT_TRUE(s.start());
-  s.waitFor();
-  s.waitFor();  // the end stays signalled: a second wait returns at once
-  EXPECT_FALSE(s.cutShort);
-  EXPECT_EQ(clock.elapsedMs(), 1620);
-  EXPECT_TRUE(s.finished());
-}
-
-class SelfFreeing : public ThreadBase {
- public:
-  explicit SelfFreeing(std::atomic<int>& destroyed) : destroyed_(destroyed) {}
-  ~SelfFreeing() override { destroyed_++; }
-
- protected:
-  void execute() override {}
-
- private:
-  std::atomic<int>& destroyed_;
-};
-
-TEST(ThreadBase, SelfFreeingThreadDeletesItself) {
-  std::atomic<int> destroyed{0};
-  for (int i = 0; i < 20; ++i) {
-    auto* t = new SelfFreeing(destroyed);
-    t->setFreeOnTerminate(true);
-    ASSERT_TRUE(t->start());
+  const struct {
+    std::uint32_t waitMs;
+    long long stopAfterMs, sleptMs;
+    bool cutShort;
+  } rows[] = {{60100, 700, 1100, true}, {1620, 0, 1620, false}};
+  for (const auto& row : rows) {
+    StoppingClock clock;
+    Sleeper s(row.waitMs);
+    clock.thread = &s;
+    clock.stopAfterMs = row.stopAfterMs;
+    s.setClock(clock);
+    ASSERT_TRUE(s.start());
+    s.waitFor();
+    s.waitFor();
+    EXPECT_EQ(s.cutShort, row.cutShort) << row.waitMs;
+    EXPECT_EQ(clock.elapsedMs(), row.sleptMs) << row.waitMs;
+    EXPECT_TRUE(s.finished());
   }
-  ASSERT_TRUE(ThreadBase::waitAllEnded(5000));
-  EXPECT_EQ(destroyed, 20);
 }
 
-class Counting : public ThreadBase {
- public:
-  explicit Counting(std::atomic<int>& runs) : runs_(runs) {}
-
- protected:
-  void execute() override { runs_++; }
-
- private:
-  std::atomic<int>& runs_;
+struct Counted : ThreadBase {
+  Counted(std::atomic<int>& runs, std::atomic<int>* destroyed) : runs(runs), destroyed(destroyed) {}
+  ~Counted() override {
+    if (destroyed) ++*destroyed;
+  }
+  void execute() override { ++runs; }
+  std::atomic<int>& runs;
+  std::atomic<int>* destroyed;
 };
 
 // System threads are handed on from one object to the next: whichever way
-// objects start, end and are freed, each runs exactly once, and the parked
-// threads go away once nothing is left to start.
+// objects start, end and are freed, each runs exactly once, a self-freeing
+// one deletes itself, and the parked threads go away once nothing is left
+// to start.
 TEST(ThreadBase, ObjectsStartedFromSeveralThreadsEachRunOnceAndParkedThreadsLeave) {
   std::atomic<int> runs{0};
   std::atomic<int> destroyed{0};
   auto starter = [&] {
-    std::vector<std::unique_ptr<Counting>> waited;
+    std::vector<std::unique_ptr<Counted>> waited;
     for (int i = 0; i < 500; ++i) {
       if (i % 2) {
-        auto* t = new SelfFreeing(destroyed);
+        auto* t = new Counted(runs, &destroyed);
         t->setFreeOnTerminate(true);
         ASSERT_TRUE(t->start());
       } else {
-        waited.push_back(std::make_unique<Counting>(runs));
+        waited.push_back(std::make_unique<Counted>(runs, nullptr));
         ASSERT_TRUE(waited.back()->start());
       }
       // Some are waited for at once, some only at the end, so parked
@@ -134,26 +95,10 @@ TEST(ThreadBase, ObjectsStartedFromSeveralThreadsEachRunOnceAndParkedThreadsLeav
   a.join();
   b.join();
   ASSERT_TRUE(ThreadBase::waitAllEnded(10000));
-  EXPECT_EQ(runs, 500);
+  EXPECT_EQ(runs, 1000);
   EXPECT_EQ(destroyed, 500);
   EXPECT_EQ(ThreadBase::liveThreads(), 0);
-
-  for (int i = 0; i < 100 && ThreadBase::parkedThreads() > 0; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(ThreadBase::kParkedLifeMs / 5));
-  }
-  EXPECT_EQ(ThreadBase::parkedThreads(), 0u);
-}
-
-TEST(OneShot, KeepsAPostMadeBeforeTheWaitAndOtherwiseWaitsOutItsDeadline) {
-  OneShot early;
-  early.post();
-  EXPECT_TRUE(early.waitUntil(std::chrono::steady_clock::now()));
-  OneShot never;
-  EXPECT_FALSE(never.waitUntil(std::chrono::steady_clock::now() + std::chrono::milliseconds(20)));
-  OneShot late;
-  std::thread poster([&] { late.post(); });
-  late.wait();
-  poster.join();
+  EXPECT_TRUE(testing::waitUntil([] { return ThreadBase::parkedThreads() == 0; }));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace tarvo::icmp {
@@ -42,6 +43,15 @@ std::span<const std::uint8_t> prefix(const Bytes& b, std::size_t n) {
   return std::span<const std::uint8_t>(b.data(), n);
 }
 
+// Every field of a message; all -1 for none.
+using Fields = std::tuple<int, int, int, std::int64_t, int, int, int, std::int64_t, std::int64_t>;
+Fields fields(const std::optional<IcmpMessage>& m) {
+  if (!m) return {-1, -1, -1, -1, -1, -1, -1, -1, -1};
+  return {m->kind,    m->type,       m->code,     m->source,
+          m->ttl,     m->identifier, m->sequence, m->quotedDestination,
+          m->dataSize};
+}
+
 TEST(InternetChecksum, MatchesTheRfcExampleAndPadsOddLengths) {
   EXPECT_EQ(internetChecksum(hex("0001f203f4f5f6f7")), 0x220D);
   EXPECT_EQ(internetChecksum(hex("01")), 0xFEFF);
@@ -54,145 +64,111 @@ TEST(EchoRequest, HeaderFieldsAndAChecksumThatVerifies) {
     for (std::size_t i = 0; i < size; ++i) payload[i] = static_cast<std::uint8_t>('A' + i % 26);
     const Bytes packet = buildEchoRequest(0xBEEF, 0x0102, payload);
     ASSERT_EQ(packet.size(), 8 + size);
-    EXPECT_EQ(packet[0], 8);
-    EXPECT_EQ(packet[1], 0);
-    EXPECT_EQ(packet[4], 0xBE);
-    EXPECT_EQ(packet[5], 0xEF);
-    EXPECT_EQ(packet[6], 0x01);
-    EXPECT_EQ(packet[7], 0x02);
+    EXPECT_EQ(Bytes({packet[0], packet[1], packet[4], packet[5], packet[6], packet[7]}),
+              Bytes({8, 0, 0xBE, 0xEF, 0x01, 0x02}));
     EXPECT_EQ(internetChecksum(packet), 0) << "payload " << size;
     EXPECT_TRUE(std::equal(payload.begin(), payload.end(), packet.begin() + 8));
   }
 }
 
-TEST(ParseRawPacket, CapturedEchoReply) {
-  auto m = parseRawPacket(kEchoReply);
-  ASSERT_TRUE(m);
-  EXPECT_EQ(m->kind, IcmpMessage::EchoReply);
-  EXPECT_EQ(m->source, 0xC6120A0Au);
-  EXPECT_EQ(m->ttl, 61);
-  EXPECT_EQ(m->identifier, 0x8A00);
-  EXPECT_EQ(m->sequence, 0);
-  EXPECT_EQ(m->dataSize, 32u);
-}
+// What each reader makes of the captured packets and what a datagram
+// socket hands over for them.
+TEST(IcmpReaders, CapturedPacketsReadAsSent) {
+  const Bytes icmpReply(kEchoReply.begin() + 20, kEchoReply.end());
+  ExtendedError unreachable;
+  unreachable.origin = SO_EE_ORIGIN_ICMP;
+  unreachable.type = 3;
+  unreachable.code = 1;
+  unreachable.offender = 0xC6120202;
+  const Bytes quotedHeader = hex("080000001234abcd");
+  const IcmpMessage::Kind reply = IcmpMessage::EchoReply, error = IcmpMessage::Error;
+  const struct {
+    const char* name;
+    std::optional<IcmpMessage> read;
+    IcmpMessage expected;
+  } rows[] = {
+      {"raw reply", parseRawPacket(kEchoReply), {reply, 0, 0, 0xC6120A0A, 61, 0x8A00, 0, 0, 32}},
+      {"raw time exceeded, quoted options",
+       parseRawPacket(kTimeExceeded),
+       {error, 11, 0, 0xC6120102, 64, 0x8A00, 1, 0xC6120A0A, 0}},
+      {"raw host unreachable",
+       parseRawPacket(kHostUnreachable),
+       {error, 3, 1, 0xC6120202, 63, 0xD9C5, 0x0A07, 0xC6121405, 0}},
+      {"datagram reply",
+       parseDatagramMessage(icmpReply, 0x7F000001, 64),
+       {reply, 0, 0, 0x7F000001, 64, 0x8A00, 0, 0, 32}},
+      {"error queue, quoted header only",
+       parseErrorQueueEntry(unreachable, quotedHeader, 0xC6121405, 63),
+       {error, 3, 1, 0xC6120202, 63, 0x1234, 0xABCD, 0xC6121405, 0}},
+  };
+  for (const auto& row : rows) EXPECT_EQ(fields(row.read), fields(row.expected)) << row.name;
 
-TEST(ParseRawPacket, CapturedTimeExceededQuotingAHeaderWithOptions) {
-  auto m = parseRawPacket(kTimeExceeded);
-  ASSERT_TRUE(m);
-  EXPECT_EQ(m->kind, IcmpMessage::Error);
-  EXPECT_EQ(m->type, 11);
-  EXPECT_EQ(m->code, 0);
-  EXPECT_EQ(m->source, 0xC6120102u);  // router 1 reports
-  EXPECT_EQ(m->ttl, 64);
-  EXPECT_EQ(m->identifier, 0x8A00);
-  EXPECT_EQ(m->sequence, 1);
-  EXPECT_EQ(m->quotedDestination, 0xC6120A0Au);
-}
-
-TEST(ParseRawPacket, CapturedHostUnreachable) {
-  auto m = parseRawPacket(kHostUnreachable);
-  ASSERT_TRUE(m);
-  EXPECT_EQ(m->kind, IcmpMessage::Error);
-  EXPECT_EQ(m->type, 3);
-  EXPECT_EQ(m->code, 1);
-  EXPECT_EQ(m->source, 0xC6120202u);
-  EXPECT_EQ(m->identifier, 0xD9C5);
-  EXPECT_EQ(m->sequence, 0x0A07);
-  EXPECT_EQ(m->quotedDestination, 0xC6121405u);  // 198.18.20.5
+  EXPECT_FALSE(parseDatagramMessage(prefix(icmpReply, 7), 1, 1));
+  EXPECT_EQ(parseDatagramMessage(prefix(icmpReply, 8), 1, 1)->dataSize, 0u);
+  EXPECT_FALSE(parseErrorQueueEntry(unreachable, prefix(quotedHeader, 7), 1, 0));
+  EXPECT_FALSE(parseErrorQueueEntry(unreachable, hex("000000001234abcd"), 1, 0));  // no request
+  ExtendedError local = unreachable;
+  local.origin = SO_EE_ORIGIN_LOCAL;  // reported by the send itself
+  EXPECT_FALSE(parseErrorQueueEntry(local, quotedHeader, 1, 0));
+  ExtendedError noOffender = unreachable;
+  noOffender.offender.reset();
+  EXPECT_EQ(parseErrorQueueEntry(noOffender, quotedHeader, 1, 0)->source, 0u);
 }
 
 TEST(ParseRawPacket, EveryTruncationIsRejectedOrHarmless) {
   // An echo reply needs its IP and ICMP headers; an error needs the quoted
   // IP header (24 bytes here) and the quoted 8-byte ICMP header.
-  for (std::size_t n = 0; n <= kEchoReply.size(); ++n) {
-    auto m = parseRawPacket(prefix(kEchoReply, n));
-    if (n < 28) {
-      EXPECT_FALSE(m) << n;
-    } else {
-      ASSERT_TRUE(m) << n;
-      EXPECT_EQ(m->dataSize, n - 28) << n;
-    }
-  }
-  for (const Bytes* b : {&kTimeExceeded, &kHostUnreachable}) {
+  for (const Bytes* b : {&kEchoReply, &kTimeExceeded, &kHostUnreachable}) {
     for (std::size_t n = 0; n <= b->size(); ++n) {
-      auto m = parseRawPacket(prefix(*b, n));
-      if (n < 28) {
-        EXPECT_FALSE(m) << n;
+      const auto m = parseRawPacket(prefix(*b, n));
+      ASSERT_EQ(m.has_value(), n >= 28) << n;
+      if (!m) continue;
+      if (b == &kEchoReply) {
+        EXPECT_EQ(m->dataSize, n - 28) << n;
       } else {
-        ASSERT_TRUE(m) << n;
         EXPECT_EQ(m->kind == IcmpMessage::Error, n >= 28 + 24 + 8) << n;
       }
     }
   }
 }
 
-TEST(ParseRawPacket, MalformedHeadersAreRejected) {
-  Bytes b = kEchoReply;
-  b[0] = 0x65;  // version 6
-  EXPECT_FALSE(parseRawPacket(b));
-  b[0] = 0x44;  // header length 16 bytes
-  EXPECT_FALSE(parseRawPacket(b));
-  b[0] = 0x4F;  // header length 60 bytes: leaves no room for ICMP
-  EXPECT_FALSE(parseRawPacket(b));
-  b = kEchoReply;
-  b[9] = 6;  // TCP
-  EXPECT_FALSE(parseRawPacket(b));
-}
-
-TEST(ParseRawPacket, TotalLengthOnlyCutsOffPadding) {
+// One byte changed in a captured packet: a malformed header is rejected,
+// anything that is no answer to an echo request is Other, and the total
+// length field only cuts off padding.
+TEST(ParseRawPacket, ChangedBytesAreRejectedOrNoAnswer) {
+  constexpr int kRejected = -1;
+  const struct {
+    const Bytes& packet;
+    std::size_t at;
+    std::uint8_t value;
+    int kind;
+    const char* why;
+  } rows[] = {
+      {kEchoReply, 0, 0x65, kRejected, "version 6"},
+      {kEchoReply, 0, 0x44, kRejected, "header length 16 bytes"},
+      {kEchoReply, 0, 0x4F, kRejected, "header length 60: no room for ICMP"},
+      {kEchoReply, 9, 6, kRejected, "TCP"},
+      {kEchoReply, 21, 1, IcmpMessage::Other, "an echo reply with a code"},
+      {kEchoReply, 20, 8, IcmpMessage::Other, "our own request, seen on loopback"},
+      {kEchoReply, 2, 0xFF, IcmpMessage::EchoReply, "total length beyond what arrived"},
+      {kEchoReply, 3, 10, IcmpMessage::EchoReply, "total length below the header"},
+      {kTimeExceeded, 52, 0, IcmpMessage::Other, "quoting an echo reply"},
+      {kTimeExceeded, 37, 17, IcmpMessage::Other, "quoting UDP"},
+      {kTimeExceeded, 28, 0x66, IcmpMessage::Other, "quoting version 6"},
+      {kTimeExceeded, 28, 0x4F, IcmpMessage::Other, "quoted header claims 60 bytes"},
+  };
+  for (const auto& row : rows) {
+    Bytes b = row.packet;
+    b[row.at] = row.value;
+    const auto m = parseRawPacket(b);
+    EXPECT_EQ(m ? int(m->kind) : kRejected, row.kind) << row.why;
+    if (m && m->kind == IcmpMessage::EchoReply) {
+      EXPECT_EQ(m->dataSize, 32u) << row.why;
+    }
+  }
   Bytes padded = kEchoReply;
   padded.resize(padded.size() + 6, 0);
-  auto m = parseRawPacket(padded);
-  ASSERT_TRUE(m);
-  EXPECT_EQ(m->dataSize, 32u);
-  Bytes overstated = kEchoReply;
-  overstated[2] = 0xFF;  // claims far more than arrived
-  m = parseRawPacket(overstated);
-  ASSERT_TRUE(m);
-  EXPECT_EQ(m->dataSize, 32u);
-  Bytes understated = kEchoReply;
-  understated[2] = 0;
-  understated[3] = 10;  // shorter than its own header: ignored
-  m = parseRawPacket(understated);
-  ASSERT_TRUE(m);
-  EXPECT_EQ(m->dataSize, 32u);
-}
-
-TEST(ParseRawPacket, ErrorsNotQuotingAnEchoRequestAreNoAnswer) {
-  Bytes b = kTimeExceeded;
-  b[20 + 8 + 24] = 0;  // quoted ICMP type: an echo reply
-  EXPECT_EQ(parseRawPacket(b)->kind, IcmpMessage::Other);
-  b = kTimeExceeded;
-  b[20 + 8 + 9] = 17;  // quoted protocol UDP
-  EXPECT_EQ(parseRawPacket(b)->kind, IcmpMessage::Other);
-  b = kTimeExceeded;
-  b[20 + 8] = 0x66;  // quoted version 6
-  EXPECT_EQ(parseRawPacket(b)->kind, IcmpMessage::Other);
-  b = kTimeExceeded;
-  b[20 + 8] = 0x4F;  // quoted header claims 60 bytes
-  EXPECT_EQ(parseRawPacket(b)->kind, IcmpMessage::Other);
-  b = kEchoReply;
-  b[21] = 1;  // an echo reply with a code is no echo reply
-  EXPECT_EQ(parseRawPacket(b)->kind, IcmpMessage::Other);
-  b = kEchoReply;
-  b[20] = 8;  // our own request, seen on loopback
-  EXPECT_EQ(parseRawPacket(b)->kind, IcmpMessage::Other);
-}
-
-TEST(ParseDatagramMessage, ReplyWithoutIpHeader) {
-  const Bytes icmp(kEchoReply.begin() + 20, kEchoReply.end());
-  auto m = parseDatagramMessage(icmp, 0x7F000001, 64);
-  ASSERT_TRUE(m);
-  EXPECT_EQ(m->kind, IcmpMessage::EchoReply);
-  EXPECT_EQ(m->source, 0x7F000001u);
-  EXPECT_EQ(m->ttl, 64);
-  EXPECT_EQ(m->identifier, 0x8A00);
-  EXPECT_EQ(m->dataSize, 32u);
-  EXPECT_FALSE(parseDatagramMessage(prefix(icmp, 7), 1, 1));
-  EXPECT_EQ(parseDatagramMessage(prefix(icmp, 8), 1, 1)->dataSize, 0u);
-  Bytes request = icmp;
-  request[0] = 8;
-  EXPECT_EQ(parseDatagramMessage(request, 1, 1)->kind, IcmpMessage::Other);
+  EXPECT_EQ(parseRawPacket(padded)->dataSize, 32u);
 }
 
 // A control buffer as the kernel lays it out: IP_TTL, then IP_RECVERR with
@@ -225,64 +201,28 @@ Bytes controlBuffer(int ttl, std::uint8_t type, std::uint8_t code, Ipv4Address o
   return buf;
 }
 
-TEST(ParseControlMessages, ReadsTtlAndExtendedErrorWithOffender) {
+TEST(ParseControlMessages, ReadsTtlAndErrorAndStopsAtTruncatedOrLyingLengths) {
   const Bytes buf = controlBuffer(63, 11, 0, 0xC6120202);
   const ControlData cd = parseControlMessages(buf);
   EXPECT_EQ(cd.ttl, std::optional<std::uint8_t>(63));
   ASSERT_TRUE(cd.error);
-  EXPECT_EQ(cd.error->origin, SO_EE_ORIGIN_ICMP);
-  EXPECT_EQ(cd.error->type, 11);
-  EXPECT_EQ(cd.error->code, 0);
-  EXPECT_EQ(cd.error->info, 1234u);
+  EXPECT_EQ(std::tuple(cd.error->origin, cd.error->type, cd.error->code, cd.error->info),
+            std::tuple(SO_EE_ORIGIN_ICMP, 11, 0, 1234u));
   EXPECT_EQ(cd.error->offender, std::optional<Ipv4Address>(0xC6120202));
-}
-
-TEST(ParseControlMessages, TruncatedOrLyingLengthsStopTheWalk) {
-  const Bytes buf = controlBuffer(63, 11, 0, 0xC6120202);
   for (std::size_t n = 0; n < buf.size(); ++n) {
-    const ControlData cd = parseControlMessages(prefix(buf, n));
-    EXPECT_FALSE(cd.error) << n;  // the second message no longer fits whole
-    EXPECT_EQ(cd.ttl.has_value(), n >= CMSG_LEN(sizeof(int))) << n;
+    const ControlData cut = parseControlMessages(prefix(buf, n));
+    EXPECT_FALSE(cut.error) << n;  // the second message no longer fits whole
+    EXPECT_EQ(cut.ttl.has_value(), n >= CMSG_LEN(sizeof(int))) << n;
   }
-  Bytes lying = buf;
-  cmsghdr h;
-  std::memcpy(&h, lying.data(), sizeof h);
-  h.cmsg_len = 1 << 20;
-  std::memcpy(lying.data(), &h, sizeof h);
-  const ControlData cd = parseControlMessages(lying);
-  EXPECT_FALSE(cd.ttl);
-  EXPECT_FALSE(cd.error);
-  h.cmsg_len = 0;
-  std::memcpy(lying.data(), &h, sizeof h);
-  EXPECT_FALSE(parseControlMessages(lying).ttl);
-}
-
-TEST(ParseErrorQueueEntry, QuotedHeaderOnly) {
-  ExtendedError e;
-  e.origin = SO_EE_ORIGIN_ICMP;
-  e.type = 3;
-  e.code = 1;
-  e.offender = 0xC6120202;
-  const Bytes quoted = hex("080000001234abcd");
-  auto m = parseErrorQueueEntry(e, quoted, 0xC6121405, 63);
-  ASSERT_TRUE(m);
-  EXPECT_EQ(m->kind, IcmpMessage::Error);
-  EXPECT_EQ(m->identifier, 0x1234);
-  EXPECT_EQ(m->sequence, 0xABCD);
-  EXPECT_EQ(m->source, 0xC6120202u);
-  EXPECT_EQ(m->quotedDestination, 0xC6121405u);
-  EXPECT_EQ(m->ttl, 63);
-
-  EXPECT_FALSE(parseErrorQueueEntry(e, prefix(quoted, 7), 1, 0));
-  Bytes notRequest = quoted;
-  notRequest[0] = 0;
-  EXPECT_FALSE(parseErrorQueueEntry(e, notRequest, 1, 0));
-  ExtendedError local = e;
-  local.origin = SO_EE_ORIGIN_LOCAL;  // reported by the send itself
-  EXPECT_FALSE(parseErrorQueueEntry(local, quoted, 1, 0));
-  ExtendedError noOffender = e;
-  noOffender.offender.reset();
-  EXPECT_EQ(parseErrorQueueEntry(noOffender, quoted, 1, 0)->source, 0u);
+  for (std::size_t length : {std::size_t{1} << 20, std::size_t{0}}) {
+    Bytes lying = buf;
+    cmsghdr h;
+    std::memcpy(&h, lying.data(), sizeof h);
+    h.cmsg_len = length;
+    std::memcpy(lying.data(), &h, sizeof h);
+    const ControlData bad = parseControlMessages(lying);
+    EXPECT_FALSE(bad.ttl || bad.error) << length;
+  }
 }
 
 }  // namespace

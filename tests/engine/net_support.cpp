@@ -14,7 +14,6 @@
 #include <chrono>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 
 #include "engine/icmp_packet.h"
 
@@ -32,13 +31,6 @@ bool writeProcFile(const std::string& path, const std::string& value) {
   f << value;
   f.flush();
   return static_cast<bool>(f);
-}
-
-std::string readProcFile(const std::string& path) {
-  std::ifstream f(path);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
 }
 
 bool enterPrivateNetns(std::string& why) {

@@ -23,7 +23,6 @@ bool inPrivateNetns();
 void setInPrivateNetns(bool v);
 
 bool writeProcFile(const std::string& path, const std::string& value);
-std::string readProcFile(const std::string& path);
 
 // A raw ICMP socket that sees every ICMP packet on loopback, our own
 // outgoing requests included, with their IP headers.

@@ -8,7 +8,7 @@
 namespace tarvo {
 namespace {
 
-std::vector<std::string> expand(RangeOctets first, RangeOctets last) {
+std::vector<std::string> expand(Octets first, Octets last) {
   auto plan = RangePlan::build({first, last});
   std::vector<std::string> out;
   for (std::uint32_t i = 0; plan && i < plan->total(); ++i, plan->advance()) {
@@ -39,11 +39,6 @@ TEST(RangePlan, RejectsBackwardRangesAndNonOctets) {
       (field < 4 ? in.first : in.last)[field % 4] = bad;
       EXPECT_FALSE(validateRange(in)) << "field " << field << " = " << bad;
     }
-  }
-  EXPECT_EQ(parseRangeOctets("010.0.0.7"), (RangeOctets{10, 0, 0, 7}));
-  for (const char* bad : {"", "1.2.3", "1.2.3.4.5", "1..3.4", "1.2.3.", "1.2.3.-4", " 1.2.3.4",
-                          "1.2.3.99999999999", "0x1.2.3.4"}) {
-    EXPECT_FALSE(parseRangeOctets(bad)) << bad;
   }
 }
 

@@ -2,11 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <thread>
-
-#include "engine/address.h"
 #include "fake_echo_service.h"
+#include "manual_clock.h"
 
 namespace tarvo {
 namespace {
@@ -14,118 +11,128 @@ namespace {
 using testing::FakeEchoNetwork;
 using testing::FakeReply;
 
-constexpr Ipv4Address kDest = 0x0A000005;    // 10.0.0.5
-constexpr Ipv4Address kRouter = 0xC6120202;  // 198.18.2.2
+constexpr Ipv4Address kDest = 0x0A000005;  // 10.0.0.5
+
+FakeReply reply(std::uint32_t rttMs, std::uint8_t ttl = 64, Ipv4Address from = kDest) {
+  return FakeEchoNetwork::reply(from, rttMs, 32, ttl);
+}
+FakeReply failure(std::uint32_t status, Ipv4Address from = kDest) {
+  return FakeEchoNetwork::failure(status, from);
+}
 
 class RangeWorkerTest : public ::testing::Test {
  protected:
   RangeWorkerTest() {
     settings.waitMs = 700;
-    settings.delayMs = 1;
+    settings.delayMs = 1000;
     settings.options.ttl = 60;
     settings.echoFactory = net.factory();
   }
 
-  // Runs one worker to its end; the slot's line, checked against its code.
-  std::string run(std::int32_t code, const std::string& dest = "10.0.0.5", std::uint32_t third = 0,
+  // Runs one worker to its end, the n-th answer of its service being
+  // replies[n] (the last one repeats); the slot's line, checked against its code.
+  std::string run(std::int32_t code, std::vector<FakeReply> replies,
+                  const std::string& dest = "10.0.0.5", std::uint32_t third = 0,
                   std::uint32_t fourth = 5) {
+    net.setResponder([replies](const testing::FakeSend& s) {
+      return replies[std::min<std::size_t>(s.sendIndex, replies.size() - 1)];
+    });
     RangeSlotTable table(1);
     TPingrange worker(table, 1, dest, third, fourth, settings);
+    worker.setClock(clock);
     EXPECT_TRUE(worker.start());
     worker.waitFor();
     EXPECT_EQ(table.code(1), code) << dest;
     EXPECT_EQ(net.servicesOpen(), 0);
-    EXPECT_EQ(socketStartCount(), 0);
     return table.takeLine(1);
-  }
-
-  // The n-th answer (0-based) of the worker's service; the last one repeats.
-  void script(std::vector<FakeReply> replies) {
-    net.setResponder([replies](const testing::FakeSend& s) {
-      return replies[std::min<std::size_t>(s.sendIndex, replies.size() - 1)];
-    });
   }
 
   FakeEchoNetwork net;
   RangeWorkerSettings settings;
+  testing::ManualClock clock;
 };
 
-TEST_F(RangeWorkerTest, ReachedHostSummarisesItsReplies) {
-  settings.count = 4;
-  script({FakeEchoNetwork::reply(kDest, 3, 32, 61), FakeEchoNetwork::reply(kDest, 5, 32, 62),
-          FakeEchoNetwork::reply(kDest, 1, 32, 63), FakeEchoNetwork::reply(kDest, 7, 32, 57)});
-  EXPECT_EQ(run(range_code::kReached),
-            "      10.0.0.5  Bytes=32;  sent/recv/lost=4/4/0;  min/avg/max=1/4/7;  TTL=57");
-  auto sends = net.sends();
-  ASSERT_EQ(sends.size(), 4u);
+TEST_F(RangeWorkerTest, OneLinePerAddressFromItsRequests) {
+  const struct {
+    std::uint32_t count;
+    std::vector<FakeReply> replies;
+    std::int32_t code;
+    const char* line;
+  } rows[] = {
+      // An answer from another address makes it the destination.
+      {2,
+       {reply(1, 64, 0x0A0000FF)},
+       range_code::kReached,
+       "Bytes=32;  sent/recv/lost=2/2/0;  min/avg/max=1/1/1;  TTL=64"},
+      {4,
+       {reply(3, 61), reply(5, 62), reply(1, 63), reply(7, 57)},
+       range_code::kReached,
+       "Bytes=32;  sent/recv/lost=4/4/0;  min/avg/max=1/4/7;  TTL=57"},
+      // One reply is enough; the figures are those of the replies alone.
+      {3,
+       {reply(9), failure(11010)},
+       range_code::kReached,
+       "Bytes=32;  sent/recv/lost=3/1/2;  min/avg/max=9/9/9;  TTL=64"},
+      // Not reached: the last outcome, naming another replier.
+      {2, {failure(11010)}, range_code::kNotReached, "Request timed out"},
+      {2,
+       {failure(11010), failure(11003, 0xC6120202)},
+       range_code::kNotReached,
+       "Reply from 198.18.2.2: Destination host unreachable"},
+      {1, {failure(11050)}, range_code::kNotReached, "ICMP Status = 11050"},
+  };
+  for (const auto& row : rows) {
+    settings.count = row.count;
+    EXPECT_EQ(run(row.code, row.replies), std::string("      10.0.0.5  ") + row.line);
+  }
+  const auto sends = net.sends();
+  ASSERT_EQ(sends.size(), 14u);
+  EXPECT_EQ(sends[0].destination, kDest);
+  EXPECT_EQ(sends[1].destination, 0x0A0000FFu);
   EXPECT_EQ(std::string(sends[0].payload.begin(), sends[0].payload.end()),
             "ABCDEFGHIJKLMNOPQRSTUVWXYZABCDEF");
   EXPECT_EQ(sends[0].options.ttl, 60);
   EXPECT_EQ(sends[0].options.optionSize, 0);
   EXPECT_EQ(sends[0].timeoutMs, 700u);
-
-  // One reply is enough; the figures are those of the replies alone.
-  settings.count = 3;
-  script({FakeEchoNetwork::reply(kDest, 9, 32, 64), FakeEchoNetwork::failure(11010, kDest)});
-  EXPECT_EQ(run(range_code::kReached),
-            "      10.0.0.5  Bytes=32;  sent/recv/lost=3/1/2;  min/avg/max=9/9/9;  TTL=64");
-
-  settings.count = 1;
-  settings.dataSize = 0;
-  script({FakeEchoNetwork::reply(kDest, 1, 0)});
-  EXPECT_EQ(run(range_code::kReached),
-            "      10.0.0.5  Bytes=0;  sent/recv/lost=1/1/0;  min/avg/max=1/1/1;  TTL=64");
-  EXPECT_TRUE(net.sends().back().payload.empty());
+  // Requests one delay apart, by the worker's clock.
+  EXPECT_EQ(clock.elapsedMs(), (1 + 3 + 2 + 1 + 1) * 1000);
 }
 
-TEST_F(RangeWorkerTest, AnswerFromAnotherAddressBecomesTheDestination) {
-  settings.count = 2;
-  script({FakeEchoNetwork::reply(0x0A0000FF, 1)});
-  run(range_code::kReached);
-  auto sends = net.sends();
-  ASSERT_EQ(sends.size(), 2u);
-  EXPECT_EQ(sends[0].destination, kDest);
-  EXPECT_EQ(sends[1].destination, 0x0A0000FFu);
-}
-
-TEST_F(RangeWorkerTest, NotReachedKeepsTheLastOutcome) {
-  settings.count = 2;
-  script({FakeEchoNetwork::failure(11010, kDest)});
-  EXPECT_EQ(run(range_code::kNotReached), "      10.0.0.5  Request timed out");
-  script({FakeEchoNetwork::failure(11010, kDest), FakeEchoNetwork::failure(11003, kRouter)});
-  EXPECT_EQ(run(range_code::kNotReached),
-            "      10.0.0.5  Reply from 198.18.2.2: Destination host unreachable");
-  script({FakeEchoNetwork::failure(11050, kDest)});
-  EXPECT_EQ(run(range_code::kNotReached), "      10.0.0.5  ICMP Status = 11050");
-
-  net.setOpenResult(EchoOpenResult::LibraryMissing);
-  EXPECT_EQ(run(range_code::kNotReached), "      10.0.0.5  Could not load ICMP.DLL");
-  EXPECT_EQ(net.sends().size(), 6u);  // none from the failed set-up
-}
-
-TEST_F(RangeWorkerTest, SkippedAddressesTakeNothing) {
-  EXPECT_EQ(run(range_code::kNetwork, "10.0.1.0", 1, 0),
+TEST_F(RangeWorkerTest, SkippedOrFailedAddressesSendNothing) {
+  EXPECT_EQ(run(range_code::kNetwork, {reply(1)}, "10.0.1.0", 1, 0),
             "      10.0.1.0  --- IP subnet address. Not pinged. ---");
-  EXPECT_EQ(run(range_code::kBroadcast, "10.0.1.255", 1, 255),
+  EXPECT_EQ(run(range_code::kBroadcast, {reply(1)}, "10.0.1.255", 1, 255),
             "      10.0.1.255  --- Broadcast address. Not pinged. ---");
   EXPECT_EQ(net.servicesCreated(), 0);
   // With both switches off the all-ones address cannot be converted.
   settings.skipNetwork = settings.skipBroadcast = false;
-  EXPECT_EQ(run(range_code::kNotReached, "255.255.255.255", 255, 255),
+  EXPECT_EQ(run(range_code::kNotReached, {reply(1)}, "255.255.255.255", 255, 255),
             "      255.255.255.255  Wrong IP address format");
+  net.setOpenResult(EchoOpenResult::LibraryMissing);
+  EXPECT_EQ(run(range_code::kNotReached, {reply(1)}), "      10.0.0.5  Could not load ICMP.DLL");
+  EXPECT_TRUE(net.sends().empty());
 }
+
+// A clock that asks the worker to stop while it paces its second request.
+struct StopWhilePacing : testing::ManualClock {
+  ThreadBase* worker = nullptr;
+  void sleepFor(Duration duration) override {
+    worker->requestStop();
+    ManualClock::sleepFor(duration);
+  }
+};
 
 TEST_F(RangeWorkerTest, StopInsideAPacingSliceEndsTheWorkerEarly) {
   settings.count = 2;
   settings.delayMs = 1200;  // 200 ms, then two slices of 500 ms
+  StopWhilePacing pacing;
   RangeSlotTable table(1);
   TPingrange worker(table, 1, "10.0.0.5", 0, 5, settings);
+  pacing.worker = &worker;
+  worker.setClock(pacing);
   ASSERT_TRUE(worker.start());
-  while (net.sends().empty()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  const auto stopAt = std::chrono::steady_clock::now();
-  worker.requestStop();
   worker.waitFor();
-  EXPECT_LT(std::chrono::steady_clock::now() - stopAt, std::chrono::milliseconds(1000));
+  EXPECT_LT(pacing.elapsedMs(), 1200);
   EXPECT_EQ(net.sends().size(), 1u);
   // Reached by the first request; the line carries that request's outcome.
   EXPECT_EQ(table.code(1), range_code::kReached);

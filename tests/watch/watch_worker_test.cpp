@@ -65,7 +65,6 @@ class WatchWorkerTest : public ::testing::Test {
     worker.waitFor();
     collect(0);
     EXPECT_EQ(net.servicesOpen(), 0);
-    EXPECT_EQ(socketStartCount(), 0);
   }
 
   std::vector<std::string> logLines(const std::string& name = "10_0_0_5.log") {
