@@ -196,9 +196,9 @@ void PingRun::finish() {
 
 void TPing::execute() {
   PingRun run(snap_, view_);
-  const bool started = run.run(echoFactory_, toneFactory_,
-                               {[this] { return stopRequested(); },
-                                [this](std::uint32_t ms) { return rest(ms); }, clock()});
+  const bool started = run.run(
+      echoFactory_, toneFactory_,
+      {[this] { return stopRequested(); }, [this](std::uint32_t ms) { return rest(ms); }, clock()});
   startFailed_ = !started;
   reached_ = run.reached();
   view_.end();

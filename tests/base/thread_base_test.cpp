@@ -12,62 +12,54 @@
 #include "base/clock.h"
 #include "base/one_shot.h"
 #include "manual_clock.h"
+#include "wait_until.h"
 
 namespace tarvo {
 namespace {
 
-// A clock that asks the sleeper to stop once it has slept stopAfterMs.
-class StoppingClock : public testing::ManualClock {
+class Rester : public ThreadBase {
  public:
-  StoppingClock(ThreadBase*& thread, long long stopAfterMs)
-      : thread_(thread), stopAfterMs_(stopAfterMs) {}
-  void sleepFor(Duration duration) override {
-    ManualClock::sleepFor(duration);
-    if (elapsedMs() >= stopAfterMs_) thread_->requestStop();
-  }
-
- private:
-  ThreadBase*& thread_;
-  long long stopAfterMs_;
-};
-
-class Sleeper : public ThreadBase {
- public:
-  explicit Sleeper(std::uint32_t ms) : ms_(ms) {}
-  std::atomic<bool> cutShort{false};
+  explicit Rester(std::uint32_t ms) : ms_(ms) {}
+  std::atomic<bool> resting{false}, cutShort{false};
 
  protected:
-  void execute() override { cutShort = sleepInSlices(ms_); }
+  void execute() override {
+    resting = true;
+    cutShort = rest(ms_);
+  }
 
  private:
   std::uint32_t ms_;
 };
 
-TEST(ThreadBase, SlicedWaitHonoursAStopBeforeEveryWholeSlice) {
-  ThreadBase* thread = nullptr;
-  // The odd rest first (100 ms), then slices of 500: a stop during the
-  // second slice ends the wait before the third.
-  StoppingClock clock(thread, 700);
-  Sleeper s(60100);
-  thread = &s;
-  s.setClock(clock);
-  ASSERT_TRUE(s.start());
-  s.waitFor();
-  EXPECT_TRUE(s.cutShort);
-  EXPECT_EQ(clock.elapsedMs(), 1100);
-  EXPECT_TRUE(s.finished());
+TEST(ThreadBase, AStopEndsARestOfAnHourAtOnce) {
+  Rester r(3'600'000);
+  ASSERT_TRUE(r.start());
+  ASSERT_TRUE(testing::waitUntil([&] { return r.resting.load(); }));
+  r.requestStop();
+  EXPECT_TRUE(testing::waitUntil([&] { return r.finished(); }));
+  EXPECT_TRUE(r.cutShort);
 }
 
-TEST(ThreadBase, WaitWithoutStopRunsToTheEnd) {
+TEST(ThreadBase, ARestOnATestClockPassesAtOnceAndWhole) {
   testing::ManualClock clock;
-  Sleeper s(1620);
-  s.setClock(clock);
-  ASSERT_TRUE(s.start());
-  s.waitFor();
-  s.waitFor();  // the end stays signalled: a second wait returns at once
-  EXPECT_FALSE(s.cutShort);
+  Rester r(1620);
+  r.setClock(clock);
+  ASSERT_TRUE(r.start());
+  r.waitFor();
+  r.waitFor();  // the end stays signalled: a second wait returns at once
+  EXPECT_FALSE(r.cutShort);
   EXPECT_EQ(clock.elapsedMs(), 1620);
-  EXPECT_TRUE(s.finished());
+  EXPECT_TRUE(r.finished());
+}
+
+TEST(ThreadSignal, AWakeOrAStopGivenBeforeTheWaitEndsIt) {
+  ThreadSignal signal;
+  signal.wake();
+  EXPECT_FALSE(signal.waitForWake());  // taken, and not a stop
+  signal.requestStop();
+  EXPECT_TRUE(signal.waitForWake());
+  EXPECT_TRUE(signal.sleepFor(std::chrono::hours(1)));
 }
 
 class SelfFreeing : public ThreadBase {

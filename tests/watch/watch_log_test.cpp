@@ -24,11 +24,9 @@ TEST(WatchPoints, RepliesUpToTheWaitAreGreenAtTheirHeightLaterOnesYellowNoneRed)
     WatchResult result;
     std::uint32_t value, color, ms;
   } rows[] = {
-      {{true, 500'000}, 500, GraphPoint::kGreen, 500},
-      {{true, 0}, 0, GraphPoint::kGreen, 0},
+      {{true, 500'000}, 500, GraphPoint::kGreen, 500},  {{true, 0}, 0, GraphPoint::kGreen, 0},
       {{true, 23'045}, 23, GraphPoint::kGreen, 23},  // the microseconds ride along
-      {{true, 501'000}, 500, GraphPoint::kYellow, 501},
-      {{false, 0}, 500, GraphPoint::kRed, 0},
+      {{true, 501'000}, 500, GraphPoint::kYellow, 501}, {{false, 0}, 500, GraphPoint::kRed, 0},
   };
   for (const auto& row : rows) {
     const GraphPoint p = graphPoint(row.result, 500);

@@ -38,12 +38,17 @@ class RecordingWatchView : public WatchView {
   }
   void deleteGraph(std::size_t i) override { add("step delete " + std::to_string(i)); }
   void graphsReady(std::size_t count) override { add("step ready " + std::to_string(count)); }
-  void setGraphCaption(std::size_t i, const std::string& c) override { add(host(i, "caption") + c); }
+  void setGraphCaption(std::size_t i, const std::string& c) override {
+    add(host(i, "caption") + c);
+  }
   // Only a host's first points are kept: a worker on a test clock never waits.
   void addPoint(std::size_t i, const GraphPoint& p) override {
-    const char* color = p.color == GraphPoint::kGreen ? "G" : p.color == GraphPoint::kRed ? "R" : "Y";
+    const char* color = p.color == GraphPoint::kGreen ? "G"
+                        : p.color == GraphPoint::kRed ? "R"
+                                                      : "Y";
     std::lock_guard<std::mutex> lock(mutex_);
-    if (++pointCount_[i] <= 32) steps_.push_back(host(i, "point") + color + std::to_string(p.value));
+    if (++pointCount_[i] <= 32)
+      steps_.push_back(host(i, "point") + color + std::to_string(p.value));
   }
   std::size_t pointCount(std::size_t i) const {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -209,13 +214,25 @@ TEST_F(WatchTest, LogChoicesWriteTheirLinesWithTheRunningCounters) {
     std::string script, results;
     std::vector<std::string> tails;
   } rows[] = {
-      {true, false, false, "RRRTT", "R12 R12 R12 T T ",
+      {true,
+       false,
+       false,
+       "RRRTT",
+       "R12 R12 R12 T T ",
        {ok + "1, Recv = 1, Lost = 0, Loss = 0%, Success",
         lost + "4, Recv = 3, Lost = 1, Loss = 25%, Request timed out"}},
-      {false, true, false, "RTRTTX", "R12 T R12 T T T ",
+      {false,
+       true,
+       false,
+       "RTRTTX",
+       "R12 T R12 T T T ",
        {ok + "1, Recv = 1, Lost = 0, Loss = 0%, Success",
         ok + "3, Recv = 2, Lost = 1, Loss = 33%, Success"}},
-      {false, false, true, "RTXR", "R12 T T R12 ",
+      {false,
+       false,
+       true,
+       "RTXR",
+       "R12 T T R12 ",
        {lost + "2, Recv = 1, Lost = 1, Loss = 50%, Request timed out",
         lost + "3, Recv = 1, Lost = 2, Loss = 66%, ICMP Status = 11999"}},
   };
@@ -303,11 +320,11 @@ TEST_F(WatchTest, TheMonitorStartsItsHostsInOrderAndShowsEachResult) {
                                       "  Initialize Monitor : 3", "  Start Monitor: 1",
                                       "  Start Monitor: 2", "  Start Monitor: 3",
                                       "  Monitored addresses: 3"}));
-  EXPECT_EQ(view.all("step "),
-            (std::vector<std::string>{"begin", "group" + std::string(kMonitorStartingCaption),
-                                      "create 0 127.0.0.1", "create 1 127.0.0.2",
-                                      "create 2 127.0.0.3", "ready 3",
-                                      "group" + std::string(kMonitorCaption), "free", "end"}));
+  EXPECT_EQ(
+      view.all("step "),
+      (std::vector<std::string>{"begin", "group" + std::string(kMonitorStartingCaption),
+                                "create 0 127.0.0.1", "create 1 127.0.0.2", "create 2 127.0.0.3",
+                                "ready 3", "group" + std::string(kMonitorCaption), "free", "end"}));
   EXPECT_EQ(pointsOf(0)[0], "G12");
   EXPECT_EQ(pointsOf(1)[0], "Y500");
   EXPECT_EQ(pointsOf(2)[0], "R500");
@@ -442,7 +459,8 @@ TEST_F(WatchTest, AStopDoesNotWaitForALookUpThatGetsNoAnswer) {
   startMonitor();
   run = {};  // the run's resolver now lives only in the monitor's copy
   EXPECT_TRUE(waitUntil([&] { return caption(1) == "nine.example (127.0.0.9)"; }));
-  EXPECT_TRUE(waitUntil([&] { return entered.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }));
+  EXPECT_TRUE(waitUntil(
+      [&] { return entered.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }));
   monitor->stop();
   const bool prompt = waitUntil([&] { return monitor->finished(); });
   if (!prompt) held.lock()->opened.set_value();  // so the test can end
