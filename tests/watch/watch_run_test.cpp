@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <future>
@@ -38,32 +39,24 @@ class RecordingWatchView : public WatchView {
   }
   void deleteGraph(std::size_t i) override { add("step delete " + std::to_string(i)); }
   void graphsReady(std::size_t count) override { add("step ready " + std::to_string(count)); }
-  void setGraphCaption(std::size_t i, const std::string& c) override {
-    add(host(i, "caption") + c);
-  }
-  // Only a host's first points are kept: a worker on a test clock never waits.
+  void setGroupCaption(const std::string& caption) override { add("step group" + caption); }
+  void freeGraphs() override { add("step free"); }
+  void setGraphCaption(std::size_t i, const std::string& c) override { add(of("caption", i) + c); }
+  void setHostAddress(std::size_t i, const std::string& a) override { add(of("address", i) + a); }
+  // A host's first points only: a worker on a test clock never waits.
   void addPoint(std::size_t i, const GraphPoint& p) override {
     const char* color = p.color == GraphPoint::kGreen ? "G"
                         : p.color == GraphPoint::kRed ? "R"
                                                       : "Y";
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (++pointCount_[i] <= 32)
-      steps_.push_back(host(i, "point") + color + std::to_string(p.value));
+    if (++points_[i] <= 32) add(of("point", i) + color + std::to_string(p.value));
   }
-  std::size_t pointCount(std::size_t i) const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return pointCount_.contains(i) ? pointCount_.at(i) : 0;
-  }
-  void setGroupCaption(const std::string& caption) override { add("step group" + caption); }
-  void freeGraphs() override { add("step free"); }
-  void setHostAddress(std::size_t i, const std::string& a) override { add(host(i, "address") + a); }
   void hostStateChanged(const HostStateChange& c) override {
-    add(host(c.index, "state") + hostStateName(c.state) + (c.notice ? " notice " : " silent ") +
-        c.address + " after " + std::to_string(pointCount(c.index) + 1));
+    add(of("state", c.index) + hostStateName(c.state) + (c.notice ? " notice " : " silent ") +
+        c.address + " after " + std::to_string(points_[c.index] + 1));
   }
   void idle() override { ++idles; }
 
-  static std::string host(std::size_t i, const char* what) {
+  static std::string of(const char* what, std::size_t i) {
     return what + (" " + std::to_string(i)) + " ";
   }
   // The steps that begin with `prefix`, without it.
@@ -79,6 +72,7 @@ class RecordingWatchView : public WatchView {
   std::size_t failGraph = 99;
   std::function<void(std::size_t)> onCreate;
   std::atomic<int> idles{0};
+  std::array<std::atomic<std::size_t>, 4> points_{};  // by host
 
  private:
   void add(const std::string& step) {
@@ -87,7 +81,6 @@ class RecordingWatchView : public WatchView {
   }
   mutable std::mutex mutex_;
   std::vector<std::string> steps_;
-  std::map<std::size_t, std::size_t> pointCount_;
 };
 
 class WatchTest : public ::testing::Test {
@@ -148,10 +141,6 @@ class WatchTest : public ::testing::Test {
       if (after) after();
       EXPECT_TRUE(waitUntil([&] { return net.sends().size() >= sentBefore + n; }));
     }
-    results.clear();
-    for (const WatchResult& r : shared.takeResults(0)) {
-      results += r.replied ? "R" + std::to_string(r.roundTripMs()) + " " : "T ";
-    }
     EXPECT_EQ(net.servicesOpen(), 0);
     EXPECT_EQ(socketStartCount(), 0);
   }
@@ -171,14 +160,11 @@ class WatchTest : public ::testing::Test {
     EXPECT_TRUE(waitUntil(done));
     stopMonitor();
   }
-  std::vector<std::string> pointsOf(std::size_t host) const {
-    return view.all(RecordingWatchView::host(host, "point"));
-  }
-  std::function<bool()> points(std::size_t host, std::size_t n) const {
-    return [this, host, n] { return view.pointCount(host) >= n; };
+  std::function<bool()> points(std::size_t host, std::size_t n) {
+    return [this, host, n] { return view.points_[host] >= n; };
   }
   std::string caption(std::size_t host) const {
-    const auto all = view.all(RecordingWatchView::host(host, "caption"));
+    const auto all = view.all(RecordingWatchView::of("caption", host));
     return all.empty() ? "" : all.back();
   }
 
@@ -199,7 +185,6 @@ class WatchTest : public ::testing::Test {
   RecordingWatchView view;
   ThreadSignal wakeup;
   MonitorShared shared{1, wakeup};
-  std::string results;  // a worker's, "R12 T "
   std::unique_ptr<TCtrlWatch> monitor;
   std::atomic<int> forwardLookups{0};
   std::atomic<bool> lateKnown{false};
@@ -210,43 +195,32 @@ TEST_F(WatchTest, LogChoicesWriteTheirLinesWithTheRunningCounters) {
   const std::string ok = "RTT = 12, TTL = 64, Bytes = 32, Sent = ";
   const std::string lost = "RTT = 0, TTL = 0, Bytes = 0, Sent = ";
   const struct {
-    bool changes, replies, timeouts;
-    std::string script, results;
+    LogChoice log;
+    std::string script;
     std::vector<std::string> tails;
   } rows[] = {
-      {true,
-       false,
-       false,
+      {{false, false, true},
        "RRRTT",
-       "R12 R12 R12 T T ",
        {ok + "1, Recv = 1, Lost = 0, Loss = 0%, Success",
         lost + "4, Recv = 3, Lost = 1, Loss = 25%, Request timed out"}},
-      {false,
-       true,
-       false,
+      {{true, false, false},
        "RTRTTX",
-       "R12 T R12 T T T ",
        {ok + "1, Recv = 1, Lost = 0, Loss = 0%, Success",
         ok + "3, Recv = 2, Lost = 1, Loss = 33%, Success"}},
-      {false,
-       false,
-       true,
+      {{false, true, false},
        "RTXR",
-       "R12 T T R12 ",
        {lost + "2, Recv = 1, Lost = 1, Loss = 50%, Request timed out",
         lost + "3, Recv = 1, Lost = 2, Loss = 66%, ICMP Status = 11999"}},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.script);
     std::filesystem::remove_all(dir);
-    settings.logChangesOnly = row.changes;
-    settings.logReplies = row.replies;
-    settings.logImmediate = row.replies;  // a file opened for every line
-    settings.logTimeouts = row.timeouts;
+    settings.logChangesOnly = row.log.changesOnly;
+    settings.logReplies = settings.logImmediate = row.log.replies;  // a file opened for every line
+    settings.logTimeouts = row.log.timeouts;
     script({{kHost, row.script}});
     runWorker(row.script.size() + 2);
     EXPECT_EQ(logTails(), row.tails);
-    EXPECT_EQ(results.substr(0, row.results.size()), row.results);
   }
 }
 
@@ -306,7 +280,6 @@ TEST_F(WatchTest, WithoutAnEchoServiceAWorkerEndsSilently) {
   settings.logReplies = true;
   net.setOpenResult(EchoOpenResult::LibraryMissing);
   runWorker(0);
-  EXPECT_EQ(results, "");
   EXPECT_TRUE(net.sends().empty());
   EXPECT_FALSE(std::filesystem::exists(dir));
 }
@@ -325,9 +298,9 @@ TEST_F(WatchTest, TheMonitorStartsItsHostsInOrderAndShowsEachResult) {
       (std::vector<std::string>{"begin", "group" + std::string(kMonitorStartingCaption),
                                 "create 0 127.0.0.1", "create 1 127.0.0.2", "create 2 127.0.0.3",
                                 "ready 3", "group" + std::string(kMonitorCaption), "free", "end"}));
-  EXPECT_EQ(pointsOf(0)[0], "G12");
-  EXPECT_EQ(pointsOf(1)[0], "Y500");
-  EXPECT_EQ(pointsOf(2)[0], "R500");
+  EXPECT_EQ(view.all("point 0 ")[0], "G12");
+  EXPECT_EQ(view.all("point 1 ")[0], "Y500");
+  EXPECT_EQ(view.all("point 2 ")[0], "R500");
   EXPECT_GT(monitor->replies(), 0u);
 }
 
@@ -341,7 +314,7 @@ TEST_F(WatchTest, AHostWithoutAGraphEndsTheStartAfterThreeAttempts) {
   const auto steps = view.all("step ");
   EXPECT_EQ(std::count(steps.begin(), steps.end(), "delete 1"), 3);
   EXPECT_EQ(std::count(steps.begin(), steps.end(), "create 2 127.0.0.3"), 0);
-  EXPECT_TRUE(pointsOf(1).empty());
+  EXPECT_TRUE(view.all("point 1 ").empty());
 }
 
 TEST_F(WatchTest, AStopDuringTheStartPutsBackTheIdleCaption) {
@@ -357,7 +330,7 @@ TEST_F(WatchTest, WithoutResolutionANameKeepsItsTextAndGetsNoPoints) {
   run.hosts = {"alpha.example", "127.0.0.9"};
   runMonitor(points(1, 3));
   EXPECT_TRUE(view.all("caption ").empty());
-  EXPECT_TRUE(pointsOf(0).empty());
+  EXPECT_TRUE(view.all("point 0 ").empty());
   EXPECT_EQ(forwardLookups.load(), 0);
 }
 
@@ -371,7 +344,7 @@ TEST_F(WatchTest, OneTryCaptionsNamesAndAddressesOnceAndAnUnknownNameGoesDown) {
   EXPECT_EQ(caption(2), "nine.example (127.0.0.9)");
   EXPECT_EQ(caption(3), "-- (127.0.0.8)");
   // An unknown name is never pinged, but counts as not reached: it goes down.
-  for (const std::string& p : pointsOf(1)) EXPECT_EQ(p, "R500");
+  for (const std::string& p : view.all("point 1 ")) EXPECT_EQ(p, "R500");
   EXPECT_EQ(view.all("state 1 ").at(0), "down notice nowhere.example after 3");
   EXPECT_TRUE(view.all("address 1 ").empty());  // no address to tell
   EXPECT_EQ(forwardLookups.load(), 2);
