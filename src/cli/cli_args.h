@@ -22,6 +22,9 @@ struct CommandOption {
   std::string valueName;  // "COUNT" in the help
   std::string meaning;    // one line of help
   std::string unit;       // of a number: "ms", "bytes" or none
+  // The line of the command's synopsis in the usage that shows the option,
+  // from 0; within a line the options keep their order here.
+  int usageLine = 0;
 };
 
 // Command-line words after the command name, split by the option table.

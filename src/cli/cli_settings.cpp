@@ -1,10 +1,14 @@
 #include <cstdio>
+#include <set>
 #include <string>
+#include <utility>
+#include <variant>
 
 #include "cli/cli_args.h"
 #include "cli/command_options.h"
 #include "cli/commands.h"
 #include "cli/json_records.h"
+#include "settings/setting_table.h"
 #include "settings/settings_session.h"
 
 namespace tarvo::cli {
@@ -39,10 +43,15 @@ JsonObject settingsJson(const settings::StartupState& state) {
   const settings::Settings& s = state.settings;
   auto values = settings::settingsValues(s);
   if (!s.rangeEnabled) {
-    values.emplace_back("P_FirstIP", formatOctets(s.firstOctets));
-    values.emplace_back("P_LastIP", formatOctets(s.lastOctets));
+    for (auto& value : settings::rangeAddressValues(s)) values.push_back(std::move(value));
   }
-  JsonObject record = settingsRecord(values, {"T_Host", "W_LogPath", "W_AutoStartFile"});
+  std::set<std::string> texts;
+  for (const settings::StoredSetting& row : settings::kStoredSettings) {
+    if (std::holds_alternative<std::string settings::Settings::*>(row.member)) {
+      texts.emplace(row.name);
+    }
+  }
+  JsonObject record = settingsRecord(values, texts);
   record["PingHosts"] = s.hostHistory;
   JsonObject programs = JsonObject::array();
   for (std::size_t i = 1; i < state.programs.size(); ++i) {

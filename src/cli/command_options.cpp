@@ -1,5 +1,6 @@
 #include "cli/command_options.h"
 
+#include <algorithm>
 #include <array>
 
 namespace tarvo::cli {
@@ -24,6 +25,12 @@ CommandOption text(std::string name, std::string valueName, std::string meaning)
 
 CommandOption json() { return flag("--json", "JSON Lines on standard output instead of the text"); }
 
+// The option shown on that line of the usage's synopsis instead of the first.
+CommandOption onLine(int usageLine, CommandOption option) {
+  option.usageLine = usageLine;
+  return option;
+}
+
 const std::array<CommandOptions, 5>& commands() {
   static const std::array<CommandOptions, 5> table{{
       {"ping",
@@ -35,10 +42,10 @@ const std::array<CommandOptions, 5>& commands() {
         number("-l", "BYTES", kPingDataBytesRule, "data per request", "bytes"),
         number("--ttl", "N", kTtlRule, "time to live"),
         number("--tos", "N", kTosRule, "type of service"),
-        flag("--df", "sets the \"don't fragment\" flag"),
-        flag("--router-alert", "adds the router alert IP option"),
-        flag("--resolve", "looks up the name of the address that replies"),
-        flag("--beep", "beeps on each reply"), json()}},
+        onLine(1, flag("--df", "sets the \"don't fragment\" flag")),
+        onLine(1, flag("--router-alert", "adds the router alert IP option")),
+        onLine(1, flag("--resolve", "looks up the name of the address that replies")),
+        onLine(1, flag("--beep", "beeps on each reply")), onLine(1, json())}},
       {"range",
        "FIRST LAST",
        "Pings every address from FIRST to LAST.",
@@ -46,13 +53,14 @@ const std::array<CommandOptions, 5>& commands() {
         number("-w", "WAIT", kRangeWaitRule, "time-out per reply", "ms"),
         number("-d", "DELAY", kRangeDelayRule, "pause between requests", "ms"),
         number("-l", "BYTES", kRangeDataBytesRule, "data per request", "bytes"),
-        number("--netmask-bits", "N", kNetMaskBitsRule, "net mask", "bits"),
+        onLine(1, number("--netmask-bits", "N", kNetMaskBitsRule, "net mask", "bits")),
         flag("--burst", "sends without waiting for each reply"),
         flag("--break-soon", "stops at the first address reached"),
-        flag("--ping-net", "also pings the net addresses"),
-        flag("--ping-broadcast", "also pings the broadcast addresses"),
-        flag("--hide-reached", "leaves out the addresses reached"),
-        flag("--hide-not-reached", "leaves out the addresses not reached"), json()}},
+        onLine(1, flag("--ping-net", "also pings the net addresses")),
+        onLine(1, flag("--ping-broadcast", "also pings the broadcast addresses")),
+        onLine(2, flag("--hide-reached", "leaves out the addresses reached")),
+        onLine(2, flag("--hide-not-reached", "leaves out the addresses not reached")),
+        onLine(2, json())}},
       {"trace",
        "HOST",
        "Traces the route to HOST hop by hop.",
@@ -72,17 +80,18 @@ const std::array<CommandOptions, 5>& commands() {
          {"no", "once", "continuous"},
          "MODE",
          "looks up names",
-         {}},
-        text("--log-dir", "DIR", "folder of the log files"),
-        flag("--log-replies", "logs the replies"),
-        flag("--log-timeouts", "logs the time-outs"),
-        flag("--log-changes", "logs only where a host changes"),
-        flag("--log-immediate", "writes each log line at once"),
-        flag("--sequence", "stamps a sequence number into each request"),
-        number("--down-after", "N", kNotifyDownRule, "time-outs in a row to be down"),
-        number("--up-after", "M", kNotifyUpRule, "replies in a row to be up again"),
-        json(),
-        text("--file", "LIST", "also watches the hosts listed in LIST, one per line")}},
+         {},
+         1},
+        onLine(1, text("--log-dir", "DIR", "folder of the log files")),
+        onLine(1, flag("--log-replies", "logs the replies")),
+        onLine(2, flag("--log-timeouts", "logs the time-outs")),
+        onLine(2, flag("--log-changes", "logs only where a host changes")),
+        onLine(2, flag("--log-immediate", "writes each log line at once")),
+        onLine(2, flag("--sequence", "stamps a sequence number into each request")),
+        onLine(3, number("--down-after", "N", kNotifyDownRule, "time-outs in a row to be down")),
+        onLine(3, number("--up-after", "M", kNotifyUpRule, "replies in a row to be up again")),
+        onLine(3, json()),
+        onLine(3, text("--file", "LIST", "also watches the hosts listed in LIST, one per line"))}},
       {"settings",
        "",
        "Prints the settings in effect.",
@@ -110,7 +119,47 @@ std::string helpLine(const std::string& left, const std::string& meaning) {
   return line + meaning + "\n";
 }
 
+// "[-n COUNT]", "[--resolve no|once|continuous]", "[--df]".
+std::string synopsisForm(const CommandOption& o) {
+  std::string form = "[" + o.name;
+  for (std::size_t i = 0; i < o.choices.size(); ++i) form += (i ? "|" : " ") + o.choices[i];
+  if (o.choices.empty() && !o.valueName.empty()) form += " " + o.valueName;
+  return form + "]";
+}
+
+// The command's lines of the usage, its operands last; later lines start
+// under the first option.
+std::string synopsis(const CommandOptions& command) {
+  constexpr std::size_t kNameWidth = 5;  // "range"
+  std::string name = command.name;
+  name.resize(std::max(name.size(), kNameWidth), ' ');
+  const std::string lead = "  tarvo-cli " + name + " ";
+  int lastLine = 0;
+  for (const CommandOption& o : command.options) lastLine = std::max(lastLine, o.usageLine);
+  std::string text;
+  for (int line = 0; line <= lastLine; ++line) {
+    std::string words;
+    for (const CommandOption& o : command.options) {
+      if (o.usageLine == line) words += (words.empty() ? "" : " ") + synopsisForm(o);
+    }
+    if (line == lastLine && !command.operands.empty()) words += " " + command.operands;
+    text += (line == 0 ? lead : std::string(lead.size(), ' ')) + words + "\n";
+  }
+  return text;
+}
+
 }  // namespace
+
+std::string usage() {
+  std::string text = "usage:\n";
+  for (const CommandOptions& command : commands()) text += synopsis(command);
+  return text +
+         "  tarvo-cli COMMAND --help: the command's options, their limits and defaults\n"
+         "--json: one JSON object per line on standard output instead of the text,\n"
+         "  each with a \"type\"; messages stay on standard error (see tarvo-cli(1))\n"
+         "exit status: 0 reached, 1 not reached, 2 usage error or failed start-up,\n"
+         "  3 standard output could not be written, 143 stopped by SIGTERM\n";
+}
 
 const CommandOptions* commandOptions(std::string_view name) {
   for (const CommandOptions& c : commands()) {

@@ -16,6 +16,10 @@ struct CommandOptions {
   std::vector<CommandOption> options;
 };
 
+// What `tarvo-cli` alone or with --help prints: each command's synopsis
+// from its options, then the exit statuses.
+std::string usage();
+
 // The command of that name, or nullptr.
 const CommandOptions* commandOptions(std::string_view name);
 

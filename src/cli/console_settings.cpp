@@ -6,10 +6,7 @@ namespace tarvo::cli {
 
 settings::Settings loadConsoleSettings() {
   // Reading only: the console never writes the store outside `settings --save`.
-  const settings::RegistryStore store;
-  settings::Settings s;
-  if (!settings::loadSettings(store, s)) settings::applyFallbackDefaults(s);
-  return s;
+  return settings::loadOrFallBack(settings::RegistryStore());
 }
 
 }  // namespace tarvo::cli

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <optional>
 
-#include "settings/name_index.h"
+#include "base/letter_case.h"
 
 namespace tarvo::settings {
 
@@ -21,7 +21,7 @@ std::string placeholderIfEmpty(std::string text) {
 // What readText gives for `name` of a key whose values are `values`.
 std::optional<std::string> textOf(const RegistryStore::Texts& values, std::string_view name) {
   for (const auto& [valueName, text] : values) {
-    if (sameName(valueName, name)) return text;
+    if (sameIgnoringAsciiCase(valueName, name)) return text;
   }
   return std::nullopt;
 }

@@ -1,19 +1,18 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "base/typed_number.h"
 
-// The limits of every typed number the tool keeps, in one table: the
-// settings load, the window's fields and the options dialogs all repair a
-// number by these rules and by nothing else; the console holds its options
-// to the same limits and refuses what lies outside them.
-namespace tarvo::settings {
-
-// How a typed number is compared with the limits: unsigned makes a negative
+// The limits and default of every typed number the tool keeps: the settings
+// load (through the setting table), the window's fields and the options
+// dialogs all repair a number by these rules and by nothing else; the
+// console holds its options to the same limits and refuses what lies
+// outside them.
+namespace tarvo::settings {  // How a typed number is compared with the limits: unsigned makes a
+                             // negative
 // entry huge (so it becomes the maximum), signed keeps it below the minimum.
 enum class Compare { Unsigned, Signed };
 
@@ -28,7 +27,6 @@ enum class OnLoad {
 };
 
 struct FieldRule {
-  std::string_view storedName;  // the value's name in \Settings
   std::int32_t defaultValue;
   std::int32_t minimum;
   std::int32_t maximum;
@@ -51,66 +49,58 @@ struct FieldRule {
 
 // Ping tab, single host ("p") and range ("r") mode.
 inline constexpr FieldRule kPingCountRule{
-    "P_Countp", 4, 0, 65535, Compare::Unsigned, OutOfRange::Clamp, OnLoad::Keep};  // 0 = endless
+    4, 0, 65535, Compare::Unsigned, OutOfRange::Clamp, OnLoad::Keep};  // 0 = endless
 inline constexpr FieldRule kRangeCountRule{
-    "P_Countr", 1, 1, 65535, Compare::Unsigned, OutOfRange::Clamp, OnLoad::Keep};
+    1, 1, 65535, Compare::Unsigned, OutOfRange::Clamp, OnLoad::Keep};
 inline constexpr FieldRule kPingWaitRule{
-    "P_Waitp", 1000, 1, 65535, Compare::Unsigned, OutOfRange::Clamp, OnLoad::Keep};
+    1000, 1, 65535, Compare::Unsigned, OutOfRange::Clamp, OnLoad::Keep};
 inline constexpr FieldRule kRangeWaitRule{
-    "P_Waitr", 1000, 1, 65535, Compare::Unsigned, OutOfRange::Clamp, OnLoad::Keep};
+    1000, 1, 65535, Compare::Unsigned, OutOfRange::Clamp, OnLoad::Keep};
 inline constexpr FieldRule kPingDelayRule{
-    "P_Delayp", 1000, 1, 65535, Compare::Unsigned, OutOfRange::Clamp, OnLoad::Keep};
+    1000, 1, 65535, Compare::Unsigned, OutOfRange::Clamp, OnLoad::Keep};
 inline constexpr FieldRule kRangeDelayRule{
-    "P_Delayr", 1000, 1, 65535, Compare::Unsigned, OutOfRange::Clamp, OnLoad::Keep};
+    1000, 1, 65535, Compare::Unsigned, OutOfRange::Clamp, OnLoad::Keep};
 inline constexpr FieldRule kPingDataBytesRule{
-    "P_Bytesp", 32, 18, 65500, Compare::Unsigned, OutOfRange::Clamp, OnLoad::Keep};
+    32, 18, 65500, Compare::Unsigned, OutOfRange::Clamp, OnLoad::Keep};
 inline constexpr FieldRule kRangeDataBytesRule{
-    "P_Bytesr", 32, 18, 65500, Compare::Unsigned, OutOfRange::Clamp, OnLoad::Keep};
+    32, 18, 65500, Compare::Unsigned, OutOfRange::Clamp, OnLoad::Keep};
 // Traceroute tab.
-inline constexpr FieldRule kMaxHopsRule{"T_MaxHops",       30,          1, 255, Compare::Signed,
-                                        OutOfRange::Clamp, OnLoad::Keep};
+inline constexpr FieldRule kMaxHopsRule{30,          1, 255, Compare::Signed, OutOfRange::Clamp,
+                                        OnLoad::Keep};
 inline constexpr FieldRule kTraceWaitRule{
-    "T_Wait", 1000, 10, 65535, Compare::Unsigned, OutOfRange::Clamp, OnLoad::Keep};
+    1000, 10, 65535, Compare::Unsigned, OutOfRange::Clamp, OnLoad::Keep};
 // Single-host ping options.
 inline constexpr FieldRule kTtlRule{
-    "P_TTL", 60, 1, 255, Compare::Signed, OutOfRange::Default, OnLoad::DefaultOutside};
+    60, 1, 255, Compare::Signed, OutOfRange::Default, OnLoad::DefaultOutside};
 inline constexpr FieldRule kTosRule{
-    "P_TOS", 0, 0, 255, Compare::Signed, OutOfRange::Default, OnLoad::DefaultOutside, true};
+    0, 0, 255, Compare::Signed, OutOfRange::Default, OnLoad::DefaultOutside, true};
 // Grows beyond its maximum on load when more hosts were stored.
 inline constexpr FieldRule kHistorySizeRule{
-    "P_HistorySize", 10, 1, 100, Compare::Signed, OutOfRange::Default, OnLoad::DefaultOutside};
+    10, 1, 100, Compare::Signed, OutOfRange::Default, OnLoad::DefaultOutside};
 // Range ping options. Only the masks the options offer are loaded: others
 // would index past them.
 inline constexpr FieldRule kNetMaskBitsRule{
-    "P_NetMaskBits", 24, 16, 31, Compare::Signed, OutOfRange::Clamp, OnLoad::DefaultOutside};
+    24, 16, 31, Compare::Signed, OutOfRange::Clamp, OnLoad::DefaultOutside};
 // Watch values are held to what the options dialog can produce, so a
 // hand-edited file cannot give a zero time-out, TTL 0 or an unknown mode.
 inline constexpr FieldRule kWatchWaitRule{
-    "W_Wait", 1000, 1, 65535, Compare::Unsigned, OutOfRange::Clamp, OnLoad::Repair};
+    1000, 1, 65535, Compare::Unsigned, OutOfRange::Clamp, OnLoad::Repair};
 inline constexpr FieldRule kWatchDelayRule{
-    "W_Delay", 1000, 1, 65535, Compare::Unsigned, OutOfRange::Clamp, OnLoad::Repair};
+    1000, 1, 65535, Compare::Unsigned, OutOfRange::Clamp, OnLoad::Repair};
 inline constexpr FieldRule kWatchBytesRule{
-    "W_Bytes", 32, 18, 65500, Compare::Unsigned, OutOfRange::Clamp, OnLoad::Repair};
+    32, 18, 65500, Compare::Unsigned, OutOfRange::Clamp, OnLoad::Repair};
 inline constexpr FieldRule kPenWidthRule{
-    "W_PenWidth", 2, 1, 4, Compare::Signed, OutOfRange::Default, OnLoad::DefaultOutside};
+    2, 1, 4, Compare::Signed, OutOfRange::Default, OnLoad::DefaultOutside};
 inline constexpr FieldRule kWatchTtlRule{
-    "W_TTL", 60, 1, 255, Compare::Signed, OutOfRange::Default, OnLoad::DefaultOutside};
+    60, 1, 255, Compare::Signed, OutOfRange::Default, OnLoad::DefaultOutside};
 // 0 No, 1 One try, 2 Continuous.
 inline constexpr FieldRule kWatchResolveNamesRule{
-    "W_ResolveNames", 1, 0, 2, Compare::Signed, OutOfRange::Default, OnLoad::DefaultOutside};
+    1, 0, 2, Compare::Signed, OutOfRange::Default, OnLoad::DefaultOutside};
 
 // Results in a row before a watched host counts as down, or up again.
 inline constexpr FieldRule kNotifyDownRule{
-    "W_NotifyDown", 3, 1, 100, Compare::Signed, OutOfRange::Clamp, OnLoad::Repair};
+    3, 1, 100, Compare::Signed, OutOfRange::Clamp, OnLoad::Repair};
 inline constexpr FieldRule kNotifyUpRule{
-    "W_NotifyUp", 1, 1, 100, Compare::Signed, OutOfRange::Clamp, OnLoad::Repair};
-
-inline constexpr std::array<const FieldRule*, 22> kFieldRules{
-    &kPingCountRule,   &kRangeCountRule,  &kPingWaitRule,      &kRangeWaitRule,
-    &kPingDelayRule,   &kRangeDelayRule,  &kPingDataBytesRule, &kRangeDataBytesRule,
-    &kMaxHopsRule,     &kTraceWaitRule,   &kTtlRule,           &kTosRule,
-    &kHistorySizeRule, &kNetMaskBitsRule, &kWatchWaitRule,     &kWatchDelayRule,
-    &kWatchBytesRule,  &kPenWidthRule,    &kWatchTtlRule,      &kWatchResolveNamesRule,
-    &kNotifyDownRule,  &kNotifyUpRule};
+    1, 1, 100, Compare::Signed, OutOfRange::Clamp, OnLoad::Repair};
 
 }  // namespace tarvo::settings

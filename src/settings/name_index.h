@@ -5,20 +5,9 @@
 #include <string_view>
 #include <vector>
 
+#include "base/letter_case.h"
+
 namespace tarvo::settings {
-
-inline char asciiLower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// Equal with ASCII letter case ignored, as key and value names compare.
-inline bool sameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (asciiLower(a[i]) != asciiLower(b[i])) return false;
-  }
-  return true;
-}
 
 // Finds the first of a run of names by hash in one flat table: one memory
 // access per look-up and no allocation per name, so keys with millions of
@@ -68,11 +57,7 @@ class NameIndex {
     return h;
   }
   static bool same(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-      if (fold(a[i]) != fold(b[i])) return false;
-    }
-    return true;
+    return CaseBlind ? sameIgnoringAsciiCase(a, b) : a == b;
   }
 };
 

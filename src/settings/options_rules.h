@@ -1,21 +1,27 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "settings/field_rules.h"
 
 // The advanced options' rules that need no widgets: the type-of-service
 // bits, the netmask choices and how the log options hold each other.
 namespace tarvo::settings {
 
-// The range ping's masks, from 16 to 31 bits: position p is p + 16 bits.
-inline constexpr int kFirstMaskBits = 16;
+// The range ping's masks, one for each bit count its rule allows: position p
+// is p + kFirstMaskBits bits.
+inline constexpr int kFirstMaskBits = kNetMaskBitsRule.minimum;
 inline constexpr std::array<std::string_view, 16> kNetMasks{
     "255.255.0.0",     "255.255.128.0",   "255.255.192.0",   "255.255.224.0",
     "255.255.240.0",   "255.255.248.0",   "255.255.252.0",   "255.255.254.0",
     "255.255.255.0",   "255.255.255.128", "255.255.255.192", "255.255.255.224",
     "255.255.255.240", "255.255.255.248", "255.255.255.252", "255.255.255.254"};
+static_assert(kNetMasks.size() ==
+              static_cast<std::size_t>(kNetMaskBitsRule.maximum - kFirstMaskBits + 1));
 
 // Bit 0 of the type of service is reserved: it is never set.
 inline constexpr int kTosReservedBit = 0;

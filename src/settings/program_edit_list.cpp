@@ -1,17 +1,12 @@
 #include "settings/program_edit_list.h"
 
 #include <algorithm>
-#include <cctype>
+
+#include "base/letter_case.h"
 
 namespace tarvo::settings {
 
 namespace {
-
-bool equalIgnoringCase(const std::string& a, const std::string& b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](unsigned char x, unsigned char y) {
-    return std::tolower(x) == std::tolower(y);
-  });
-}
 
 std::string stored(const std::string& argument) {
   return argument.empty() ? std::string(kEmptyArgument) : argument;
@@ -54,7 +49,7 @@ std::optional<std::size_t> ProgramEditList::addOrUpdate(const ProgramFields& fie
   if (fields.commandLine.empty() || fields.name.empty()) return std::nullopt;
   ProgramFields entry{fields.commandLine, fields.name, stored(fields.preIp), stored(fields.postIp)};
   auto same = std::find_if(entries_.begin(), entries_.end(), [&](const ProgramFields& other) {
-    return equalIgnoringCase(other.name, fields.name);
+    return sameIgnoringLocaleCase(other.name, fields.name);
   });
   if (same != entries_.end()) {
     *same = entry;

@@ -307,7 +307,7 @@ StoreResult RegistryStore::deleteValue(std::string_view key, std::string_view na
   return impl_->apply(
       [k = std::string(key), n = std::string(name)](RegistryTree& t, ApplyNotes&) {
         return eraseMembers(t, k, [&](const std::string& member, const RegistryTree& v) {
-          return v.is_object() || !sameName(member, n);
+          return v.is_object() || !sameIgnoringAsciiCase(member, n);
         });
       },
       {});
@@ -323,7 +323,7 @@ StoreResult RegistryStore::deleteKey(std::string_view key) {
   return impl_->apply(
       [parent, leaf](RegistryTree& t, ApplyNotes&) {
         return eraseMembers(t, parent, [&](const std::string& member, const RegistryTree& v) {
-          return !v.is_object() || !sameName(member, leaf);
+          return !v.is_object() || !sameIgnoringAsciiCase(member, leaf);
         });
       },
       {});

@@ -23,7 +23,7 @@ std::vector<std::string> splitPath(std::string_view path) {
 
 RegistryTree::iterator findMember(RegistryTree& node, std::string_view name) {
   for (auto it = node.begin(); it != node.end(); ++it) {
-    if (sameName(it.key(), name)) return it;
+    if (sameIgnoringAsciiCase(it.key(), name)) return it;
   }
   return node.end();
 }
@@ -33,7 +33,7 @@ const RegistryTree* findKey(const RegistryTree& root, std::string_view path) {
   for (const auto& part : splitPath(path)) {
     const RegistryTree* next = nullptr;
     for (auto it = node->begin(); it != node->end(); ++it) {
-      if (sameName(it.key(), part)) {
+      if (sameIgnoringAsciiCase(it.key(), part)) {
         next = &it.value();
         break;
       }
@@ -71,7 +71,7 @@ const RegistryTree* findValue(const RegistryTree& root, std::string_view key,
   const RegistryTree* node = findKey(root, key);
   if (!node) return nullptr;
   for (auto it = node->begin(); it != node->end(); ++it) {
-    if (sameName(it.key(), name)) return it->is_object() ? nullptr : &it.value();
+    if (sameIgnoringAsciiCase(it.key(), name)) return it->is_object() ? nullptr : &it.value();
   }
   return nullptr;
 }

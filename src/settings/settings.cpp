@@ -2,17 +2,19 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <variant>
 
 #include "base/typed_number.h"
+#include "settings/setting_table.h"
 
 namespace tarvo::settings {
 
 namespace {
 
-constexpr std::string_view kRangeEnabled = "P_RangeEnabled";
 constexpr std::string_view kFirstIp = "P_FirstIP";
 constexpr std::string_view kLastIp = "P_LastIP";
-constexpr std::string_view kAutoSave = "AutoSaveSettings";
+constexpr std::string_view kAutoSave = storedNameOf(&Settings::autoSave);
+constexpr std::string_view kAutoStartFile = storedNameOf(&Settings::autoStartFile);
 
 // Reads \Settings values with the general rule: every number and flag is a
 // text holding a whole number; anything else leaves the value as it was.
@@ -28,28 +30,35 @@ class ValueReader {
     if (!stored) return std::nullopt;
     return parseTypedInteger(*stored);
   }
-  void flag(std::string_view name, bool& out) const {
-    if (auto n = number(name)) out = *n != 0;
+
+  void read(const StoredSetting& row, bool& out, const bool&) const {
+    if (auto n = number(row.name)) out = *n != 0;
   }
-  void signedValue(std::string_view name, std::int32_t& out) const {
-    if (auto n = number(name)) out = *n;
+  // A text missing or empty gives the default.
+  void read(const StoredSetting& row, std::string& out, const std::string& fallback) const {
+    auto stored = text(row.name);
+    out = stored && !stored->empty() ? *stored : fallback;
   }
-  // A typed number by its field rule.
   template <class T>
-  void field(const FieldRule& rule, T& out) const {
+  void read(const StoredSetting& row, T& out, const T&) const {
+    if (!row.rule) {
+      if (auto n = number(row.name)) out = static_cast<T>(*n);
+      return;
+    }
+    const FieldRule& rule = *row.rule;
     switch (rule.onLoad) {
       case OnLoad::Keep:
-        if (auto n = number(rule.storedName)) out = static_cast<T>(*n);
+        if (auto n = number(row.name)) out = static_cast<T>(*n);
         return;
       case OnLoad::DefaultOutside: {
-        auto n = number(rule.storedName);
+        auto n = number(row.name);
         std::int32_t v = n && *n >= rule.minimum && *n <= rule.maximum ? *n : rule.defaultValue;
         if (rule.evenOnly) v &= ~1;
         out = static_cast<T>(v);
         return;
       }
       case OnLoad::Repair:
-        out = static_cast<T>(rule.repair(text(rule.storedName).value_or("")).value);
+        out = static_cast<T>(rule.repair(text(row.name).value_or("")).value);
         return;
     }
   }
@@ -58,7 +67,23 @@ class ValueReader {
   const RegistryStore& store_;
 };
 
-std::string flagText(bool value) { return value ? "1" : "0"; }
+std::string storedText(bool value) { return value ? "1" : "0"; }
+std::string storedText(const std::string& value) { return value; }
+template <class T>
+std::string storedText(T value) {
+  return std::to_string(static_cast<std::int64_t>(value));
+}
+
+// After a failed load: no target, no range mode, and the tab values back
+// at their defaults.
+void applyFallbackDefaults(Settings& s) {
+  const Settings defaults;
+  for (const StoredSetting& row : kStoredSettings) {
+    if (row.tabValue) std::visit([&](auto member) { s.*member = defaults.*member; }, row.member);
+  }
+  s.hostText.clear();
+  s.rangeOctetsPending = false;
+}
 
 }  // namespace
 
@@ -82,10 +107,12 @@ std::string historyValueName(std::size_t position) {
 
 bool loadSettings(const RegistryStore& store, Settings& s) {
   if (!store.keyExists(kSettingsKey)) return false;
-  const ValueReader read(store);
+  const ValueReader reader(store);
   const Settings defaults;
+  for (const StoredSetting& row : kStoredSettings) {
+    std::visit([&](auto member) { reader.read(row, s.*member, defaults.*member); }, row.member);
+  }
 
-  read.flag(kRangeEnabled, s.rangeEnabled);
   // The stored target is usable only with its addresses (range mode) or
   // with the history it comes from (single mode).
   bool targetUsable = s.rangeEnabled ? store.valueExists(kSettingsKey, kFirstIp) &&
@@ -95,72 +122,18 @@ bool loadSettings(const RegistryStore& store, Settings& s) {
     s.hostText.clear();
     s.rangeEnabled = false;
   }
-
-  read.field(kPingCountRule, s.pingCount);
-  read.field(kRangeCountRule, s.rangeCount);
-  read.field(kPingWaitRule, s.pingWaitMs);
-  read.field(kRangeWaitRule, s.rangeWaitMs);
-  read.field(kPingDelayRule, s.pingDelayMs);
-  read.field(kRangeDelayRule, s.rangeDelayMs);
-  read.field(kPingDataBytesRule, s.pingDataBytes);
-  read.field(kRangeDataBytesRule, s.rangeDataBytes);
-  s.traceHost = read.text("T_Host").value_or("");
-  read.flag("T_ResolveNames", s.traceResolveNames);
-  read.field(kMaxHopsRule, s.maxHops);
-  read.field(kTraceWaitRule, s.traceWait);
-  read.signedValue("P_ActiveCommand", s.activeCommand);
-  read.flag(kAutoSave, s.autoSave);
-  read.flag("P_Audible", s.audible);
-  read.flag("P_ResolveNames", s.resolveNames);
-  read.flag("P_DontFragment", s.dontFragment);
-  if (s.dontFragment) {
-    s.routerAlert = false;  // the two exclude each other
-  } else {
-    read.flag("P_RouterAlert", s.routerAlert);
+  if (s.dontFragment) s.routerAlert = false;  // the two exclude each other
+  if (store.valueExists(kSettingsKey, kAutoStartFile) && !reader.text(kAutoStartFile)) {
+    s.autoStart = defaults.autoStart;  // its file is stored with another type
   }
-  read.field(kTtlRule, s.ttl);
-  read.field(kTosRule, s.tos);
-  read.field(kHistorySizeRule, s.historySize);
-  read.flag("P_DontPingNet", s.dontPingNet);
-  read.flag("P_DontBroadcast", s.dontBroadcast);
-  // Older writers spelled it P_NetmaskBits; names compare without case.
-  read.field(kNetMaskBitsRule, s.netMaskBits);
-  read.flag("P_BreakSoon", s.breakSoon);
-  read.flag("P_BurstMode", s.burstMode);
-  read.flag("P_ShowReachedPRIP", s.showReached);
-  read.flag("P_ShowNotReachedPRIP", s.showNotReached);
-  read.field(kWatchWaitRule, s.watchWait);
-  read.field(kWatchDelayRule, s.watchDelay);
-  read.field(kWatchBytesRule, s.watchBytes);
-  read.field(kPenWidthRule, s.penWidth);
-  read.field(kWatchTtlRule, s.watchTtl);
-  read.field(kWatchResolveNamesRule, s.watchResolveNames);
-  read.flag("W_ICMPSequence", s.icmpSequence);
-  read.flag("W_LogReplies", s.logReplies);
-  read.flag("W_LogTimeouts", s.logTimeouts);
-  read.flag("W_LogFlipFlop", s.logFlipFlop);
-  read.flag("W_LogImmediate", s.logImmediate);
-  auto logPath = read.text("W_LogPath");
-  s.logPath = logPath && !logPath->empty() ? *logPath : defaultWatchLogPath();
-  read.flag("W_AutoStart", s.autoStart);
-  if (store.valueExists(kSettingsKey, "W_AutoStartFile") && !read.text("W_AutoStartFile")) {
-    s.autoStartFile.clear();  // stored with another type
-    s.autoStart = defaults.autoStart;
-  } else {
-    s.autoStartFile = read.text("W_AutoStartFile").value_or("");
-  }
-  read.flag("W_Notify", s.notify);
-  read.field(kNotifyDownRule, s.notifyDown);
-  read.field(kNotifyUpRule, s.notifyUp);
-  read.flag("W_NotifySound", s.notifySound);
   if (s.logReplies || s.logTimeouts) s.logFlipFlop = false;
 
   if (s.rangeEnabled) {
     s.rangeOctetsPending = true;
-    auto first = parseOctets(read.text(kFirstIp).value_or(""));
+    auto first = parseOctets(reader.text(kFirstIp).value_or(""));
     if (first) {
       s.firstOctets = *first;
-      s.lastOctets = parseOctets(read.text(kLastIp).value_or("")).value_or(Octets{0, 0, 0, 0});
+      s.lastOctets = parseOctets(reader.text(kLastIp).value_or("")).value_or(Octets{0, 0, 0, 0});
     } else {
       s.hostText.clear();
       s.rangeEnabled = false;
@@ -180,84 +153,29 @@ bool loadSettings(const RegistryStore& store, Settings& s) {
   return true;
 }
 
-void applyFallbackDefaults(Settings& s) {
-  const Settings defaults;
-  s.hostText.clear();
-  s.traceHost.clear();
-  s.rangeEnabled = false;
-  s.rangeOctetsPending = false;
-  s.pingCount = defaults.pingCount;
-  s.rangeCount = defaults.rangeCount;
-  s.pingWaitMs = defaults.pingWaitMs;
-  s.rangeWaitMs = defaults.rangeWaitMs;
-  s.pingDelayMs = defaults.pingDelayMs;
-  s.rangeDelayMs = defaults.rangeDelayMs;
-  s.pingDataBytes = defaults.pingDataBytes;
-  s.rangeDataBytes = defaults.rangeDataBytes;
-  s.traceResolveNames = defaults.traceResolveNames;
-  s.maxHops = defaults.maxHops;
-  s.traceWait = defaults.traceWait;
+Settings loadOrFallBack(const RegistryStore& store, bool* loaded) {
+  Settings s;
+  const bool ok = loadSettings(store, s);
+  if (!ok) applyFallbackDefaults(s);
+  if (loaded) *loaded = ok;
+  return s;
+}
+
+std::vector<std::pair<std::string, std::string>> rangeAddressValues(const Settings& s) {
+  return {{std::string(kFirstIp), formatOctets(s.firstOctets)},
+          {std::string(kLastIp), formatOctets(s.lastOctets)}};
 }
 
 std::vector<std::pair<std::string, std::string>> settingsValues(const Settings& s) {
-  using std::to_string;
-  auto number = [](const FieldRule& rule, auto value) {
-    return std::pair<std::string, std::string>(rule.storedName, to_string(value));
-  };
-  std::vector<std::pair<std::string, std::string>> v = {
-      {"P_RangeEnabled", flagText(s.rangeEnabled)},
-      number(kPingCountRule, s.pingCount),
-      number(kRangeCountRule, s.rangeCount),
-      number(kPingWaitRule, s.pingWaitMs),
-      number(kRangeWaitRule, s.rangeWaitMs),
-      number(kPingDelayRule, s.pingDelayMs),
-      number(kRangeDelayRule, s.rangeDelayMs),
-      number(kPingDataBytesRule, s.pingDataBytes),
-      number(kRangeDataBytesRule, s.rangeDataBytes),
-      {"T_Host", s.traceHost},
-      {"T_ResolveNames", flagText(s.traceResolveNames)},
-      number(kMaxHopsRule, s.maxHops),
-      number(kTraceWaitRule, s.traceWait),
-      {"P_ActiveCommand", to_string(s.activeCommand)},
-      {"AutoSaveSettings", flagText(s.autoSave)},
-      {"P_Audible", flagText(s.audible)},
-      {"P_ResolveNames", flagText(s.resolveNames)},
-      {"P_DontFragment", flagText(s.dontFragment)},
-      {"P_RouterAlert", flagText(s.routerAlert)},
-      number(kTtlRule, s.ttl),
-      number(kTosRule, s.tos),
-      number(kHistorySizeRule, s.historySize),
-      {"P_DontPingNet", flagText(s.dontPingNet)},
-      {"P_DontBroadcast", flagText(s.dontBroadcast)},
-      number(kNetMaskBitsRule, s.netMaskBits),
-      {"P_BreakSoon", flagText(s.breakSoon)},
-      {"P_BurstMode", flagText(s.burstMode)},
-      {"P_ShowReachedPRIP", flagText(s.showReached)},
-      {"P_ShowNotReachedPRIP", flagText(s.showNotReached)},
-      number(kWatchWaitRule, s.watchWait),
-      number(kWatchDelayRule, s.watchDelay),
-      number(kWatchBytesRule, s.watchBytes),
-      number(kPenWidthRule, s.penWidth),
-      number(kWatchTtlRule, s.watchTtl),
-      number(kWatchResolveNamesRule, s.watchResolveNames),
-      {"W_ICMPSequence", flagText(s.icmpSequence)},
-      {"W_LogReplies", flagText(s.logReplies)},
-      {"W_LogTimeouts", flagText(s.logTimeouts)},
-      {"W_LogFlipFlop", flagText(s.logFlipFlop)},
-      {"W_LogImmediate", flagText(s.logImmediate)},
-      {"W_LogPath", s.logPath},
-      {"W_Notify", flagText(s.notify)},
-      number(kNotifyDownRule, s.notifyDown),
-      number(kNotifyUpRule, s.notifyUp),
-      {"W_NotifySound", flagText(s.notifySound)},
-      {"W_AutoStart", flagText(s.autoStart)},
-      {"W_AutoStartFile", s.autoStartFile},
-  };
-  if (s.rangeEnabled) {
-    v.emplace_back(kFirstIp, formatOctets(s.firstOctets));
-    v.emplace_back(kLastIp, formatOctets(s.lastOctets));
+  std::vector<std::pair<std::string, std::string>> values;
+  for (const StoredSetting& row : kStoredSettings) {
+    values.emplace_back(row.name,
+                        std::visit([&](auto member) { return storedText(s.*member); }, row.member));
   }
-  return v;
+  if (s.rangeEnabled) {
+    for (auto& value : rangeAddressValues(s)) values.push_back(std::move(value));
+  }
+  return values;
 }
 
 StoreResult saveSettings(RegistryStore& store, const Settings& s) {

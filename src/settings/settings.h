@@ -93,16 +93,21 @@ struct Settings {
 
 // Reads the stored values over `settings` (which holds the defaults, or what
 // an earlier step left). False when \Settings or \Settings\PingHosts cannot
-// be opened, as on the first run; then call applyFallbackDefaults.
+// be opened, as on the first run.
 bool loadSettings(const RegistryStore& store, Settings& settings);
 
-// After a failed load: no target, no range mode, and the Ping and
-// Traceroute tab values back at their defaults; the rest stays as read.
-void applyFallbackDefaults(Settings& settings);
+// The settings a run starts from: the stored values over the defaults. When
+// they cannot be loaded (`loaded` false) there is no target, no range mode,
+// and the Ping and Traceroute tab values are back at their defaults; the
+// rest stays as read.
+Settings loadOrFallBack(const RegistryStore& store, bool* loaded = nullptr);
 
 // The values of \Settings as a full save writes them, in order, with their
 // stored texts (P_FirstIP and P_LastIP only in range mode).
 std::vector<std::pair<std::string, std::string>> settingsValues(const Settings& settings);
+
+// P_FirstIP and P_LastIP with their stored texts.
+std::vector<std::pair<std::string, std::string>> rangeAddressValues(const Settings& settings);
 
 // Writes \Settings and \Settings\PingHosts. With auto-save off only
 // AutoSaveSettings "0" is recorded and every other stored value stays.

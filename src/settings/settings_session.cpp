@@ -4,8 +4,7 @@ namespace tarvo::settings {
 
 StartupState loadStartupState(RegistryStore& store) {
   StartupState state;
-  state.settingsLoaded = loadSettings(store, state.settings);
-  if (!state.settingsLoaded) applyFallbackDefaults(state.settings);
+  state.settings = loadOrFallBack(store, &state.settingsLoaded);
   loadAdditionalPrograms(store, state.programs);
   state.bounds = loadSizePosition(store);
   return state;

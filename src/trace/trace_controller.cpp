@@ -24,7 +24,8 @@ TCtrlTrace::TCtrlTrace(TraceSnapshot snapshot, RunView& view,
       view_(view),
       startFlag_(startFlag ? std::move(startFlag) : std::make_shared<TraceStartFlag>()) {
   // The tables are indexed by hop and the hop is the probes' time to live.
-  snap_.maxHops = std::clamp<std::uint32_t>(snap_.maxHops, 1, kMaxHopLimit);
+  snap_.maxHops = std::clamp<std::uint32_t>(snap_.maxHops, settings::kMaxHopsRule.minimum,
+                                            settings::kMaxHopsRule.maximum);
   if (snap_.clock) setClock(*snap_.clock);
 }
 

@@ -9,6 +9,7 @@
 #include "base/thread_base.h"
 #include "engine/echo_service.h"
 #include "engine/resolver.h"
+#include "settings/field_rules.h"
 #include "trace/trace_hop_table.h"
 #include "trace/trace_hop_thread.h"
 #include "trace/trace_view.h"
@@ -35,9 +36,9 @@ class TraceStartFlag {
 // Everything a traceroute needs, copied when it starts: the controller never
 // reads settings or controls afterwards.
 struct TraceSnapshot {
-  std::string host;                // as typed: name, dotted address, or URL with "://"
-  std::uint32_t maxHops = 30;      // held in 1 to 255
-  std::uint32_t waitMs = 1000;     // time-out of every probe
+  std::string host;  // as typed: name, dotted address, or URL with "://"
+  std::uint32_t maxHops = settings::kMaxHopsRule.defaultValue;   // held to its rule's limits
+  std::uint32_t waitMs = settings::kTraceWaitRule.defaultValue;  // time-out of every probe
   bool resolveNames = false;       // names of the target and the routers
   std::uint8_t tos = 0;            // always 0 from the window
   std::uint8_t flags = 0;          // always 0 from the window
@@ -65,7 +66,6 @@ class TCtrlTrace : public ThreadBase {
  public:
   static constexpr std::uint32_t kStartIntervalMs = 60;
   static constexpr std::uint32_t kPollIntervalMs = 5;
-  static constexpr std::uint32_t kMaxHopLimit = 255;
 
   // startFlag: the front end's flag for this run; a fresh one when null. A
   // window creates it, keeps its own reference and polls isSet() after

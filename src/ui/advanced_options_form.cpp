@@ -28,6 +28,7 @@ QCheckBox* box(const char* caption, const char* formName) {
   return named(new QCheckBox(caption), formName);
 }
 
+// "1" to `last`: the lists whose rules start at 1.
 QComboBox* numberList(int last, const char* formName) {
   auto* list = named(new QComboBox, formName);
   for (int i = 1; i <= last; ++i) list->addItem(QString::number(i));
@@ -86,7 +87,7 @@ QWidget* pingTab(AdvancedOptionsForm& f) {
   f.warningText->setWordWrap(true);
   left->addWidget(f.warningText);
   left->addWidget(new QLabel("Time To Live [1 - 255]:"));
-  left->addWidget(f.ttl = numberList(255, "TtlList"));
+  left->addWidget(f.ttl = numberList(settings::kTtlRule.maximum, "TtlList"));
   left->addWidget(new QLabel("Max hosts in Ping history"));
   auto* history = new QHBoxLayout;
   history->addWidget(new QLabel("[1-100]:"));
@@ -109,7 +110,10 @@ QWidget* rangeTab(AdvancedOptionsForm& f) {
   }
   layout->addWidget(new QLabel("Bits:"), 0, 2);
   layout->addWidget(f.maskBits = named(new QComboBox, "BitsList"), 0, 3);
-  for (int bits = 16; bits <= 31; ++bits) f.maskBits->addItem(QString::number(bits));
+  for (int bits = settings::kNetMaskBitsRule.minimum; bits <= settings::kNetMaskBitsRule.maximum;
+       ++bits) {
+    f.maskBits->addItem(QString::number(bits));
+  }
   layout->addWidget(f.dontPingNet = box("Don't ping IP Sub&net addresses", "DontPingNetBox"), 1, 0,
                     1, 4);
   layout->addWidget(f.dontBroadcast = box("Don't ping &broadcast addresses", "DontBroadcastBox"), 2,
@@ -151,8 +155,8 @@ QWidget* watchTab(AdvancedOptionsForm& f) {
   addRow("Wait for reply [ms]:", f.watchWait = named(new QLineEdit, "WatchWaitEdit"));
   addRow("Delay requests [ms]:", f.watchDelay = named(new QLineEdit, "WatchDelayEdit"));
   addRow("Data Bytes:", f.watchBytes = named(new QLineEdit, "WatchBytesEdit"));
-  addRow("Time To Live:", f.watchTtl = numberList(255, "WatchTtlList"));
-  addRow("Pen width:", f.penWidth = numberList(4, "PenWidthList"));
+  addRow("Time To Live:", f.watchTtl = numberList(settings::kWatchTtlRule.maximum, "WatchTtlList"));
+  addRow("Pen width:", f.penWidth = numberList(settings::kPenWidthRule.maximum, "PenWidthList"));
   auto* logPath = new QWidget;
   auto* logRow = new QHBoxLayout(logPath);
   logRow->setContentsMargins(0, 0, 0, 0);

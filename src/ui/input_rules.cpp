@@ -1,7 +1,8 @@
 #include "ui/input_rules.h"
 
 #include <algorithm>
-#include <cctype>
+
+#include "base/letter_case.h"
 
 namespace tarvo::ui {
 
@@ -22,13 +23,6 @@ const settings::FieldRule& ruleOf(PingField field, bool rangeMode) {
   return rangeMode ? kRangeDataBytesRule : kPingDataBytesRule;
 }
 
-bool equalIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
-}
-
 bool isOctet(std::int32_t value) { return value >= 0 && value <= 255; }
 
 }  // namespace
@@ -45,7 +39,7 @@ RepairedNumber repairTraceWait(std::string_view text) {
 
 void updateHostHistory(std::vector<std::string>& entries, const std::string& host, int limit) {
   auto found = std::find_if(entries.begin(), entries.end(),
-                            [&](const std::string& e) { return equalIgnoringCase(e, host); });
+                            [&](const std::string& e) { return sameIgnoringLocaleCase(e, host); });
   if (found != entries.end()) {
     std::string kept = *found;  // the stored spelling wins
     entries.erase(found);

@@ -9,14 +9,15 @@ END_OF_PING="    ------------------------End of Ping------------------------"
 
 # Ctrl+C (a Break: 0) and SIGTERM (143) during an endless ping: end time,
 # statistics of what was sent, closing line.
+# A file of its own for each run: its first reply says the run is going.
 for sig in INT:0 TERM:143; do
-  "$CLI" ping -n 0 -d 100 127.0.0.1 > "$TMP/ping" 2>/dev/null &
+  "$CLI" ping -n 0 -d 100 127.0.0.1 > "$TMP/ping.$sig" 2>/dev/null &
   pid=$!
-  sleep 1
+  wait_for "$TMP/ping.$sig" "Reply from" || fail "endless ping: no reply"
   kill -"${sig%:*}" $pid
   wait $pid
   expect_status $? "${sig#*:}" "endless ping, SIG${sig%:*}"
-  tail -n 6 "$TMP/ping" > "$TMP/tail"
+  tail -n 6 "$TMP/ping.$sig" > "$TMP/tail"
   expect_match "$TMP/tail" 1 '^        End time  '
   expect_match "$TMP/tail" 3 '^        Packets:     sent / received / lost = ([0-9]+) / \1 / 0   \(0% Loss\)$'
   expect_line "$TMP/tail" 6 "$END_OF_PING"
@@ -26,7 +27,7 @@ done
 # report are written, then 143.
 "$CLI" range 127.0.0.1 127.0.0.254 > "$TMP/range" 2> "$TMP/range.err" &
 pid=$!
-sleep 1
+wait_for "$TMP/range" "127\.0\.0\.1  Bytes=" || fail "range: no address done"
 kill -TERM $pid
 wait $pid
 expect_status $? 143 "range terminated"

@@ -30,6 +30,15 @@ expect_status() {
   [ "$1" -eq "$2" ] || fail "$3: exit status $1, expected $2"
 }
 
+# run STATUS WORDS...: tarvo-cli WORDS ends with STATUS within 20 s, its
+# standard output in $TMP/out and standard error in $TMP/err.
+run() {
+  local want=$1 status=0
+  shift
+  timeout -s TERM 20 "$CLI" "$@" > "$TMP/out" 2> "$TMP/err" || status=$?
+  expect_status "$status" "$want" "$*"
+}
+
 # skip REASON: exit 77, or fail where privileged tests are required.
 skip() {
   echo "$1" >&2

@@ -1,24 +1,53 @@
 #!/usr/bin/env bash
-# A typed number out of its limits, as a user meets it: a usage error says
-# so at once, before any settings file is written or any echo request is
-# sent. (Each option's message is checked in the unit tests.)
+# The usage as a user meets it: which words print which help, a typed number
+# out of its limits refused at once (before any settings file is written or
+# any echo request is sent; each option's message is checked in the unit
+# tests), and the documents' synopses saying what the program's usage says.
 . "$(dirname "$0")/lib.sh"
 use_temp
+ROOT=$(dirname "$0")/../..
 
-# refused COMMAND MESSAGE WORDS...: status 2, MESSAGE alone on standard
-# error, nothing on standard output.
-refused() {
-  local command=$1 message=$2 status=0
-  shift 2
-  timeout -s TERM 5 "$CLI" "$command" "$@" > "$TMP/out" 2> "$TMP/err" || status=$?
-  expect_status "$status" 2 "$command $*"
-  expect_line "$TMP/err" 1 "tarvo-cli $command: $message"
-  expect_lines "$TMP/out" 0
-}
-
-refused ping '-n takes a number from 0 to 65535, not "abc"' -n abc 127.0.0.1
+run 2 ping -n abc 127.0.0.1
+expect_line "$TMP/err" 1 'tarvo-cli ping: -n takes a number from 0 to 65535, not "abc"'
+expect_lines "$TMP/out" 0
 [ ! -e "$TARVO_REGISTRY" ] || fail "a refused run wrote the settings file"
 
-# Each command takes --version too.
-[ "$("$CLI" watch --version)" == "$("$CLI" --version)" ] || fail "watch --version"
+# After a command, --help is that command's help wherever it stands; alone,
+# the usage; the first of --help and --version decides.
+for words in "range -n 3 --help:usage: tarvo-cli range " "watch -h:usage: tarvo-cli watch " \
+  "-h:usage:" "--help --version:usage:" "settings --version --help:tarvo-cli "; do
+  # shellcheck disable=SC2086
+  run 0 ${words%%:*}
+  [[ "$(head -n 1 "$TMP/out")" == "${words#*:}"* ]] || fail "${words%%:*} printed [$(cat "$TMP/out")]"
+done
+run 2 nosuch --help
+expect_line "$TMP/err" 1 "tarvo-cli: unknown command 'nosuch'"
+expect_line "$TMP/err" 2 "usage:"
+run 2
+expect_line "$TMP/err" 1 "usage:"
+
+# synopses: each "tarvo-cli COMMAND [..." of the text read, its wrapped
+# lines joined, without markup and with single blanks.
+synopses() {
+  sed 's/<[^>]*>//g' | tr -s ' ' | sed 's/^ //' |
+    awk '/^tarvo-cli [a-z]+ \[/ { if (s) print s; s = $0; next }
+         s && /^\[/ { s = s " " $0; next }
+         s { print s; s = "" }
+         END { if (s) print s }'
+}
+# The manual page's synopsis as text: the alternating-font macros join their
+# words, each .br ends a line.
+man_text() {
+  sed -n '/^\.SH SYNOPSIS/,/^\.SH /p' "$ROOT/dist/tarvo-cli.1" |
+    awk '/^\.br/ { print s; s = ""; next }
+         /^\.SH/ { next }
+         { alt = $1 ~ /^\.(RB|IR|BR|RI)$/; sub(/^\.[A-Z]+ /, ""); if (alt) gsub(/ /, "")
+           s = s (s == "" ? "" : " ") $0 }' | sed 's/\\-/-/g'
+}
+synopses < "$TMP/err" > "$TMP/usage"
+[ "$(wc -l < "$TMP/usage")" -eq 5 ] || fail "usage synopses: $(cat "$TMP/usage")"
+for doc in dist/tarvo-cli.1 README.md src/ui/help/tarvo.html; do
+  if [ "$doc" == dist/tarvo-cli.1 ]; then man_text; else cat "$ROOT/$doc"; fi | synopses > "$TMP/doc"
+  diff "$TMP/usage" "$TMP/doc" > "$TMP/diff" || fail "$doc: synopsis is not the usage's: $(cat "$TMP/diff")"
+done
 finish

@@ -8,9 +8,7 @@ use_temp
 # refused LIST MESSAGE: the command ends with status 2 and says MESSAGE,
 # an @ in it standing for the path of LIST.
 refused() {
-  local status=0
-  timeout -s TERM 5 "$CLI" watch --json --file "$1" > "$TMP/out" 2> "$TMP/err" || status=$?
-  expect_status "$status" 2 "$1"
+  run 2 watch --json --file "$1"
   expect_line "$TMP/err" 1 "tarvo-cli watch: ${2//@/$1}"
   expect_lines "$TMP/out" 0
 }

@@ -2,243 +2,216 @@
 
 #include <gtest/gtest.h>
 
-#include <initializer_list>
-#include <map>
+#include <algorithm>
 #include <string>
+#include <variant>
 
-#include "settings/settings_session.h"
+#include "settings/setting_table.h"
 #include "settings/window_bounds.h"
-#include "temp_registry.h"
 
 using namespace tarvo::settings;
-using tarvo::Octets;
 
 namespace {
 
-using Values = std::map<std::string, std::string>;
+using Values = std::vector<std::pair<std::string, std::string>>;
 
-// A store holding the given \Settings values and, unless `history` is
-// empty, a \PingHosts key with those hosts.
-class StoredSettings {
- public:
-  StoredSettings(const Values& values, std::initializer_list<std::string> history = {""},
-                 bool withHistoryKey = true) {
-    RegistryStore store(temp_.file());
-    RegistryStore::Batch batch(store);
+// A store in memory holding these \Settings values and, unless told
+// otherwise, a history key with these hosts.
+struct Stored {
+  explicit Stored(const Values& values, const std::vector<std::string>& hosts = {"h"},
+                  bool historyKey = true) {
+    store.holdWrites();
     store.createKey(kSettingsKey);
     for (const auto& [name, value] : values) store.writeText(kSettingsKey, name, value);
-    if (withHistoryKey) store.createKey(kPingHostsKey);
-    std::size_t i = 0;
-    for (const auto& host : history) {
-      if (!host.empty()) store.writeText(kPingHostsKey, historyValueName(i++), host);
+    if (historyKey) store.createKey(kPingHostsKey);
+    for (std::size_t i = 0; i < hosts.size(); ++i) {
+      store.writeText(kPingHostsKey, historyValueName(i), hosts[i]);
     }
   }
-  RegistryStore& store() {
-    if (!store_) store_.emplace(temp_.file());
-    return *store_;
-  }
-  Settings load(bool* loaded = nullptr) {
+  Settings load() {
     Settings s;
-    bool ok = loadSettings(store(), s);
-    if (loaded) *loaded = ok;
+    loadSettings(store, s);
     return s;
   }
-
- private:
-  TempRegistry temp_;
-  std::optional<RegistryStore> store_;
+  RegistryStore store{std::filesystem::path()};
 };
+
+// Settings as their stored texts, one per row of the table, in its order.
+Values rowTexts(const Settings& s) {
+  Values texts = settingsValues(s);
+  texts.resize(kStoredSettings.size());
+  return texts;
+}
+Values loadedTexts(const Values& stored) { return rowTexts(Stored(stored).load()); }
+
+const Values kDefaults = rowTexts(Settings{});
+
+// A value the row keeps that is not its default.
+std::string otherValue(std::size_t i) {
+  const StoredSetting& row = kStoredSettings[i];
+  if (std::holds_alternative<bool Settings::*>(row.member)) {
+    return kDefaults[i].second == "1" ? "0" : "1";
+  }
+  if (std::holds_alternative<std::string Settings::*>(row.member)) return "/other/";
+  if (!row.rule) return "-7";
+  const std::int32_t top = row.rule->evenOnly ? row.rule->maximum & ~1 : row.rule->maximum;
+  return std::to_string(top != row.rule->defaultValue ? top : row.rule->minimum);
+}
 
 }  // namespace
 
-TEST(Settings, FirstRunFallsBackToDefaults) {
-  TempRegistry temp;
-  RegistryStore store(temp.file());
-  StartupState state = loadStartupState(store);
-  EXPECT_FALSE(state.settingsLoaded);
-  EXPECT_EQ(settingsValues(state.settings), settingsValues(Settings{}));
-  EXPECT_TRUE(state.settings.hostText.empty());
-  EXPECT_EQ(state.programs.size(), 2u);
-  EXPECT_FALSE(state.bounds);
-  EXPECT_FALSE(std::filesystem::exists(temp.file()));  // loading writes nothing
-
-  // Without the history key the load fails too; the tab values go back to
-  // their defaults, the options read so far stay.
-  StoredSettings stored({{"P_Countp", "7"}, {"T_Host", "gw"}, {"P_Audible", "1"}}, {}, false);
-  bool loaded = true;
-  Settings s = stored.load(&loaded);
-  EXPECT_FALSE(loaded);
-  applyFallbackDefaults(s);
-  EXPECT_EQ(s.pingCount, 4u);
-  EXPECT_EQ(s.traceHost, "");
-  EXPECT_TRUE(s.audible);
+TEST(SettingTable, EachValueLoadsIntoItsOwnMemberAndSavesAsStored) {
+  for (std::size_t i = 0; i < kStoredSettings.size(); ++i) {
+    SCOPED_TRACE(std::string(kStoredSettings[i].name));
+    // The addresses let range mode load.
+    Values values{{"P_FirstIP", "10.0.0.1"}, {"P_LastIP", "10.0.0.9"}};
+    values.emplace_back(kStoredSettings[i].name, otherValue(i));
+    Values expected = kDefaults;
+    expected[i] = values.back();
+    // Loaded, it is saved as it was stored, and no other value moves.
+    EXPECT_EQ(loadedTexts(values), expected);
+  }
 }
 
-TEST(Settings, LoadRulesRepairStoredValues) {
+// Each number as typed into its field and as loaded, at its default, at
+// its limits and beyond them, by the kinds its rule names.
+TEST(SettingTable, NumbersRepairAndLoadByTheirRulesAtAndBeyondEachLimit) {
+  for (std::size_t i = 0; i < kStoredSettings.size(); ++i) {
+    const StoredSetting& row = kStoredSettings[i];
+    const std::string name(row.name);
+    SCOPED_TRACE(name);
+    if (std::holds_alternative<std::string Settings::*>(row.member)) continue;
+    // Not a number (a trailing blank makes none): the default.
+    EXPECT_EQ(loadedTexts({{name, "12 "}})[i], kDefaults[i]);
+    if (!row.rule) continue;
+    const FieldRule& rule = *row.rule;
+    EXPECT_EQ(rule.repair("12 ").value, static_cast<std::uint32_t>(rule.defaultValue));
+    EXPECT_TRUE(rule.repair("12 ").rewrite);
+    const std::int64_t top = rule.evenOnly ? rule.maximum & ~1 : rule.maximum;
+    struct Case {
+      std::int64_t stored, nearest;
+    };
+    for (const Case& c :
+         {Case{rule.defaultValue, rule.defaultValue}, Case{rule.minimum, rule.minimum},
+          Case{top, top}, Case{rule.minimum - 1, rule.minimum}, Case{rule.maximum + 1, top}}) {
+      if (c.stored < 0) continue;  // kept, but an unsigned member shows it as a huge number
+      const std::string text = std::to_string(c.stored);
+      const bool within = c.stored == c.nearest;
+      if (within) {
+        EXPECT_EQ(rule.repair(text).value, static_cast<std::uint32_t>(c.stored));
+        EXPECT_FALSE(rule.repair(text).rewrite) << text;
+      }
+      const std::int64_t expected = within || rule.onLoad == OnLoad::Keep ? c.stored
+                                    : rule.onLoad == OnLoad::Repair       ? c.nearest
+                                                                          : rule.defaultValue;
+      EXPECT_EQ(loadedTexts({{name, text}})[i].second, std::to_string(expected)) << text;
+    }
+  }
+}
+
+TEST(FieldRules, OutsideTheLimitsByHowTheRuleCompares) {
   struct Case {
-    Values values;
-    std::int32_t ttl, tos;
+    const FieldRule& rule;
+    const char* typed;
+    std::int32_t value;
+    bool rewrite = true;
   };
-  // The rules are the field rules tests'; here that the load applies them.
-  for (const Case& c : {Case{{{"P_TTL", "0"}, {"P_TOS", "255"}}, 60, 254},
-                        Case{{{"P_TTL", "255"}, {"P_TOS", "$11"}}, 255, 16}}) {
-    StoredSettings stored(c.values, {"h"});
-    Settings s = stored.load();
-    EXPECT_EQ(s.ttl, c.ttl) << c.values.at("P_TTL");
-    EXPECT_EQ(s.tos, c.tos) << c.values.at("P_TOS");
+  const Case cases[] = {
+      {kPingCountRule, "-1", 65535},  // clamped: compared unsigned, a negative entry is huge
+      {kMaxHopsRule, "-1", 1},        // compared signed, it is small
+      {kTtlRule, "0", 60},            // an options value outside falls back, not clamped
+      {kTtlRule, "$FF", 255, false}, {kTosRule, "7", 6},  // bit 0 is reserved
+  };
+  for (const Case& c : cases) {
+    const tarvo::RepairedNumber r = c.rule.repair(c.typed);
+    EXPECT_EQ(static_cast<std::int32_t>(r.value), c.value) << c.typed;
+    EXPECT_EQ(r.rewrite, c.rewrite) << c.typed;
   }
-  StoredSettings stored({{"P_Countp", "abc"},
-                         {"P_Waitp", "250"},
-                         {"P_RangeEnabled", "7"},
-                         {"p_netmaskbits", "20"},
-                         {"P_DontFragment", "1"},
-                         {"P_RouterAlert", "1"},
-                         {"W_LogReplies", "1"},
-                         {"W_LogFlipFlop", "1"},
-                         {"W_LogPath", ""},
-                         {"W_PenWidth", "9"},
-                         {"W_AutoStart", "1"},
-                         {"W_NotifyDown", "0"},
-                         {"W_NotifyUp", "250"}},
-                        {"h"});
-  // Values of another type than text: defaults, and no autostart without its file.
-  stored.store().writeInteger(kSettingsKey, "P_Countr", 9);
-  stored.store().writeInteger(kSettingsKey, "W_AutoStartFile", 3);
-  Settings s = stored.load();
-  EXPECT_EQ(s.pingCount, 4u);
-  EXPECT_EQ(s.pingWaitMs, 250u);  // a bad value costs only itself
-  EXPECT_EQ(s.rangeCount, 1u);
-  EXPECT_EQ(s.netMaskBits, 20);
-  EXPECT_FALSE(s.routerAlert);
-  EXPECT_FALSE(s.logFlipFlop);
-  EXPECT_EQ(s.logPath, defaultWatchLogPath());
-  EXPECT_EQ(s.penWidth, 2);
-  EXPECT_FALSE(s.autoStart);
-  EXPECT_EQ(s.notifyDown, 1);
-  EXPECT_EQ(s.notifyUp, 100);
-  // Range on without addresses: no target, no range mode.
-  EXPECT_FALSE(s.rangeEnabled);
-  EXPECT_EQ(s.hostText, "h");
 }
 
-TEST(Settings, HistoryLoadsWholeAndRaisesItsSize) {
-  StoredSettings stored({{"P_HistorySize", "5"}}, {"a", "b", "c", "d", "e", "f", "g", "Newest"});
-  bool loaded = false;
-  Settings s = stored.load(&loaded);
-  EXPECT_TRUE(loaded);
-  EXPECT_EQ(s.hostHistory.size(), 8u);
-  EXPECT_EQ(s.historySize, 8);
+// What a hand-edited or older file holds, and the values the load makes of it.
+TEST(Settings, LoadRepairsValuesThatHoldEachOther) {
+  struct Case {
+    Values stored;
+    std::pair<std::string, std::string> loaded;
+  };
+  const Case cases[] = {
+      {{{"P_TOS", "$11"}}, {"P_TOS", "16"}},                 // hexadecimal; bit 0 is reserved
+      {{{"p_netmaskbits", "20"}}, {"P_NetMaskBits", "20"}},  // an older spelling
+      {{{"P_DontFragment", "1"}, {"P_RouterAlert", "1"}}, {"P_RouterAlert", "0"}},
+      {{{"W_LogReplies", "1"}, {"W_LogFlipFlop", "1"}}, {"W_LogFlipFlop", "0"}},
+      {{{"W_LogTimeouts", "1"}, {"W_LogFlipFlop", "1"}}, {"W_LogFlipFlop", "0"}},
+      {{{"W_LogPath", ""}}, {"W_LogPath", defaultWatchLogPath()}},
+      // Range mode needs both addresses, the first of them an address.
+      {{{"P_RangeEnabled", "1"}, {"P_FirstIP", "10.0.0.1"}}, {"P_RangeEnabled", "0"}},
+      {{{"P_RangeEnabled", "1"}, {"P_FirstIP", "x"}, {"P_LastIP", "1.2.3.4"}},
+       {"P_RangeEnabled", "0"}},
+      {{{"P_RangeEnabled", "1"}, {"P_FirstIP", "10.0.0.1"}, {"P_LastIP", "10.0.0"}},
+       {"P_LastIP", "0.0.0.0"}},
+  };
+  for (const Case& c : cases) {
+    const Values loaded = settingsValues(Stored(c.stored).load());
+    EXPECT_NE(std::find(loaded.begin(), loaded.end(), c.loaded), loaded.end()) << c.loaded.first;
+  }
+  // No autostart without its file, as when the file is stored with another type.
+  Stored stored(Values{{"W_AutoStart", "1"}});
+  stored.store.writeInteger(kSettingsKey, "W_AutoStartFile", 3);
+  EXPECT_FALSE(stored.load().autoStart);
+}
+
+TEST(Settings, TargetComesFromTheRangeOrTheNewestHost) {
+  Settings s = Stored({{"P_HistorySize", "5"}}, {"a", "b", "c", "d", "e", "f", "Newest"}).load();
+  EXPECT_EQ(s.historySize, 7);  // raised to hold every stored host
   EXPECT_EQ(s.hostText, "Newest");
+  // In range mode the octet fields are filled from the addresses, if any.
+  s = Stored({{"P_RangeEnabled", "1"}, {"P_FirstIP", "1.2.3.4"}, {"P_LastIP", "1.2.3.9"}}).load();
+  EXPECT_TRUE(s.rangeOctetsPending);
+  s = Stored({{"P_RangeEnabled", "1"}, {"P_FirstIP", "x"}, {"P_LastIP", "1.2.3.4"}}).load();
+  EXPECT_FALSE(s.rangeOctetsPending);
+  EXPECT_EQ(s.hostText, "h");  // the history still selects its newest entry
 }
 
-TEST(Settings, RangeModeNeedsBothAddresses) {
-  {
-    StoredSettings stored({{"P_RangeEnabled", "1"}, {"P_FirstIP", "10.0.0.1"}}, {"h"});
-    Settings s = stored.load();
-    EXPECT_FALSE(s.rangeEnabled);
-    EXPECT_EQ(s.hostText, "h");  // the history still selects its newest entry
+// Without \Settings\PingHosts (as on the first run) the load fails: the tab
+// values go back to their defaults, everything else stays as read.
+TEST(Settings, FailedLoadResetsOnlyTheTabValues) {
+  Values values;
+  for (std::size_t i = 0; i < kStoredSettings.size(); ++i) {
+    values.emplace_back(kStoredSettings[i].name, otherValue(i));
   }
-  {
-    StoredSettings stored(
-        {{"P_RangeEnabled", "1"}, {"P_FirstIP", "10.0.0.1"}, {"P_LastIP", "10.0.0"}}, {"h"});
-    Settings s = stored.load();
-    EXPECT_TRUE(s.rangeEnabled);
-    EXPECT_TRUE(s.rangeOctetsPending);
-    EXPECT_EQ(s.firstOctets, (Octets{10, 0, 0, 1}));
-    EXPECT_EQ(s.lastOctets, (Octets{0, 0, 0, 0}));
-  }
-  {
-    StoredSettings stored(
-        {{"P_RangeEnabled", "1"}, {"P_FirstIP", "host.example"}, {"P_LastIP", "1.2.3.4"}}, {});
-    Settings s = stored.load();
-    EXPECT_FALSE(s.rangeEnabled);
-    EXPECT_FALSE(s.rangeOctetsPending);
+  Stored stored(values, {}, false);
+  bool loaded = true;
+  const Settings s = loadOrFallBack(stored.store, &loaded);
+  EXPECT_FALSE(loaded);
+  EXPECT_TRUE(s.pingCount == 4 && s.traceWait == 1000 && s.audible);  // two tab values, an option
+  const Values fallen = rowTexts(s);
+  const Values read = rowTexts(stored.load());
+  for (std::size_t i = 0; i < kStoredSettings.size(); ++i) {
+    EXPECT_EQ(fallen[i], kStoredSettings[i].tabValue ? kDefaults[i] : read[i]);
   }
 }
 
-TEST(Settings, SaveThenLoadGivesTheSameSettings) {
-  TempRegistry temp;
-  Settings saved;
-  saved.rangeEnabled = true;
-  saved.pingCount = 0;
-  saved.traceHost = "gw";
-  saved.maxHops = 12;
-  saved.tos = 16;
-  saved.routerAlert = true;
-  saved.netMaskBits = 28;
-  saved.watchBytes = 1400;
-  saved.watchTtl = 9;
-  saved.watchResolveNames = 2;
-  saved.logPath = "/var/tmp/";
-  saved.notify = true;
-  saved.notifyDown = 100;
-  saved.notifyUp = 7;
-  saved.notifySound = true;
-  saved.firstOctets = {192, 168, 1, 20};
-  saved.lastOctets = {192, 168, 1, 40};
-  saved.hostHistory = {"one", "two"};
-  {
-    RegistryStore store(temp.file());
-    store.writeText(kSettingsKey, "Obsolete", "1");
-    store.writeText(std::string(kSettingsKey) + "\\Old", "x", "1");
-    saveSettings(store, saved);
-  }
-  RegistryStore store(temp.file());
-  EXPECT_FALSE(store.valueExists(kSettingsKey, "Obsolete"));
-  EXPECT_EQ(store.subkeyNames(kSettingsKey), std::vector<std::string>{"PingHosts"});
-  EXPECT_EQ(store.valueNames(kPingHostsKey),
-            (std::vector<std::string>{"P_DestHost_000", "P_DestHost_001"}));
-  Settings loaded;
-  ASSERT_TRUE(loadSettings(store, loaded));
-  EXPECT_EQ(settingsValues(loaded), settingsValues(saved));
-  EXPECT_EQ(loaded.hostHistory, saved.hostHistory);
-  EXPECT_EQ(loaded.hostText, "two");
-}
-
-TEST(Settings, AutoSaveOffRecordsOnlyTheChoice) {
-  TempRegistry temp;
-  RegistryStore store(temp.file());
+TEST(Settings, FullSaveReplacesTheKey) {
+  Stored stored(Values{{"Obsolete", "1"}});
+  stored.store.writeText(std::string(kSettingsKey) + "\\Old", "x", "1");
   Settings s;
-  s.pingCount = 9;
-  s.hostHistory = {"kept"};
-  saveSettings(store, s);
-  s.autoSave = false;
-  s.pingCount = 2;
-  s.hostHistory = {"new"};
-  AdditionalPrograms programs;
-  programs.append("ssh", "SSH", "", "");
-  const WindowBounds bounds{10, 20, 700, 500};
-
-  saveState(store, s, programs, &bounds, SaveOccasion::Closing);
-  EXPECT_FALSE(store.keyExists(kOtherCommandsKey));
-  EXPECT_FALSE(loadSizePosition(store));
-
-  saveState(store, s, programs, &bounds, SaveOccasion::SaveNow);
-  EXPECT_EQ(store.valueNames(kSettingsKey).back(), "AutoSaveSettings");
-  Settings loaded;
-  ASSERT_TRUE(loadSettings(RegistryStore(temp.file()), loaded));
-  EXPECT_FALSE(loaded.autoSave);
-  EXPECT_EQ(loaded.pingCount, 9u);
-  EXPECT_EQ(loaded.hostHistory, std::vector<std::string>{"kept"});
-  EXPECT_EQ(store.subkeyNames(kOtherCommandsKey), std::vector<std::string>{"C0000001"});
-  EXPECT_EQ(loadSizePosition(store), bounds);
+  s.hostHistory = {"kept", "newest"};
+  ASSERT_TRUE(saveSettings(stored.store, s));
+  EXPECT_FALSE(stored.store.valueExists(kSettingsKey, "Obsolete"));
+  EXPECT_EQ(stored.store.subkeyNames(kSettingsKey), std::vector<std::string>{"PingHosts"});
+  EXPECT_EQ(stored.store.valueNames(kPingHostsKey),
+            (std::vector<std::string>{"P_DestHost_000", "P_DestHost_001"}));
 }
 
 TEST(WindowBounds, ComeBackInsideTheScreen) {
-  // Saved on a 2560x1440 screen, shown on 1024x768.
-  EXPECT_EQ(clampToScreen({2000, 1000, 1800, 1200}, 1024, 768), (WindowBounds{424, 318, 599, 449}));
-  EXPECT_EQ(clampToScreen({100, 50, 300, 200}, 1920, 1080), (WindowBounds{100, 50, 600, 450}));
-  // Far off the top left, huge: every edge comes inside the screen, without
-  // overflow even for the most hostile stored values.
-  for (WindowBounds stored :
-       {WindowBounds{-1500, -20, 800, 600}, WindowBounds{-100000, -100000, 100000, 100000},
-        WindowBounds{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}}) {
-    WindowBounds b = clampToScreen(stored, 1920, 1080);
-    EXPECT_EQ(b.left, 0);
-    EXPECT_EQ(b.top, 0);
-    EXPECT_GE(b.width, 600);
-    EXPECT_LE(b.width, 1919);
-    EXPECT_GE(b.height, 450);
-    EXPECT_LE(b.height, 1079);
+  struct Case {
+    WindowBounds stored, shown;
+  };
+  // Saved on a larger screen, too small, and far off the top left or huge:
+  // every edge comes inside, without overflow for the most hostile values.
+  for (const Case& c : {Case{{2000, 1000, 1800, 1200}, {424, 318, 599, 449}},
+                        Case{{100, 50, 300, 200}, {100, 50, 600, 450}},
+                        Case{{-1500, -20, 800, 600}, {0, 0, 800, 600}},
+                        Case{{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, {0, 0, 1023, 767}}}) {
+    EXPECT_EQ(clampToScreen(c.stored, 1024, 768), c.shown) << c.stored.left;
   }
 }

@@ -8,8 +8,9 @@
 namespace tarvo {
 namespace {
 
-// What a hand-edited file can leave in the model after the load.
-settings::Settings storedOutOfRange() {
+// What a hand-edited file can leave in the model after the load: each run
+// holds its numbers to their field rules and takes only its own options.
+TEST(SnapshotFromSettings, NumbersAreHeldToTheirFieldRulesAndOptionsReachTheirRun) {
   settings::Settings s;
   s.hostText = "h";
   s.traceHost = "t";
@@ -22,13 +23,10 @@ settings::Settings storedOutOfRange() {
   s.netMaskBits = 40;
   s.ttl = 7;
   s.tos = 4;
-  s.dontFragment = true;
-  s.routerAlert = true;
-  return s;
-}
+  s.dontFragment = s.routerAlert = true;
+  s.dontPingNet = s.showReached = false;
+  s.breakSoon = s.burstMode = true;
 
-TEST(SnapshotFromSettings, NumbersAreHeldToTheirFieldRules) {
-  const settings::Settings s = storedOutOfRange();
   PingSnapshot ping = pingSnapshotFrom(s);
   EXPECT_EQ(ping.host, "h");
   EXPECT_EQ(ping.count, 4u);
@@ -42,30 +40,19 @@ TEST(SnapshotFromSettings, NumbersAreHeldToTheirFieldRules) {
   EXPECT_EQ(range.count, 1u);
   EXPECT_EQ(range.waitMs, 65535u);
   EXPECT_EQ(range.netMaskBits, 31);
-  EXPECT_EQ(range.input.last[3], 9);
-  // The single-host options never reach a range.
-  EXPECT_EQ(range.ttl, 60u);
+  EXPECT_EQ(range.ttl, 60u);  // the single-host options never reach a range
   EXPECT_EQ(range.tos, 0u);
-
-  TraceSnapshot trace = traceSnapshotFrom(s);
-  EXPECT_EQ(trace.host, "t");
-  EXPECT_EQ(trace.maxHops, 255u);
-  EXPECT_EQ(trace.waitMs, 10u);
-}
-
-TEST(SnapshotFromSettings, RangeOptionsReachTheRange) {
-  settings::Settings s;
-  s.dontPingNet = false;
-  s.breakSoon = true;
-  s.burstMode = true;
-  s.showReached = false;
-  RangeSnapshot range = rangeSnapshotFrom(s, RangeInput{});
   EXPECT_FALSE(range.skipNetwork);
   EXPECT_TRUE(range.skipBroadcast);
   EXPECT_TRUE(range.stopSoonOnBreak);
   EXPECT_TRUE(range.burstMode);
   EXPECT_FALSE(range.showReached);
   EXPECT_TRUE(range.showNotReached);
+
+  TraceSnapshot trace = traceSnapshotFrom(s);
+  EXPECT_EQ(trace.host, "t");
+  EXPECT_EQ(trace.maxHops, 255u);
+  EXPECT_EQ(trace.waitMs, 10u);
 }
 
 }  // namespace

@@ -1,11 +1,11 @@
-#include "cli/console_text.h"
+#include "base/control_chars.h"
 
 #include <gtest/gtest.h>
 
-namespace tarvo::cli {
+namespace tarvo {
 namespace {
 
-TEST(ConsoleText, ControlCharactersShownAsHex) {
+TEST(ControlChars, ControlCharactersShownAsHex) {
   EXPECT_EQ(escapeControlChars("a\x1b[2Jb\x7f"), "a\\x1b[2Jb\\x7f");
   EXPECT_EQ(escapeControlChars(std::string("\0\t\n\r", 4)), "\\x00\\x09\\x0a\\x0d");
   // C1 controls in UTF-8 (CSI is U+009B) are controls to many terminals.
@@ -22,7 +22,7 @@ TEST(ConsoleText, ControlCharactersShownAsHex) {
   EXPECT_TRUE(hasControlChars("host\x9b"));
 }
 
-TEST(ConsoleText, OrdinaryTextStaysByteForByte) {
+TEST(ControlChars, OrdinaryTextStaysByteForByte) {
   // The middle dot (U+00B7) shares its lead byte with the C1 controls; a lone
   // lead byte at the end, a backslash and other UTF-8 (whose later bytes may
   // be 0x80..0x9F) are no controls either.
@@ -34,4 +34,4 @@ TEST(ConsoleText, OrdinaryTextStaysByteForByte) {
 }
 
 }  // namespace
-}  // namespace tarvo::cli
+}  // namespace tarvo

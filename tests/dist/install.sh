@@ -3,8 +3,8 @@
 # then checks what landed there: both programs, the desktop entry and its
 # metainfo, the icon, the manual pages and the echo-socket note, that every
 # printed setcap command names one file, and that the programs answer
-# --help/--version without a display.
-source "$(dirname "$0")/lib.sh"
+# --version (and the window --help) without a display.
+source "$(dirname "$0")/../cli/lib.sh"
 BUILD=${TARVO_BUILD:?build directory}
 VERSION=${TARVO_VERSION:?project version}
 
@@ -74,19 +74,9 @@ out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$W" --help 2> /dev/n
 expect_status $? 0 "tarvo --help"
 [[ "$out" == usage:* ]] || fail "tarvo --help printed [$out]"
 
-CLI_I="$R/bin/tarvo-cli"
-out=$("$CLI_I" --version 2> /dev/null)
-expect_status $? 0 "--version"
-[ "$out" == "tarvo-cli $VERSION" ] || fail "--version printed [$out]"
-for cmd in "--help" "-h" "ping --help" "range -n 3 --help" "trace --help" "watch -h" \
-  "settings --help"; do
-  # shellcheck disable=SC2086
-  out=$("$CLI_I" $cmd 2> /dev/null)
-  expect_status $? 0 "$cmd"
-  [[ "$out" == usage:* ]] || fail "$cmd did not print the usage: [$out]"
-done
-"$CLI_I" nosuch --help > /dev/null 2>&1
-expect_status $? 2 "unknown command with --help"
+out=$("$R/bin/tarvo-cli" --version 2> /dev/null)
+expect_status $? 0 "tarvo-cli --version"
+[ "$out" == "tarvo-cli $VERSION" ] || fail "tarvo-cli --version printed [$out]"
 
 [ "$FAILS" -eq 0 ] || exit 1
 echo "install checks passed"
