@@ -4,7 +4,15 @@
 #include <cstdio>
 #include <thread>
 
+#include "base/thread_signal.h"
+
 namespace tarvo {
+
+bool Clock::waitFor(Duration duration, ThreadSignal& signal) {
+  if (signal.stopRequested()) return true;
+  sleepFor(duration);
+  return signal.stopRequested();
+}
 
 namespace {
 class SystemClock : public Clock {
@@ -12,6 +20,9 @@ class SystemClock : public Clock {
   TimePoint now() override { return std::chrono::steady_clock::now(); }
   void sleepFor(Duration duration) override {
     if (duration > Duration::zero()) std::this_thread::sleep_for(duration);
+  }
+  bool waitFor(Duration duration, ThreadSignal& signal) override {
+    return signal.sleepFor(duration);
   }
 };
 }  // namespace

@@ -7,6 +7,8 @@
 
 namespace tarvo {
 
+class ThreadSignal;
+
 // The monotonic clock the activities pace and wait by. Threads take it by
 // reference, so a test can put a clock in its place that only pretends to
 // sleep and finish a run of many seconds at once.
@@ -22,6 +24,12 @@ class Clock {
   virtual void sleepFor(Duration duration) = 0;
 
   void sleepMs(std::uint32_t ms) { sleepFor(std::chrono::milliseconds(ms)); }
+
+  // The one wait of an activity: the duration, unless the thread is asked
+  // to stop first, which ends it at once. True when stopped. The system
+  // clock waits on the signal; any other clock sleeps by its own rules (a
+  // test clock moves its time through the wait at once).
+  virtual bool waitFor(Duration duration, ThreadSignal& signal);
 };
 
 // The steady clock and real sleeps; lives for the whole process.

@@ -123,6 +123,8 @@ void* ThreadBase::entry(void* first) {
 void ThreadBase::run() {
   const bool freeSelf = freeOnTerminate_;
   execute();
+  // A stop or wake may still be leaving the signal it has just given.
+  signal_.settle();
   if (freeSelf) {
     delete this;
     countEnded();
@@ -150,15 +152,6 @@ bool ThreadBase::waitAllEnded(std::uint32_t timeoutMs) {
   std::unique_lock<std::mutex> lock(liveMutex);
   return liveChanged.wait_for(lock, std::chrono::milliseconds(timeoutMs),
                               [] { return liveCount.load() == 0; });
-}
-
-bool ThreadBase::sleepInSlices(std::uint32_t ms) {
-  clock_->sleepMs(ms % 500);
-  for (std::uint32_t i = 0; i < ms / 500; ++i) {
-    if (stopRequested()) return true;
-    clock_->sleepMs(500);
-  }
-  return false;
 }
 
 void sleepMs(std::uint32_t ms) { systemClock().sleepMs(ms); }

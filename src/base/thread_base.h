@@ -1,17 +1,21 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "base/clock.h"
 #include "base/one_shot.h"
+#include "base/thread_signal.h"
 
 namespace tarvo {
 
 // Common base of every activity thread. A thread is created suspended or
 // running; the window (or the console) only ever asks it to stop, and the
-// thread polls that request between requests and before every pacing slice.
+// thread looks at that request between requests; a stop ends its rests and
+// waits at once.
 //
 // With freeOnTerminate the object deletes itself when execute() returns, so
 // nothing may touch it afterwards: owners keep only a handle guarded by their
@@ -43,8 +47,9 @@ class ThreadBase {
   // The error of the last start() that failed (EAGAIN and the like), 0 if none.
   int startError() const { return startError_; }
 
-  void requestStop() { stopRequested_.store(true, std::memory_order_release); }
-  bool stopRequested() const { return stopRequested_.load(std::memory_order_acquire); }
+  // Ends the thread's rest or wait for a wake at once.
+  void requestStop() { signal_.requestStop(); }
+  bool stopRequested() const { return signal_.stopRequested(); }
 
   // Blocks until execute() has returned. Not for self-freeing threads.
   void waitFor();
@@ -73,10 +78,17 @@ class ThreadBase {
  protected:
   virtual void execute() = 0;
 
-  // Pacing wait: sleeps ms % 500 first, then ms / 500 slices of 500 ms,
-  // checking for a stop request before every whole slice. Returns true when
-  // the wait was cut short by a stop request.
-  bool sleepInSlices(std::uint32_t ms);
+  // Rests for ms on the thread's clock; a stop request ends the rest at
+  // once. True when stopped.
+  bool rest(std::uint32_t ms) { return clock_->waitFor(std::chrono::milliseconds(ms), signal_); }
+  // Wakes the thread from waitForWake(): something it waits for changed.
+  void wake() { signal_.wake(); }
+  // Waits, in real time, for a wake or a stop request (at most the limit);
+  // true when stopped.
+  bool waitForWake(std::optional<ThreadSignal::Duration> limit = std::nullopt) {
+    return signal_.waitForWake(limit);
+  }
+  ThreadSignal& signal() { return signal_; }
 
  private:
   static void* entry(void* first);
@@ -87,7 +99,7 @@ class ThreadBase {
   bool freeOnTerminate_ = false;
   int startError_ = 0;
   Clock* clock_ = &systemClock();
-  std::atomic<bool> stopRequested_{false};
+  ThreadSignal signal_;
   OneShot done_;  // posted once execute() has returned
 };
 

@@ -128,16 +128,8 @@ void ConsoleWatchView::setGroupCaption(const std::string& caption) {
 void ConsoleWatchView::addPoint(std::size_t index, const GraphPoint& point) {
   std::lock_guard<std::mutex> lock(mutex_);
   HostRow& row = hosts_[index];
-  ++row.sent;
-  row.lastReplied = point.replied;
-  if (point.replied) {
-    const std::uint32_t rtt = point.roundTripMs;
-    row.minimum = row.received == 0 ? rtt : std::min(row.minimum, rtt);
-    row.maximum = std::max(row.maximum, rtt);
-    ++row.received;
-    row.sum += rtt;
-    row.last = rtt;
-  }
+  row.stats.addSent();
+  if (point.replied) row.stats.addReply(point.roundTripMs, point.roundTripUs);
   row.recent.push_back(point.color);
   if (row.recent.size() > kStripLength) row.recent.pop_front();
   if (json_ != nullptr) {
@@ -179,11 +171,10 @@ void ConsoleWatchView::end() {
 }
 
 std::string ConsoleWatchView::formatRow(const HostRow& row, std::size_t captionWidth, bool colour) {
-  const std::uint64_t loss = row.sent == 0 ? 0 : (row.sent - row.received) * 100 / row.sent;
-  const std::uint64_t avg = row.received == 0 ? 0 : row.sum / row.received;
+  const RoundTripStats& t = row.stats;
   std::string s = padded(row.caption, captionWidth);
-  s += right(row.sent, 8) + right(row.received, 8) + right(loss, 5) + "%";
-  s += right(row.last, 7) + right(row.minimum, 7) + right(avg, 7) + right(row.maximum, 7);
+  s += right(t.sent, 8) + right(t.received, 8) + right(t.lossPercent(), 5) + "%";
+  s += right(t.last, 7) + right(t.minimum, 7) + right(t.average(), 7) + right(t.maximum, 7);
   s += "  ";
   std::uint32_t current = 0;
   for (std::uint32_t c : row.recent) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/round_trip_stats.h"
 #include "watch/watch_view.h"
 
 namespace tarvo::cli {
@@ -47,13 +48,7 @@ class ConsoleWatchView : public WatchView {
   // One row of the table, without colours when `colour` is off.
   struct HostRow {
     std::string caption;
-    std::uint64_t sent = 0;
-    std::uint64_t received = 0;
-    std::uint32_t last = 0;
-    std::uint32_t minimum = 0;
-    std::uint32_t maximum = 0;
-    std::uint64_t sum = 0;
-    bool lastReplied = false;
+    RoundTripStats stats;
     std::deque<std::uint32_t> recent;  // colours, newest last
     std::string rawCaption;            // as the monitor gave it
     std::string address;               // the address pinged, empty while there is none

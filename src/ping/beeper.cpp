@@ -6,6 +6,7 @@ TBeep::TBeep(std::unique_ptr<Tone> tone) : tone_(std::move(tone)) {}
 
 void TBeep::requestTone() {
   toneRequested_.with([](bool& requested) { requested = true; });
+  wake();
 }
 
 void TBeep::execute() {
@@ -22,7 +23,7 @@ void TBeep::execute() {
       return true;
     });
     if (!goOn) break;
-    clock().sleepMs(1);
+    waitForWake();
   }
 }
 

@@ -27,8 +27,8 @@ std::vector<std::string> formatPingStatistics(const std::string& hostText,
       "        Packets:     sent / received / lost = " + std::to_string(stats.sent) + " / " +
           std::to_string(stats.received) + " / " + std::to_string(stats.lost()) + "   (" +
           std::to_string(stats.lossPercent()) + "% Loss)",
-      "        Time [ms]:   min / average / max  = " + std::to_string(stats.shownMinimum()) +
-          " / " + std::to_string(stats.average()) + " / " + std::to_string(stats.maximum),
+      "        Time [ms]:   min / average / max  = " + std::to_string(stats.minimum) + " / " +
+          std::to_string(stats.average()) + " / " + std::to_string(stats.maximum),
       "        Ping lasted [hh:mm:ss]  " + formatDuration(durationSeconds),
   };
 }

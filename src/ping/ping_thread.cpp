@@ -27,10 +27,11 @@ TPing::TPing(PingSnapshot snapshot, RunView& view, EchoServiceFactory echoFactor
 
 namespace {
 
-// What the run needs of its thread: the stop request and the sliced wait.
+// What the run needs of its thread: the stop request, the rest a stop ends
+// and the clock.
 struct PingThreadHooks {
   std::function<bool()> stopRequested;
-  std::function<bool(std::uint32_t)> sleepInSlices;
+  std::function<bool(std::uint32_t)> rest;
   Clock& clock;
 };
 
@@ -131,7 +132,6 @@ bool PingRun::run(EchoServiceFactory& echoFactory, ToneFactory& toneFactory,
 
   if (snap_.audible) {
     beeper_ = std::make_unique<TBeep>(toneFactory());
-    beeper_->setClock(thread.clock);
     if (beeper_->start()) {
       // The beeper comes up at once; waiting here means no early reply
       // goes unheard.
@@ -161,7 +161,7 @@ bool PingRun::run(EchoServiceFactory& echoFactory, ToneFactory& toneFactory,
   for (std::uint32_t index = 0; index < limit; index += step) {
     if (thread.stopRequested()) break;
     if (const std::uint32_t wait = pacer.remainingMs()) {
-      if (thread.sleepInSlices(wait)) break;
+      if (thread.rest(wait)) break;
     }
     pacer.markStart();
     const EchoResult result =
@@ -196,9 +196,9 @@ void PingRun::finish() {
 
 void TPing::execute() {
   PingRun run(snap_, view_);
-  const bool started = run.run(echoFactory_, toneFactory_,
-                               {[this] { return stopRequested(); },
-                                [this](std::uint32_t ms) { return sleepInSlices(ms); }, clock()});
+  const bool started = run.run(
+      echoFactory_, toneFactory_,
+      {[this] { return stopRequested(); }, [this](std::uint32_t ms) { return rest(ms); }, clock()});
   startFailed_ = !started;
   reached_ = run.reached();
   view_.end();

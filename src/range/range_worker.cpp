@@ -17,9 +17,8 @@ namespace {
 std::string reachedOutcome(std::uint16_t bytes, const RoundTripStats& stats, std::uint32_t ttl) {
   return "Bytes=" + std::to_string(bytes) + ";  sent/recv/lost=" + std::to_string(stats.sent) +
          "/" + std::to_string(stats.received) + "/" + std::to_string(stats.lost()) +
-         ";  min/avg/max=" + std::to_string(stats.shownMinimum()) + "/" +
-         std::to_string(stats.average()) + "/" + std::to_string(stats.maximum) +
-         ";  TTL=" + std::to_string(ttl);
+         ";  min/avg/max=" + std::to_string(stats.minimum) + "/" + std::to_string(stats.average()) +
+         "/" + std::to_string(stats.maximum) + ";  TTL=" + std::to_string(ttl);
 }
 
 }  // namespace
@@ -86,7 +85,7 @@ void TPingrange::execute() {
   Pacer pacer(clock(), settings_.delayMs);
 
   for (std::uint32_t round = 0; settings_.count == 0 || round < settings_.count; ++round) {
-    if (stopRequested() || (round > 0 && sleepInSlices(pacer.remainingMs()))) {
+    if (stopRequested() || (round > 0 && rest(pacer.remainingMs()))) {
       echo->release();
       return publish(code, outcome);
     }

@@ -75,7 +75,7 @@ void TTraceTh::execute() {
     if (stopRequested()) return userBreak();
     if (probe > 0) {
       const std::uint32_t wait = pacer.remainingMs();
-      if (wait > 0 && sleepInSlices(wait)) return userBreak();
+      if (wait > 0 && rest(wait)) return userBreak();
     }
     pacer.markStart();
     const EchoResult result =

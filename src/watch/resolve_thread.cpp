@@ -19,25 +19,25 @@ TResolveTh::~TResolveTh() {
   waitFor();
 }
 
-void TResolveTh::finish(const std::string& caption, int state) {
+void TResolveTh::finish(const std::string& caption, ResolveState state) {
   // The caption is ready before the state says so.
   shared_.captionText.with([&](auto& c) { c[index_] = caption; });
   shared_.setState(index_, state);
-  shared_.wakeup.notify();
+  shared_.wakeup.wake();
 }
 
 std::optional<std::optional<HostEntry>> TResolveTh::lookUp(
     std::function<std::optional<HostEntry>()> call) {
   if (!call_.start(std::move(call))) {
     // No thread to be had right now: the host stays to be looked up.
-    shared_.setState(index_, resolve_state::kToLookUp);
-    shared_.wakeup.notify();
+    shared_.setState(index_, ResolveState::ToLookUp);
+    shared_.wakeup.wake();
     return std::nullopt;
   }
   auto entry = call_.wait([this] { return stopRequested(); });
   if (!entry) {
-    shared_.setState(index_, resolve_state::kStopped);
-    shared_.wakeup.notify();
+    shared_.setState(index_, ResolveState::Stopped);
+    shared_.wakeup.wake();
   }
   return entry;
 }
@@ -46,8 +46,8 @@ void TResolveTh::execute() {
   if (lookupText_ == kPlaceholder) return;
   auto stopped = [this] {
     if (!stopRequested()) return false;
-    shared_.setState(index_, resolve_state::kStopped);
-    shared_.wakeup.notify();
+    shared_.setState(index_, ResolveState::Stopped);
+    shared_.wakeup.wake();
     return true;
   };
   if (stopped()) return;
@@ -60,9 +60,9 @@ void TResolveTh::execute() {
     if (entry && !entry->addresses.empty()) {
       const std::string text = formatAddress(entry->addresses.front());
       shared_.hostText.with([&](auto& h) { h[index_] = text; });
-      finish(name + " (" + text + ")", resolve_state::kResolved);
+      finish(name + " (" + text + ")", ResolveState::Resolved);
     } else {
-      finish(name + " (" + marker + ")", resolve_state::kNameFailed);
+      finish(name + " (" + marker + ")", ResolveState::NameFailed);
     }
   } else {
     const auto found =
@@ -70,9 +70,9 @@ void TResolveTh::execute() {
     if (!found || stopped()) return;
     const auto& entry = *found;
     if (entry) {
-      finish(entry->officialName + " (" + lookupText_ + ")", resolve_state::kResolved);
+      finish(entry->officialName + " (" + lookupText_ + ")", ResolveState::Resolved);
     } else {
-      finish(marker + " (" + lookupText_ + ")", resolve_state::kAddressFailed);
+      finish(marker + " (" + lookupText_ + ")", ResolveState::AddressFailed);
     }
   }
 }

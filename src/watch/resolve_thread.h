@@ -16,7 +16,7 @@ namespace tarvo {
 // Looks one monitored host up once: a name forward (its address goes into
 // the host's hostText slot, where the worker waits for it), an address in
 // reverse. Both kinds leave a caption "name (address)" for the graph and
-// end with a state code in the host's resolve slot. Created, stopped,
+// end with their state in the host's resolve slot. Created, stopped,
 // awaited and deleted by the controller.
 //
 // The look-up itself runs on a thread of its own that owns copies of what
@@ -42,7 +42,7 @@ class TResolveTh : public ThreadBase {
   void execute() override;
 
  private:
-  void finish(const std::string& caption, int state);
+  void finish(const std::string& caption, ResolveState state);
   // The entry found, nothing when the look-up found nothing; no value at
   // all when it was stopped first or could not be made (the state says so).
   std::optional<std::optional<HostEntry>> lookUp(std::function<std::optional<HostEntry>()> call);

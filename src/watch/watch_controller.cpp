@@ -27,13 +27,13 @@ namespace {
 constexpr auto kIdleWait = std::chrono::milliseconds(50);
 // The shortest turn: results closer together are shown together, still
 // far quicker than the eye follows a graph.
-constexpr auto kMinTurn = std::chrono::milliseconds(20);
+constexpr std::uint32_t kMinTurnMs = 20;
 }  // namespace
 
 TCtrlWatch::TCtrlWatch(WatchRun run, WatchView& view)
     : run_(std::move(run)),
       view_(view),
-      shared_(std::make_unique<MonitorShared>(run_.hosts.size())) {
+      shared_(std::make_unique<MonitorShared>(run_.hosts.size(), signal())) {
   if (run_.clock) setClock(*run_.clock);
 }
 
@@ -42,14 +42,11 @@ TCtrlWatch::~TCtrlWatch() {
   waitFor();
 }
 
-void TCtrlWatch::stop() {
-  requestStop();
-  shared_->wakeup.notify();
-}
+void TCtrlWatch::stop() { requestStop(); }
 
 void TCtrlWatch::setPaused(bool paused) {
   shared_->pauseRequest.set(paused);
-  shared_->wakeup.notify();
+  wake();
 }
 
 void TCtrlWatch::status(const std::string& text) { view_.setStatusText(StatusPanel::Right, text); }
@@ -72,7 +69,7 @@ void TCtrlWatch::initialise() {
   addressDue_.assign(n, 1);
   shared_->hostText.with([&](auto& h) { h = run_.hosts; });
   shared_->resolve.with([](auto& r) {
-    for (ResolveSlot& slot : r) slot = ResolveSlot{resolve_state::kToLookUp, 0};
+    for (ResolveSlot& slot : r) slot = ResolveSlot{ResolveState::ToLookUp, false};
   });
   view_.setGroupCaption(kMonitorStartingCaption);
   captionStarting_ = true;
@@ -96,7 +93,7 @@ void TCtrlWatch::initialise() {
         resolvers_[i].reset();
         workers_[i].reset();
         view_.deleteGraph(i);
-        if (attempt < kCreateAttempts && sleepInSlices(1000)) break;
+        if (attempt < kCreateAttempts && rest(1000)) break;
       }
     }
     if (!made) break;
@@ -123,7 +120,7 @@ void TCtrlWatch::startWorkers() {
       refused.push_back(run_.hosts[i]);
     }
     status("  Start Monitor: " + std::to_string(i + 1));
-    clock().sleepMs(1);
+    rest(1);
   }
   watchedCount_ = watched;
   const bool stopped = stopRequested();
@@ -141,10 +138,10 @@ void TCtrlWatch::newRound() {
   const std::size_t started = startedCount_;
   shared_->resolve.with([&](auto& r) {
     for (std::size_t i = 0; i < started; ++i) {
-      if (r[i].retryMark == resolve_state::kToLookUp) {
-        r[i].state = resolve_state::kToLookUp;
+      if (r[i].retry) {
+        r[i].state = ResolveState::ToLookUp;
       } else {
-        r[i].state = resolve_state::kIdle;
+        r[i].state = ResolveState::Idle;
         ++doneCount_;
       }
     }
@@ -152,12 +149,12 @@ void TCtrlWatch::newRound() {
 }
 
 bool TCtrlWatch::resolveStep(std::size_t i) {
-  using namespace resolve_state;
-  const int state = shared_->state(i);
+  using enum ResolveState;
+  const ResolveState state = shared_->state(i);
   switch (state) {
-    case kToLookUp:
+    case ToLookUp:
       if (run_.settings.resolveMode == ResolveMode::No) {
-        shared_->setState(i, kDone);
+        shared_->setState(i, Done);
         ++doneCount_;
         return false;
       }
@@ -166,35 +163,35 @@ bool TCtrlWatch::resolveStep(std::size_t i) {
       resolvers_[i]->setClock(clock());
       // Marked running first: a quick resolver may already have finished
       // by the time start() returns.
-      shared_->setState(i, kRunning);
+      shared_->setState(i, Running);
       if (!resolvers_[i]->start()) {
         resolvers_[i].reset();
-        shared_->setState(i, kToLookUp);
+        shared_->setState(i, ToLookUp);
       }
       return false;
-    case kResolved:
-    case kNameFailed:
-    case kAddressFailed: {
-      shared_->resolve.with([&](auto& r) { r[i].retryMark = state == kResolved ? 0 : kToLookUp; });
-      shared_->setUnresolved(i, state == kNameFailed);
+    case Resolved:
+    case NameFailed:
+    case AddressFailed: {
+      shared_->resolve.with([&](auto& r) { r[i].retry = state != Resolved; });
+      shared_->setUnresolved(i, state == NameFailed);
       // Only a finished look-up changes what the host is pinged at.
-      if (state == kResolved) addressDue_[i] = 1;
+      if (state == Resolved) addressDue_[i] = 1;
       const std::string caption = shared_->captionText.with([i](const auto& c) { return c[i]; });
       if (!caption.empty()) view_.setGraphCaption(i, caption);
-      shared_->setState(i, kTaken);
+      shared_->setState(i, Taken);
       return true;
     }
-    case kStopped:
-      shared_->resolve.with([&](auto& r) { r[i].retryMark = 0; });
-      shared_->setState(i, kTaken);
+    case Stopped:
+      shared_->resolve.with([&](auto& r) { r[i].retry = false; });
+      shared_->setState(i, Taken);
       return true;
-    case kTaken:
+    case Taken:
       if (resolvers_[i]) resolvers_[i]->requestStop();
-      shared_->setState(i, kTold);
+      shared_->setState(i, Told);
       return true;
-    case kTold:
+    case Told:
       resolvers_[i].reset();
-      shared_->setState(i, kDone);
+      shared_->setState(i, Done);
       ++doneCount_;
       return false;
     default:
@@ -216,8 +213,8 @@ void TCtrlWatch::drain(std::size_t i) {
   }
   // A host goes down under its name while the name is not resolved.
   const std::string& address = addresses_[i].empty() ? run_.hosts[i] : addresses_[i];
-  for (const std::string& token : shared_->takeTokens(i)) {
-    const GraphPoint point = pointFromToken(token, run_.settings.waitMs);
+  for (const WatchResult& result : shared_->takeResults(i)) {
+    const GraphPoint point = graphPoint(result, run_.settings.waitMs);
     if (point.replied) replies_.fetch_add(1, std::memory_order_relaxed);
     // The change comes first, so the point is shown in the host's new state.
     if (const auto change = states_[i].feed(point.replied)) {
@@ -270,12 +267,10 @@ void TCtrlWatch::monitor() {
     }
     sayNotices();
     view_.idle();
-    // A test clock moves only when someone sleeps on it: let the rest
-    // between two rounds pass on it too.
-    if (continuous && resolveDone_ && &clock() != &systemClock()) clock().sleepMs(10);
-    shared_->wakeup.waitFor(kIdleWait);
+    // News (a result, a finished look-up, a pause, the stop) ends the wait.
+    if (waitForWake(kIdleWait)) break;
     // Results that arrive close together are shown in one turn.
-    clock().sleepFor(kMinTurn);
+    if (rest(kMinTurnMs)) break;
   }
 }
 
@@ -289,7 +284,7 @@ void TCtrlWatch::finish() {
   }
   for (auto& r : resolvers_) r.reset();
   for (auto& w : workers_) {
-    if (w) w->stop();
+    if (w) w->requestStop();
   }
   for (auto& w : workers_) w.reset();
   // What the workers said as they ended (lines a log file lost) still counts.

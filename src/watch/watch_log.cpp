@@ -1,37 +1,20 @@
 #include "watch/watch_log.h"
 
-#include <charconv>
 #include <cstdio>
 #include <ctime>
 #include <string_view>
 
 namespace tarvo {
 
-std::string resultToken(bool replied, std::uint32_t roundTripMs, std::uint64_t roundTripUs) {
-  if (!replied) return "0";
-  std::string token = "1" + std::to_string(roundTripMs);
-  if (roundTripUs / 1000 == roundTripMs && roundTripUs % 1000 != 0) {
-    char fraction[8];
-    std::snprintf(fraction, sizeof fraction, ".%03u", static_cast<unsigned>(roundTripUs % 1000));
-    token += fraction;
-  }
-  return token;
-}
-
-GraphPoint pointFromToken(const std::string& token, std::uint32_t waitMs) {
+GraphPoint graphPoint(const WatchResult& result, std::uint32_t waitMs) {
   GraphPoint p;
   p.value = waitMs;
-  if (token.empty() || token[0] == '0') return p;
-  std::uint32_t rtt = 0;
-  const char* end = token.data() + token.size();
-  const char* fraction = std::from_chars(token.data() + 1, end, rtt).ptr;
-  std::uint32_t micros = 0;
-  if (fraction != end && *fraction == '.') std::from_chars(fraction + 1, end, micros);
+  if (!result.replied) return p;
   p.replied = true;
-  p.roundTripMs = rtt;
-  p.roundTripUs = std::uint64_t{rtt} * 1000 + (micros < 1000 ? micros : 0);
-  if (rtt <= waitMs) {
-    p.value = rtt;
+  p.roundTripMs = result.roundTripMs();
+  p.roundTripUs = result.roundTripUs;
+  if (p.roundTripMs <= waitMs) {
+    p.value = p.roundTripMs;
     p.color = GraphPoint::kGreen;
   } else {
     p.color = GraphPoint::kYellow;
@@ -83,7 +66,7 @@ std::string logTimeFields(std::chrono::system_clock::time_point when) {
 }
 
 std::string logLine(const std::string& address, const std::string& timeFields,
-                    const EchoResult& result, bool replied, const WatchCounters& counters,
+                    const EchoResult& result, bool replied, const RoundTripStats& counters,
                     const std::string& statusText) {
   std::string line;
   line.reserve(128);

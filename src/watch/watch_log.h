@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 
+#include "base/round_trip_stats.h"
 #include "engine/echo_types.h"
 
 namespace tarvo {
@@ -22,13 +23,16 @@ struct GraphPoint {
   std::uint64_t roundTripUs = 0;  // the same in microseconds
 };
 
-// What a worker hands the controller per request: "0" for no reply, "1"
-// and the round trip for a reply, with its microseconds after a dot when
-// they belong to it (23 ms gives "123", 23.456 ms "123.456").
-std::string resultToken(bool replied, std::uint32_t roundTripMs, std::uint64_t roundTripUs = 0);
+// What a worker hands the controller per request.
+struct WatchResult {
+  bool replied = false;
+  std::uint64_t roundTripUs = 0;  // as reported, whole ms exact (roundTripMicros)
+  std::uint32_t roundTripMs() const { return static_cast<std::uint32_t>(roundTripUs / 1000); }
+};
+
 // A reply up to the time-out is green at its height, a longer one yellow at
 // full height, anything else red at full height.
-GraphPoint pointFromToken(const std::string& token, std::uint32_t waitMs);
+GraphPoint graphPoint(const WatchResult& result, std::uint32_t waitMs);
 
 // Sequence numbers run 1 .. 65535 and start again at 1.
 std::uint32_t nextSequence(std::uint32_t sequence);
@@ -44,22 +48,13 @@ void stampSequence(std::span<std::uint8_t> payload, std::uint32_t sequence);
 // reaches into another folder and every text still keeps a file of its own.
 std::string logFileName(const std::string& folder, const std::string& addressText);
 
-// Counters of one worker's run; 64-bit so a run of months never wraps.
-struct WatchCounters {
-  std::uint64_t sent = 0;
-  std::uint64_t received = 0;
-  std::uint64_t lost() const { return sent - received; }
-  // Whole percent, truncated.
-  std::uint64_t lossPercent() const { return sent == 0 ? 0 : lost() * 100 / sent; }
-};
-
 // "<date>, hh:nn:ss.ms" of a wall-clock time: the locale's short date, the
 // milliseconds unpadded.
 std::string logTimeFields(std::chrono::system_clock::time_point when);
 
 // One log line without its line end.
 std::string logLine(const std::string& address, const std::string& timeFields,
-                    const EchoResult& result, bool replied, const WatchCounters& counters,
+                    const EchoResult& result, bool replied, const RoundTripStats& counters,
                     const std::string& statusText);
 
 // Which results reach the log.

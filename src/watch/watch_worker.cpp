@@ -30,42 +30,19 @@ TWatchTh::TWatchTh(std::size_t index, const MonitorSettings& settings, MonitorSh
     : index_(index), settings_(settings), shared_(shared), echoFactory_(std::move(echoFactory)) {}
 
 TWatchTh::~TWatchTh() {
-  stop();
+  requestStop();
   waitFor();
 }
 
-void TWatchTh::stop() {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    requestStop();
-  }
-  changed_.notify_all();
-}
-
 void TWatchTh::setPaused(bool paused) {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    paused_ = paused;
-  }
-  changed_.notify_all();
-}
-
-bool TWatchTh::rest(std::uint32_t ms) {
-  if (ms == 0) return stopRequested();
-  // A test clock only pretends to sleep; the real one waits on the stop
-  // request, so a stop never waits out a long delay.
-  if (&clock() != &systemClock()) {
-    clock().sleepMs(ms);
-    return stopRequested();
-  }
-  std::unique_lock<std::mutex> lock(mutex_);
-  changed_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return stopRequested(); });
-  return stopRequested();
+  paused_.store(paused);
+  wake();
 }
 
 bool TWatchTh::waitWhilePaused() {
-  std::unique_lock<std::mutex> lock(mutex_);
-  changed_.wait(lock, [this] { return !paused_ || stopRequested(); });
+  while (paused_.load()) {
+    if (waitForWake()) return true;
+  }
   return stopRequested();
 }
 
@@ -91,7 +68,7 @@ void TWatchTh::execute() {
       continue;
     }
     if (waitWhilePaused()) return;
-    shared_.appendToken(index_, resultToken(false, 0));
+    shared_.appendResult(index_, WatchResult{});
     if (rest(std::max(settings_.delayMs, settings_.waitMs))) return;
   }
   Ipv4Address destination = *parsed;
@@ -112,7 +89,7 @@ void TWatchTh::execute() {
 
   EchoOptions options;
   options.ttl = settings_.ttl;
-  WatchCounters counters;
+  RoundTripStats counters;
   std::uint32_t sequence = 1;
   bool previousReplied = false;
   bool first = true;
@@ -120,22 +97,24 @@ void TWatchTh::execute() {
   bool anySent = false;
   for (;;) {
     if (waitWhilePaused()) break;
-    if (anySent && rest(pacer.remainingMs())) break;
-    if (stopRequested()) break;
+    if (const std::uint32_t due = anySent ? pacer.remainingMs() : 0) {
+      if (rest(due)) break;
+      continue;  // a pause that came meanwhile holds the request back
+    }
     pacer.markStart();
     anySent = true;
     const std::string lineAddress = log.any() ? formatAddress(destination) : std::string();
     if (settings_.stampSequence) stampSequence(payload, sequence);
     const EchoResult result = echo.service().send(destination, payload, options, settings_.waitMs);
-    ++counters.sent;
+    counters.addSent();
     sequence = nextSequence(sequence);
     const bool replied = result.status == 0;
     if (replied) {
-      ++counters.received;
+      counters.addReply(result.roundTripMs, roundTripMicros(result));
       // A broadcast address is answered by a host; that host is watched on.
       destination = result.replyAddress;
     }
-    shared_.appendToken(index_, resultToken(replied, result.roundTripMs, roundTripMicros(result)));
+    shared_.appendResult(index_, WatchResult{replied, replied ? roundTripMicros(result) : 0});
     if (log.any() && log.write(replied, previousReplied, first)) {
       const std::string line = logLine(lineAddress, logTimeFields(std::chrono::system_clock::now()),
                                        result, replied, counters, statusTextOf(result.status));

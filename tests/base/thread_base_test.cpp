@@ -13,45 +13,49 @@
 namespace tarvo {
 namespace {
 
-// A clock that asks the sleeping thread to stop once it has slept stopAfterMs.
-struct StoppingClock : testing::ManualClock {
-  ThreadBase* thread = nullptr;
-  long long stopAfterMs = 0;  // 0: never
-  void sleepFor(Duration duration) override {
-    ManualClock::sleepFor(duration);
-    if (stopAfterMs > 0 && elapsedMs() >= stopAfterMs) thread->requestStop();
+class Rester : public ThreadBase {
+ public:
+  explicit Rester(std::uint32_t ms) : ms_(ms) {}
+  std::atomic<bool> resting{false}, cutShort{false};
+
+ protected:
+  void execute() override {
+    resting = true;
+    cutShort = rest(ms_);
   }
+
+ private:
+  std::uint32_t ms_;
 };
 
-struct Sleeper : ThreadBase {
-  explicit Sleeper(std::uint32_t ms) : ms(ms) {}
-  void execute() override { cutShort = sleepInSlices(ms); }
-  std::uint32_t ms;
-  std::atomic<bool> cutShort{false};
-};
+TEST(ThreadBase, AStopEndsARestOfAnHourAtOnce) {
+  Rester r(3'600'000);
+  ASSERT_TRUE(r.start());
+  ASSERT_TRUE(testing::waitUntil([&] { return r.resting.load(); }));
+  r.requestStop();
+  EXPECT_TRUE(testing::waitUntil([&] { return r.finished(); }));
+  EXPECT_TRUE(r.cutShort);
+}
 
-// The odd rest first, then slices of 500 ms: a stop during a slice ends the
-// wait before the next one; without a stop the wait runs to its end, and
-// the end stays signalled for a second wait.
-TEST(ThreadBase, SlicedWaitHonoursAStopBeforeEveryWholeSlice) {
-  const struct {
-    std::uint32_t waitMs;
-    long long stopAfterMs, sleptMs;
-    bool cutShort;
-  } rows[] = {{60100, 700, 1100, true}, {1620, 0, 1620, false}};
-  for (const auto& row : rows) {
-    StoppingClock clock;
-    Sleeper s(row.waitMs);
-    clock.thread = &s;
-    clock.stopAfterMs = row.stopAfterMs;
-    s.setClock(clock);
-    ASSERT_TRUE(s.start());
-    s.waitFor();
-    s.waitFor();
-    EXPECT_EQ(s.cutShort, row.cutShort) << row.waitMs;
-    EXPECT_EQ(clock.elapsedMs(), row.sleptMs) << row.waitMs;
-    EXPECT_TRUE(s.finished());
-  }
+TEST(ThreadBase, ARestOnATestClockPassesAtOnceAndWhole) {
+  testing::ManualClock clock;
+  Rester r(1620);
+  r.setClock(clock);
+  ASSERT_TRUE(r.start());
+  r.waitFor();
+  r.waitFor();  // the end stays signalled: a second wait returns at once
+  EXPECT_FALSE(r.cutShort);
+  EXPECT_EQ(clock.elapsedMs(), 1620);
+  EXPECT_TRUE(r.finished());
+}
+
+TEST(ThreadSignal, AWakeOrAStopGivenBeforeTheWaitEndsIt) {
+  ThreadSignal signal;
+  signal.wake();
+  EXPECT_FALSE(signal.waitForWake());  // taken, and not a stop
+  signal.requestStop();
+  EXPECT_TRUE(signal.waitForWake());
+  EXPECT_TRUE(signal.sleepFor(std::chrono::hours(1)));
 }
 
 struct Counted : ThreadBase {

@@ -4,7 +4,7 @@
 
 #include <atomic>
 
-#include "base/clock.h"
+#include "wait_until.h"
 
 namespace tarvo {
 namespace {
@@ -15,7 +15,6 @@ class CountingTone : public Tone {
   void play(std::uint32_t hz, std::uint32_t ms) override {
     EXPECT_EQ(hz, 1000u);
     EXPECT_EQ(ms, 80u);
-    sleepMs(ms);
     ++plays_;
   }
 
@@ -23,43 +22,25 @@ class CountingTone : public Tone {
   std::atomic<int>& plays_;
 };
 
-// A started beeper, ready for requests, whose tone counts its plays.
-std::unique_ptr<TBeep> readyBeeper(std::atomic<int>& plays) {
-  auto beep = std::make_unique<TBeep>(std::make_unique<CountingTone>(plays));
-  EXPECT_TRUE(beep->start());
-  for (int i = 0; i < 5000 && !beep->ready(); ++i) sleepMs(1);
-  return beep;
-}
-
-TEST(Beeper, RequestsDuringAToneMergeIntoOne) {
+// Requests not yet played merge into one tone, which a stop does not cut.
+TEST(Beeper, PendingRequestsMergeIntoOneToneThatAStopStillPlays) {
   std::atomic<int> plays{0};
-  auto beep = readyBeeper(plays);
-  beep->requestTone();
-  sleepMs(20);  // the first tone is playing now
-  for (int i = 0; i < 5; ++i) beep->requestTone();
-  sleepMs(250);
-  beep->requestStop();
-  beep->waitFor();
-  EXPECT_EQ(plays, 2);
-}
-
-TEST(Beeper, PendingToneStillPlaysAfterStop) {
-  std::atomic<int> plays{0};
-  auto beep = readyBeeper(plays);
-  beep->requestTone();
-  beep->requestStop();
-  beep->waitFor();
+  TBeep beep(std::make_unique<CountingTone>(plays));
+  for (int i = 0; i < 3; ++i) beep.requestTone();
+  beep.requestStop();
+  ASSERT_TRUE(beep.start());
+  beep.waitFor();
   EXPECT_EQ(plays, 1);
 }
 
-TEST(Beeper, NoRequestsNoToneAndPromptEnd) {
+// A beeper waiting for requests ends as soon as it is stopped.
+TEST(Beeper, NoRequestsNoToneAndAStopEndsTheWait) {
   std::atomic<int> plays{0};
-  auto beep = readyBeeper(plays);
-  sleepMs(20);
-  const std::uint32_t t0 = tickMs();
-  beep->requestStop();
-  beep->waitFor();
-  EXPECT_LT(tickMs() - t0, 100u);
+  TBeep beep(std::make_unique<CountingTone>(plays));
+  ASSERT_TRUE(beep.start());
+  ASSERT_TRUE(testing::waitUntil([&] { return beep.ready(); }));
+  beep.requestStop();
+  EXPECT_TRUE(testing::waitUntil([&] { return beep.finished(); }));
   EXPECT_EQ(plays, 0);
 }
 

@@ -2,16 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <atomic>
+#include <map>
 
-#include "base/clock.h"
 #include "engine/address.h"
 #include "engine/echo_status.h"
 #include "fake_echo_service.h"
 #include "manual_clock.h"
-#include "ping/ping_lines.h"
 #include "recording_view.h"
+#include "wait_until.h"
 
 namespace tarvo {
 namespace {
@@ -19,310 +17,155 @@ namespace {
 using testing::FakeEchoNetwork;
 using testing::FakeSend;
 
-const Ipv4Address kLocal = 0x7F000001;   // 127.0.0.1
-const Ipv4Address kRouter = 0x0A000001;  // 10.0.0.1
-
-class NoTone : public Tone {
- public:
-  void play(std::uint32_t, std::uint32_t) override {}
-};
-ToneFactory noTone() {
-  return [] { return std::make_unique<NoTone>(); };
+// A whole run's lines, with its times cut off after their labels.
+std::vector<std::string> frame(std::vector<std::string> results, const std::string& packets,
+                               const std::string& times) {
+  for (std::string& r : results) r = "        " + r;
+  results.insert(results.begin(), {" ", "  · Pinging 127.0.0.1", "        Start time"});
+  results.insert(results.end(), {"        End time", "  · Statistics for 127.0.0.1:",
+                                 "        Packets:     sent / received / lost = " + packets,
+                                 "        Time [ms]:   min / average / max  = " + times,
+                                 "        Ping lasted [hh:mm:ss]", kEndOfPingLine});
+  return results;
 }
 
-PingSnapshot quick(std::uint32_t count) {
+// A snapshot of 127.0.0.1 with a change of its own.
+PingSnapshot snap(std::uint32_t count, void (*change)(PingSnapshot&) = nullptr) {
   PingSnapshot s;
   s.host = "127.0.0.1";
   s.count = count;
-  s.delayMs = 1;
-  s.waitMs = 100;
+  if (change) change(s);
   return s;
 }
 
-struct PingView : testing::RecordingView {
-  PingView() : RecordingView(kEndOfPingLine) {}
-  bool runReached = false;  // what the finished run says, for the exit status
-  // The lines with the date-times cut off after their labels. Start and end
-  // are whole seconds, so a run of a few milliseconds may last 00:00:01.
-  std::vector<std::string> maskedLines() const {
-    auto out = lines();
+class PingTest : public ::testing::Test {
+ protected:
+  // Runs the ping to its end on the test clock; its lines, and in `lists`
+  // the host lists' steps, each after the number of lines before it.
+  std::vector<std::string> run(const PingSnapshot& snap, bool stopFirst = false) {
+    view = std::make_unique<testing::RecordingView>(kEndOfPingLine);
+    ping = std::make_unique<TPing>(snap, *view, net.factory());
+    ping->setClock(clock);
+    if (stopFirst) ping->requestStop();
+    EXPECT_TRUE(ping->start());
+    ping->waitFor();
+    EXPECT_EQ(net.servicesOpen(), 0);
+    lists.clear();
+    std::size_t lines = 0;
+    for (const std::string& step : view->steps()) {
+      lines += step == "line";
+      if (step.find("reached") != std::string::npos) lists.push_back(std::to_string(lines) + step);
+    }
+    auto out = view->lines();
     for (auto& l : out) {
-      if (l == "        Ping lasted [hh:mm:ss]  00:00:01")
-        l = "        Ping lasted [hh:mm:ss]  00:00:00";
-      for (const char* label : {"        Start time  ", "        End time  "}) {
-        if (l.rfind(label, 0) == 0) l = std::string(label) + "<time>";
+      if (l.find(" time  ") != std::string::npos || l.find(" lasted ") != std::string::npos) {
+        l.resize(l.find("  ", 8));
       }
     }
     return out;
   }
-};
 
-std::vector<std::string> runPing(const PingSnapshot& snap, FakeEchoNetwork& net, PingView& view,
-                                 Clock* clock = nullptr) {
-  TPing ping(snap, view, net.factory(), noTone());
-  if (clock) ping.setClock(*clock);
-  EXPECT_TRUE(ping.start());
-  ping.waitFor();
-  view.runReached = ping.reached();
-  return view.maskedLines();
-}
-
-TEST(PingRun, NormalRunPrintsEveryLineInOrder) {
-  FakeEchoNetwork net;
-  std::vector<std::uint32_t> rtts = {1, 2, 2};
-  net.setResponder([&](const FakeSend& s) {
-    return FakeEchoNetwork::reply(s.destination, rtts[s.sendIndex], 32, 64);
-  });
-  PingView view;
-  auto lines = runPing(quick(3), net, view);
-  std::vector<std::string> expected = {
-      " ",
-      "  \u00B7 Pinging 127.0.0.1",
-      "        Start time  <time>",
-      "        Reply from 127.0.0.1: Bytes=32 Time=1ms TTL=64",
-      "        Reply from 127.0.0.1: Bytes=32 Time=2ms TTL=64",
-      "        Reply from 127.0.0.1: Bytes=32 Time=2ms TTL=64",
-      "        End time  <time>",
-      "  \u00B7 Statistics for 127.0.0.1:",
-      "        Packets:     sent / received / lost = 3 / 3 / 0   (0% Loss)",
-      "        Time [ms]:   min / average / max  = 1 / 1 / 2",
-      "        Ping lasted [hh:mm:ss]  00:00:00",
-      "    ------------------------End of Ping------------------------",
-  };
-  EXPECT_EQ(lines, expected);
-  auto steps = view.steps();
-  ASSERT_GE(steps.size(), 4u);
-  EXPECT_EQ(steps[0], "begin");
-  EXPECT_EQ(steps[1], "status:");
-  EXPECT_EQ(steps[2], "clear lists");
-  // The host is listed as reached once, right at the first reply, before its line.
-  EXPECT_EQ(std::count(steps.begin(), steps.end(), "reached 127.0.0.1"), 1);
-  auto listed = std::find(steps.begin(), steps.end(), "reached 127.0.0.1") - steps.begin();
-  EXPECT_EQ(steps[listed + 1], "select reached");
-  EXPECT_EQ(steps[listed + 2], "line");
-  EXPECT_EQ(steps.back(), "end");
-  EXPECT_EQ(net.servicesOpen(), 0);
-}
-
-TEST(PingRun, ErrorsAndTimeoutsBecomeStatusLines) {
-  FakeEchoNetwork net;
-  net.setResponder([](const FakeSend& s) {
-    switch (s.sendIndex) {
-      case 0:
-        return FakeEchoNetwork::failure(status::kRequestTimedOut, s.destination);
-      case 1:
-        return FakeEchoNetwork::failure(status::kDestHostUnreachable, kRouter);
-      case 2:
-        return FakeEchoNetwork::failure(status::kGeneralFailure, s.destination);
-      default:
-        return FakeEchoNetwork::failure(status::kOptionTooBig, s.destination);
-    }
-  });
-  PingView view;
-  auto lines = runPing(quick(4), net, view);
-  ASSERT_EQ(lines.size(), 13u);
-  EXPECT_EQ(lines[3], "        Request timed out ");
-  EXPECT_EQ(lines[4], "        Reply from 10.0.0.1: Destination host unreachable ");
-  EXPECT_EQ(lines[5], "        Error: ICMP Status = 11050");
-  EXPECT_EQ(lines[6], "        Option too big ");
-  EXPECT_EQ(lines[9], "        Packets:     sent / received / lost = 4 / 0 / 4   (100% Loss)");
-  EXPECT_EQ(lines[10], "        Time [ms]:   min / average / max  = 0 / 0 / 0");
-  // Nothing answered: the typed address goes to the not-reached list.
-  auto steps = view.steps();
-  EXPECT_NE(std::find(steps.begin(), steps.end(), "not reached 127.0.0.1"), steps.end());
-  EXPECT_FALSE(view.runReached);
-}
-
-TEST(PingRun, LossPercentIsTruncatedAndReplierIsNamed) {
-  FakeEchoNetwork net;
-  net.setResponder([](const FakeSend& s) {
-    if (s.sendIndex == 1) return FakeEchoNetwork::failure(status::kRequestTimedOut, s.destination);
-    // Someone else answering (a broadcast, say) is named in the reply line.
-    return FakeEchoNetwork::reply(0x7F000002, 3, 32, 128);
-  });
-  PingView view;
-  auto lines = runPing(quick(3), net, view);
-  EXPECT_EQ(lines[3], "        Reply from 127.0.0.2: Bytes=32 Time=3ms TTL=128");
-  EXPECT_EQ(lines[8], "        Packets:     sent / received / lost = 3 / 2 / 1   (33% Loss)");
-  auto steps = view.steps();
-  EXPECT_NE(std::find(steps.begin(), steps.end(), "reached 127.0.0.2"), steps.end());
-  // A time-out among the replies: the run still reached its host.
-  EXPECT_TRUE(view.runReached);
-}
-
-TEST(PingRun, StartUpFailureEndsWithoutStatistics) {
-  FakeEchoNetwork net;
-  net.setOpenResult(EchoOpenResult::EntryPointMissing);
-  PingView view;
-  TPing ping(quick(3), view, net.factory(), noTone());
-  ASSERT_TRUE(ping.start());
-  ping.waitFor();
-  EXPECT_TRUE(ping.startFailed());
-  EXPECT_EQ(view.lines(),
-            (std::vector<std::string>{"  \u00B7 Error getting ICMP proc address", kEndOfPingLine}));
-  EXPECT_TRUE(net.sends().empty());
-}
-
-TEST(PingRun, RequestsCarryTheSnapshotsOptionsAndLetters) {
-  FakeEchoNetwork net;
-  PingSnapshot snap = quick(1);
-  snap.ttl = 7;
-  snap.tos = 16;
-  snap.dataSize = 30;
-  snap.routerAlert = true;
-  snap.waitMs = 321;
-  PingView view;
-  runPing(snap, net, view);
-  auto sends = net.sends();
-  ASSERT_EQ(sends.size(), 1u);
-  EXPECT_EQ(sends[0].destination, kLocal);
-  EXPECT_EQ(sends[0].timeoutMs, 321u);
-  EXPECT_EQ(std::string(sends[0].payload.begin(), sends[0].payload.end()),
-            "ABCDEFGHIJKLMNOPQRSTUVWXYZABCD");
-  EXPECT_EQ(sends[0].options.ttl, 7);
-  EXPECT_EQ(sends[0].options.tos, 16);
-  EXPECT_EQ(sends[0].options.flags, 0);
-  EXPECT_EQ(sends[0].options.optionSize, 4);
-  EXPECT_EQ(sends[0].options.optionBytes, (std::array<std::uint8_t, 4>{0x94, 0x04, 0, 0}));
-
-  // Don't fragment wins over router alert: four zero option bytes.
-  FakeEchoNetwork net2;
-  snap.dontFragment = true;
-  snap.dataSize = 0;
-  PingView view2;
-  runPing(snap, net2, view2);
-  sends = net2.sends();
-  EXPECT_EQ(sends[0].options.flags, EchoOptions::kDontFragment);
-  EXPECT_EQ(sends[0].options.optionBytes, (std::array<std::uint8_t, 4>{0, 0, 0, 0}));
-  EXPECT_TRUE(sends[0].payload.empty());
-
-  // No options area at all where the platform cannot send options.
-  FakeEchoNetwork net3;
-  snap.ipOptionsSupported = false;
-  snap.dontFragment = false;
-  PingView view3;
-  runPing(snap, net3, view3);
-  EXPECT_EQ(net3.sends()[0].options.optionSize, 0);
-}
-
-TEST(PingRun, BreakBeforeTheFirstRequestSendsNothing) {
-  FakeEchoNetwork net;
-  PingView view;
-  TPing ping(quick(0), view, net.factory(), noTone());
-  ping.requestStop();  // as if Break came while the name was resolving
-  ASSERT_TRUE(ping.start());
-  ping.waitFor();
-  auto lines = view.maskedLines();
-  EXPECT_TRUE(net.sends().empty());
-  ASSERT_EQ(lines.size(), 9u);
-  EXPECT_EQ(lines[2], "        Start time  <time>");
-  EXPECT_EQ(lines[3], "        End time  <time>");
-  EXPECT_EQ(lines[5], "        Packets:     sent / received / lost = 0 / 0 / 0   (0% Loss)");
-  EXPECT_EQ(lines[6], "        Time [ms]:   min / average / max  = 0 / 0 / 0");
-}
-
-// Asks the ping to stop once it has waited stopAfterMs.
-class BreakingClock : public testing::ManualClock {
- public:
-  BreakingClock(ThreadBase& thread, long long stopAfterMs)
-      : thread_(thread), stopAfterMs_(stopAfterMs) {}
-  void sleepFor(Duration duration) override {
-    ManualClock::sleepFor(duration);
-    if (elapsedMs() >= stopAfterMs_) thread_.requestStop();
-  }
-
- private:
-  ThreadBase& thread_;
-  long long stopAfterMs_;
-};
-
-TEST(PingRun, BreakEarlyInALongDelayStopsWithinASlice) {
-  FakeEchoNetwork net;
-  PingSnapshot snap = quick(0);
-  snap.delayMs = 60000;
-  PingView view;
-  TPing ping(snap, view, net.factory(), noTone());
-  BreakingClock clock(ping, 700);
-  ping.setClock(clock);
-  ASSERT_TRUE(ping.start());
-  ping.waitFor();
-  // Break came 700 ms into the wait; the slice under way ran out first.
-  EXPECT_EQ(clock.elapsedMs(), 1000);
-  auto lines = view.lines();
-  EXPECT_EQ(lines[lines.size() - 4],
-            "        Packets:     sent / received / lost = 1 / 1 / 0   (0% Loss)");
-  EXPECT_EQ(lines.back(), kEndOfPingLine);
-}
-
-TEST(PingRun, PacingKeepsTheDelayButNotAfterALongTimeout) {
   FakeEchoNetwork net;
   testing::ManualClock clock;
-  std::vector<Clock::TimePoint> starts;
-  net.setResponder([&](const FakeSend& s) {
-    starts.push_back(clock.now());
-    // The second request takes longer than the delay.
-    if (s.sendIndex == 1) clock.advance(std::chrono::milliseconds(900));
-    return FakeEchoNetwork::reply(s.destination, 1, 32, 64);
-  });
-  PingSnapshot snap = quick(3);
-  snap.delayMs = 300;
-  PingView view;
-  runPing(snap, net, view, &clock);
-  ASSERT_EQ(starts.size(), 3u);
-  EXPECT_EQ(starts[1] - starts[0], std::chrono::milliseconds(300));
-  // The next request follows at once: the delay counts from the start of a
-  // request, so a long answer leaves nothing of it to wait.
-  EXPECT_EQ(starts[2] - starts[1], std::chrono::milliseconds(900));
-}
+  std::unique_ptr<testing::RecordingView> view;
+  std::unique_ptr<TPing> ping;
+  std::vector<std::string> lists;
+};
 
-// A resolver that knows one name, for both directions.
-Resolver oneName() {
-  Resolver r;
-  r.lookupHost = [](const std::string& name) -> std::optional<HostEntry> {
-    if (name != "box.test") return std::nullopt;
-    return HostEntry{"box.example.test", {0x7F000007}};
+TEST_F(PingTest, EveryRequestIsOneLineAndTheStatisticsCountThem) {
+  // What each request gets, by letter: a reply in 1 or 2 ms, one from
+  // another host (a broadcast's answer, say), a time-out, a router's
+  // "host unreachable", a status without text, "option too big".
+  const std::map<char, testing::FakeReply> answers{
+      {'1', FakeEchoNetwork::reply(0x7F000001, 1)},
+      {'2', FakeEchoNetwork::reply(0x7F000001, 2)},
+      {'B', FakeEchoNetwork::reply(0x7F000002, 3, 32, 128)},
+      {'T', FakeEchoNetwork::failure(status::kRequestTimedOut, 0x7F000001)},
+      {'U', FakeEchoNetwork::failure(status::kDestHostUnreachable, 0x0A000001)},
+      {'G', FakeEchoNetwork::failure(status::kGeneralFailure, 0x7F000001)},
+      {'O', FakeEchoNetwork::failure(status::kOptionTooBig, 0x7F000001)}};
+  const std::string letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZABCD";
+  const std::string reply1 = "Reply from 127.0.0.1: Bytes=32 Time=", other = "Reply from 127.0.0.2";
+  const struct {
+    PingSnapshot snap;
+    std::string script;
+    std::vector<std::string> lines, lists;
+    EchoOptions options;
+    std::string payload;
+    bool stopFirst = false;
+  } rows[] = {
+      // Listed once, at the first reply, before its line.
+      {snap(3, [](PingSnapshot& s) { s.dataSize = 30, s.ttl = 7, s.tos = 16, s.routerAlert = 1; }),
+       "122",
+       frame({reply1 + "1ms TTL=64", reply1 + "2ms TTL=64", reply1 + "2ms TTL=64"},
+             "3 / 3 / 0   (0% Loss)", "1 / 1 / 2"),
+       {"3reached 127.0.0.1", "3select reached"},
+       {7, 16, 0, 4, {0x94, 0x04, 0, 0}},
+       letters},
+      // Don't fragment wins over router alert: four zero option bytes.
+      {snap(4, [](PingSnapshot& s) { s.dataSize = 0, s.dontFragment = s.routerAlert = true; }),
+       "TUGO",
+       frame({"Request timed out ", "Reply from 10.0.0.1: Destination host unreachable ",
+              "Error: ICMP Status = 11050", "Option too big "},
+             "4 / 0 / 4   (100% Loss)", "0 / 0 / 0"),
+       {"12not reached 127.0.0.1", "12select not reached"},
+       {60, 0, EchoOptions::kDontFragment, 4, {}},
+       ""},
+      {snap(3, [](PingSnapshot& s) { s.ipOptionsSupported = false; }),
+       "BTB",
+       frame({other + ": Bytes=32 Time=3ms TTL=128", "Request timed out ",
+              other + ": Bytes=32 Time=3ms TTL=128"},
+             "3 / 2 / 1   (33% Loss)", "3 / 3 / 3"),
+       {"3reached 127.0.0.2", "3select reached"},
+       {60, 0, 0, 0, {}},
+       letters + "EF"},
+      // Break came while the name was resolving: no request goes out.
+      {snap(0),
+       "",
+       frame({}, "0 / 0 / 0   (0% Loss)", "0 / 0 / 0"),
+       {"8not reached 127.0.0.1", "8select not reached"},
+       {},
+       "",
+       true},
   };
-  r.lookupAddress = [](Ipv4Address address) -> std::optional<HostEntry> {
-    if (address != 0x7F000007) return std::nullopt;
-    return HostEntry{"box.example.test", {address}};
-  };
-  return r;
-}
-
-TEST(PingNames, ForwardAndReverseLookUpsShowTheirOutcome) {
-  struct Case {
-    std::string host;
-    bool resolveNames;
-    std::vector<std::string> head;  // lines after the blank one
-    std::size_t sends;
-  };
-  const std::vector<Case> cases = {
-      {"http://box.test",
-       false,
-       {"  \u00B7 Lookup destination...", "  \u00B7 Pinging box.example.test [127.0.0.7]"},
-       1},
-      {"other.test", false, {"  \u00B7 Lookup destination...", "  \u00B7 other.test not found"}, 0},
-      {"127.0.0.7", true, {"  \u00B7 Pinging box.example.test [127.0.0.7]"}, 1},
-      {"127.0.0.8", true, {"  \u00B7 Name resolution failed. Pinging 127.0.0.8"}, 1},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.host);
-    FakeEchoNetwork net;
-    PingSnapshot snap = quick(1);
-    snap.host = c.host;
-    snap.resolveNames = c.resolveNames;
-    snap.resolver = oneName();
-    PingView view;
-    const auto lines = runPing(snap, net, view);
-    ASSERT_GT(lines.size(), c.head.size());
-    EXPECT_EQ(std::vector<std::string>(lines.begin() + 1, lines.begin() + 1 + c.head.size()),
-              c.head);
-    const auto sends = net.sends();
-    ASSERT_EQ(sends.size(), c.sends);
-    if (!sends.empty()) {
-      EXPECT_EQ(sends[0].destination, c.host == "127.0.0.8" ? 0x7F000008u : 0x7F000007u);
-    }
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.script);
+    net.setResponder([&](const FakeSend& s) { return answers.at(row.script.at(s.sendIndex)); });
+    const std::size_t before = net.sends().size();
+    EXPECT_EQ(run(row.snap, row.stopFirst), row.lines);
+    EXPECT_EQ(lists, row.lists);
+    EXPECT_EQ(ping->reached(), row.lists[0].find("not") == std::string::npos);
+    ASSERT_EQ(net.sends().size() - before, row.script.size());
+    if (row.script.empty()) continue;
+    const FakeSend first = net.sends().at(before);
+    EXPECT_EQ(first.options, row.options);
+    EXPECT_EQ(std::string(first.payload.begin(), first.payload.end()), row.payload);
+    EXPECT_EQ(first.timeoutMs, 1000u);
   }
+}
+
+// The delay counts from the start of a request, so a long answer leaves
+// nothing of it to wait.
+TEST_F(PingTest, PacingKeepsTheDelayButNotAfterALongAnswer) {
+  std::vector<long long> starts;
+  net.setResponder([&](const FakeSend& s) {
+    starts.push_back(clock.elapsedMs());
+    if (s.sendIndex == 1) clock.advance(std::chrono::milliseconds(900));
+    return FakeEchoNetwork::reply(s.destination, 1);
+  });
+  run(snap(3, [](PingSnapshot& s) { s.delayMs = 300; }));
+  EXPECT_EQ(starts, (std::vector<long long>{0, 300, 1200}));
+}
+
+TEST_F(PingTest, ABreakEndsALongDelayAtOnce) {
+  view = std::make_unique<testing::RecordingView>(kEndOfPingLine);
+  TPing endless(snap(0, [](PingSnapshot& s) { s.delayMs = 3'600'000; }), *view, net.factory());
+  ASSERT_TRUE(endless.start());
+  EXPECT_TRUE(testing::waitUntil([&] { return !net.sends().empty(); }));
+  endless.requestStop();
+  EXPECT_TRUE(testing::waitUntil([&] { return endless.finished(); }));
+  EXPECT_EQ(view->lines().at(6),
+            "        Packets:     sent / received / lost = 1 / 1 / 0   (0% Loss)");
 }
 
 }  // namespace

@@ -19,7 +19,9 @@ MonitorSettings graphSettings() {
   return s;
 }
 
-GraphPoint result(const char* token) { return pointFromToken(token, 1000); }
+GraphPoint result(const char* token) {
+  return graphPoint({token[0] == '1', std::strtoull(token + 1, nullptr, 10) * 1000}, 1000);
+}
 
 // The graph's picture; pixels are read in the widget's own coordinates, so
 // the checks hold at any device pixel ratio.

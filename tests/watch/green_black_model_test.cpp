@@ -10,7 +10,7 @@ namespace {
 using Clock = std::chrono::system_clock;
 
 GraphPoint reply(std::uint32_t ms, std::uint32_t waitMs) {
-  return pointFromToken(resultToken(true, ms), waitMs);
+  return graphPoint({true, ms * 1000ULL}, waitMs);
 }
 
 void addResult(GreenBlackModel& model, const GraphPoint& point) {
@@ -61,7 +61,7 @@ TEST(GreenBlackModel, ValuesScaleFromZeroLineToFullScaleLine) {
   EXPECT_EQ(model.pointHeight(400), 24);  // half the wait: halfway up
   EXPECT_EQ(l.plotBottom() - model.pointHeight(400), (l.plotBottom() + l.fullScaleY()) / 2);
   EXPECT_EQ(model.pointHeight(799), 47);  // truncated
-  const GraphPoint lost = pointFromToken("0", 800);
+  const GraphPoint lost = graphPoint({}, 800);
   EXPECT_EQ(lost.color, GraphPoint::kRed);
   EXPECT_EQ(l.plotBottom() - model.pointHeight(lost.value), l.fullScaleY());
   EXPECT_EQ(model.pointHeight(5000), 48);  // never above full scale
@@ -103,9 +103,9 @@ TEST(GreenBlackModel, TipShowsTimeAndRoundTripOrTimeout) {
   std::tm t{};
   t.tm_hour = 14, t.tm_min = 3, t.tm_sec = 27, t.tm_mday = 6, t.tm_year = 126, t.tm_isdst = -1;
   GraphColumn column{.time = Clock::from_time_t(std::mktime(&t)), .count = 1};
-  column.points[0] = pointFromToken("0", 1000);
+  column.points[0] = graphPoint({}, 1000);
   EXPECT_EQ(GreenBlackModel::tipText(column), "14:03:27  timeout");
-  column.points[1] = pointFromToken("12500", 1000);  // late replies tell their real time
+  column.points[1] = graphPoint({true, 2'500'000}, 1000);  // late replies tell their real time
   column.count = 2;
   EXPECT_EQ(GreenBlackModel::tipText(column), "14:03:27  timeout, 2500 ms");
 }

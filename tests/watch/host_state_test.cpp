@@ -7,34 +7,28 @@
 namespace tarvo {
 namespace {
 
-// Feeds "R" (reply) and "T" (time-out) results; lists every change as
+// Results are "R" (reply) and "T" (time-out); each change reads
 // "<from>><to>@<result number>".
-std::string changesOf(HostStateTracker& tracker, const std::string& results) {
-  std::string out;
-  for (std::size_t i = 0; i < results.size(); ++i) {
-    if (const auto c = tracker.feed(results[i] == 'R')) {
-      out += std::string(out.empty() ? "" : " ") + hostStateName(c->from) + ">" +
-             hostStateName(c->to) + "@" + std::to_string(i + 1);
+TEST(HostState, ChangesComeOnlyAfterTheirThresholdsInARow) {
+  const struct {
+    StateThresholds thresholds;
+    std::string results, changes;
+  } rows[] = {
+      {{}, "RTTRTTRTTTTRT", "unknown>up@1 up>down@10 down>up@12"},  // flapping below them
+      {{2, 3}, "TTRRTRRTRRR", "unknown>down@2 down>up@11"},
+      {{0, -4}, "TRT", "unknown>down@1 down>up@2 up>down@3"},  // below one they act as one
+  };
+  for (const auto& row : rows) {
+    HostStateTracker tracker(row.thresholds);
+    std::string changes;
+    for (std::size_t i = 0; i < row.results.size(); ++i) {
+      if (const auto c = tracker.feed(row.results[i] == 'R')) {
+        changes += std::string(changes.empty() ? "" : " ") + hostStateName(c->from) + ">" +
+                   hostStateName(c->to) + "@" + std::to_string(i + 1);
+      }
     }
+    EXPECT_EQ(changes, row.changes) << row.results;
   }
-  return out;
-}
-
-TEST(HostState, DefaultThresholdsAndFlappingBelowThem) {
-  HostStateTracker t;
-  EXPECT_EQ(t.state(), HostState::Unknown);
-  EXPECT_EQ(changesOf(t, "RTTRTTRTTTTRT"), "unknown>up@1 up>down@10 down>up@12");
-  EXPECT_EQ(t.state(), HostState::Up);
-}
-
-TEST(HostState, UpAgainNeedsConsecutiveReplies) {
-  HostStateTracker t({2, 3});
-  EXPECT_EQ(changesOf(t, "TTRRTRRTRRR"), "unknown>down@2 down>up@11");
-}
-
-TEST(HostState, ThresholdsBelowOneActAsOne) {
-  HostStateTracker t({0, -4});
-  EXPECT_EQ(changesOf(t, "TRT"), "unknown>down@1 down>up@2 up>down@3");
 }
 
 }  // namespace

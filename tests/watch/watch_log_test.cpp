@@ -19,32 +19,23 @@
 namespace tarvo {
 namespace {
 
-TEST(WatchPoints, TokensBecomeGreenYellowOrRedPoints) {
-  EXPECT_EQ(resultToken(true, 23), "123");
-  EXPECT_EQ(resultToken(true, 0), "10");
-  EXPECT_EQ(resultToken(false, 23), "0");
-
-  const GraphPoint atWait = pointFromToken(resultToken(true, 500), 500);
-  EXPECT_EQ(atWait.value, 500u);
-  EXPECT_EQ(atWait.color, GraphPoint::kGreen);
-  const GraphPoint quick = pointFromToken("10", 500);
-  EXPECT_EQ(quick.value, 0u);
-  EXPECT_EQ(quick.color, GraphPoint::kGreen);
-  const GraphPoint late = pointFromToken("1501", 500);
-  EXPECT_EQ(late.value, 500u);
-  EXPECT_EQ(late.color, GraphPoint::kYellow);
-  EXPECT_EQ(late.roundTripMs, 501u);
-  const GraphPoint lost = pointFromToken("0", 500);
-  EXPECT_EQ(lost.value, 500u);
-  EXPECT_EQ(lost.color, GraphPoint::kRed);
-  EXPECT_FALSE(lost.replied);
-
-  // The microseconds ride along and leave the graph as it was.
-  const GraphPoint fine = pointFromToken(resultToken(true, 23, 23045), 500);
-  EXPECT_EQ(fine.roundTripUs, 23045u);
-  EXPECT_EQ(fine.roundTripMs, 23u);
-  EXPECT_EQ(fine.value, 23u);
-  EXPECT_EQ(pointFromToken("1501", 500).roundTripUs, 501000u);
+TEST(WatchPoints, RepliesUpToTheWaitAreGreenAtTheirHeightLaterOnesYellowNoneRed) {
+  const struct {
+    WatchResult result;
+    std::uint32_t value, color, ms;
+  } rows[] = {
+      {{true, 500'000}, 500, GraphPoint::kGreen, 500},  {{true, 0}, 0, GraphPoint::kGreen, 0},
+      {{true, 23'045}, 23, GraphPoint::kGreen, 23},  // the microseconds ride along
+      {{true, 501'000}, 500, GraphPoint::kYellow, 501}, {{false, 0}, 500, GraphPoint::kRed, 0},
+  };
+  for (const auto& row : rows) {
+    const GraphPoint p = graphPoint(row.result, 500);
+    EXPECT_EQ(p.value, row.value) << row.result.roundTripUs;
+    EXPECT_EQ(p.color, row.color) << row.result.roundTripUs;
+    EXPECT_EQ(p.replied, row.result.replied);
+    EXPECT_EQ(p.roundTripMs, row.ms);
+    EXPECT_EQ(p.roundTripUs, row.result.roundTripUs);
+  }
 }
 
 TEST(WatchSequence, StampOverwritesTheFirstElevenLettersAndWraps) {
@@ -65,25 +56,22 @@ TEST(WatchSequence, StampOverwritesTheFirstElevenLettersAndWraps) {
 
 TEST(WatchLogLine, FieldsOfAReplyAndOfATimeout) {
   EchoResult reply;
-  reply.status = 0;
   reply.roundTripMs = 12;
   reply.replyTtl = 128;
   reply.replyDataSize = 32;
-  EXPECT_EQ(logLine("10.0.0.5", "D, 01:02:03.4", reply, true, {5, 5}, "Success"),
+  RoundTripStats stats;
+  stats.sent = stats.received = 5;
+  EXPECT_EQ(logLine("10.0.0.5", "D, 01:02:03.4", reply, true, stats, "Success"),
             "10.0.0.5, D, 01:02:03.4, RTT = 12, TTL = 128, Bytes = 32, Sent = 5, Recv = 5, "
             "Lost = 0, Loss = 0%, Success");
   EchoResult timeout;
   timeout.roundTripMs = 999;  // never shown without a reply
-  EXPECT_EQ(logLine("10.0.0.5", "D, T", timeout, false, {3, 1}, "Request timed out"),
-            "10.0.0.5, D, T, RTT = 0, TTL = 0, Bytes = 0, Sent = 3, Recv = 1, Lost = 2, "
-            "Loss = 66%, Request timed out");
-
-  WatchCounters oneOfThree{3, 2};
-  EXPECT_EQ(oneOfThree.lossPercent(), 33u);
   // Counters of a long run go past 32 bits without wrapping.
-  WatchCounters huge{5'000'000'000ULL, 2'500'000'000ULL};
-  EXPECT_EQ(huge.lost(), 2'500'000'000ULL);
-  EXPECT_EQ(huge.lossPercent(), 50u);
+  stats.sent = 5'000'000'001ULL;
+  stats.received = 2'500'000'000ULL;
+  EXPECT_EQ(logLine("10.0.0.5", "D, T", timeout, false, stats, "Request timed out"),
+            "10.0.0.5, D, T, RTT = 0, TTL = 0, Bytes = 0, Sent = 5000000001, Recv = 2500000000, "
+            "Lost = 2500000001, Loss = 50%, Request timed out");
 }
 
 TEST(WatchLogLine, TimeFieldsAreDateThenUnpaddedMilliseconds) {

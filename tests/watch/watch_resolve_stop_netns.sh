@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A stop of the monitor never waits for a name look-up: a name server that
-# takes the question and never answers, a resolver time-out of 20 s, and
-# SIGTERM still ends tarvo-cli watch within a second. Runs in a network and
+# takes the question and never answers, a resolver that would wait a minute
+# for it, and SIGTERM still ends tarvo-cli watch by itself, long before the
+# 30 s bound would kill it. Runs in a network and
 # mount namespace of its own with only loopback, so no question leaves it.
 . "$(dirname "$0")/../cli/lib.sh"
 if [ -z "${TARVO_IN_NS:-}" ]; then
@@ -16,7 +17,7 @@ ip link set lo up || fail "no loopback"
 # The namespace's own name service: our hosts file, our silent server, and
 # no look-up service reached through a socket of the machine.
 printf '127.0.0.1 localhost\n' > "$TMP/hosts"
-printf 'nameserver 127.0.0.1\noptions timeout:20\n' > "$TMP/resolv.conf"
+printf 'nameserver 127.0.0.1\noptions timeout:30 attempts:2\n' > "$TMP/resolv.conf"
 printf 'hosts: files dns\n' > "$TMP/nsswitch.conf"
 for f in hosts resolv.conf nsswitch.conf; do
   mount --bind "$TMP/$f" "/etc/$f" || skip "cannot bind-mount over /etc/$f"
@@ -44,14 +45,9 @@ pid=$!
 for _ in $(seq 50); do [ -s "$TMP/questions" ] && break; sleep 0.1; done
 [ -s "$TMP/questions" ] || fail "the look-up never asked the name server"
 sleep 1
-start=$(date +%s%N)
 kill -TERM $pid
 wait $pid
-status=$?
-elapsed=$((($(date +%s%N) - start) / 1000000))
-expect_status $status 143 "watch stopped by SIGTERM during a look-up"
-[ "$elapsed" -lt 1000 ] || fail "SIGTERM took $elapsed ms to end the run (look-up awaited?)"
-echo "ended $elapsed ms after SIGTERM"
+expect_status $? 143 "watch stopped by SIGTERM during a look-up (124: the look-up was awaited)"
 kill $server 2> /dev/null
 wait $server 2> /dev/null
 finish

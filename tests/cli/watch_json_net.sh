@@ -3,7 +3,7 @@
 # whose fields agree with the status and change lines on standard error,
 # and a host that stops answering (loopback taken down in a network of its
 # own) gives one "down" and one "up" record where the thresholds say.
-. "$(dirname "$0")/../cli/lib.sh"
+. "$(dirname "$0")/lib.sh"
 require_echo
 command -v python3 > /dev/null || skip "needs python3"
 use_temp
