@@ -52,7 +52,7 @@ void TCtrlWatch::setPaused(bool paused) {
   shared_->wakeup.notify();
 }
 
-void TCtrlWatch::status(const std::string& text) { view_.setStatusText(StatusPanel::Right, text); }
+void TCtrlWatch::status(const std::string& text) { view_.setStatus(StatusPart::Counted, text); }
 
 void TCtrlWatch::execute() {
   view_.begin();

@@ -29,8 +29,8 @@ class RecordingWatchView : public WatchView {
  public:
   void begin() override { step("begin"); }
   void end() override { step("end"); }
-  void setStatusText(StatusPanel panel, const std::string& text) override {
-    EXPECT_EQ(panel, StatusPanel::Right);
+  void setStatus(StatusPart part, const std::string& text) override {
+    EXPECT_EQ(part, StatusPart::Counted);
     std::lock_guard<std::mutex> lock(mutex_);
     status.push_back(text);
   }
