@@ -91,13 +91,6 @@ TEST(GreenBlackGraph, ScrolledPictureMatchesAFullRedraw) {
   expectSameAsRedrawn("b");
 }
 
-TEST(GreenBlackGraph, CaptionIgnoresLetterCaseBeyondAscii) {
-  TGreenBlack graph(graphSettings());
-  graph.setCaption(QString::fromUtf8("Äpfel"));
-  graph.setCaption(QString::fromUtf8("äPFEL"));
-  EXPECT_EQ(graph.caption(), QString::fromUtf8("Äpfel"));
-}
-
 TEST(GreenBlackGraph, HoveredColumnTellsTimeAndRoundTrip) {
   TGreenBlack graph(graphSettings());
   graph.resize(400, TGreenBlack::kHeight);
