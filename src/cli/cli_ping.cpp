@@ -29,8 +29,8 @@ class ConsolePingView : public RunView {
   }
   void appendLine(const std::string& line) override { lines_.appendLine(line); }
   void replaceLastLine(const std::string& line) override { lines_.replaceLastLine(line); }
-  // Both panels show the same text: it is shown once.
-  void setStatusText(StatusPanel, const std::string& text) override { lines_.status(text); }
+  // Both parts get the same text: it is shown once.
+  void setStatus(StatusPart, const std::string& text) override { lines_.status(text); }
 
  private:
   ConsoleLines& lines_;

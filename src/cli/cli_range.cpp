@@ -47,7 +47,7 @@ std::string fitToTerminal(std::string text) {
 // standard error is a terminal it shows a progress line (done, percentage,
 // rate, time left and the reached count) whose text changes at most four
 // times a second and which is gone before the closing report; the two
-// status panels become two closing lines on standard error.
+// status parts become two closing lines on standard error.
 class ConsoleRangeView : public RangeView {
  public:
   explicit ConsoleRangeView(ConsoleLines& lines)
@@ -69,9 +69,9 @@ class ConsoleRangeView : public RangeView {
   }
   // A range ping writes no line twice.
   void replaceLastLine(const std::string& line) override { appendLine(line); }
-  void setStatusText(StatusPanel panel, const std::string& text) override {
-    if (panel != StatusPanel::Right) leftStatus_ = text;
-    if (panel != StatusPanel::Left) rightStatus_ = text;
+  void setStatus(StatusPart part, const std::string& text) override {
+    if (part != StatusPart::Counted) doingStatus_ = text;
+    if (part != StatusPart::Doing) countedStatus_ = text;
   }
   void progress(std::uint32_t done, std::uint32_t total) override;
   void end() override {
@@ -79,7 +79,7 @@ class ConsoleRangeView : public RangeView {
     flush();
     lines_.flush();
     if (direct_ && progressShown_) std::fputs("\r\033[K", stderr);
-    for (const std::string* text : {&leftStatus_, &rightStatus_}) {
+    for (const std::string* text : {&doingStatus_, &countedStatus_}) {
       if (!text->empty()) std::fprintf(stderr, "%s\n", text->c_str());
     }
     std::fflush(stderr);
@@ -106,8 +106,8 @@ class ConsoleRangeView : public RangeView {
   const bool direct_;
   const bool progress_;
   bool unflushed_ = false;
-  std::string leftStatus_;
-  std::string rightStatus_;
+  std::string doingStatus_;
+  std::string countedStatus_;
   std::chrono::steady_clock::time_point start_{};
   std::chrono::steady_clock::time_point lastProgress_{};
   bool progressShown_ = false;
@@ -123,7 +123,7 @@ void ConsoleRangeView::progress(std::uint32_t done, std::uint32_t total) {
   lastProgress_ = now;
   const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(now - start_);
   const std::string text =
-      fitToTerminal("  " + rangeProgressText(done, total, elapsed) + rightStatus_);
+      fitToTerminal("  " + rangeProgressText(done, total, elapsed) + countedStatus_);
   if (direct_) {
     std::fputs("\r\033[K", stderr);
     std::fputs(text.c_str(), stderr);

@@ -61,7 +61,7 @@ void ConsoleWatchView::stopping(const std::string& text) {
   lineAboveTable(text);
 }
 
-void ConsoleWatchView::setStatusText(StatusPanel, const std::string& text) {
+void ConsoleWatchView::setStatus(StatusPart, const std::string& text) {
   std::lock_guard<std::mutex> lock(mutex_);
   lineAboveTable(text);
 }

@@ -33,7 +33,7 @@ class ConsoleWatchView : public WatchView {
 
   void begin() override {}
   void end() override;
-  void setStatusText(StatusPanel panel, const std::string& text) override;
+  void setStatus(StatusPart part, const std::string& text) override;
   void prepareGraphs(std::size_t count) override;
   bool createGraph(std::size_t index, const std::string& caption) override;
   void setGraphCaption(std::size_t index, const std::string& caption) override;

@@ -19,7 +19,7 @@ void writeMessages(const std::vector<std::string>& lines) {
 void JsonRunView::end() {
   if (!summarized_) writeMessages(held_);
   held_.clear();
-  for (const std::string* text : {&leftStatus_, &rightStatus_}) {
+  for (const std::string* text : {&doingStatus_, &countedStatus_}) {
     if (!text->empty()) std::fprintf(stderr, "%s\n", text->c_str());
   }
   std::fflush(stderr);
@@ -38,9 +38,9 @@ void JsonRunView::replaceLastLine(const std::string& line) {
   }
 }
 
-void JsonRunView::setStatusText(StatusPanel panel, const std::string& text) {
-  if (panel != StatusPanel::Right) leftStatus_ = text;
-  if (panel != StatusPanel::Left) rightStatus_ = text;
+void JsonRunView::setStatus(StatusPart part, const std::string& text) {
+  if (part != StatusPart::Counted) doingStatus_ = text;
+  if (part != StatusPart::Doing) countedStatus_ = text;
 }
 
 void JsonRunView::write(const JsonObject& record) {

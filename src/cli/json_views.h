@@ -24,7 +24,7 @@ class JsonRunView : public RunView {
   void end() override;
   void appendLine(const std::string& line) override;
   void replaceLastLine(const std::string& line) override;
-  void setStatusText(StatusPanel panel, const std::string& text) override;
+  void setStatus(StatusPart part, const std::string& text) override;
 
  protected:
   void write(const JsonObject& record);
@@ -37,8 +37,8 @@ class JsonRunView : public RunView {
   bool recording_ = true;  // no record yet: lines are kept
   bool summarized_ = false;
   std::vector<std::string> held_;
-  std::string leftStatus_;
-  std::string rightStatus_;
+  std::string doingStatus_;
+  std::string countedStatus_;
 };
 
 class JsonPingView : public JsonRunView, public PingResults {

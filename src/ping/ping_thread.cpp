@@ -77,8 +77,8 @@ void PingRun::cleanUp() {
 }
 
 void PingRun::listHost() {
-  view_.addHost(displayAddress_, gotReply_);
-  view_.selectFirstHost(gotReply_);
+  view_.hostResult(displayAddress_, gotReply_);
+  view_.pickFirstHost(gotReply_);
   listed_ = true;
 }
 
@@ -117,8 +117,8 @@ bool PingRun::resolveTarget() {
 bool PingRun::run(EchoServiceFactory& echoFactory, ToneFactory& toneFactory,
                   const PingThreadHooks& thread) {
   view_.begin();
-  view_.setStatusText(StatusPanel::Both, "");
-  view_.clearLists();
+  view_.setStatus(StatusPart::Both, "");
+  view_.forgetHosts();
 
   echo_.emplace(echoFactory());
   if (!echo_->open()) {

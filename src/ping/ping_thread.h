@@ -34,9 +34,9 @@ struct PingSnapshot {
 // deletes itself after its end step, so the owner must keep its handle only
 // while its running flag (cleared in the end step) is set.
 //
-// The view sees: begin, both status panels emptied, host lists cleared, the
-// run's lines (a look-up line is replaced by its outcome), the host added to
-// the reached or not-reached list with its first entry chosen, end.
+// The view sees: begin, both status parts emptied, earlier hosts forgotten,
+// the run's lines (a look-up line is replaced by its outcome), the host as
+// reached or not reached and picked as the first of its kind, end.
 class TPing : public ThreadBase {
  public:
   TPing(PingSnapshot snapshot, RunView& view, EchoServiceFactory echoFactory,

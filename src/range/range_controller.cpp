@@ -84,9 +84,9 @@ void TCtrlPing::execute() {
   view_.begin();
   view_.appendLine(" ");
   view_.appendLine("  \u00B7 Pinging IP Range");
-  view_.clearLists();
-  view_.setStatusText(StatusPanel::Left, "");
-  view_.setStatusText(StatusPanel::Right, "");
+  view_.forgetHosts();
+  view_.setStatus(StatusPart::Doing, "");
+  view_.setStatus(StatusPart::Counted, "");
 
   plan_ = RangePlan::build(snapshot_.input);
   if (!plan_) {
@@ -107,7 +107,7 @@ void TCtrlPing::execute() {
     return;
   }
 
-  view_.setStatusText(StatusPanel::Right, reachedSoFarText(0));
+  view_.setStatus(StatusPart::Counted, reachedSoFarText(0));
   showProgress();
   const std::time_t startTime = wholeSecondsNow();
   const auto startClock = std::chrono::system_clock::now();
@@ -153,13 +153,13 @@ bool TCtrlPing::collectPhase() {
     if (isFinalRangeCode(code)) {
       if (code == range_code::kNotReached) {
         ++counts_.notReached;
-        view_.addHost(table_->address(slot), false);
-        if (counts_.notReached == 1) view_.selectFirstHost(false);
+        view_.hostResult(table_->address(slot), false);
+        if (counts_.notReached == 1) view_.pickFirstHost(false);
       } else if (code == range_code::kReached) {
         ++counts_.reached;
-        view_.setStatusText(StatusPanel::Right, reachedSoFarText(counts_.reached));
-        view_.addHost(table_->address(slot), true);
-        if (counts_.reached == 1) view_.selectFirstHost(true);
+        view_.setStatus(StatusPart::Counted, reachedSoFarText(counts_.reached));
+        view_.hostResult(table_->address(slot), true);
+        if (counts_.reached == 1) view_.pickFirstHost(true);
       } else if (code == range_code::kNetwork) {
         ++counts_.network;
       } else {
@@ -228,7 +228,7 @@ void TCtrlPing::startPhase() {
   }
   workers_[slot] = std::move(worker);
   ++counts_.started;
-  view_.setStatusText(StatusPanel::Left, "  Trying to reach: " + destination);
+  view_.setStatus(StatusPart::Doing, "  Trying to reach: " + destination);
   plan_->advance();
   if (snapshot_.burstMode) {
     unconfirmed_.push_back(slot);
@@ -355,8 +355,8 @@ void TCtrlPing::closingReport(std::time_t startTime, RangeResults::TimePoint sta
   if (snapshot_.results) {
     snapshot_.results->summary(counts_, startClock, std::chrono::system_clock::now());
   }
-  view_.setStatusText(StatusPanel::Left, rangeDoneText(counts_));
-  view_.setStatusText(StatusPanel::Right, reachedOfTotalText(counts_));
+  view_.setStatus(StatusPart::Doing, rangeDoneText(counts_));
+  view_.setStatus(StatusPart::Counted, reachedOfTotalText(counts_));
 }
 
 }  // namespace tarvo

@@ -46,10 +46,10 @@ struct RangeSnapshot {
 
 // Runs one range ping: starts one TPingrange per address in address order,
 // shows their results strictly in that order and closes with the report.
-// The view sees: begin, the host lists cleared and both status panels
-// emptied, then per address its line, the address tried (left panel), the
-// reached count (right panel) and the host added to its list (the first of
-// each list chosen), and the report, end. A RangeView also hears how many
+// The view sees: begin, earlier hosts forgotten and both status parts
+// emptied, then per address its line, the address tried (what it is doing),
+// the reached count (what it counted) and the host as reached or not (the
+// first of each kind picked), and the report, end. A RangeView also hears how many
 // addresses are done: none once they are known, then after every address.
 //
 // In the window: TCtrlPing::launch(snapshot, view) creates it self-freeing;

@@ -53,8 +53,6 @@ QSize TGreenBlack::sizeHint() const { return QSize(400, kHeight); }
 QString TGreenBlack::caption() const { return QString::fromStdString(model_.caption()); }
 
 void TGreenBlack::setCaption(const QString& caption) {
-  // Letter case beyond ASCII is the toolkit's to compare.
-  if (caption.compare(this->caption(), Qt::CaseInsensitive) == 0) return;
   if (!model_.setCaption(caption.toStdString())) return;
   wholeRedraw_ = true;
   update();

@@ -5,7 +5,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "watch/green_black_model.h"
+#include "ui/green_black_model.h"
 #include "watch/monitor_settings.h"
 #include "watch/watch_log.h"
 

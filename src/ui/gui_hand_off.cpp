@@ -114,4 +114,9 @@ long GuiHandOff::stepsRun() const {
   return stepsRun_;
 }
 
+std::size_t GuiHandOff::queued() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return queue_.size();
+}
+
 }  // namespace tarvo::ui

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <atomic>
 #include <condition_variable>
+#include <cstddef>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -35,6 +36,8 @@ class GuiHandOff {
 
   // Number of steps carried out so far (for tests and the benchmark).
   long stepsRun() const;
+  // Steps whose callers wait for the window thread to run them.
+  std::size_t queued() const;
 
  private:
   struct Request;

@@ -25,25 +25,25 @@ void GuiPingView::replaceLastLine(const std::string& line) {
 }
 
 // The single-host ping sets the panels as they are, whichever page shows.
-void GuiPingView::setStatusText(StatusPanel panel, const std::string& text) {
+void GuiPingView::setStatus(StatusPart part, const std::string& text) {
   handOff_->run([&] {
-    if (panel == StatusPanel::Both) {
+    if (part == StatusPart::Both) {
       window_.setPanels(text, text);
     } else {
-      window_.pingPage().setStatusPanel(panel == StatusPanel::Left ? 0 : 1, text);
+      window_.pingPage().setStatusPanel(part == StatusPart::Doing ? 0 : 1, text);
     }
   });
 }
 
-void GuiPingView::addHost(const std::string& address, bool reached) {
+void GuiPingView::hostResult(const std::string& address, bool reached) {
   handOff_->run([&] { window_.addHost(address, reached, false); });
 }
 
-void GuiPingView::selectFirstHost(bool reached) {
+void GuiPingView::pickFirstHost(bool reached) {
   handOff_->run([&] { window_.selectFirstHost(reached); });
 }
 
-void GuiPingView::clearLists() {
+void GuiPingView::forgetHosts() {
   handOff_->run([&] { window_.clearHostLists(); });
 }
 
@@ -121,22 +121,22 @@ void GuiRangeView::replaceLastLine(const std::string& line) {
 }
 
 // The range ping keeps a copy of its panels for when the Ping page returns.
-void GuiRangeView::setStatusText(StatusPanel panel, const std::string& text) {
-  collect(otherStep([this, panel, text] {
-    if (panel != StatusPanel::Right) window_.pingPage().setStatusPanel(0, text);
-    if (panel != StatusPanel::Left) window_.pingPage().setStatusPanel(1, text);
+void GuiRangeView::setStatus(StatusPart part, const std::string& text) {
+  collect(otherStep([this, part, text] {
+    if (part != StatusPart::Counted) window_.pingPage().setStatusPanel(0, text);
+    if (part != StatusPart::Doing) window_.pingPage().setStatusPanel(1, text);
   }));
 }
 
-void GuiRangeView::addHost(const std::string& address, bool reached) {
+void GuiRangeView::hostResult(const std::string& address, bool reached) {
   collect(otherStep([this, address, reached] { window_.addHost(address, reached, false); }));
 }
 
-void GuiRangeView::selectFirstHost(bool reached) {
+void GuiRangeView::pickFirstHost(bool reached) {
   flush([this, reached] { window_.selectFirstHost(reached); });
 }
 
-void GuiRangeView::clearLists() {
+void GuiRangeView::forgetHosts() {
   flush([this] { window_.clearHostLists(); });
 }
 
@@ -167,7 +167,7 @@ void GuiWatchView::end() {
   handOff_->run([this] { page_->ended(); });
 }
 
-void GuiWatchView::setStatusText(StatusPanel, const std::string& text) {
+void GuiWatchView::setStatus(StatusPart, const std::string& text) {
   handOff_->run([&] { page_->setMonitorText(text); });
 }
 

@@ -18,6 +18,22 @@ namespace tarvo::ui {
 class MainWindow;
 class WatchPage;
 
+// How the window shows a run's steps:
+// - begin: the run's start button reads "&Break"; the exit buttons, the
+//   page's "&Clear" and the switches that must not change during a run are
+//   disabled.
+// - end: the start button reads as before and is enabled again, the run's
+//   closing separator line is appended, the disabled controls come back once
+//   no other run is active, and the focus returns to the page's host field
+//   when that page is showing.
+// - lines: the page's text area.
+// - status: what the run is doing in the left status bar panel, what it
+//   counted in the right one.
+// - hosts: a reached host joins the Ping page's and the Traceroute page's
+//   reached lists, one not reached the Traceroute page's other list; the
+//   picked first host is the chosen entry of its lists; forgotten hosts
+//   empty all three.
+
 // The single-host ping's view: each step is one blocking hand-off to the
 // window thread.
 class GuiPingView : public RunView {
@@ -29,10 +45,10 @@ class GuiPingView : public RunView {
   void end() override;
   void appendLine(const std::string& line) override;
   void replaceLastLine(const std::string& line) override;
-  void setStatusText(StatusPanel panel, const std::string& text) override;
-  void addHost(const std::string& address, bool reached) override;
-  void selectFirstHost(bool reached) override;
-  void clearLists() override;
+  void setStatus(StatusPart part, const std::string& text) override;
+  void hostResult(const std::string& address, bool reached) override;
+  void pickFirstHost(bool reached) override;
+  void forgetHosts() override;
 
  private:
   MainWindow& window_;
@@ -56,10 +72,10 @@ class GuiRangeView : public RangeView {
   void end() override;
   void appendLine(const std::string& line) override;
   void replaceLastLine(const std::string& line) override;
-  void setStatusText(StatusPanel panel, const std::string& text) override;
-  void addHost(const std::string& address, bool reached) override;
-  void selectFirstHost(bool reached) override;
-  void clearLists() override;
+  void setStatus(StatusPart part, const std::string& text) override;
+  void hostResult(const std::string& address, bool reached) override;
+  void pickFirstHost(bool reached) override;
+  void forgetHosts() override;
   void idle() override;
   void progress(std::uint32_t done, std::uint32_t total) override;
 
@@ -117,7 +133,7 @@ class GuiWatchView : public WatchView {
 
   void begin() override {}
   void end() override;
-  void setStatusText(StatusPanel panel, const std::string& text) override;
+  void setStatus(StatusPart part, const std::string& text) override;
   void prepareGraphs(std::size_t count) override;
   bool createGraph(std::size_t index, const std::string& caption) override;
   void deleteGraph(std::size_t index) override;

@@ -22,6 +22,7 @@
 #include "engine/echo_permission.h"
 #include "ui/gui_hand_off.h"
 #include "ui/gui_views.h"
+#include "ui/kept_past_exit.h"
 #include "ui/ping_page.h"
 #include "ui/qt_text.h"
 #include "ui/settings_bridge.h"
@@ -127,8 +128,8 @@ MainWindow::~MainWindow() {
   // A run still going holds references to the views; keep them alive past
   // the window when it does not end in time (their steps no longer run).
   if (!ThreadBase::waitAllEnded(kExitGraceMs)) {
-    (void)views_.release();
-    new std::shared_ptr<GuiHandOff>(handOff_);
+    keptPastExit(views_.release());
+    keptPastExit(new std::shared_ptr<GuiHandOff>(handOff_));
   }
 }
 

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "base/clock.h"
 #include "engine/echo_service.h"
 #include "engine/resolver.h"
 #include "ping/tone.h"
@@ -24,6 +25,7 @@ struct WindowServices {
   std::function<NetworkCheck()> networkCheck;  // empty: the real start-up check
   ToneFactory toneFactory;                     // empty: the sound device
   std::optional<Resolver> traceResolver;       // empty: the system resolver
+  Clock* monitorClock = nullptr;               // null: the system clock
 };
 
 // Status panel texts of one tab.

@@ -73,6 +73,7 @@ void WatchPage::startMonitor() {
   run.hosts = std::move(hosts);
   run.echoFactory = host_.services().echoFactory;
   if (host_.services().traceResolver) run.resolver = *host_.services().traceResolver;
+  run.clock = host_.services().monitorClock;
   runSettings_ = run.settings;
   ended_ = false;
   auto* controller = new TCtrlWatch(std::move(run), host_.views().watch);

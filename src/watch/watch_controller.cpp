@@ -49,7 +49,7 @@ void TCtrlWatch::setPaused(bool paused) {
   wake();
 }
 
-void TCtrlWatch::status(const std::string& text) { view_.setStatusText(StatusPanel::Right, text); }
+void TCtrlWatch::status(const std::string& text) { view_.setStatus(StatusPart::Counted, text); }
 
 void TCtrlWatch::execute() {
   view_.begin();

@@ -20,7 +20,7 @@ struct HostStateChange {
 };
 
 // What the monitor shows its front end: one graph per host with a caption
-// and a stream of points, the status line (the right status panel), the
+// and a stream of points, the status line (its counted part), the
 // monitor's group caption, the hosts going down and up, and the running and stopped states (begin
 // and end). As for every run view, each call is a blocking hand-off made by the controller's thread
 // alone. The monitor has no text area.
@@ -48,7 +48,7 @@ class WatchView : public RunView {
   // A problem the user must hear of (a log file that cannot be written, a
   // host that cannot be watched): the status line on the window, standard
   // error on the console.
-  virtual void notice(const std::string& text) { setStatusText(StatusPanel::Right, text); }
+  virtual void notice(const std::string& text) { setStatus(StatusPart::Counted, text); }
   // Every graph goes; the next call is end().
   virtual void freeGraphs() {}
 };

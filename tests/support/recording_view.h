@@ -17,16 +17,16 @@ class RecordingView : public RunView {
   explicit RecordingView(std::string endLine) : endLine_(std::move(endLine)) {}
 
   void begin() override { record("begin"); }
-  void setStatusText(StatusPanel panel, const std::string& text) override {
+  void setStatus(StatusPart part, const std::string& text) override {
     {
       std::lock_guard<std::mutex> l(m_);
       steps_.push_back("status:" + text);
-      if (panel != StatusPanel::Right) status0_.push_back(text);
-      if (panel != StatusPanel::Left) status1_.push_back(text);
+      if (part != StatusPart::Counted) status0_.push_back(text);
+      if (part != StatusPart::Doing) status1_.push_back(text);
     }
-    if (panel != StatusPanel::Right && onStatus0) onStatus0(text);
+    if (part != StatusPart::Counted && onStatus0) onStatus0(text);
   }
-  void clearLists() override { record("clear lists"); }
+  void forgetHosts() override { record("clear lists"); }
   void appendLine(const std::string& line) override {
     {
       std::lock_guard<std::mutex> l(m_);
@@ -45,10 +45,10 @@ class RecordingView : public RunView {
       lines_.back() = line;
     }
   }
-  void addHost(const std::string& address, bool reached) override {
+  void hostResult(const std::string& address, bool reached) override {
     record((reached ? "reached " : "not reached ") + address);
   }
-  void selectFirstHost(bool reached) override {
+  void pickFirstHost(bool reached) override {
     record(reached ? "select reached" : "select not reached");
   }
   void end() override {

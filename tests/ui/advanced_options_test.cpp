@@ -1,300 +1,194 @@
 // The "Advanced Options" dialog, opened from the menu and driven by its
 // controls while it runs modally.
-#include <QAction>
-#include <QDialog>
-#include <QFileDialog>
 #include <QRadioButton>
-#include <QTabWidget>
-#include <QTimer>
-#include <nlohmann/json.hpp>
 
 #include "window_test_support.h"
 
 namespace tarvo::ui::testing {
 namespace {
 
+using Names = std::vector<const char*>;
+
 class AdvancedOptions : public WindowTest {
  protected:
+  void SetUp() override { open(); }
   // Opens the dialog from the menu and runs `steps` while it is shown; a
   // dialog the steps leave open is cancelled.
   void withDialog(const std::function<void()>& steps) {
-    bool ran = false;
-    QTimer::singleShot(0, window.get(), [&] {
-      dialog = window->findChild<QDialog*>("Form4");
-      if (dialog == nullptr) return;
-      ran = true;
-      steps();
-      if (dialog->isVisible()) dialog->reject();
-    });
-    window->findChild<QAction*>("AdvancedOptions1")->trigger();
-    EXPECT_TRUE(ran);
-    dialog = nullptr;
+    EXPECT_TRUE(withModal(
+        "Form4",
+        [&](QWidget* shown) {
+          dialog = shown;
+          steps();
+        },
+        [&] { trigger("AdvancedOptions1"); }));
   }
+  void click(const char* name) { child<QAbstractButton>(dialog, name)->click(); }
+  void type(const char* name, const char* text) { child<QLineEdit>(dialog, name)->setText(text); }
+  std::string inDialog(const Names& names) { return testing::shownIn(dialog, names); }
+  void ok() { click("OkButton"); }
+  const settings::Settings& values() { return window->values(); }
 
-  template <typename T>
-  T* in(const char* formName) {
-    T* widget = dialog->findChild<T*>(formName);
-    EXPECT_NE(widget, nullptr) << formName;
-    return widget;
-  }
-  QCheckBox* box(const char* formName) { return in<QCheckBox>(formName); }
-  QString text(const char* formName) { return in<QLineEdit>(formName)->text(); }
-  void type(const char* formName, const char* text) { in<QLineEdit>(formName)->setText(text); }
-  void showTab(const char* caption) {
-    auto* pages = in<QTabWidget>("PageControl1");
-    for (int i = 0; i < pages->count(); ++i) {
-      if (pages->tabText(i) == caption) pages->setCurrentIndex(i);
-    }
-  }
-  void ok() { in<QPushButton>("OkButton")->click(); }
-
-  QDialog* dialog = nullptr;
+  QWidget* dialog = nullptr;
 };
 
 TEST_F(AdvancedOptions, ASmallerHistoryDropsTheOldestHostsAndTheTraceBoxFollows) {
-  open();
   QComboBox* hosts = combo("ComboBox4");
   for (int i = 0; i < 10; ++i) hosts->addItem(QString("10.0.0.%1").arg(i));
   hosts->setEditText("typed.example");
   withDialog([&] {
-    EXPECT_EQ(dialog->windowTitle(), "Advanced Options");
-    EXPECT_EQ(dialog->focusWidget(), in<QPushButton>("OkButton"));
-    EXPECT_EQ(in<QComboBox>("HistoryList")->currentText(), "10");
-    in<QComboBox>("HistoryList")->setCurrentIndex(2);
-    box("TraceResolveBox")->click();
+    EXPECT_EQ(dialog->focusWidget(), child<QPushButton>(dialog, "OkButton"));
+    child<QComboBox>(dialog, "HistoryList")->setCurrentIndex(2);
+    click("TraceResolveBox");
     ok();
   });
   EXPECT_EQ(items("ComboBox4"), (std::vector<std::string>{"10.0.0.7", "10.0.0.8", "10.0.0.9"}));
-  EXPECT_EQ(hosts->currentText(), "typed.example");
-  EXPECT_EQ(window->values().historySize, 3);
-  selectTab(1);
-  EXPECT_TRUE(find<QCheckBox>("CheckBox2")->isChecked());
-
+  EXPECT_EQ(shown({"ComboBox4", "CheckBox2"}), "typed.example|1");
   closeWindow();
-  nlohmann::json stored = nlohmann::json::parse(registry.read());
-  nlohmann::json saved = stored["SOFTWARE"]["Dravenco"]["Tarvo"]["Settings"];
-  EXPECT_EQ(saved["P_HistorySize"], "3");
-  EXPECT_EQ(saved["T_ResolveNames"], "1");
-  EXPECT_EQ(saved["PingHosts"].size(), 3u);
+  EXPECT_EQ(stored()["Settings"]["P_HistorySize"], "3");
+  EXPECT_EQ(stored()["Settings"]["PingHosts"].size(), 3u);
 }
 
 TEST_F(AdvancedOptions, WatchNumbersAreRepairedIntoTheSettingsButNotInTheFields) {
-  open();
   withDialog([&] {
     type("WatchBytesEdit", "5");
-    type("WatchWaitEdit", "0");
-    type("WatchDelayEdit", "-1");
-    ok();
-    EXPECT_EQ(text("WatchBytesEdit"), "5");
-  });
-  EXPECT_EQ(window->values().watchBytes, 18);
-  EXPECT_EQ(window->values().watchWait, 1u);
-  EXPECT_EQ(window->values().watchDelay, 65535u);
-  withDialog([&] {
-    EXPECT_EQ(text("WatchBytesEdit"), "18");
-    type("WatchBytesEdit", "many");
     type("WatchWaitEdit", "70000");
-    ok();
-  });
-  EXPECT_EQ(window->values().watchBytes, 32);
-  EXPECT_EQ(window->values().watchWait, 65535u);
-}
-
-TEST_F(AdvancedOptions, NotificationsAreSwitchedOnWithTheirThresholdsHeldToTheirLimits) {
-  open();
-  EXPECT_FALSE(window->values().notify);
-  withDialog([&] {
-    EXPECT_EQ(text("NotifyDownEdit"), "3");
-    EXPECT_EQ(text("NotifyUpEdit"), "1");
-    box("NotifyBox")->click();
-    box("NotifySoundBox")->click();
+    click("NotifyBox");
     type("NotifyDownEdit", "0");
     type("NotifyUpEdit", "500");
     ok();
+    EXPECT_EQ(inDialog({"WatchBytesEdit"}), "5");
   });
-  EXPECT_TRUE(window->values().notify);
-  EXPECT_TRUE(window->values().notifySound);
-  EXPECT_EQ(window->values().notifyDown, 1);
-  EXPECT_EQ(window->values().notifyUp, 100);
-  withDialog([&] {
-    EXPECT_EQ(text("NotifyUpEdit"), "100");
-    showTab("Watch");
-    in<QPushButton>("DefaultsButton")->click();
-    EXPECT_FALSE(box("NotifyBox")->isChecked());
-    EXPECT_EQ(text("NotifyDownEdit"), "3");
-  });
+  EXPECT_EQ(values().watchBytes, 18);
+  EXPECT_EQ(values().watchWait, 65535u);
+  EXPECT_TRUE(values().notify);
+  EXPECT_EQ(values().notifyDown, 1);
+  EXPECT_EQ(values().notifyUp, 100);
+  withDialog([&] { EXPECT_EQ(inDialog({"WatchBytesEdit", "NotifyUpEdit"}), "18|100"); });
 }
 
 TEST_F(AdvancedOptions, RouterAlertWarningOnlyWithoutIpOptions) {
-  open();
-  withDialog([&] {
-    EXPECT_TRUE(box("RouterAlertBox")->isEnabled());
-    EXPECT_TRUE(in<QLabel>("WarningLabel")->isHidden());
-    EXPECT_TRUE(in<QLabel>("WarningTextLabel")->isHidden());
-  });
-  closeWindow();
-  adjustServices = [](WindowServices& services) {
-    services.networkCheck = [] { return NetworkCheck{true, false, "", EchoOpenResult::Ok, {}}; };
+  for (bool ipOptions : {true, false}) {
+    closeWindow();
+    adjustServices = [ipOptions](WindowServices& services) {
+      services.networkCheck = [ipOptions] {
+        return NetworkCheck{true, ipOptions, "", EchoOpenResult::Ok, {}};
+      };
+    };
+    open();
+    withDialog([&] {
+      EXPECT_EQ(enabledIn(dialog, {"RouterAlertBox"}), ipOptions ? "1" : "0");
+      EXPECT_EQ(child<QLabel>(dialog, "WarningLabel")->isHidden(), ipOptions);
+      EXPECT_EQ(child<QLabel>(dialog, "WarningTextLabel")->isHidden(), ipOptions);
+    });
+  }
+}
+
+TEST_F(AdvancedOptions, BoxesThatExcludeOrNeedEachOtherAndTheTypeOfServiceBits) {
+  // A click, then what the boxes of its group show. Logging only changes
+  // excludes logging every reply or timeout, and "immediate" needs
+  // something to log.
+  const Names ipHeader{"DontFragmentBox", "RouterAlertBox"};
+  const Names show{"ShowReachedBox", "ShowNotReachedBox"};
+  const Names log{"LogRepliesBox", "LogTimeoutsBox", "LogFlipFlopBox", "LogImmediateBox"};
+  struct Step {
+    const char* click;
+    const Names& group;
+    const char* shows;
   };
-  open();
+  const Step steps[] = {{"DontFragmentBox", ipHeader, "1|0"}, {"RouterAlertBox", ipHeader, "0|1"},
+                        {"DontFragmentBox", ipHeader, "1|0"}, {"ShowReachedBox", show, "0|1"},
+                        {"ShowNotReachedBox", show, "1|0"},   {"LogImmediateBox", log, "0|0|1|1"},
+                        {"LogRepliesBox", log, "1|0|0|1"},    {"LogTimeoutsBox", log, "1|1|0|1"},
+                        {"LogFlipFlopBox", log, "0|0|1|1"},   {"LogFlipFlopBox", log, "0|0|0|0"}};
   withDialog([&] {
-    EXPECT_FALSE(box("RouterAlertBox")->isEnabled());
-    EXPECT_EQ(in<QLabel>("WarningLabel")->text(), "WARNING !");
-    EXPECT_EQ(in<QLabel>("WarningTextLabel")->text(),
-              "In this version of Tarvo, Router Alert is disabled !");
-    EXPECT_FALSE(in<QLabel>("WarningLabel")->isHidden());
-    EXPECT_FALSE(in<QLabel>("WarningTextLabel")->isHidden());
-  });
-}
-
-TEST_F(AdvancedOptions, TypeOfServiceBoxesSetTheirBits) {
-  open();
-  withDialog([&] {
-    EXPECT_EQ(text("TosBinaryEdit"), "00000000");
-    EXPECT_FALSE(box("TosBit0")->isEnabled());
-    EXPECT_EQ(box("TosBit4")->text(), "Low delay");
-    box("TosBit4")->click();
-    box("TosBit2")->click();
-    EXPECT_EQ(text("TosDecimalEdit"), "20");
-    EXPECT_EQ(text("TosBinaryEdit"), "00010100");
-    box("TosBit7")->click();
-    box("TosBit7")->click();
-    ok();
-  });
-  EXPECT_EQ(window->values().tos, 20);
-  withDialog([&] {
-    EXPECT_TRUE(box("TosBit4")->isChecked());
-    EXPECT_TRUE(box("TosBit2")->isChecked());
-    EXPECT_FALSE(box("TosBit7")->isChecked());
-  });
-}
-
-TEST_F(AdvancedOptions, BoxesThatExcludeOrNeedEachOther) {
-  open();
-  withDialog([&] {
-    box("DontFragmentBox")->click();
-    box("RouterAlertBox")->click();
-    EXPECT_FALSE(box("DontFragmentBox")->isChecked());
-    box("DontFragmentBox")->click();
-    EXPECT_FALSE(box("RouterAlertBox")->isChecked());
-
-    box("ShowReachedBox")->click();
-    box("ShowNotReachedBox")->click();
-    EXPECT_TRUE(box("ShowReachedBox")->isChecked());
-    EXPECT_FALSE(box("ShowNotReachedBox")->isChecked());
-
-    QComboBox* masks = in<QComboBox>("NetMaskList");
-    QComboBox* bits = in<QComboBox>("BitsList");
-    EXPECT_EQ(masks->currentText(), "255.255.255.0");
-    EXPECT_EQ(bits->currentText(), "24");
+    for (const Step& step : steps) {
+      click(step.click);
+      EXPECT_EQ(inDialog(step.group), step.shows) << step.click;
+    }
+    auto* masks = child<QComboBox>(dialog, "NetMaskList");
+    auto* bits = child<QComboBox>(dialog, "BitsList");
     masks->setCurrentIndex(0);
     EXPECT_EQ(bits->currentText(), "16");
     bits->setCurrentText("30");
     EXPECT_EQ(masks->currentText(), "255.255.255.252");
-    box("DontPingNetBox")->click();
-    EXPECT_TRUE(masks->isEnabled());
-    box("DontBroadcastBox")->click();
-    EXPECT_FALSE(masks->isEnabled());
-    EXPECT_FALSE(bits->isEnabled());
-    box("DontBroadcastBox")->click();
-    EXPECT_TRUE(bits->isEnabled());
-
-    // Logging only changes excludes logging every reply or timeout, and
-    // "immediate" needs something to log.
-    box("LogImmediateBox")->click();
-    EXPECT_TRUE(box("LogFlipFlopBox")->isChecked());
-    box("LogRepliesBox")->click();
-    box("LogTimeoutsBox")->click();
-    EXPECT_FALSE(box("LogFlipFlopBox")->isChecked());
-    box("LogFlipFlopBox")->click();
-    EXPECT_FALSE(box("LogRepliesBox")->isChecked());
-    EXPECT_FALSE(box("LogTimeoutsBox")->isChecked());
-    EXPECT_TRUE(box("LogImmediateBox")->isChecked());
-    box("LogFlipFlopBox")->click();
-    EXPECT_FALSE(box("LogImmediateBox")->isChecked());
+    const Names netFields{"NetMaskList", "BitsList"};
+    for (auto [box, fields] : {std::pair{"DontPingNetBox", "11"},
+                               {"DontBroadcastBox", "00"},
+                               {"DontBroadcastBox", "11"}}) {
+      click(box);
+      EXPECT_EQ(enabledIn(dialog, netFields), fields) << box;
+    }
+    // Type of service: each box its bit; the reserved one stays off.
+    EXPECT_EQ(enabledIn(dialog, {"TosBit0"}), "0");
+    click("TosBit4");
+    click("TosBit2");
+    EXPECT_EQ(inDialog({"TosDecimalEdit", "TosBinaryEdit"}), "20|00010100");
     ok();
   });
-  const settings::Settings& values = window->values();
-  EXPECT_TRUE(values.dontFragment);
-  EXPECT_FALSE(values.routerAlert);
-  EXPECT_EQ(values.netMaskBits, 30);
-  EXPECT_FALSE(values.dontPingNet);
-  EXPECT_TRUE(values.showReached);
-  EXPECT_FALSE(values.showNotReached);
+  EXPECT_EQ(values().tos, 20);
+  EXPECT_TRUE(values().dontFragment && !values().routerAlert && !values().showNotReached);
+  EXPECT_EQ(values().netMaskBits, 30);
+  EXPECT_FALSE(values().dontPingNet);
 }
 
 TEST_F(AdvancedOptions, DefaultsResetOnlyTheVisibleTabAndKeepTheLogPath) {
-  open();
+  const Names watchTab{"LogPathEdit",      "WatchWaitEdit", "PenWidthList",
+                       "WatchResolveOnce", "AutoStartBox",  "NotifyBox"};
   withDialog([&] {
-    box("TraceResolveBox")->click();
+    click("TraceResolveBox");
     type("LogPathEdit", "/var/log/own/");
     type("WatchWaitEdit", "5");
-    in<QComboBox>("PenWidthList")->setCurrentIndex(3);
-    in<QRadioButton>("WatchResolveContinuous")->click();
-    box("AutoStartBox")->click();
-    showTab("Watch");
-    in<QPushButton>("DefaultsButton")->click();
-    EXPECT_EQ(text("LogPathEdit"), "/var/log/own/");
-    EXPECT_EQ(text("WatchWaitEdit"), "1000");
-    EXPECT_EQ(in<QComboBox>("PenWidthList")->currentText(), "2");
-    EXPECT_TRUE(in<QRadioButton>("WatchResolveOnce")->isChecked());
-    EXPECT_FALSE(box("AutoStartBox")->isChecked());
-    EXPECT_TRUE(box("TraceResolveBox")->isChecked());
+    child<QComboBox>(dialog, "PenWidthList")->setCurrentIndex(3);
+    click("WatchResolveContinuous");
+    click("AutoStartBox");
+    click("NotifyBox");
+    auto* pages = child<QTabWidget>(dialog, "PageControl1");
+    for (int i = 0; i < pages->count(); ++i) {
+      if (pages->tabText(i) == "Watch") pages->setCurrentIndex(i);
+    }
+    click("DefaultsButton");
+    EXPECT_EQ(inDialog(watchTab), "/var/log/own/|1000|2|1|0|0");
+    EXPECT_EQ(inDialog({"TraceResolveBox"}), "1");
     ok();
   });
-  EXPECT_EQ(window->values().logPath, "/var/log/own/");
-  EXPECT_TRUE(window->values().traceResolveNames);
+  EXPECT_EQ(values().logPath, "/var/log/own/");
+  EXPECT_TRUE(values().traceResolveNames);
 }
 
 TEST_F(AdvancedOptions, CancelKeepsEverySettingButRemembersThePlace) {
-  open();
-  const auto before = settings::settingsValues(window->values());
-  const std::string logPath = window->values().logPath;
-  QPoint moved;
+  const auto before = settings::settingsValues(values());
+  const std::string logPath = values().logPath;
+  const QPoint moved = window->pos() + QPoint(40, 30);
   withDialog([&] {
     EXPECT_EQ(dialog->pos(), window->pos());
-    box("AutoSaveBox")->click();
-    box("AudibleBox")->click();
-    in<QComboBox>("TtlList")->setCurrentIndex(0);
-    box("TosBit3")->click();
-    box("BurstModeBox")->click();
+    click("AutoSaveBox");
+    child<QComboBox>(dialog, "TtlList")->setCurrentIndex(0);
+    click("TosBit3");
     type("WatchBytesEdit", "100");
     type("LogPathEdit", "/elsewhere/");
-    moved = window->pos() + QPoint(40, 30);
     dialog->move(moved);
-    in<QPushButton>("CancelButton")->click();
+    click("CancelButton");
   });
-  EXPECT_EQ(settings::settingsValues(window->values()), before);
-  EXPECT_EQ(window->values().logPath, logPath);
+  EXPECT_EQ(settings::settingsValues(values()), before);
+  EXPECT_EQ(values().logPath, logPath);
   withDialog([&] {
     EXPECT_EQ(dialog->pos(), moved);
-    EXPECT_TRUE(box("AutoSaveBox")->isChecked());
-    EXPECT_EQ(in<QComboBox>("TtlList")->currentText(), "60");
-    EXPECT_EQ(text("WatchBytesEdit"), "32");
+    EXPECT_EQ(inDialog({"TtlList"}), "60");
   });
 }
 
 TEST_F(AdvancedOptions, TheChoosersHaveTheirTitlesAndACancelledChoiceKeepsTheField) {
-  open();
   withDialog([&] {
     type("LogPathEdit", "/kept/");
     QStringList titles;
-    auto closeChooser = [&] {
-      auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-      if (chooser == nullptr) return;
-      titles << chooser->windowTitle();
-      if (chooser->fileMode() == QFileDialog::ExistingFile) {
-        EXPECT_EQ(chooser->defaultSuffix(), "wri");
-        EXPECT_EQ(chooser->nameFilters().size(), 3);
-      }
-      chooser->reject();
-    };
-    QTimer::singleShot(0, dialog, closeChooser);
-    in<QPushButton>("LogPathButton")->click();
-    QTimer::singleShot(0, dialog, closeChooser);
-    in<QPushButton>("AutoStartFileButton")->click();
+    for (const char* opener : {"LogPathButton", "AutoStartFileButton"}) {
+      withModal(
+          nullptr, [&](QWidget* chooser) { titles << chooser->windowTitle(); },
+          [&] { click(opener); });
+    }
     EXPECT_EQ(titles, (QStringList{"Select Directory", "Chose auto start Watch file"}));
-    EXPECT_EQ(text("LogPathEdit"), "/kept/");
+    EXPECT_EQ(inDialog({"LogPathEdit"}), "/kept/");
   });
 }
 

@@ -42,13 +42,9 @@ TEST(GuiHandOff, StepsRunOnTheWindowThreadInEachCallersOrder) {
 TEST(GuiHandOff, ClosingReleasesWaitingCallersWithoutRunningTheirSteps) {
   GuiHandOff handOff;
   std::atomic<bool> ran{false};
-  std::atomic<bool> returned{false};
-  std::thread caller([&] {
-    handOff.run([&] { ran = true; });  // queued, never served below
-    returned = true;
-  });
-  QThread::msleep(50);  // no event processing: the step stays queued
-  EXPECT_FALSE(returned);
+  std::thread caller([&] { handOff.run([&] { ran = true; }); });
+  // No event processing meanwhile: the step stays queued.
+  ASSERT_TRUE(tarvo::testing::waitUntil([&] { return handOff.queued() == 1; }));
   handOff.shutDown();
   caller.join();
   QCoreApplication::processEvents();  // the queued step is dropped now

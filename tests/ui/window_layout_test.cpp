@@ -1,41 +1,15 @@
-// The window's layout: the menus, the tab order, controls that follow a
-// growing window, and room for a larger font.
+// The window's layout: controls that follow a growing window, room for a
+// larger font, and the tray button.
 #include <QFont>
-#include <QMenu>
-#include <QMenuBar>
-#include <algorithm>
+#include <QSystemTrayIcon>
 
 #include "window_test_support.h"
 
 namespace tarvo::ui::testing {
 namespace {
 
-const std::vector<std::string> kPingOrder = {
-    "ComboBox4", "Edit1", "Edit6", "Edit7", "Edit8",   "Edit11",  "Edit12",  "CheckBox1",
-    "Edit2",     "Edit3", "Edit4", "Edit5", "Button1", "Button4", "Button2", "ComboBox1"};
-const std::vector<std::string> kTraceOrder = {"Edit13",  "CheckBox2", "Edit15",
-                                              "Edit14",  "Button3",   "Button4",
-                                              "Button6", "ComboBox3", "ComboBox2"};
-
 class WindowLayout : public WindowTest {
  protected:
-  // The named controls of a page in the order of its focus chain.
-  std::vector<std::string> focusChain(const char* startName,
-                                      const std::vector<std::string>& names) {
-    std::vector<std::string> order;
-    QWidget* start = find<QWidget>(startName);
-    QWidget* widget = start;
-    do {
-      std::string name = widget->objectName().toStdString();
-      if (std::find(names.begin(), names.end(), name) != names.end() &&
-          std::find(order.begin(), order.end(), name) == order.end()) {
-        order.push_back(name);
-      }
-      widget = widget->nextInFocusChain();
-    } while (widget != start);
-    return order;
-  }
-
   // Every shown control of the page lies inside it, no smaller than it
   // needs, and clear of the others.
   void expectUnclipped(const char* pageName) {
@@ -65,50 +39,19 @@ class WindowLayout : public WindowTest {
   }
 };
 
-TEST_F(WindowLayout, TheMenusListTheirEntriesInOrder) {
+TEST_F(WindowLayout, ControlsFollowAGrowingWindowAndALargerFontGetsRoom) {
   open();
-  // Each menu as its title and entries; "-" is a separator.
-  std::vector<std::vector<std::string>> menus;
-  for (QAction* top : window->menuBar()->actions()) {
-    std::vector<std::string> menu{top->text().toStdString()};
-    for (QAction* entry : top->menu()->actions())
-      menu.push_back(entry->isSeparator() ? "-" : entry->text().toStdString());
-    menus.push_back(menu);
-  }
-  EXPECT_EQ(menus,
-            (std::vector<std::vector<std::string>>{
-                {"&File", "Save Settings Now", "-", "E&xit"},
-                {"&Extras", "&Edit Additional Progs", "&Save to File", "-", "&Advanced Options..."},
-                {"&Help", "Help &Topics", "-", "&Info About..."}}));
-}
-
-TEST_F(WindowLayout, TabOrderFollowsTheFieldsAsTheyAreRead) {
-  open();
-  QCheckBox* range = find<QCheckBox>("CheckBox1");
-  range->click();  // the octet fields join the chain
-  EXPECT_EQ(focusChain("ComboBox4", kPingOrder), kPingOrder);
-  std::vector<std::string> trace = kTraceOrder;
-  trace[5] = "Button5";
-  EXPECT_EQ(focusChain("Edit13", trace), trace);
-}
-
-TEST_F(WindowLayout, ControlsFollowAGrowingWindow) {
-  open();
-  int memoWidth = memo("Memo1")->width();
-  int bytesRight = edit("Edit5")->geometry().right();
+  const int memoWidth = memo("Memo1")->width();
+  const int bytesRight = edit("Edit5")->geometry().right();
   window->resize(1000, 700);
   QCoreApplication::processEvents();
-  QWidget* page = memo("Memo1")->parentWidget();
   EXPECT_GT(memo("Memo1")->width(), memoWidth + 300);
-  EXPECT_EQ(memo("Memo1")->geometry().bottom(), page->rect().bottom());
+  EXPECT_EQ(memo("Memo1")->geometry().bottom(), memo("Memo1")->parentWidget()->rect().bottom());
   EXPECT_GT(edit("Edit5")->geometry().right(), bytesRight + 300);  // not stranded at the left
   expectUnclipped("Memo1");
-  selectTab(1);
-  expectUnclipped("Memo2");
-}
+  closeWindow();
 
-TEST_F(WindowLayout, ALargerFontGetsRoomInsteadOfClipping) {
-  QFont original = QApplication::font();
+  const QFont original = QApplication::font();
   QFont large = original;
   large.setPointSizeF(original.pointSizeF() * 1.6);
   QApplication::setFont(large);
@@ -123,6 +66,24 @@ TEST_F(WindowLayout, ALargerFontGetsRoomInsteadOfClipping) {
   expectUnclipped("Memo2");
   closeWindow();
   QApplication::setFont(original);
+}
+
+// The offscreen platform has no tray, so the button takes the path of a
+// desktop without one: the window minimises and comes back as it was.
+TEST_F(WindowLayout, WithoutATrayTheTrayButtonMinimisesAndTheTabStays) {
+  open();
+  QPushButton* tray = button("SysTray");
+  EXPECT_EQ(find<QTabWidget>("PageControl1")->cornerWidget(Qt::TopRightCorner), tray);
+  EXPECT_FALSE(window->windowIcon().isNull());
+  ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable());
+  selectTab(1);
+  tray->click();
+  EXPECT_TRUE(window->isMinimized());
+  // The window's one icon, kept for a desktop that has a tray, stays away.
+  EXPECT_EQ(window->findChildren<QSystemTrayIcon*>().size(), 1);
+  EXPECT_FALSE(window->findChild<QSystemTrayIcon*>()->isVisible());
+  window->showNormal();
+  EXPECT_EQ(find<QTabWidget>("PageControl1")->currentIndex(), 1);
 }
 
 }  // namespace

@@ -58,9 +58,8 @@ class WindowNotices : public WindowTest {
 };
 
 TEST_F(WindowNotices, DownAndUpGoToTheServiceAndWithoutItToTheStatusPanel) {
-  registry.write(
-      R"({"SOFTWARE":{"Dravenco":{"Tarvo":{"Settings":{"W_Delay":"20","W_ResolveNames":"0",
-      "W_Wait":"200","W_Notify":"1","PingHosts":{}}}}}})");
+  writeSettings(R"("W_Delay":"20","W_ResolveNames":"0","W_Wait":"200","W_Notify":"1",
+      "PingHosts":{})");
   open();
   network.setResponder([this](const tarvo::testing::FakeSend& s) {
     return answering
@@ -73,9 +72,9 @@ TEST_F(WindowNotices, DownAndUpGoToTheServiceAndWithoutItToTheStatusPanel) {
   ASSERT_TRUE(waitUntil([&] { return panel(1) == "  Monitored addresses: 1"; }));
 
   answering = false;
-  ASSERT_TRUE(waitUntil([&] { return service.notices.size() == 1; }, 10000));
+  ASSERT_TRUE(waitUntil([&] { return service.notices.size() == 1; }));
   answering = true;
-  ASSERT_TRUE(waitUntil([&] { return service.notices.size() == 2; }, 10000));
+  ASSERT_TRUE(waitUntil([&] { return service.notices.size() == 2; }));
   const QRegularExpression down(R"(^\d\d:\d\d:\d\d 127\.0\.0\.1 is down$)");
   const QRegularExpression up(R"(^\d\d:\d\d:\d\d 127\.0\.0\.1 is up again$)");
   struct Row {

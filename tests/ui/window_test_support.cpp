@@ -1,10 +1,10 @@
 #include "window_test_support.h"
 
-#include <QElapsedTimer>
-#include <QStatusBar>
-#include <QThread>
+#include <QAbstractButton>
+#include <QDialog>
+#include <QMessageBox>
+#include <QTimer>
 #include <algorithm>
-#include <sstream>
 
 #include "base/thread_base.h"
 
@@ -19,15 +19,67 @@ class SilentTone : public Tone {
 
 }  // namespace
 
-bool waitUntil(const std::function<bool()>& condition, int timeoutMs) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!condition()) {
-    if (timer.elapsed() > timeoutMs) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    QThread::msleep(1);
+bool withModal(const char* name, const std::function<void(QWidget*)>& steps,
+               const std::function<void()>& open) {
+  bool ran = false;
+  QTimer poll;
+  int ticks = 0;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr || (name != nullptr && modal->objectName() != name)) {
+      if (++ticks > 500) poll.stop();
+      return;
+    }
+    poll.stop();
+    ran = true;
+    steps(modal);
+    if (auto* dialog = qobject_cast<QDialog*>(modal); dialog != nullptr && dialog->isVisible())
+      dialog->reject();
+  });
+  poll.start(10);
+  open();
+  return ran;
+}
+
+std::string messageShownBy(const std::function<void()>& open) {
+  std::string said;
+  withModal(
+      nullptr,
+      [&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        if (box == nullptr) return;
+        said = (box->objectName() + "|" + box->windowTitle() + "|" + box->text()).toStdString();
+        box->accept();
+      },
+      open);
+  return said;
+}
+
+std::string shownIn(const QObject* parent, const std::vector<const char*>& names) {
+  QStringList texts;
+  for (const char* name : names) {
+    QWidget* control = child<QWidget>(parent, name);
+    if (control == nullptr) {
+      texts << "?";
+    } else if (auto* box = qobject_cast<QAbstractButton*>(control);
+               box != nullptr && box->isCheckable()) {
+      texts << (box->isChecked() ? "1" : "0");
+    } else if (auto* list = qobject_cast<QComboBox*>(control)) {
+      texts << list->currentText();
+    } else {
+      texts << control->property("text").toString();
+    }
   }
-  return true;
+  return texts.join('|').toStdString();
+}
+
+std::string enabledIn(const QObject* parent, const std::vector<const char*>& names) {
+  std::string flags;
+  for (const char* name : names) {
+    const QWidget* control = child<QWidget>(parent, name);
+    flags += control != nullptr && control->isEnabled() ? '1' : '0';
+  }
+  return flags;
 }
 
 void WindowTest::open(bool realEngine) {
@@ -49,6 +101,14 @@ void WindowTest::closeWindow() {
   window.reset();
 }
 
+void WindowTest::writeSettings(const std::string& members) {
+  registry.write(R"({"SOFTWARE":{"Dravenco":{"Tarvo":{"Settings":{)" + members + "}}}}}");
+}
+
+nlohmann::json WindowTest::stored() const {
+  return nlohmann::json::parse(registry.read())["SOFTWARE"]["Dravenco"]["Tarvo"];
+}
+
 void WindowTest::TearDown() {
   if (window) closeWindow();
   // No run of one test may leak into the next.
@@ -56,16 +116,18 @@ void WindowTest::TearDown() {
 }
 
 std::vector<std::string> WindowTest::lines(const char* memoName) {
+  const QString text = memo(memoName)->toPlainText();
   std::vector<std::string> result;
-  std::stringstream text(memo(memoName)->toPlainText().toStdString());
-  for (std::string line; std::getline(text, line);) result.push_back(line);
+  if (!text.isEmpty()) {
+    for (const QString& line : text.split('\n')) result.push_back(line.toStdString());
+  }
   return result;
 }
 
 std::vector<std::string> WindowTest::items(const char* comboName) {
   std::vector<std::string> result;
-  QComboBox* box = combo(comboName);
-  for (int i = 0; i < box->count(); ++i) result.push_back(box->itemText(i).toStdString());
+  for (int i = 0; i < combo(comboName)->count(); ++i)
+    result.push_back(combo(comboName)->itemText(i).toStdString());
   return result;
 }
 
@@ -73,29 +135,13 @@ std::string WindowTest::panel(int index) {
   return find<QLabel>(index == 0 ? "StatusPanel0" : "StatusPanel1")->text().toStdString();
 }
 
-void WindowTest::selectTab(int index) { find<QTabWidget>("PageControl1")->setCurrentIndex(index); }
-
-int WindowTest::countLines(const char* memoName, const std::string& text) {
-  std::vector<std::string> shown = lines(memoName);
-  return static_cast<int>(std::count(shown.begin(), shown.end(), text));
-}
-
 int WindowTest::countStartingWith(const char* memoName, const std::string& prefix) {
-  std::vector<std::string> shown = lines(memoName);
-  return static_cast<int>(std::count_if(shown.begin(), shown.end(), [&](const std::string& line) {
-    return line.rfind(prefix, 0) == 0;
-  }));
+  return static_cast<int>(std::ranges::count_if(
+      lines(memoName), [&](const std::string& line) { return line.starts_with(prefix); }));
 }
 
-bool WindowTest::waitForLine(const char* memoName, const std::string& text, int timeoutMs) {
-  return waitUntil(
-      [&] {
-        for (const std::string& line : lines(memoName)) {
-          if (line == text) return true;
-        }
-        return false;
-      },
-      timeoutMs);
+bool WindowTest::waitForLine(const char* memoName, const std::string& text, int count) {
+  return waitUntil([&] { return std::ranges::count(lines(memoName), text) >= count; });
 }
 
 }  // namespace tarvo::ui::testing

@@ -11,7 +11,7 @@
 
 #include "watch/watch_log.h"
 
-namespace tarvo {
+namespace tarvo::ui {
 
 // Where a graph of a given size puts its plot. The plot spans x from
 // plotLeft() up to (not including) plotRight(), y from plotTop() down to the
@@ -98,7 +98,8 @@ class GreenBlackModel {
   std::string shownCaption() const;
   // Sets the note after the caption (empty: none); returns whether it changed.
   bool setNote(const std::string& note);
-  // Ignores an empty caption and one that differs only in letter case;
+  // Ignores an empty caption and one that is the same watch item (differs
+  // only in letter case, see sameWatchItem);
   // returns whether the caption changed, i.e. the picture must be redrawn.
   bool setCaption(const std::string& caption);
 
@@ -122,4 +123,4 @@ class GreenBlackModel {
   std::string note_;
 };
 
-}  // namespace tarvo
+}  // namespace tarvo::ui

@@ -1,11 +1,12 @@
-#include "watch/green_black_model.h"
+#include "ui/green_black_model.h"
 
 #include <algorithm>
-#include <cctype>
 #include <ctime>
 #include <stdexcept>
 
-namespace tarvo {
+#include "watch/watch_list.h"
+
+namespace tarvo::ui {
 
 int GraphLayout::gridSpacing() const { return std::max(2, valueHeight() / 4); }
 
@@ -103,19 +104,10 @@ std::vector<int> GreenBlackModel::verticalGridLines() const {
   return xs;
 }
 
-namespace {
-
-bool sameIgnoringCase(const std::string& a, const std::string& b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) ==
-           std::tolower(static_cast<unsigned char>(y));
-  });
-}
-
-}  // namespace
-
+// A caption is a watch item's text or the name it resolves to, so it
+// changes by the rule that tells watch items apart.
 bool GreenBlackModel::setCaption(const std::string& caption) {
-  if (caption.empty() || sameIgnoringCase(caption, caption_)) return false;
+  if (caption.empty() || sameWatchItem(caption, caption_)) return false;
   caption_ = caption;
   return true;
 }
@@ -145,4 +137,4 @@ std::string GreenBlackModel::tipText(const GraphColumn& column) {
   return text;
 }
 
-}  // namespace tarvo
+}  // namespace tarvo::ui
