@@ -31,7 +31,10 @@ class RecordingWatchView : public WatchView {
  public:
   void begin() override { add("step begin"); }
   void end() override { add("step end"); }
-  void setStatusText(StatusPanel, const std::string& text) override { add("status " + text); }
+  void setStatus(StatusPart part, const std::string& text) override {
+    EXPECT_EQ(part, StatusPart::Counted);
+    add("status " + text);
+  }
   bool createGraph(std::size_t i, const std::string& caption) override {
     add("step create " + std::to_string(i) + " " + caption);
     if (onCreate) onCreate(i);
