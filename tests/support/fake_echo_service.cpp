@@ -8,9 +8,7 @@ namespace tarvo::testing {
 class FakeEchoService : public EchoService {
  public:
   explicit FakeEchoService(FakeEchoNetwork& net) : net_(net) {}
-  ~FakeEchoService() override {
-    if (opened_) net_.open_.fetch_sub(1);
-  }
+  ~FakeEchoService() override { close(); }
   EchoOpenResult open() override {
     EchoOpenResult r = net_.openResult_.load();
     if (r == EchoOpenResult::Ok) {
