@@ -63,9 +63,6 @@ TEST(JsonRecords, RoundTripsKeepTheirMicroseconds) {
   EXPECT_EQ(address["min"].dump() + " " + address["avg"].dump() + " " + address["max"].dump(),
             "0.02 0.061 0.12");
 
-  TraceHopOutcome hop;
-  hop.roundTripsUs = {250u, std::nullopt, 3000u};
-  EXPECT_EQ(hopRecord(1, 206, hop)["rtt"].dump(), "[0.25,null,3]");
   EXPECT_EQ(watchResultRecord(1, "a", "127.0.0.1", 7u, "up", {})["rtt"].dump(), "0.007");
 }
 
@@ -119,12 +116,12 @@ TEST(JsonRecords, AbsentValuesAreNullNotZero) {
 
   // A hop with one answered probe of three, and one that never probed.
   TraceHopOutcome hop;
-  hop.roundTripsUs = {std::nullopt, 7000u, std::nullopt};
+  hop.roundTripsUs = {std::nullopt, 7250u, std::nullopt};
   hop.router = 0x7F000001;
   hop.status = 11013;
   hop.probed = true;
   EXPECT_EQ(hopRecord(3, 206, hop).dump(),
-            R"({"type":"hop","hop":3,"rtt":[null,7,null],"address":"127.0.0.1","name":null,)"
+            R"({"type":"hop","hop":3,"rtt":[null,7.25,null],"address":"127.0.0.1","name":null,)"
             R"("status":11013,"text":null,"result":"router"})");
   TraceHopOutcome stopped;
   stopped.text = "UserBreak";

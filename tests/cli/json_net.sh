@@ -20,7 +20,6 @@ run_both() {
   local bad
   bad=$(jq -c 'select(type != "object" or (.type | type) != "string")' "$TMP/$name.json" 2>&1)
   [ -z "$bad" ] || fail "$name: lines that are no typed object: $bad"
-  jq -e . "$TMP/$name.json" > /dev/null || fail "$name: a line does not parse"
 }
 
 # same NAME WHAT EXPECTED GOT
@@ -43,18 +42,12 @@ for t in start end; do
 done
 [ ! -s "$TMP/ping.err" ] || fail "ping: unexpected standard error: $(cat "$TMP/ping.err")"
 
-# Range across a broadcast and a network address: per address the text's
-# verdict, in the same order, and the statistics block's counts.
+# Range across a broadcast and a network address: per address the verdict,
+# in address order, and the statistics block's counts.
 run_both range range -w 300 127.0.0.253 127.0.1.1
-sed -n 's/^      \(127\.[0-9.]*\)  \(Bytes=\)\?.*/\1 \2/p' "$TMP/range.txt" |
-  sed -e 's/ Bytes=$/ reached/' -e 's/ $//' > "$TMP/range.text-verdicts"
-# Lines without "Bytes=" are the two skipped addresses here.
-sed -i -e 's/^127\.0\.0\.255$/127.0.0.255 broadcast/' -e 's/^127\.0\.1\.0$/127.0.1.0 network/' \
-  "$TMP/range.text-verdicts"
-json_of range 'if .type == "address" then "\(.address) \(if .reached then "reached" else "not" end)"
-               elif .type == "skip" then "\(.address) \(.reason)" else empty end' \
-  > "$TMP/range.json-verdicts"
-same range verdicts "$(cat "$TMP/range.text-verdicts")" "$(cat "$TMP/range.json-verdicts")"
+same range verdicts "127.0.0.253 reached|127.0.0.254 reached|127.0.0.255 broadcast|127.0.1.0 network|127.0.1.1 reached" \
+  "$(json_of range 'if .type == "address" then "\(.address) \(if .reached then "reached" else "not" end)"
+                    elif .type == "skip" then "\(.address) \(.reason)" else empty end' | paste -sd'|')"
 same range records "address address skip skip address summary" "$(json_of range .type | xargs)"
 count() { sed -n "s/^ *$1:\.*\([0-9]*\)$/\1/p" "$TMP/range.txt"; }
 same range counts "$(count 'Total destination addresses') $(count 'Number of reached addresses') $(count 'Number of not reached addresses') $(count 'Network addresses') $(count 'Broadcast addresses')" \

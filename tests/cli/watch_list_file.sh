@@ -14,10 +14,8 @@ refused() {
 }
 
 # A device, a folder or a FIFO is no list: refused before it is read.
-refused /dev/zero "@ is not a regular file"
-refused "$TMP" "@ is not a regular file"
 mkfifo "$TMP/fifo"
-refused "$TMP/fifo" "@ is not a regular file"
+for list in /dev/zero "$TMP" "$TMP/fifo"; do refused "$list" "@ is not a regular file"; done
 refused "$TMP/missing" "cannot read @: No such file or directory"
 # A file that grew past 16 MiB is refused rather than read into memory; a
 # NUL ends the list, so what follows it does not count.

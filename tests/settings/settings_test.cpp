@@ -144,8 +144,6 @@ TEST(Settings, LoadRepairsValuesThatHoldEachOther) {
       {{{"W_LogPath", ""}}, {"W_LogPath", defaultWatchLogPath()}},
       // Range mode needs both addresses, the first of them an address.
       {{{"P_RangeEnabled", "1"}, {"P_FirstIP", "10.0.0.1"}}, {"P_RangeEnabled", "0"}},
-      {{{"P_RangeEnabled", "1"}, {"P_FirstIP", "x"}, {"P_LastIP", "1.2.3.4"}},
-       {"P_RangeEnabled", "0"}},
       {{{"P_RangeEnabled", "1"}, {"P_FirstIP", "10.0.0.1"}, {"P_LastIP", "10.0.0"}},
        {"P_LastIP", "0.0.0.0"}},
   };
@@ -166,8 +164,9 @@ TEST(Settings, TargetComesFromTheRangeOrTheNewestHost) {
   // In range mode the octet fields are filled from the addresses, if any.
   s = Stored({{"P_RangeEnabled", "1"}, {"P_FirstIP", "1.2.3.4"}, {"P_LastIP", "1.2.3.9"}}).load();
   EXPECT_TRUE(s.rangeOctetsPending);
+  // Not when the first of them is no address, and then range mode is off.
   s = Stored({{"P_RangeEnabled", "1"}, {"P_FirstIP", "x"}, {"P_LastIP", "1.2.3.4"}}).load();
-  EXPECT_FALSE(s.rangeOctetsPending);
+  EXPECT_FALSE(s.rangeOctetsPending || s.rangeEnabled);
   EXPECT_EQ(s.hostText, "h");  // the history still selects its newest entry
 }
 

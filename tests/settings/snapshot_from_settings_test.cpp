@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "ping/ping_settings.h"
 #include "range/range_settings.h"
 #include "settings/settings.h"
@@ -27,32 +29,19 @@ TEST(SnapshotFromSettings, NumbersAreHeldToTheirFieldRulesAndOptionsReachTheirRu
   s.dontPingNet = s.showReached = false;
   s.breakSoon = s.burstMode = true;
 
-  PingSnapshot ping = pingSnapshotFrom(s);
-  EXPECT_EQ(ping.host, "h");
-  EXPECT_EQ(ping.count, 4u);
-  EXPECT_EQ(ping.dataSize, 18u);
-  EXPECT_EQ(ping.ttl, 7u);
-  EXPECT_EQ(ping.tos, 4u);
-  EXPECT_TRUE(ping.dontFragment);
-  EXPECT_FALSE(ping.routerAlert);  // the two exclude each other
-
-  RangeSnapshot range = rangeSnapshotFrom(s, RangeInput{{10, 0, 0, 1}, {10, 0, 0, 9}});
-  EXPECT_EQ(range.count, 1u);
-  EXPECT_EQ(range.waitMs, 65535u);
-  EXPECT_EQ(range.netMaskBits, 31);
-  EXPECT_EQ(range.ttl, 60u);  // the single-host options never reach a range
-  EXPECT_EQ(range.tos, 0u);
-  EXPECT_FALSE(range.skipNetwork);
-  EXPECT_TRUE(range.skipBroadcast);
-  EXPECT_TRUE(range.stopSoonOnBreak);
-  EXPECT_TRUE(range.burstMode);
-  EXPECT_FALSE(range.showReached);
-  EXPECT_TRUE(range.showNotReached);
-
-  TraceSnapshot trace = traceSnapshotFrom(s);
-  EXPECT_EQ(trace.host, "t");
-  EXPECT_EQ(trace.maxHops, 255u);
-  EXPECT_EQ(trace.waitMs, 10u);
+  // Router alert and don't fragment exclude each other.
+  const PingSnapshot p = pingSnapshotFrom(s);
+  EXPECT_EQ(std::tie(p.host, p.count, p.dataSize, p.ttl, p.tos, p.dontFragment, p.routerAlert),
+            std::make_tuple("h", 4u, 18, 7, 4, true, false));
+  // The single-host options (TTL, type of service) never reach a range.
+  const RangeSnapshot r = rangeSnapshotFrom(s, RangeInput{{10, 0, 0, 1}, {10, 0, 0, 9}});
+  EXPECT_EQ(std::tie(r.count, r.waitMs, r.netMaskBits, r.ttl, r.tos),
+            std::make_tuple(1u, 65535u, 31, 60, 0));
+  EXPECT_EQ(std::tie(r.skipNetwork, r.skipBroadcast, r.stopSoonOnBreak, r.burstMode, r.showReached,
+                     r.showNotReached),
+            std::make_tuple(false, true, true, true, false, true));
+  const TraceSnapshot t = traceSnapshotFrom(s);
+  EXPECT_EQ(std::tie(t.host, t.maxHops, t.waitMs), std::make_tuple("t", 255u, 10u));
 }
 
 }  // namespace

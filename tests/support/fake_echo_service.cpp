@@ -7,10 +7,8 @@ namespace tarvo::testing {
 
 class FakeEchoService : public EchoService {
  public:
-  FakeEchoService(FakeEchoNetwork& net, int index) : net_(net), index_(index) {}
-  ~FakeEchoService() override {
-    if (opened_) net_.open_.fetch_sub(1);
-  }
+  explicit FakeEchoService(FakeEchoNetwork& net) : net_(net) {}
+  ~FakeEchoService() override { close(); }
   EchoOpenResult open() override {
     EchoOpenResult r = net_.openResult_.load();
     if (r == EchoOpenResult::Ok) {
@@ -27,7 +25,6 @@ class FakeEchoService : public EchoService {
     s.payload.assign(payload.begin(), payload.end());
     s.options = options;
     s.timeoutMs = timeoutMs;
-    s.serviceIndex = index_;
     s.sendIndex = sends_++;
     FakeReply r = net_.answer(std::move(s));
     if (r.delayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(r.delayMs));
@@ -43,7 +40,6 @@ class FakeEchoService : public EchoService {
 
  private:
   FakeEchoNetwork& net_;
-  int index_;
   int sends_ = 0;
   bool opened_ = false;
 };
@@ -61,7 +57,8 @@ void FakeEchoNetwork::setResponder(Responder responder) {
 
 EchoServiceFactory FakeEchoNetwork::factory() {
   return [this]() -> std::unique_ptr<EchoService> {
-    return std::make_unique<FakeEchoService>(*this, created_.fetch_add(1));
+    created_.fetch_add(1);
+    return std::make_unique<FakeEchoService>(*this);
   };
 }
 

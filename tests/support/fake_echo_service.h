@@ -17,8 +17,7 @@ struct FakeSend {
   std::vector<std::uint8_t> payload;
   EchoOptions options;
   std::uint32_t timeoutMs = 0;
-  int serviceIndex = 0;  // which service (0-based, in order of creation) sent it
-  int sendIndex = 0;     // 0-based count of sends through that service
+  int sendIndex = 0;  // 0-based count of sends through the service that sent it
 };
 
 // What the fake answers: the result, and how long send() blocks first.

@@ -21,18 +21,17 @@ class ManualClock : public Clock {
   void advance(Duration duration) {
     std::lock_guard<std::mutex> lock(mutex_);
     now_ += duration;
-    slept_ += duration;
   }
   // Milliseconds since the clock was made.
   long long elapsedMs() {
     std::lock_guard<std::mutex> lock(mutex_);
-    return std::chrono::duration_cast<std::chrono::milliseconds>(slept_).count();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(now_ - kStart).count();
   }
 
  private:
+  static constexpr TimePoint kStart{std::chrono::hours(1)};
   std::mutex mutex_;
-  TimePoint now_{std::chrono::hours(1)};
-  Duration slept_{};
+  TimePoint now_ = kStart;
 };
 
 }  // namespace tarvo::testing

@@ -2,13 +2,17 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
+#include <cstdlib>
+#include <string_view>
 
 namespace tarvo::testing {
 
 // True when TARVO_REQUIRE_PRIVILEGED=1: then a test that cannot run for lack
 // of privileges fails instead of skipping, so CI never passes on skips.
-bool privilegedRequired();
+inline bool privilegedRequired() {
+  const char* v = std::getenv("TARVO_REQUIRE_PRIVILEGED");
+  return v != nullptr && std::string_view(v) == "1";
+}
 
 }  // namespace tarvo::testing
 
