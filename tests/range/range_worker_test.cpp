@@ -113,7 +113,8 @@ TEST_F(RangeWorkerTest, SkippedOrFailedAddressesSendNothing) {
   EXPECT_TRUE(net.sends().empty());
 }
 
-// A clock that asks the worker to stop while it paces its second request.
+// A clock that asks the worker to stop while it rests before its second
+// request: the rest reports the stop, and no second request goes out.
 struct StopWhilePacing : testing::ManualClock {
   ThreadBase* worker = nullptr;
   void sleepFor(Duration duration) override {
@@ -122,9 +123,9 @@ struct StopWhilePacing : testing::ManualClock {
   }
 };
 
-TEST_F(RangeWorkerTest, StopInsideAPacingSliceEndsTheWorkerEarly) {
+TEST_F(RangeWorkerTest, AStopDuringTheRestEndsTheWorkerEarly) {
   settings.count = 2;
-  settings.delayMs = 1200;  // 200 ms, then two slices of 500 ms
+  settings.delayMs = 1200;
   StopWhilePacing pacing;
   RangeSlotTable table(1);
   TPingrange worker(table, 1, "10.0.0.5", 0, 5, settings);
@@ -132,7 +133,6 @@ TEST_F(RangeWorkerTest, StopInsideAPacingSliceEndsTheWorkerEarly) {
   worker.setClock(pacing);
   ASSERT_TRUE(worker.start());
   worker.waitFor();
-  EXPECT_LT(pacing.elapsedMs(), 1200);
   EXPECT_EQ(net.sends().size(), 1u);
   // Reached by the first request; the line carries that request's outcome.
   EXPECT_EQ(table.code(1), range_code::kReached);
