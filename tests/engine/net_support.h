@@ -1,7 +1,7 @@
 #pragma once
 
-// Helpers for the tests that send real ICMP: a private network namespace,
-// a raw capture of our own requests on loopback, forged replies.
+// Helpers for the tests that send real ICMP: a raw capture of our own
+// requests on loopback, forged answers, the process's descriptors.
 
 #include <cstdint>
 #include <optional>
@@ -15,13 +15,9 @@ namespace tarvo::testing {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// Moves the process into a fresh network namespace with loopback up and
-// echo sockets allowed for everyone. Call before any thread exists.
-bool enterPrivateNetns(std::string& why);
-// Whether the tests run in such a namespace (set by the test main).
+// Whether the tests run in a network namespace of their own (the test main's
+// --private-netns), where they may change its ICMP settings.
 bool inPrivateNetns();
-void setInPrivateNetns(bool v);
-
 bool writeProcFile(const std::string& path, const std::string& value);
 
 // A raw ICMP socket that sees every ICMP packet on loopback, our own
@@ -40,16 +36,11 @@ class WireCapture {
   int fd_ = -1;
 };
 
-// Sends an echo reply from `from` (a loopback address) to 127.0.0.1 with
-// the given identifier, sequence and number of data bytes.
-bool forgeEchoReply(Ipv4Address from, std::uint16_t identifier, std::uint16_t sequence,
-                    std::size_t dataSize);
-
-// Sends an ICMP message of any type from `from` to 127.0.0.1: the 4 bytes
-// after type, code and checksum are zero, then `body` (for an error: the
-// quoted IP header and the first 8 bytes of what it carried).
+// Sends an ICMP message from `from` (a loopback address) to 127.0.0.1: type,
+// code, checksum, then `rest` (identifier and sequence and data for an echo
+// reply; four unused bytes and the quoted request for an error).
 bool forgeIcmp(Ipv4Address from, std::uint8_t type, std::uint8_t code,
-               std::span<const std::uint8_t> body);
+               std::span<const std::uint8_t> rest);
 
 int openDescriptorCount();
 
