@@ -7,12 +7,15 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include "engine/icmp_packet.h"
 
 namespace tarvo::testing {
+
+bool inPrivateNetns() { return std::getenv("TARVO_PRIVATE_NETNS") != nullptr; }
 
 bool writeProcFile(const std::string& path, const std::string& value) {
   std::ofstream f(path);

@@ -15,8 +15,8 @@ namespace tarvo::testing {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// Whether the tests run in a network namespace of their own (the test main's
-// --private-netns), where they may change its ICMP settings.
+// Whether the tests run in a network namespace of their own
+// (in_private_netns.sh), where they may change its ICMP settings.
 bool inPrivateNetns();
 bool writeProcFile(const std::string& path, const std::string& value);
 

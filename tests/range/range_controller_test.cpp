@@ -28,14 +28,12 @@ class ThreadControl : public TCtrlPing {
   using TCtrlPing::TCtrlPing;
   std::vector<Clock::TimePoint> starts;
   std::array<std::atomic<ThreadBase*>, 21> workers{};  // by slot
-  int refuseFromAttempt = 0;                           // 1-based; 0 never
-  int refusals = 0;                                    // how many; -1 for ever
+  int refusals = 0;  // from the third start on: how many; -1 for ever
 
  protected:
   bool startWorker(TPingrange& worker) override {
     starts.push_back(clock().now());
-    if (refuseFromAttempt > 0 && static_cast<int>(starts.size()) >= refuseFromAttempt &&
-        refusals != 0) {
+    if (starts.size() >= 3 && refusals != 0) {
       refusals -= refusals > 0;
       return false;
     }
@@ -200,25 +198,26 @@ TEST_F(RangeControllerTest, BreakWithStopSoonDropsRunningWorkers) {
   EXPECT_EQ(net.servicesOpen(), 0);
 }
 
+// Refused threads are waited for, not reported; refused for good with
+// nothing left running, the run ends.
 TEST_F(RangeControllerTest, RefusedThreadsAreWaitedForNotReported) {
-  ThreadControl ctrl(snapshot(1, 5), view);
-  ctrl.refuseFromAttempt = 3;
-  ctrl.refusals = 20;
-  run(ctrl);
-  EXPECT_EQ(results(view), reachedLines(1, 5));
-  EXPECT_EQ(view.status0().back(), "  Done ");
-
-  // Refused for good with nothing left running: the run ends.
-  RangeView second;
-  RangeSnapshot s = snapshot(1, 5);
-  s.threadRetryMs = 100;
-  ThreadControl never(s, second);
-  never.refuseFromAttempt = 3;
-  never.refusals = -1;
-  run(never);
-  EXPECT_EQ(results(second),
-            (std::vector<std::string>{reached(1), reached(2), "      Thread start failure !"}));
-  EXPECT_EQ(second.status0().back(), "  Break after 2 addresses");
+  const struct {
+    int refusals;
+    std::vector<std::string> results;
+    const char* status;
+  } rows[] = {
+      {20, reachedLines(1, 5), "  Done "},
+      {-1, {reached(1), reached(2), "      Thread start failure !"}, "  Break after 2 addresses"}};
+  for (const auto& row : rows) {
+    RangeView v;
+    RangeSnapshot s = snapshot(1, 5);
+    if (row.refusals < 0) s.threadRetryMs = 100;
+    ThreadControl ctrl(s, v);
+    ctrl.refusals = row.refusals;
+    run(ctrl);
+    EXPECT_EQ(results(v), row.results) << row.refusals;
+    EXPECT_EQ(v.status0().back(), row.status) << row.refusals;
+  }
 }
 
 TEST_F(RangeControllerTest, LaunchedControllerFreesItselfAfterItsFinishStep) {
