@@ -1,10 +1,18 @@
 // Real ICMP to 127.0.0.0/8 through the engine, with whichever socket kind
 // TARVO_ECHO_SOCKET selects.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <unistd.h>
 
 #include <atomic>
-#include <condition_variable>
-#include <mutex>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <latch>
+#include <optional>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -14,13 +22,76 @@
 #include "engine/echo_dispatcher.h"
 #include "engine/echo_status.h"
 #include "engine/icmp_echo_service.h"
-#include "net_support.h"
+#include "engine/icmp_packet.h"
 #include "privileged.h"
 
 namespace tarvo {
 namespace {
 
-using testing::Bytes;
+using Bytes = std::vector<std::uint8_t>;
+
+// A raw ICMP socket that sees every ICMP packet on loopback, our own
+// outgoing requests included, with their IP headers.
+struct WireCapture {
+  int fd = socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
+  WireCapture() = default;
+  WireCapture(const WireCapture&) = delete;
+  ~WireCapture() {
+    if (fd >= 0) close(fd);
+  }
+  // The first echo request to `destination` whose data equals `payload`, as
+  // a whole IP packet.
+  std::optional<Bytes> findRequest(Ipv4Address destination, const Bytes& payload, int timeoutMs) {
+    using Clock = std::chrono::steady_clock;
+    const auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    Bytes buf(65536);
+    for (auto now = Clock::now(); now < end; now = Clock::now()) {
+      pollfd p{fd, POLLIN, 0};
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - now).count();
+      if (poll(&p, 1, static_cast<int>(left) + 1) <= 0) continue;
+      const ssize_t n = recv(fd, buf.data(), buf.size(), MSG_DONTWAIT);
+      const std::size_t ihl = static_cast<std::size_t>(buf[0] & 0x0F) * 4;
+      Ipv4Address to;
+      std::memcpy(&to, &buf[16], sizeof to);
+      if (n >= 0 && static_cast<std::size_t>(n) == ihl + 8 + payload.size() &&
+          buf[ihl] == icmp::kEchoRequest && ntohl(to) == destination &&
+          std::equal(payload.begin(), payload.end(), buf.begin() + ihl + 8)) {
+        return Bytes(buf.begin(), buf.begin() + n);
+      }
+    }
+    return std::nullopt;
+  }
+};
+
+// Sends an ICMP message from `from` (a loopback address) to 127.0.0.1: type,
+// code, checksum, then `rest` (identifier and sequence and data for an echo
+// reply; four unused bytes and the quoted request for an error).
+bool forgeIcmp(Ipv4Address from, std::uint8_t type, std::uint8_t code, const Bytes& rest) {
+  Bytes packet{type, code, 0, 0};
+  packet.insert(packet.end(), rest.begin(), rest.end());
+  const std::uint16_t sum = icmp::internetChecksum(packet);
+  packet[2] = static_cast<std::uint8_t>(sum >> 8);
+  packet[3] = static_cast<std::uint8_t>(sum);
+  const WireCapture sender;
+  sockaddr_in local{AF_INET, 0, {htonl(from)}, {}}, to{AF_INET, 0, {htonl(0x7F000001)}, {}};
+  return bind(sender.fd, reinterpret_cast<sockaddr*>(&local), sizeof local) == 0 &&
+         sendto(sender.fd, packet.data(), packet.size(), 0, reinterpret_cast<sockaddr*>(&to),
+                sizeof to) == static_cast<ssize_t>(packet.size());
+}
+
+int openDescriptorCount() {
+  const std::filesystem::directory_iterator fds("/proc/self/fd");
+  return static_cast<int>(std::distance(begin(fds), end(fds)));
+}
+
+bool writeProcFile(const std::string& path, const std::string& value) {
+  std::ofstream f(path);
+  return static_cast<bool>(f << value << std::flush);
+}
+
+// In a network namespace of its own (in_private_netns.sh) a test may change
+// its ICMP settings.
+bool inPrivateNetns() { return std::getenv("TARVO_PRIVATE_NETNS") != nullptr; }
 
 constexpr Ipv4Address kLoopback = 0x7F000001;
 
@@ -79,8 +150,8 @@ TEST_F(EchoNet, LoopbackAnswersOrTellsWhyNot) {
 }
 
 TEST_F(EchoNet, TtlTosDfAndOptionBytesOnTheWire) {
-  testing::WireCapture capture;
-  if (!capture.ok()) TARVO_SKIP_UNPRIVILEGED("a raw capture socket needs CAP_NET_RAW");
+  WireCapture capture;
+  if (capture.fd < 0) TARVO_SKIP_UNPRIVILEGED("a raw capture socket needs CAP_NET_RAW");
   const struct {
     EchoOptions options;
     std::uint8_t tos;
@@ -121,23 +192,17 @@ TEST_F(EchoNet, TtlTosDfAndOptionBytesOnTheWire) {
 // soon, the dispatcher adds a socket.
 TEST_F(EchoNet, ManyServicesAtOnceEachGetTheirOwnRepliesOnSharedSockets) {
   constexpr int kServices = 250, kEach = 280;
-  const int descriptorsBefore = testing::openDescriptorCount();
+  const int descriptorsBefore = openDescriptorCount();
   const int socketsBefore = EchoDispatcher::instance().openSockets();
-  std::mutex m;
-  std::condition_variable cv;
-  int ready = 0;
+  std::latch opened(kServices + 1), go(1);
   std::atomic<int> wrong{0};
-  std::vector<std::thread> threads;
+  std::vector<std::jthread> threads;
   for (int i = 0; i < kServices; ++i) {
     threads.emplace_back([&, i] {
       IcmpEchoService s;
       EXPECT_EQ(s.open(), EchoOpenResult::Ok) << i;
-      {
-        std::unique_lock<std::mutex> lock(m);
-        ++ready;
-        cv.notify_all();
-        cv.wait(lock, [&] { return ready > kServices; });
-      }
+      opened.count_down();
+      go.wait();
       const Ipv4Address destination = loop(20, 0, static_cast<std::uint8_t>(1 + i));
       const Bytes payload = letters(static_cast<std::size_t>(i % 97));
       for (int k = 0; k < kEach; ++k) {
@@ -151,14 +216,10 @@ TEST_F(EchoNet, ManyServicesAtOnceEachGetTheirOwnRepliesOnSharedSockets) {
       }
     });
   }
-  {
-    std::unique_lock<std::mutex> lock(m);
-    cv.wait(lock, [&] { return ready == kServices; });
-    EXPECT_EQ(testing::openDescriptorCount(), descriptorsBefore);
-    ++ready;  // go
-    cv.notify_all();
-  }
-  for (auto& t : threads) t.join();
+  opened.arrive_and_wait();
+  EXPECT_EQ(openDescriptorCount(), descriptorsBefore);
+  go.count_down();
+  threads.clear();  // joins
   EXPECT_EQ(wrong, 0);
   EXPECT_EQ(EchoDispatcher::instance().pendingRequests(), 0);
   if (EchoDispatcher::instance().kind() == EchoSocketKind::Datagram) {
@@ -174,16 +235,16 @@ class SilentLoopback : public EchoNet {
   static constexpr Ipv4Address kOther = 0x7F00000A;        // 127.0.0.10
 
   void SetUp() override {
-    if (!testing::inPrivateNetns()) GTEST_SKIP() << "runs only with --private-netns";
+    if (!inPrivateNetns()) GTEST_SKIP() << "runs only with --private-netns";
     EchoNet::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
-    ASSERT_TRUE(testing::writeProcFile("/proc/sys/net/ipv4/icmp_echo_ignore_all", "1"));
-    ASSERT_TRUE(capture_.ok());
+    ASSERT_TRUE(writeProcFile("/proc/sys/net/ipv4/icmp_echo_ignore_all", "1"));
+    ASSERT_TRUE(capture_.fd >= 0);
   }
   void TearDown() override {
     if (sender_.joinable()) sender_.join();
-    if (testing::inPrivateNetns()) {
-      testing::writeProcFile("/proc/sys/net/ipv4/icmp_echo_ignore_all", "0");
+    if (inPrivateNetns()) {
+      writeProcFile("/proc/sys/net/ipv4/icmp_echo_ignore_all", "0");
     }
   }
   // Sends `size` letters to kDestination on a thread of its own; the
@@ -200,52 +261,49 @@ class SilentLoopback : public EchoNet {
     return result_;
   }
   // The identifier and sequence of a request on the wire.
-  static std::pair<std::uint16_t, std::uint16_t> idSeq(const Bytes& p) {
-    const std::size_t ihl = (p[0] & 0x0F) * 4u;
-    return {static_cast<std::uint16_t>(p[ihl + 4] << 8 | p[ihl + 5]),
-            static_cast<std::uint16_t>(p[ihl + 6] << 8 | p[ihl + 7])};
+  static Bytes idSeq(const Bytes& p) {
+    const auto at = p.begin() + (p[0] & 0x0F) * 4 + 4;
+    return Bytes(at, at + 4);
+  }
+  // An echo reply from `from` to the request with `idSeq`, `size` data bytes.
+  static bool forgeReply(Ipv4Address from, Bytes idSeq, std::size_t size) {
+    idSeq.resize(4 + size, 'z');
+    return forgeIcmp(from, 0, 0, idSeq);
   }
 
-  testing::WireCapture capture_;
+  WireCapture capture_;
   std::thread sender_;
   EchoResult result_;
 };
 
-TEST_F(SilentLoopback, ALateAnswerToAnEarlierRequestIsNeverTaken) {
+// A late answer to an earlier request is never taken; the answer to this
+// one counts even from another address, as a broadcast's or a host's
+// answering for another would.
+TEST_F(SilentLoopback, OnlyTheAnswerToThisRequestCountsFromAnyAddress) {
   EXPECT_EQ(service_.send(kDestination, letters(11), plain(), 100).status,
             status::kRequestTimedOut);
   const auto first = capture_.findRequest(kDestination, letters(11), 1000);
   ASSERT_TRUE(first);
-  const auto [id1, seq1] = idSeq(*first);
-  const auto [id2, seq2] = idSeq(startSend(12));
-  EXPECT_NE(std::pair(id1, seq1), std::pair(id2, seq2));
-  // The answer to the first request arrives late, then the second's own.
-  ASSERT_TRUE(testing::forgeEchoReply(kDestination, id1, seq1, 3));
-  ASSERT_TRUE(testing::forgeEchoReply(kDestination, id2, seq2, 7));
+  const Bytes second = idSeq(startSend(12));
+  EXPECT_NE(idSeq(*first), second);
+  ASSERT_TRUE(forgeReply(kDestination, idSeq(*first), 3));
+  ASSERT_TRUE(forgeReply(kOther, second, 7));
   const EchoResult r = finish();
-  EXPECT_EQ(r.status, status::kSuccess);
-  EXPECT_EQ(r.replyDataSize, 7);
-}
-
-TEST_F(SilentLoopback, AReplyFromAnotherAddressStillAnswers) {
-  // As a broadcast or a host answering for another would.
-  const auto [id, seq] = idSeq(startSend(13));
-  ASSERT_TRUE(testing::forgeEchoReply(kOther, id, seq, 13));
-  const EchoResult r = finish();
-  EXPECT_EQ(r.status, status::kSuccess);
-  EXPECT_EQ(r.replyAddress, kOther);
+  EXPECT_EQ(std::tuple(r.status, r.replyAddress, r.replyDataSize),
+            std::tuple(status::kSuccess, kOther, 7u));
 }
 
 TEST_F(SilentLoopback, ErrorsCountOnlyWhenTheyQuoteOurRequestToOurDestination) {
   const Bytes wire = startSend(14);
-  const Bytes quote(wire.begin(), wire.begin() + static_cast<long>((wire[0] & 0x0F) * 4u + 8));
+  Bytes quote(4, 0);  // the unused word, then the request's headers
+  quote.insert(quote.end(), wire.begin(), wire.begin() + (wire[0] & 0x0F) * 4 + 8);
   // A redirect is no answer; a "host unreachable" for the same request to
   // another destination is none either; then the real report.
-  ASSERT_TRUE(testing::forgeIcmp(kOther, 5, 1, quote));
+  ASSERT_TRUE(forgeIcmp(kOther, 5, 1, quote));
   Bytes elsewhere = quote;
-  elsewhere[19] ^= 0x01;
-  ASSERT_TRUE(testing::forgeIcmp(kOther, 3, 1, elsewhere));
-  ASSERT_TRUE(testing::forgeIcmp(kOther, 11, 0, quote));
+  elsewhere[4 + 19] ^= 0x01;
+  ASSERT_TRUE(forgeIcmp(kOther, 3, 1, elsewhere));
+  ASSERT_TRUE(forgeIcmp(kOther, 11, 0, quote));
   const EchoResult r = finish();
   EXPECT_EQ(r.status, status::kTtlExpiredTransit);
   EXPECT_EQ(r.replyAddress, kOther);

@@ -8,17 +8,15 @@
 require_echo
 use_temp
 
+# subnet PREFIX TEXT: the lines of a /24 whose every host reads TEXT.
+subnet() {
+  echo "      $1.0  --- IP subnet address. Not pinged. ---"
+  for n in $(seq 1 254); do echo "      $1.$n  $2"; done
+  echo "      $1.255  --- Broadcast address. Not pinged. ---"
+}
 {
-  echo "      198.18.30.0  --- IP subnet address. Not pinged. ---"
-  for n in $(seq 1 254); do
-    echo "      198.18.30.$n  Reply from 198.18.2.2: TTL expired transit"
-  done
-  echo "      198.18.30.255  --- Broadcast address. Not pinged. ---"
-  echo "      198.18.31.0  --- IP subnet address. Not pinged. ---"
-  for n in $(seq 1 254); do
-    echo "      198.18.31.$n  Bytes=32;  sent/recv/lost=1/1/0;  TTL=61"
-  done
-  echo "      198.18.31.255  --- Broadcast address. Not pinged. ---"
+  subnet 198.18.30 "Reply from 198.18.2.2: TTL expired transit"
+  subnet 198.18.31 "Bytes=32;  sent/recv/lost=1/1/0;  TTL=61"
 } > "$TMP/expected"
 
 for kind in dgram raw; do
