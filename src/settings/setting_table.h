@@ -83,8 +83,7 @@ inline constexpr auto kStoredSettings = std::to_array<StoredSetting>({
     {"W_AutoStartFile", &Settings::autoStartFile},
 });
 
-// The stored name of a member the table holds; a compile-time error in a
-// constant expression when it holds none.
+// The stored name of a member the table holds; throws when it holds none.
 template <class T>
 constexpr std::string_view storedNameOf(T Settings::*member) {
   for (const StoredSetting& row : kStoredSettings) {

@@ -13,8 +13,11 @@ namespace {
 
 constexpr std::string_view kFirstIp = "P_FirstIP";
 constexpr std::string_view kLastIp = "P_LastIP";
-constexpr std::string_view kAutoSave = storedNameOf(&Settings::autoSave);
-constexpr std::string_view kAutoStartFile = storedNameOf(&Settings::autoStartFile);
+// Looked up when the program starts rather than by the compiler: GCC's
+// undefined-behaviour checks refuse member pointer comparisons in constant
+// expressions. A member missing from the table still stops every test.
+const std::string_view kAutoSave = storedNameOf(&Settings::autoSave);
+const std::string_view kAutoStartFile = storedNameOf(&Settings::autoStartFile);
 
 // Reads \Settings values with the general rule: every number and flag is a
 // text holding a whole number; anything else leaves the value as it was.
