@@ -264,7 +264,7 @@ void TCtrlPing::startFailed(std::uint32_t slot) {
   reapFinishedWorkers();
   if (counts_.collected < counts_.started) {
     failingSince_.reset();
-    clock().sleepMs(kRetryWhileWorkersRunMs);
+    rest(kRetryWhileWorkersRunMs);
     return;
   }
   const Clock::TimePoint now = clock().now();
@@ -273,7 +273,7 @@ void TCtrlPing::startFailed(std::uint32_t slot) {
     table_->setCode(slot, range_code::kNoThread);
     return;
   }
-  clock().sleepMs(kRetryWhileIdleMs);
+  rest(kRetryWhileIdleMs);
 }
 
 // Frees workers that have already ended, also those ahead of the slot under

@@ -9,13 +9,11 @@
 
 namespace tarvo {
 
-void TraceStartFlag::set() { started_.set(true); }
+void TraceStartFlag::set() { started_.post(); }
 
-bool TraceStartFlag::isSet() const { return started_.get(); }
+bool TraceStartFlag::isSet() const { return started_.posted(); }
 
-void TraceStartFlag::waitUntilSet() const {
-  while (!isSet()) sleepMs(10);
-}
+void TraceStartFlag::waitUntilSet() { started_.wait(); }
 
 TCtrlTrace::TCtrlTrace(TraceSnapshot snapshot, RunView& view,
                        std::shared_ptr<TraceStartFlag> startFlag)

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "base/guarded.h"
+#include "base/one_shot.h"
 #include "base/thread_base.h"
 #include "engine/echo_service.h"
 #include "engine/resolver.h"
@@ -25,12 +25,12 @@ class TraceStartFlag {
  public:
   void set();
   bool isSet() const;
-  // Polls every 10 ms until the flag is set. Only for a controller whose
-  // start() succeeded, or this never returns.
-  void waitUntilSet() const;
+  // Waits until the flag is set. Only for a controller whose start()
+  // succeeded, or this never returns.
+  void waitUntilSet();
 
  private:
-  Guarded<bool> started_{false};
+  OneShot started_;
 };
 
 // Everything a traceroute needs, copied when it starts: the controller never

@@ -237,26 +237,27 @@ void AdvancedOptionsDialog::setDefaultsOfVisibleTab() {
       f.autoSave->setChecked(d.autoSave);
       break;
     case Ping:
-      for (QCheckBox* box : {f.audible, f.resolveNames, f.dontFragment, f.routerAlert}) {
-        box->setChecked(false);
-      }
+      f.audible->setChecked(d.audible);
+      f.resolveNames->setChecked(d.resolveNames);
+      f.dontFragment->setChecked(d.dontFragment);
+      f.routerAlert->setChecked(d.routerAlert);
       showListValue(f.ttl, d.ttl);
       showListValue(f.historySize, d.historySize);
-      tos_ = 0;
+      tos_ = d.tos;
       showTos();
       break;
     case RangePing:
-      f.dontPingNet->setChecked(true);
-      f.dontBroadcast->setChecked(true);
+      f.dontPingNet->setChecked(d.dontPingNet);
+      f.dontBroadcast->setChecked(d.dontBroadcast);
       showMaskBits(d.netMaskBits);
       enableMaskLists();
-      f.breakSoon->setChecked(false);
-      f.burstMode->setChecked(false);
-      f.showReached->setChecked(true);
-      f.showNotReached->setChecked(true);
+      f.breakSoon->setChecked(d.breakSoon);
+      f.burstMode->setChecked(d.burstMode);
+      f.showReached->setChecked(d.showReached);
+      f.showNotReached->setChecked(d.showNotReached);
       break;
     case Traceroute:
-      f.traceResolve->setChecked(false);
+      f.traceResolve->setChecked(d.traceResolveNames);
       break;
     case Watch:
       // The log path is where the user keeps the logs: a reset keeps it.
@@ -266,11 +267,15 @@ void AdvancedOptionsDialog::setDefaultsOfVisibleTab() {
       showListValue(f.watchTtl, d.watchTtl);
       showListValue(f.penWidth, d.penWidth);
       f.watchResolve[d.watchResolveNames]->setChecked(true);
-      for (QCheckBox* box : {f.logReplies, f.logTimeouts, f.logFlipFlop, f.logImmediate,
-                             f.icmpSequence, f.autoStart, f.notify, f.notifySound}) {
-        box->setChecked(false);
-      }
-      f.autoStartFile->clear();
+      f.logReplies->setChecked(d.logReplies);
+      f.logTimeouts->setChecked(d.logTimeouts);
+      f.logFlipFlop->setChecked(d.logFlipFlop);
+      f.logImmediate->setChecked(d.logImmediate);
+      f.icmpSequence->setChecked(d.icmpSequence);
+      f.autoStart->setChecked(d.autoStart);
+      f.notify->setChecked(d.notify);
+      f.notifySound->setChecked(d.notifySound);
+      f.autoStartFile->setText(QString::fromStdString(d.autoStartFile));
       f.notifyDown->setText(QString::number(d.notifyDown));
       f.notifyUp->setText(QString::number(d.notifyUp));
       break;
