@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# tarvo-cli watch log files under hard use, as root: a FIFO where a log file
-# belongs, a disk that fills and frees during the run, more hosts than
-# descriptors, and a link planted by another user in a shared folder.
+# tarvo-cli watch log files under hard use, as root: a disk that fills and
+# frees during the run, more hosts than descriptors, and a file planted by
+# another user in a shared folder.
 . "$(dirname "$0")/../cli/lib.sh"
 [ "$(id -u)" -eq 0 ] || skip "needs root (tmpfs mounts, another user's files)"
 unshare -m true 2>/dev/null || skip "cannot make a mount namespace"
@@ -29,21 +29,6 @@ all_whole() {
     [ "$(grep -cvE "$LINE_RE" "$f")" -eq 0 ] || fail "$f: torn lines: $(grep -vE "$LINE_RE" "$f" | head -2)"
   done
 }
-
-# A FIFO in place of the log file: the run is not held, SIGTERM ends it at
-# once, and the file is named.
-mkdir "$TMP/fifo"
-mkfifo -m666 "$TMP/fifo/127_0_0_1.log"
-watch "$TMP/out1" "$TMP/err1" --log-dir "$TMP/fifo" --log-replies 127.0.0.1
-wait_for "$TMP/out1" '^127\.0\.0\.1 ' || fail "FIFO: no result"
-stop TERM
-wait $pid
-expect_status $? 143 "FIFO: SIGTERM (124: the run was held)"
-grep -qx "Log file $TMP/fifo/127_0_0_1.log: not a regular file" "$TMP/err1" ||
-  fail "FIFO not named: $(cat "$TMP/err1")"
-# What was lost is said as the run ends.
-grep -qE "^Log file $TMP/fifo/127_0_0_1.log: [0-9]+ lines? lost$" "$TMP/err1" ||
-  fail "FIFO: lost lines not said"
 
 # A 64 KB disk nearly full: some files run out of room mid-run, the filler
 # goes, and they go on. Every line is whole and the lines each file lacks
@@ -93,24 +78,15 @@ for f in "$TMP"/many/*.log; do
   tail -1 "$f" | grep -q ", Sent = $n, Recv = $n," || fail "$f: $n lines, last: $(tail -1 "$f")"
 done
 
-# A shared sticky folder where another user planted a link to a victim, a
-# dangling link and a file of his own: root writes through none of them.
+# A file another user made in a shared sticky folder: root does not write
+# into it, and says why.
 mkdir -m 1777 "$TMP/shared"
-echo keep > "$TMP/victim"
-runuser -u nobody -- ln -s "$TMP/victim" "$TMP/shared/127_0_0_1.log"
-runuser -u nobody -- ln -s "$TMP/shared/made" "$TMP/shared/127_0_0_2.log"
 runuser -u nobody -- install -m 666 /dev/null "$TMP/shared/127_0_0_3.log"
-watch "$TMP/out4" "$TMP/err4" --log-dir "$TMP/shared" --log-replies -d 100 \
-  127.0.0.1 127.0.0.2 127.0.0.3
+watch "$TMP/out4" "$TMP/err4" --log-dir "$TMP/shared" --log-replies -d 100 127.0.0.3
 wait_for "$TMP/err4" '127_0_0_3.log: ' || fail "planted file not refused"
 stop INT
 wait $pid
-[ "$(cat "$TMP/victim")" = keep ] || fail "the victim was written"
-[ -e "$TMP/shared/made" ] && fail "a dangling link made a file"
 [ -s "$TMP/shared/127_0_0_3.log" ] && fail "another user's file was written"
-for row in "1:a symbolic link, not followed" "2:a symbolic link, not followed" \
-  "3:owned by another user in a shared folder"; do
-  grep -qx "Log file $TMP/shared/127_0_0_${row%%:*}.log: ${row#*:}" "$TMP/err4" ||
-    fail "refusal of host ${row%%:*} not said"
-done
+grep -qx "Log file $TMP/shared/127_0_0_3.log: owned by another user in a shared folder" \
+  "$TMP/err4" || fail "refusal not said"
 finish
