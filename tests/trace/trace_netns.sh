@@ -28,7 +28,8 @@ check() {
   local name=$1 want=$2 expected=$3
   shift 3
   run "$want" trace "$@" < /dev/null
-  diff -u <(printf '%s\n' "$expected") <(mask < "$TMP/out") || fail "$name: output differs"
+  diff -u <(printf '%s\n' "$expected") <(printf '%s\n' "$(mask < "$TMP/out")") ||
+    fail "$name: output differs"
 }
 
 check "router three hops away" 0 "$(frame "198.18.3.2 over max 30 hops" \
