@@ -10,26 +10,9 @@ use_temp
 chmod 711 "$TMP" # another user reaches the shared folder below
 LINE_RE='^127\.0\.[0-9]+\.[0-9]+, [^,]+, [0-9:.]+, RTT = [0-9]+, TTL = 64, Bytes = 32, Sent = [0-9]+, Recv = [0-9]+, Lost = 0, Loss = 0%, Success$'
 
-# watch OUT ERR ARGS...: a bounded run in the background, its pid in $pid.
-watch() {
-  local out=$1 err=$2
-  shift 2
-  timeout 30 "$CLI" watch --resolve no "$@" > "$out" 2> "$err" &
-  pid=$!
-}
 # stop SIGNAL: to the program itself; timeout would pass it on twice, and a
 # second Break ends the run before its closing notices.
 stop() { kill -"$1" "$(pgrep -P $pid)"; }
-# all_whole FILE...: every line ends with a line end and is a whole record.
-all_whole() {
-  local f
-  for f in "$@"; do
-    [ -s "$f" ] || continue
-    [ "$(tail -c1 "$f" | od -An -c | tr -d ' ')" = '\n' ] || fail "$f ends mid-line"
-    [ "$(grep -cvE "$LINE_RE" "$f")" -eq 0 ] || fail "$f: torn lines: $(grep -vE "$LINE_RE" "$f" | head -2)"
-  done
-}
-
 # A 64 KB disk nearly full: some files run out of room mid-run, the filler
 # goes, and they go on. Every line is whole and the lines each file lacks
 # are the ones said lost.
@@ -52,8 +35,9 @@ unshare -m --propagation private bash -c '
 [ $? -eq 9 ] && skip "cannot mount a tmpfs"
 grep -q ': No space left on device$' "$TMP/err2" || fail "full disk not said"
 grep -qE ': [0-9]+ lines? lost$' "$TMP/err2" || fail "lost lines not said"
-all_whole "$TMP"/disk-logs/*.log
 for f in "$TMP"/disk-logs/*.log; do
+  [ "$(tail -c1 "$f" | od -An -c | tr -d ' ')" = '\n' ] || fail "$f ends mid-line"
+  [ "$(grep -cvE "$LINE_RE" "$f")" -eq 0 ] || fail "$f: torn lines: $(grep -vE "$LINE_RE" "$f" | head -2)"
   n=$(wc -l < "$f")
   lost=$(grep -F "Log file $TMP/disk/L/$(basename "$f"): " "$TMP/err2" |
     sed -nE 's/.*: ([0-9]+) lines? lost$/\1/p' | paste -sd+ | bc)
@@ -82,7 +66,9 @@ done
 # into it, and says why.
 mkdir -m 1777 "$TMP/shared"
 runuser -u nobody -- install -m 666 /dev/null "$TMP/shared/127_0_0_3.log"
-watch "$TMP/out4" "$TMP/err4" --log-dir "$TMP/shared" --log-replies -d 100 127.0.0.3
+timeout 30 "$CLI" watch --resolve no --log-dir "$TMP/shared" --log-replies -d 100 127.0.0.3 \
+  > "$TMP/out4" 2> "$TMP/err4" &
+pid=$!
 wait_for "$TMP/err4" '127_0_0_3.log: ' || fail "planted file not refused"
 stop INT
 wait $pid
