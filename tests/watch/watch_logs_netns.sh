@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# tarvo-cli watch log files under hard use, as root: a FIFO where a log file
-# belongs, a disk that fills and frees during the run, more hosts than
-# descriptors, and a link planted by another user in a shared folder.
+# tarvo-cli watch log files under hard use, as root: a disk that fills and
+# frees during the run, more hosts than descriptors, and a file planted by
+# another user in a shared folder.
 . "$(dirname "$0")/../cli/lib.sh"
 [ "$(id -u)" -eq 0 ] || skip "needs root (tmpfs mounts, another user's files)"
 unshare -m true 2>/dev/null || skip "cannot make a mount namespace"
@@ -10,41 +10,9 @@ use_temp
 chmod 711 "$TMP" # another user reaches the shared folder below
 LINE_RE='^127\.0\.[0-9]+\.[0-9]+, [^,]+, [0-9:.]+, RTT = [0-9]+, TTL = 64, Bytes = 32, Sent = [0-9]+, Recv = [0-9]+, Lost = 0, Loss = 0%, Success$'
 
-# watch OUT ERR ARGS...: a bounded run in the background, its pid in $pid.
-watch() {
-  local out=$1 err=$2
-  shift 2
-  timeout 30 "$CLI" watch --resolve no "$@" > "$out" 2> "$err" &
-  pid=$!
-}
 # stop SIGNAL: to the program itself; timeout would pass it on twice, and a
 # second Break ends the run before its closing notices.
 stop() { kill -"$1" "$(pgrep -P $pid)"; }
-# all_whole FILE...: every line ends with a line end and is a whole record.
-all_whole() {
-  local f
-  for f in "$@"; do
-    [ -s "$f" ] || continue
-    [ "$(tail -c1 "$f" | od -An -c | tr -d ' ')" = '\n' ] || fail "$f ends mid-line"
-    [ "$(grep -cvE "$LINE_RE" "$f")" -eq 0 ] || fail "$f: torn lines: $(grep -vE "$LINE_RE" "$f" | head -2)"
-  done
-}
-
-# A FIFO in place of the log file: the run is not held, SIGTERM ends it at
-# once, and the file is named.
-mkdir "$TMP/fifo"
-mkfifo -m666 "$TMP/fifo/127_0_0_1.log"
-watch "$TMP/out1" "$TMP/err1" --log-dir "$TMP/fifo" --log-replies 127.0.0.1
-wait_for "$TMP/out1" '^127\.0\.0\.1 ' || fail "FIFO: no result"
-stop TERM
-wait $pid
-expect_status $? 143 "FIFO: SIGTERM (124: the run was held)"
-grep -qx "Log file $TMP/fifo/127_0_0_1.log: not a regular file" "$TMP/err1" ||
-  fail "FIFO not named: $(cat "$TMP/err1")"
-# What was lost is said as the run ends.
-grep -qE "^Log file $TMP/fifo/127_0_0_1.log: [0-9]+ lines? lost$" "$TMP/err1" ||
-  fail "FIFO: lost lines not said"
-
 # A 64 KB disk nearly full: some files run out of room mid-run, the filler
 # goes, and they go on. Every line is whole and the lines each file lacks
 # are the ones said lost.
@@ -67,8 +35,9 @@ unshare -m --propagation private bash -c '
 [ $? -eq 9 ] && skip "cannot mount a tmpfs"
 grep -q ': No space left on device$' "$TMP/err2" || fail "full disk not said"
 grep -qE ': [0-9]+ lines? lost$' "$TMP/err2" || fail "lost lines not said"
-all_whole "$TMP"/disk-logs/*.log
 for f in "$TMP"/disk-logs/*.log; do
+  [ "$(tail -c1 "$f" | od -An -c | tr -d ' ')" = '\n' ] || fail "$f ends mid-line"
+  [ "$(grep -cvE "$LINE_RE" "$f")" -eq 0 ] || fail "$f: torn lines: $(grep -vE "$LINE_RE" "$f" | head -2)"
   n=$(wc -l < "$f")
   lost=$(grep -F "Log file $TMP/disk/L/$(basename "$f"): " "$TMP/err2" |
     sed -nE 's/.*: ([0-9]+) lines? lost$/\1/p' | paste -sd+ | bc)
@@ -93,24 +62,17 @@ for f in "$TMP"/many/*.log; do
   tail -1 "$f" | grep -q ", Sent = $n, Recv = $n," || fail "$f: $n lines, last: $(tail -1 "$f")"
 done
 
-# A shared sticky folder where another user planted a link to a victim, a
-# dangling link and a file of his own: root writes through none of them.
+# A file another user made in a shared sticky folder: root does not write
+# into it, and says why.
 mkdir -m 1777 "$TMP/shared"
-echo keep > "$TMP/victim"
-runuser -u nobody -- ln -s "$TMP/victim" "$TMP/shared/127_0_0_1.log"
-runuser -u nobody -- ln -s "$TMP/shared/made" "$TMP/shared/127_0_0_2.log"
 runuser -u nobody -- install -m 666 /dev/null "$TMP/shared/127_0_0_3.log"
-watch "$TMP/out4" "$TMP/err4" --log-dir "$TMP/shared" --log-replies -d 100 \
-  127.0.0.1 127.0.0.2 127.0.0.3
+timeout 30 "$CLI" watch --resolve no --log-dir "$TMP/shared" --log-replies -d 100 127.0.0.3 \
+  > "$TMP/out4" 2> "$TMP/err4" &
+pid=$!
 wait_for "$TMP/err4" '127_0_0_3.log: ' || fail "planted file not refused"
 stop INT
 wait $pid
-[ "$(cat "$TMP/victim")" = keep ] || fail "the victim was written"
-[ -e "$TMP/shared/made" ] && fail "a dangling link made a file"
 [ -s "$TMP/shared/127_0_0_3.log" ] && fail "another user's file was written"
-for row in "1:a symbolic link, not followed" "2:a symbolic link, not followed" \
-  "3:owned by another user in a shared folder"; do
-  grep -qx "Log file $TMP/shared/127_0_0_${row%%:*}.log: ${row#*:}" "$TMP/err4" ||
-    fail "refusal of host ${row%%:*} not said"
-done
+grep -qx "Log file $TMP/shared/127_0_0_3.log: owned by another user in a shared folder" \
+  "$TMP/err4" || fail "refusal not said"
 finish

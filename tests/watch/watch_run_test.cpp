@@ -286,24 +286,28 @@ TEST_F(WatchTest, WithoutAnEchoServiceAWorkerEndsSilently) {
   EXPECT_FALSE(std::filesystem::exists(dir));
 }
 
+// Without resolution a name keeps its text and gets no points.
 TEST_F(WatchTest, TheMonitorStartsItsHostsInOrderAndShowsEachResult) {
-  run.hosts = {"127.0.0.1", "127.0.0.2", "127.0.0.3"};
+  run.hosts = {"127.0.0.1", "127.0.0.2", "127.0.0.3", "alpha.example"};
   script({{0x7F000001, "R"}, {0x7F000002, "L"}, {0x7F000003, "T"}});
-  runMonitor([&] { return points(0, 2)() && points(1, 2)() && points(2, 2)(); });
+  runMonitor([&] { return points(0, 3)() && points(1, 3)() && points(2, 3)(); });
   EXPECT_EQ(view.all("status "),
-            (std::vector<std::string>{"  Initialize Monitor : 1", "  Initialize Monitor : 2",
-                                      "  Initialize Monitor : 3", "  Start Monitor: 1",
-                                      "  Start Monitor: 2", "  Start Monitor: 3",
-                                      "  Monitored addresses: 3"}));
-  EXPECT_EQ(
-      view.all("step "),
-      (std::vector<std::string>{"begin", "group" + std::string(kMonitorStartingCaption),
-                                "create 0 127.0.0.1", "create 1 127.0.0.2", "create 2 127.0.0.3",
-                                "ready 3", "group" + std::string(kMonitorCaption), "free", "end"}));
+            (std::vector<std::string>{
+                "  Initialize Monitor : 1", "  Initialize Monitor : 2", "  Initialize Monitor : 3",
+                "  Initialize Monitor : 4", "  Start Monitor: 1", "  Start Monitor: 2",
+                "  Start Monitor: 3", "  Start Monitor: 4", "  Monitored addresses: 4"}));
+  EXPECT_EQ(view.all("step "),
+            (std::vector<std::string>{"begin", "group" + std::string(kMonitorStartingCaption),
+                                      "create 0 127.0.0.1", "create 1 127.0.0.2",
+                                      "create 2 127.0.0.3", "create 3 alpha.example", "ready 4",
+                                      "group" + std::string(kMonitorCaption), "free", "end"}));
   EXPECT_EQ(view.all("point 0 ")[0], "G12");
   EXPECT_EQ(view.all("point 1 ")[0], "Y500");
   EXPECT_EQ(view.all("point 2 ")[0], "R500");
   EXPECT_GT(monitor->replies(), 0u);
+  EXPECT_TRUE(view.all("caption ").empty());
+  EXPECT_TRUE(view.all("point 3 ").empty());
+  EXPECT_EQ(forwardLookups.load(), 0);
 }
 
 TEST_F(WatchTest, AHostWithoutAGraphEndsTheStartAfterThreeAttempts) {
@@ -326,14 +330,6 @@ TEST_F(WatchTest, AStopDuringTheStartPutsBackTheIdleCaption) {
   };
   runMonitor([] { return true; });
   EXPECT_EQ(view.all("step group").back(), kMonitorCaption);
-}
-
-TEST_F(WatchTest, WithoutResolutionANameKeepsItsTextAndGetsNoPoints) {
-  run.hosts = {"alpha.example", "127.0.0.9"};
-  runMonitor(points(1, 3));
-  EXPECT_TRUE(view.all("caption ").empty());
-  EXPECT_TRUE(view.all("point 0 ").empty());
-  EXPECT_EQ(forwardLookups.load(), 0);
 }
 
 TEST_F(WatchTest, OneTryCaptionsNamesAndAddressesOnceAndAnUnknownNameGoesDown) {
