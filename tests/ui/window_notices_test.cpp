@@ -77,15 +77,11 @@ TEST_F(WindowNotices, DownAndUpGoToTheServiceAndWithoutItToTheStatusPanel) {
   ASSERT_TRUE(waitUntil([&] { return service.notices.size() == 2; }));
   const QRegularExpression down(R"(^\d\d:\d\d:\d\d 127\.0\.0\.1 is down$)");
   const QRegularExpression up(R"(^\d\d:\d\d:\d\d 127\.0\.0\.1 is up again$)");
-  struct Row {
-    const QRegularExpression& body;
-    int urgency;  // a host gone down is critical
-  };
-  const Row rows[] = {{down, 2}, {up, 1}};
+  const int urgency[] = {2, 1};  // a host gone down is critical
   for (std::size_t i = 0; i < 2; ++i) {
     const FakeNotifications::Notice& n = service.notices[i];
-    EXPECT_TRUE(rows[i].body.match(n.body).hasMatch()) << n.body.toStdString();
-    EXPECT_EQ(n.urgency, rows[i].urgency);
+    EXPECT_TRUE((i == 0 ? down : up).match(n.body).hasMatch()) << n.body.toStdString();
+    EXPECT_EQ(n.urgency, urgency[i]);
   }
   // Nothing on the status bar, and no icon put up for them.
   EXPECT_EQ(panel(1), "  Monitored addresses: 1");

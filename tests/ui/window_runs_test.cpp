@@ -115,7 +115,9 @@ TEST_F(WindowRuns, RangePingShowsEveryAddressInOrderAndFillsTheLists) {
   // Lines reach the text area in batches; none is lost or moved.
   int next = 1;
   for (const std::string& line : lines("Memo1")) {
-    if (line.starts_with("      127.0.0.")) EXPECT_EQ(std::stoi(line.substr(14)), next++) << line;
+    if (line.starts_with("      127.0.0.")) {
+      EXPECT_EQ(std::stoi(line.substr(14)), next++) << line;
+    }
   }
   EXPECT_EQ(next, 21);
   for (const char* list : {"ComboBox1", "ComboBox2", "ComboBox3"})

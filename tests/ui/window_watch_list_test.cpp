@@ -87,7 +87,7 @@ TEST_F(WatchList, TheOpenDialogOffersFilesWithoutADot) {
     };
     waitUntil([&] { return std::ranges::count(names(), "list.txt") == 1; });
     chooser->findChild<QLineEdit*>("fileNameEdit")->setText("hosts");
-    chooser->accept();
+    static_cast<QDialog*>(chooser)->accept();
   };
   EXPECT_TRUE(withModal(nullptr, choose, [&] { trigger("LoadList1"); }));
   EXPECT_EQ(std::ranges::count(shown, "hosts"), 1);
