@@ -159,8 +159,9 @@ TEST_F(WindowRuns, InvalidRangeIsRefusedWithAMessage) {
   startRange("10.0.2.1", "1", "5");
   EXPECT_EQ(lines("Memo1"), (std::vector<std::string>{" ", "  \u00b7 Please check IP Range"}));
   EXPECT_EQ(focused(), edit("Edit11"));
-  setText("Edit12", "");
-  button("Button1")->click();  // an empty field is refused too
+  setText("Edit7", "0");  // 10.0.0.1 to 10.0.0.5, were the empty field read as 0
+  setText("Edit11", "");
+  button("Button1")->click();  // an empty field is refused
   EXPECT_EQ(lines("Memo1").size(), 4u);
   EXPECT_EQ(window->busyCount(), 0);
   EXPECT_TRUE(network.sends().empty());
