@@ -7,6 +7,7 @@
 #include <atomic>
 
 #include "engine/echo_status.h"
+#include "ui/green_black_graph.h"
 #include "ui/watch_page.h"
 #include "window_test_support.h"
 
@@ -88,12 +89,19 @@ TEST_F(WindowNotices, DownAndUpGoToTheServiceAndWithoutItToTheStatusPanel) {
   ASSERT_EQ(window->findChildren<QSystemTrayIcon*>().size(), 1);
   EXPECT_FALSE(window->findChild<QSystemTrayIcon*>()->isVisible());
 
-  // The service gone, the status panel tells (this desktop has no tray).
+  // The service gone, the status panel tells (this desktop has no tray); the
+  // graph's caption tells since when a host is down.
   bus.unregisterService(kService);
   answering = false;
   ASSERT_TRUE(
       waitUntil([&] { return down.match(QString::fromStdString(panel(1)).mid(2)).hasMatch(); }));
   EXPECT_EQ(service.notices.size(), 2u);
+  TGreenBlack* graph = window->watchPage().graph(0);
+  EXPECT_EQ(graph->shownCaption(),
+            "127.0.0.1 \u00B7 down since " + QString::fromStdString(panel(1)).mid(2, 8));
+  answering = true;
+  ASSERT_TRUE(waitUntil([&] { return panel(1).ends_with(" 127.0.0.1 is up again"); }));
+  EXPECT_EQ(graph->shownCaption(), "127.0.0.1");
   button("Button7")->click();
 }
 
