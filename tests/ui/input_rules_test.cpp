@@ -61,18 +61,5 @@ TEST(OctetFields, FirstAddressTextNeedsAUsableAddress) {
   EXPECT_FALSE(formatFirstAddress({256, 0, 0, 1}));
 }
 
-TEST(OctetFields, RangeStartNeedsEveryFieldToBeANumber) {
-  EXPECT_TRUE(readRangeOctets({"10", "0", "0", "1", "10", "0", "0", "20"}));
-  EXPECT_FALSE(readRangeOctets({"10", "0", "0", "1", "10", "0", "", "20"}));
-}
-
-TEST(OctetFields, KeysAreDigitsBackspaceOrMoveOn) {
-  EXPECT_EQ(classifyOctetKey(U'7'), OctetKey::Accept);
-  EXPECT_EQ(classifyOctetKey(U'\b'), OctetKey::Accept);
-  EXPECT_EQ(classifyOctetKey(U'.'), OctetKey::MoveOn);
-  EXPECT_EQ(classifyOctetKey(U'a'), OctetKey::Discard);
-  EXPECT_EQ(classifyOctetKey(U'-'), OctetKey::Discard);
-}
-
 }  // namespace
 }  // namespace tarvo::ui

@@ -42,16 +42,13 @@ class WindowHelp : public WindowTest {
 };
 
 TEST_F(WindowHelp, F1OpensTheSectionOfTheFocusedControl) {
-  struct Row {
-    int tab;
-    const char* control;
-    const char* anchor;
-  };
-  for (Row row :
-       {Row{0, "ComboBox4", "ctx230"}, Row{0, "ComboBox5", "ctx250"}, Row{1, "Edit15", "ctx230"},
-        Row{1, "ComboBox3", "ctx240"}, Row{2, "Edit16", "ctx144"}}) {
-    selectTab(row.tab);
-    EXPECT_EQ(pressF1On(find<QWidget>(row.control)), row.anchor) << row.control;
+  for (auto [tab, control, anchor] : {std::tuple{0, "ComboBox4", "ctx230"},
+                                      {0, "ComboBox5", "ctx250"},
+                                      {1, "Edit15", "ctx230"},
+                                      {1, "ComboBox3", "ctx240"},
+                                      {2, "Edit16", "ctx144"}}) {
+    selectTab(tab);
+    EXPECT_EQ(pressF1On(find<QWidget>(control)), anchor) << control;
   }
   EXPECT_TRUE(help()->isVisible());
   // The tab row itself belongs to the main window.

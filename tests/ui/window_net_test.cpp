@@ -29,10 +29,6 @@ TEST_F(WindowOnLoopback, EnterPingsFourTimesAndEscClosesAndSaves) {
   ASSERT_TRUE(waitForLine("Memo1", kEndOfPingLine));
   EXPECT_TRUE(lines("Memo1")[1].starts_with("  \u00b7 Pinging 127.0.0.1"));
   EXPECT_EQ(countStartingWith("Memo1", "        Reply from 127.0.0.1: Bytes=32 Time="), 4);
-  EXPECT_EQ(std::ranges::count(lines("Memo1"),
-                               "        Packets:     sent / received / lost = "
-                               "4 / 4 / 0   (0% Loss)"),
-            1);
   QTest::keyClick(focused(), Qt::Key_Escape);
   EXPECT_FALSE(window->isVisible());
   window.reset();

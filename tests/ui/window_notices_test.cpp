@@ -7,6 +7,7 @@
 #include <atomic>
 
 #include "engine/echo_status.h"
+#include "ui/green_black_graph.h"
 #include "ui/watch_page.h"
 #include "window_test_support.h"
 
@@ -77,27 +78,30 @@ TEST_F(WindowNotices, DownAndUpGoToTheServiceAndWithoutItToTheStatusPanel) {
   ASSERT_TRUE(waitUntil([&] { return service.notices.size() == 2; }));
   const QRegularExpression down(R"(^\d\d:\d\d:\d\d 127\.0\.0\.1 is down$)");
   const QRegularExpression up(R"(^\d\d:\d\d:\d\d 127\.0\.0\.1 is up again$)");
-  struct Row {
-    const QRegularExpression& body;
-    int urgency;  // a host gone down is critical
-  };
-  const Row rows[] = {{down, 2}, {up, 1}};
+  const int urgency[] = {2, 1};  // a host gone down is critical
   for (std::size_t i = 0; i < 2; ++i) {
     const FakeNotifications::Notice& n = service.notices[i];
-    EXPECT_TRUE(rows[i].body.match(n.body).hasMatch()) << n.body.toStdString();
-    EXPECT_EQ(n.urgency, rows[i].urgency);
+    EXPECT_TRUE((i == 0 ? down : up).match(n.body).hasMatch()) << n.body.toStdString();
+    EXPECT_EQ(n.urgency, urgency[i]);
   }
   // Nothing on the status bar, and no icon put up for them.
   EXPECT_EQ(panel(1), "  Monitored addresses: 1");
   ASSERT_EQ(window->findChildren<QSystemTrayIcon*>().size(), 1);
   EXPECT_FALSE(window->findChild<QSystemTrayIcon*>()->isVisible());
 
-  // The service gone, the status panel tells (this desktop has no tray).
+  // The service gone, the status panel tells (this desktop has no tray); the
+  // graph's caption tells since when a host is down.
   bus.unregisterService(kService);
   answering = false;
   ASSERT_TRUE(
       waitUntil([&] { return down.match(QString::fromStdString(panel(1)).mid(2)).hasMatch(); }));
   EXPECT_EQ(service.notices.size(), 2u);
+  TGreenBlack* graph = window->watchPage().graph(0);
+  EXPECT_EQ(graph->shownCaption(),
+            "127.0.0.1 \u00B7 down since " + QString::fromStdString(panel(1)).mid(2, 8));
+  answering = true;
+  ASSERT_TRUE(waitUntil([&] { return panel(1).ends_with(" 127.0.0.1 is up again"); }));
+  EXPECT_EQ(graph->shownCaption(), "127.0.0.1");
   button("Button7")->click();
 }
 

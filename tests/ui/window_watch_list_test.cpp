@@ -2,7 +2,6 @@
 #include <QFileDialog>
 #include <QListView>
 #include <QListWidget>
-#include <QTimer>
 #include <fstream>
 
 #include "ui/watch_page.h"
@@ -74,15 +73,9 @@ TEST_F(WatchList, TheOpenDialogOffersFilesWithoutADot) {
   listFile("127.0.0.8");
   std::ofstream(registry.folder() / "hosts") << "127.0.0.9\n";
   std::vector<std::string> shown;
-  QTimer poll;
-  int tries = 0;
-  QObject::connect(&poll, &QTimer::timeout, [&] {
-    auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-    if (chooser == nullptr) {
-      if (++tries > 250) poll.stop();
-      return;
-    }
-    poll.stop();
+  auto choose = [&](QWidget* modal) {
+    auto* chooser = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(chooser, nullptr);
     chooser->setDirectory(QString::fromStdString(registry.folder().string()));
     auto* view = chooser->findChild<QListView*>("listView");
     auto names = [&] {
@@ -95,10 +88,8 @@ TEST_F(WatchList, TheOpenDialogOffersFilesWithoutADot) {
     waitUntil([&] { return std::ranges::count(names(), "list.txt") == 1; });
     chooser->findChild<QLineEdit*>("fileNameEdit")->setText("hosts");
     static_cast<QDialog*>(chooser)->accept();
-    if (chooser->isVisible()) chooser->reject();
-  });
-  poll.start(20);
-  trigger("LoadList1");
+  };
+  EXPECT_TRUE(withModal(nullptr, choose, [&] { trigger("LoadList1"); }));
   EXPECT_EQ(std::ranges::count(shown, "hosts"), 1);
   EXPECT_EQ(page().items(), (Items{{"127.0.0.9", true}}));
 }
