@@ -31,6 +31,9 @@ for command in "ping -n 1 127.0.0.1" "range 127.0.0.1 127.0.0.2" "trace 127.0.0.
 done
 
 # Out of descriptors, allowing sockets would not help: the cause is named.
+# A sanitizer's runtime opens files of its own while it checks, so with two
+# descriptors left it reports its own failure: that case needs a plain build.
+[ -n "${TARVO_SANITIZED:-}" ] && { finish; exit 0; }
 (ulimit -n 5 && exec unshare -n "$CLI" ping -n 1 127.0.0.1) > "$TMP/out" 2> "$TMP/err"
 expect_status $? 2 "ping without a free descriptor"
 expect_line "$TMP/err" 1 \
