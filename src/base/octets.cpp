@@ -8,22 +8,14 @@ namespace tarvo {
 
 namespace {
 
-// At least one digit of the base; nothing when the value passes 2^32 - 1.
-std::optional<std::uint64_t> readDigits(std::string_view digits, unsigned base) {
-  if (digits.empty()) return std::nullopt;
+// At least one digit of the base and nothing else; nothing when the value
+// passes 2^32 - 1.
+std::optional<std::uint64_t> readDigits(std::string_view digits, int base) {
   std::uint64_t value = 0;
-  for (const char c : digits) {
-    unsigned d = base;
-    if (c >= '0' && c <= '9') {
-      d = static_cast<unsigned>(c - '0');
-    } else if (c >= 'a' && c <= 'f') {
-      d = static_cast<unsigned>(c - 'a' + 10);
-    } else if (c >= 'A' && c <= 'F') {
-      d = static_cast<unsigned>(c - 'A' + 10);
-    }
-    if (d >= base) return std::nullopt;
-    value = value * base + d;
-    if (value > 0xFFFFFFFFu) return std::nullopt;
+  const char* end = digits.data() + digits.size();
+  const auto [stop, error] = std::from_chars(digits.data(), end, value, base);
+  if (digits.empty() || error != std::errc() || stop != end || value > 0xFFFFFFFFu) {
+    return std::nullopt;
   }
   return value;
 }
