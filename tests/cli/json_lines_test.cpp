@@ -44,9 +44,6 @@ TEST(JsonRecords, RoundTripsKeepTheirMicroseconds) {
   reply.roundTripMs = 1;
   reply.roundTripUs = 1043;
   EXPECT_EQ(pingRecord(1, reply)["rtt"].dump(), "1.043");
-  // A result that holds whole milliseconds only is taken at that.
-  reply.roundTripUs = 0;
-  EXPECT_EQ(pingRecord(1, reply)["rtt"].dump(), "1");
 
   // Min / avg / max over the microseconds, where the text's are all 0.
   RoundTripStats stats;
