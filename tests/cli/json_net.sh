@@ -33,13 +33,8 @@ same ping types "reply reply reply summary" "$(json_of ping .type | xargs)"
 same ping "reply lines" "$(grep -c '^        Reply from 127.0.0.1: Bytes=100 Time=[0-9]*ms TTL=64$' "$TMP/ping.txt")" \
   "$(json_of ping 'select(.type == "reply" and .address == "127.0.0.1" and .bytes == 100
                           and .ttl == 64 and (.rtt | type) == "number") | .seq' | wc -l)"
-same ping sequence "1 2 3" "$(json_of ping 'select(.type == "reply") | .seq' | xargs)"
 same ping statistics "$(sed -n 's/^        Packets:     sent \/ received \/ lost = //p' "$TMP/ping.txt" | cut -d' ' -f1-5)" \
   "$(json_of ping 'select(.type == "summary") | "\(.sent) / \(.received) / \(.lost)"')"
-iso='^[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}\.[0-9]{3}[+-][0-9]{2}:[0-9]{2}$'
-for t in start end; do
-  [[ "$(json_of ping "select(.type == \"summary\") | .$t")" =~ $iso ]] || fail "ping: $t time"
-done
 [ ! -s "$TMP/ping.err" ] || fail "ping: unexpected standard error: $(cat "$TMP/ping.err")"
 
 # Range across a broadcast and a network address: per address the verdict,
@@ -48,27 +43,17 @@ run_both range range -w 300 127.0.0.253 127.0.1.1
 same range verdicts "127.0.0.253 reached|127.0.0.254 reached|127.0.0.255 broadcast|127.0.1.0 network|127.0.1.1 reached" \
   "$(json_of range 'if .type == "address" then "\(.address) \(if .reached then "reached" else "not" end)"
                     elif .type == "skip" then "\(.address) \(.reason)" else empty end' | paste -sd'|')"
-same range records "address address skip skip address summary" "$(json_of range .type | xargs)"
 count() { sed -n "s/^ *$1:\.*\([0-9]*\)$/\1/p" "$TMP/range.txt"; }
 same range counts "$(count 'Total destination addresses') $(count 'Number of reached addresses') $(count 'Number of not reached addresses') $(count 'Network addresses') $(count 'Broadcast addresses')" \
   "$(json_of range 'select(.type == "summary") | "\(.addresses) \(.reached) \(.not_reached) \(.network) \(.broadcast)"')"
-same range "per address" "2 1 1 0" \
-  "$(json_of range 'select(.address == "127.0.0.254") | "\(.sent + 1) \(.received) \(.bytes / 32) \(.lost)"')"
 # The status texts stay on standard error.
 same range "standard error" "  Done |  Number of reached addresses: 3 of 5" "$(paste -sd'|' "$TMP/range.err")"
-
-# Hidden lines are hidden records too.
-run_both hidden range --hide-reached 127.0.0.1 127.0.0.3
-same hidden records "summary" "$(json_of hidden .type | xargs)"
 
 # Traceroute: one hop that reached the destination, as in the text.
 run_both trace trace 127.0.0.1
 same trace types "hop summary" "$(json_of trace .type | xargs)"
-same trace "hop lines" "$(grep -cE '^ +[0-9]+  ' "$TMP/trace.txt")" \
-  "$(json_of trace 'select(.type == "summary") | .hops')"
 same trace hop "1 127.0.0.1 reached 3" \
   "$(json_of trace 'select(.type == "hop") | "\(.hop) \(.address) \(.result) \([.rtt[] | numbers] | length)"')"
-grep -qE '^ +1 .*127\.0\.0\.1' "$TMP/trace.txt" || fail "trace: text hop line"
 
 # Settings: every NAME=VALUE of the text is in the one record.
 "$CLI" settings > "$TMP/settings.txt"
@@ -78,16 +63,4 @@ jq -r 'to_entries[] | select(.value | type != "array") | "\(.key)=\(.value)"' "$
   sort > "$TMP/settings.pairs"
 missing=$(grep -vE '^(PingHost|Program)[0-9]+=' "$TMP/settings.txt" | sort | comm -23 - "$TMP/settings.pairs")
 [ -z "$missing" ] || fail "settings: not in the record: $missing"
-same settings programs "$(sed -n 's/^Program1=//p' "$TMP/settings.txt")" \
-  "$(jq -r '.Programs[0] | "\(.name)|\(.command)|\(.before_address)|\(.after_address)"' "$TMP/settings.json")"
-
-# Ctrl+C during a long ping still closes with the summary of what was sent.
-"$CLI" ping --json -n 100 -d 100 127.0.0.1 > "$TMP/break.json" 2> /dev/null &
-pid=$!
-wait_for "$TMP/break.json" '"type":"reply"' || fail "break: no reply"
-kill -INT $pid
-wait $pid
-expect_status $? 0 "endless ping --json, SIGINT"
-same break "summary last, counting every reply" "summary $(grep -c '"type":"reply"' "$TMP/break.json")" \
-  "$(tail -n 1 "$TMP/break.json" | jq -r '"\(.type) \(.sent)"')"
 finish

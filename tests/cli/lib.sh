@@ -8,27 +8,19 @@ fail() { echo "FAIL: $*" >&2; FAILS=$((FAILS + 1)); }
 
 # expect_line FILE N TEXT: line N (1-based) of FILE is TEXT exactly.
 expect_line() {
-  local got
-  got=$(sed -n "${2}p" "$1")
-  [ "$got" == "$3" ] || fail "$1 line $2: expected [$3], got [$got]"
+  [ "$(sed -n "${2}p" "$1")" == "$3" ] || fail "$1 line $2: expected [$3], got [$(sed -n "${2}p" "$1")]"
 }
 
 # expect_match FILE N REGEX
 expect_match() {
-  local got
-  got=$(sed -n "${2}p" "$1")
-  [[ "$got" =~ $3 ]] || fail "$1 line $2: [$got] does not match /$3/"
+  [[ "$(sed -n "${2}p" "$1")" =~ $3 ]] || fail "$1 line $2: [$(sed -n "${2}p" "$1")] does not match /$3/"
 }
 
 expect_lines() {
-  local n
-  n=$(wc -l < "$1")
-  [ "$n" -eq "$2" ] || { fail "$1: expected $2 lines, got $n"; cat "$1" >&2; }
+  [ "$(wc -l < "$1")" -eq "$2" ] || { fail "$1: expected $2 lines, got $(wc -l < "$1")"; cat "$1" >&2; }
 }
 
-expect_status() {
-  [ "$1" -eq "$2" ] || fail "$3: exit status $1, expected $2"
-}
+expect_status() { [ "$1" -eq "$2" ] || fail "$3: exit status $1, expected $2"; }
 
 # run STATUS WORDS...: tarvo-cli WORDS ends with STATUS within 20 s, its
 # standard output in $TMP/out and standard error in $TMP/err.
@@ -70,9 +62,6 @@ use_temp() {
 }
 
 finish() {
-  if [ "$FAILS" -gt 0 ]; then
-    echo "$FAILS check(s) failed" >&2
-    exit 1
-  fi
+  [ "$FAILS" -eq 0 ] || { echo "$FAILS check(s) failed" >&2; exit 1; }
   echo "all checks passed"
 }
