@@ -10,9 +10,6 @@ expect_line "$TMP/out" 4 "      198.18.10.20  Request timed out"
 expect_line "$TMP/out" 11 "                Number of not reached addresses:...........1"
 
 run 1 range --burst -w 2000 198.18.20.1 198.18.20.3
-for n in 1 2 3; do
-  expect_line "$TMP/out" $((n + 3)) \
-    "      198.18.20.$n  Reply from 198.18.2.2: Destination host unreachable"
-done
+expect_line "$TMP/out" 6 "      198.18.20.3  Reply from 198.18.2.2: Destination host unreachable"
 
 finish

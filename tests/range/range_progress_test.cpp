@@ -10,13 +10,11 @@ namespace {
 using std::chrono::milliseconds;
 
 TEST(RangeProgress, TextFromDoneTotalAndElapsed) {
-  struct Row {
-    std::uint32_t done;
-    std::uint32_t total;
+  const struct {
+    std::uint32_t done, total;
     milliseconds elapsed;
     const char* text;
-  };
-  const Row rows[] = {
+  } rows[] = {
       // No rate and no time left before anything is done or a second passed.
       {0, 253, milliseconds(0), "0 / 253  0.0%"},
       // The time left is rounded up: 233 at 20/s is 11.65 s.
@@ -26,10 +24,7 @@ TEST(RangeProgress, TextFromDoneTotalAndElapsed) {
       // A count past the total is taken as the total.
       {300, 253, milliseconds(2000), "253 / 253  100.0%  126.5/s  0:00:00 left"},
   };
-  for (const Row& r : rows) {
-    EXPECT_EQ(rangeProgressText(r.done, r.total, r.elapsed), r.text)
-        << r.done << " of " << r.total << " after " << r.elapsed.count() << " ms";
-  }
+  for (const auto& r : rows) EXPECT_EQ(rangeProgressText(r.done, r.total, r.elapsed), r.text);
 }
 
 }  // namespace
