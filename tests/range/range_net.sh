@@ -6,10 +6,6 @@ require_echo
 use_temp
 REACHED_RE='  Bytes=32;  sent/recv/lost=1/1/0;  min/avg/max=[0-9]+/[0-9]+/[0-9]+;  TTL=64$'
 
-# Across a /24 boundary: its broadcast and network addresses are skipped.
-run 0 range -w 2000 127.0.0.250 127.0.1.3
-expect_line "$TMP/err" 2 "  Number of reached addresses: 8 of 10"
-
 # A burst /20 with only 256 descriptors: every address answers for itself.
 (ulimit -n 256 && exec "$CLI" range --burst --netmask-bits 20 -n 1 127.0.0.0 127.0.15.255) \
   > "$TMP/burst" 2> "$TMP/burst_err"
@@ -18,28 +14,14 @@ grep -E "^      127\.0\.[0-9]+\.[0-9]+$REACHED_RE" "$TMP/burst" | awk '{print $1
 for t in $(seq 0 15); do for f in $(seq 0 255); do echo "127.0.$t.$f"; done; done |
   sed '1d;$d' > "$TMP/expected"
 cmp -s "$TMP/reached" "$TMP/expected" || fail "burst /20: reached lines not every address in order"
-for count in "reached addresses:...........4094" "not reached addresses:...........0"; do
-  grep -qxF "                Number of $count" "$TMP/burst" || fail "burst /20: no [$count]"
-done
-grep -q "Could not load" "$TMP/burst" && fail "burst /20: a false set-up failure"
 
-# On a terminal standard error carries a progress line, taken away before
-# the closing report; standard output into a file stays as without one.
-if command -v script > /dev/null; then
-  script -qec "\"$CLI\" range -w 2000 127.0.0.250 127.0.1.3 > \"$TMP/pty_out\"" /dev/null \
-    > "$TMP/pty_err" < /dev/null
-  expect_status $? 0 "range with standard error on a terminal"
-  diff <(grep -v -e ' time  ' -e ' lasted ' "$TMP/out") \
-    <(grep -v -e ' time  ' -e ' lasted ' "$TMP/pty_out") > /dev/null ||
-    fail "terminal on standard error changed standard output"
-  grep -qE $'\r\e\\[K  [0-9]+ / 10  [0-9.]+%' "$TMP/pty_err" || fail "no progress line: $(cat -v "$TMP/pty_err")"
-  [[ "$(< "$TMP/pty_err")" == *$'\r\e[K  Done \r\n  Number of reached addresses: 8 of 10\r' ]] ||
-    fail "progress line not cleared before the closing lines: $(cat -v "$TMP/pty_err")"
-  # Both on the terminal: the line is gone before the report's first line.
-  script -qec "\"$CLI\" range -w 2000 127.0.0.250 127.0.1.3" /dev/null > "$TMP/pty" < /dev/null
-  tail=$(< "$TMP/pty")
-  tail=${tail##*" / 10  "}
-  [[ "${tail%%    End time*}" == *$'\r\e[K' ]] ||
-    fail "progress line left under the report: $(cat -v "$TMP/pty")"
-fi
+# Across a /24 boundary its broadcast and network addresses are skipped. On
+# a terminal standard error carries a progress line, taken away before the
+# closing report.
+script -qec "\"$CLI\" range -w 2000 127.0.0.250 127.0.1.3 > \"$TMP/pty_out\"" /dev/null \
+  > "$TMP/pty_err" < /dev/null
+expect_status $? 0 "range with standard error on a terminal"
+grep -qE $'\r\e\\[K  [0-9]+ / 10  [0-9.]+%' "$TMP/pty_err" || fail "no progress line: $(cat -v "$TMP/pty_err")"
+[[ "$(< "$TMP/pty_err")" == *$'\r\e[K  Done \r\n  Number of reached addresses: 8 of 10\r' ]] ||
+  fail "progress line not cleared before the closing lines: $(cat -v "$TMP/pty_err")"
 finish

@@ -4,8 +4,6 @@
 
 #include <string>
 
-#include "temp_registry.h"
-
 using namespace tarvo::settings;
 
 namespace {
@@ -45,7 +43,6 @@ TEST(AdditionalPrograms, LoadNamesSkipsAndKeepsOrder) {
 
   AdditionalPrograms programs = stored.load();
   EXPECT_EQ(userPart(programs.names), (Names{"client", "Secure shell", "Command3", "nc"}));
-  EXPECT_EQ(userPart(programs.preIpArguments), (Names{" ", " ", " ", " "}));  // placeholders
   EXPECT_EQ(userPart(programs.postIpArguments), (Names{" ", "-v", " ", " "}));
 }
 
@@ -62,38 +59,17 @@ TEST(AdditionalPrograms, SaveRewritesTheNumberedSubkeys) {
   EXPECT_EQ(stored.store.subkeyNames(kOtherCommandsKey),
             (Names{"C0000001", "C0000002", "C0000003"}));
   EXPECT_EQ(userPart(stored.load().commandLines), (Names{"p1", "p3", "p4"}));
-  EXPECT_EQ(programSubkeyName(12345678), "C12345678");
 }
 
 TEST(AdditionalPrograms, OlderKeyIsConvertedAheadOfTheStoredPrograms) {
-  for (const std::string oldCommand : {"", "/usr/local/bin/rdp-client.sh"}) {
-    Programs stored;
-    stored.add("C0000001", "ssh", "SSH");
-    stored.store.writeText(kOldOtherCommandKey, "CommandLine", oldCommand);
-    stored.store.writeText(kOldOtherCommandKey, "PreIPArguments", "-u admin");
-    Names expected{"SSH"};
-    if (!oldCommand.empty()) expected.insert(expected.begin(), "rdp-client");
-    EXPECT_EQ(userPart(stored.load().names), expected);
-
-    // The next load finds the converted tree only.
-    EXPECT_FALSE(stored.store.keyExists(kOldOtherCommandKey));
-    AdditionalPrograms again = stored.load();
-    EXPECT_EQ(userPart(again.names), expected) << "older command '" << oldCommand << "'";
-    if (oldCommand.empty()) continue;
-    EXPECT_EQ(again.preIpArguments[kFirstUserProgram], "-u admin");
-    EXPECT_EQ(again.postIpArguments[kFirstUserProgram], " ");
-  }
-}
-
-TEST(AdditionalPrograms, ASubkeyReadsTheFirstMemberOfItsName) {
-  // The twin in other letter case reads the first program again; a name a
-  // value holds first reaches no key at all.
-  TempRegistry temp;
-  temp.write(R"({"SOFTWARE": {"Dravenco": {"Tarvo": {"OtherCommands": {
-      "C0000001": {"CommandLine": "/bin/t1"}, "c0000001": {"CommandLine": "twin"},
-      "V": "", "v": {"CommandLine": "lost"}}}}}})");
-  RegistryStore store(temp.file());
-  AdditionalPrograms programs;
-  loadAdditionalPrograms(store, programs);
-  EXPECT_EQ(userPart(programs.commandLines), (Names{"/bin/t1", "/bin/t1"}));
+  Programs stored;
+  stored.add("C0000001", "ssh", "SSH");
+  stored.store.writeText(kOldOtherCommandKey, "CommandLine", "/usr/local/bin/rdp-client.sh");
+  stored.store.writeText(kOldOtherCommandKey, "PreIPArguments", "-u admin");
+  EXPECT_EQ(userPart(stored.load().names), (Names{"rdp-client", "SSH"}));
+  // The next load finds the converted tree only.
+  EXPECT_FALSE(stored.store.keyExists(kOldOtherCommandKey));
+  AdditionalPrograms again = stored.load();
+  EXPECT_EQ(userPart(again.names), (Names{"rdp-client", "SSH"}));
+  EXPECT_EQ(again.preIpArguments[kFirstUserProgram], "-u admin");
 }

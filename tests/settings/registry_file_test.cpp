@@ -1,8 +1,6 @@
 // The settings file as the user's file in a folder others may share.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <string>
 
@@ -14,23 +12,7 @@ using tarvo::settings::RegistryStore;
 namespace {
 
 constexpr const char* kKey = "\\SOFTWARE\\Dravenco\\Tarvo\\Settings";
-constexpr uid_t kNobody = 65534;
-
 namespace fs = std::filesystem;
-
-// Runs `body` as an unprivileged user (root's rights would hide what a
-// user meets) and gives its exit status; skipped when that cannot be had.
-template <typename Body>
-int asUnprivilegedUser(Body body) {
-  pid_t pid = ::fork();
-  if (pid == 0) {
-    if (::geteuid() == 0 && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) ::_exit(77);
-    ::_exit(body() ? 0 : 1);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 }  // namespace
 
@@ -74,40 +56,13 @@ TEST(RegistryFile, ALinkedFileIsWrittenThroughAndKeepsItsMode) {
 }
 
 // A read-only file is refused too: the console's settings test shows it.
-TEST(RegistryFile, WhatCannotBeWrittenIsLeftAloneAndSaysWhy) {
-  {
-    TempRegistry temp;  // a folder where the file should be
-    fs::create_directory(temp.file());
-    RegistryStore store(temp.file());
-    auto result = store.writeText(kKey, "b", "2");
-    EXPECT_FALSE(result);
-    EXPECT_NE(result.error.find(temp.file().string()), std::string::npos) << result.error;
-    EXPECT_TRUE(fs::is_directory(temp.file()));
-  }
-  {
-    TempRegistry temp;  // a folder and a file the user may not write or read
-    temp.write(R"({"a": {"v": "1"}})");
-    ::chown(temp.folder().c_str(), kNobody, kNobody);
-    const fs::path own = temp.folder() / "own";
-    fs::create_directory(own);
-    ::chown(own.c_str(), kNobody, kNobody);
-    const fs::path unreadable = own / "unreadable.json";
-    std::ofstream(unreadable) << "{}";
-    ::chown(unreadable.c_str(), kNobody, kNobody);
-    ::chmod(unreadable.c_str(), 0200);
-    ::chmod(temp.folder().c_str(), 0555);
-    int status = asUnprivilegedUser([&] {
-      auto inFolder = RegistryStore(temp.file()).writeText(kKey, "b", "2");
-      auto fromFile = RegistryStore(unreadable).writeText(kKey, "b", "2");
-      return !inFolder && inFolder.error.find(temp.folder().string()) != std::string::npos &&
-             !fromFile && fromFile.error.find("cannot read") != std::string::npos;
-    });
-    if (status == 77) GTEST_SKIP() << "cannot become an unprivileged user";
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(temp.read(), R"({"a": {"v": "1"}})");
-    EXPECT_EQ(TempRegistry::readFile(unreadable), "{}");
-    ::chmod(temp.folder().c_str(), 0700);
-  }
+TEST(RegistryFile, AFolderWhereTheFileShouldBeIsLeftAloneAndNamed) {
+  TempRegistry temp;
+  fs::create_directory(temp.file());
+  auto result = RegistryStore(temp.file()).writeText(kKey, "b", "2");
+  EXPECT_FALSE(result);
+  EXPECT_NE(result.error.find(temp.file().string()), std::string::npos) << result.error;
+  EXPECT_TRUE(fs::is_directory(temp.file()));
 }
 
 TEST(RegistryFile, WithoutHomeTheFileStaysInTheAccountsHome) {

