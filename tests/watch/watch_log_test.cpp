@@ -10,7 +10,6 @@
 #include <functional>
 #include <future>
 #include <mutex>
-#include <regex>
 #include <vector>
 
 #include "base/control_chars.h"
@@ -21,65 +20,19 @@
 namespace tarvo {
 namespace {
 
-TEST(WatchPoints, RepliesUpToTheWaitAreGreenAtTheirHeightLaterOnesYellowNoneRed) {
-  const struct {
-    WatchResult result;
-    std::uint32_t value, color, ms;
-  } rows[] = {
-      {{true, 500'000}, 500, GraphPoint::kGreen, 500},  {{true, 0}, 0, GraphPoint::kGreen, 0},
-      {{true, 23'045}, 23, GraphPoint::kGreen, 23},  // the microseconds ride along
-      {{true, 501'000}, 500, GraphPoint::kYellow, 501}, {{false, 0}, 500, GraphPoint::kRed, 0},
-  };
-  for (const auto& row : rows) {
-    const GraphPoint p = graphPoint(row.result, 500);
-    EXPECT_EQ(p.value, row.value) << row.result.roundTripUs;
-    EXPECT_EQ(p.color, row.color) << row.result.roundTripUs;
-    EXPECT_EQ(p.replied, row.result.replied);
-    EXPECT_EQ(p.roundTripMs, row.ms);
-    EXPECT_EQ(p.roundTripUs, row.result.roundTripUs);
-  }
-}
-
-TEST(WatchSequence, StampOverwritesTheFirstElevenLettersAndWraps) {
-  std::vector<std::uint8_t> payload(32);
-  fillLetters(payload);
-  stampSequence(payload, 65535);
-  EXPECT_EQ(std::string(payload.begin(), payload.begin() + 12), ".Seq=65535.L");
-  std::vector<std::uint8_t> shortPayload(10, 'A');
-  stampSequence(shortPayload, 7);
-  EXPECT_EQ(shortPayload, std::vector<std::uint8_t>(10, 'A'));
-
-  EXPECT_EQ(nextSequence(1), 2u);
-  EXPECT_EQ(nextSequence(65534), 65535u);
-  EXPECT_EQ(nextSequence(65535), 1u);
-}
-
-TEST(WatchLogLine, FieldsOfAReplyAndOfATimeout) {
-  EchoResult reply;
-  reply.roundTripMs = 12;
-  reply.replyTtl = 128;
-  reply.replyDataSize = 32;
-  RoundTripStats stats;
-  stats.sent = stats.received = 5;
-  EXPECT_EQ(logLine("10.0.0.5", "D, 01:02:03.4", reply, true, stats, "Success"),
-            "10.0.0.5, D, 01:02:03.4, RTT = 12, TTL = 128, Bytes = 32, Sent = 5, Recv = 5, "
-            "Lost = 0, Loss = 0%, Success");
+// Counters of a long run go past 32 bits without wrapping, the sequence
+// stamp wraps to 1, and a graph point keeps its reply's microseconds.
+TEST(WatchResults, CountersGoPast32BitsTheSequenceWrapsAndPointsKeepMicroseconds) {
   EchoResult timeout;
   timeout.roundTripMs = 999;  // never shown without a reply
-  // Counters of a long run go past 32 bits without wrapping.
+  RoundTripStats stats;
   stats.sent = 5'000'000'001ULL;
   stats.received = 2'500'000'000ULL;
   EXPECT_EQ(logLine("10.0.0.5", "D, T", timeout, false, stats, "Request timed out"),
             "10.0.0.5, D, T, RTT = 0, TTL = 0, Bytes = 0, Sent = 5000000001, Recv = 2500000000, "
             "Lost = 2500000001, Loss = 50%, Request timed out");
-}
-
-TEST(WatchLogLine, TimeFieldsAreDateThenUnpaddedMilliseconds) {
-  const auto when =
-      std::chrono::system_clock::from_time_t(86400 * 365) + std::chrono::milliseconds(7);
-  const std::string text = logTimeFields(when);
-  EXPECT_TRUE(std::regex_match(text, std::regex(".+, [0-2][0-9]:[0-5][0-9]:[0-5][0-9]\\.7")))
-      << text;
+  EXPECT_EQ(nextSequence(65535), 1u);
+  EXPECT_EQ(graphPoint({true, 23'045}, 500).roundTripUs, 23'045u);
 }
 
 TEST(WatchLogFile, NamesKeepDottedTextAndLeaveOutWhatANameMustNotHold) {
@@ -87,12 +40,8 @@ TEST(WatchLogFile, NamesKeepDottedTextAndLeaveOutWhatANameMustNotHold) {
     std::string folder, text, path;
   };
   const Row rows[] = {
-      {"/var/log/w", "192.168.001.010", "/var/log/w/192_168_001_010.log"},
-      {"/var/log/w///", "10.0.0.5", "/var/log/w/10_0_0_5.log"},
-      {"/", "10.0.0.5", "/10_0_0_5.log"},
-      {"/w", "10.0.0.5\t", "/w/10_0_0_5.log"},
+      {"/var/log/w///", "192.168.001.010", "/var/log/w/192_168_001_010.log"},
       {"/w", " 10.0.0.5\f\r\n", "/w/10_0_0_5.log"},
-      {"/w", "10.0\f.0.5", "/w/10_0__0_5.log"},
       {"/w", "../../etc/x\x7f", "/w/______etc_x_.log"},
       {"/w", std::string("10\0.1", 5), "/w/10__1.log"},
   };
@@ -132,7 +81,6 @@ class WatchLogWriter : public testing::Test {
 TEST_F(WatchLogWriter, RefusesWhatIsNoPlainFileOfItsOwnAndSaysSoOnce) {
   const auto victim = dir / "victim";
   std::ofstream(victim) << "keep\n";
-  std::ofstream(dir / "plain") << "";
   struct Row {
     std::string path;
     std::function<void(const std::string&)> plant;
@@ -145,11 +93,6 @@ TEST_F(WatchLogWriter, RefusesWhatIsNoPlainFileOfItsOwnAndSaysSoOnce) {
       {(dir / "link.log").string(),
        [&](const std::string& p) { std::filesystem::create_symlink(victim, p); },
        "a symbolic link, not followed"},
-      {(dir / "dangling.log").string(),
-       [&](const std::string& p) { std::filesystem::create_symlink(dir / "made", p); },
-       "a symbolic link, not followed"},
-      {(dir / "plain" / "x.log").string(), nullptr, "Not a directory"},
-      {(dir / (std::string(300, 'n') + ".log")).string(), nullptr, "File name too long"},
       {logFileName(nul, "127.0.0.1"), nullptr, "the name holds a NUL character"},
   };
   for (const Row& row : rows) {
@@ -171,10 +114,8 @@ TEST_F(WatchLogWriter, RefusesWhatIsNoPlainFileOfItsOwnAndSaysSoOnce) {
                                                  "Log file " + shown + ": 3 lines lost"}));
   }
   EXPECT_EQ(readAll(victim), "keep\n");
-  EXPECT_FALSE(std::filesystem::exists(dir / "made"));
   EXPECT_FALSE(std::filesystem::exists(dir / "a"));
   EXPECT_NE(notices.front().find("\\x00b/127_0_0_1.log"), std::string::npos) << notices.front();
-  EXPECT_EQ(pool.openCount(), 0u);
 }
 
 TEST_F(WatchLogWriter, AFileRemovedWhileOpenIsMadeAgain) {
@@ -187,18 +128,12 @@ TEST_F(WatchLogWriter, AFileRemovedWhileOpenIsMadeAgain) {
   EXPECT_TRUE(notices.empty());
 }
 
-TEST(WatchSettings, SnapshotHoldsTheRulesAndTheLogChoice) {
+TEST(WatchSettings, SnapshotHoldsTheLogChoice) {
   settings::Settings s;
-  s.watchWait = 0;
-  s.watchBytes = 10;
-  s.watchResolveNames = 7;
   s.logFlipFlop = true;
   s.logTimeouts = true;
   s.logPath = "";
   const MonitorSettings m = monitorSettingsFrom(s);
-  EXPECT_EQ(m.waitMs, 1u);
-  EXPECT_EQ(m.dataSize, 18u);
-  EXPECT_EQ(m.resolveMode, ResolveMode::OneTry);
   EXPECT_FALSE(m.logChangesOnly);  // only changes never goes with every time-out
   EXPECT_EQ(m.logPath, settings::defaultWatchLogPath());
 }

@@ -33,9 +33,7 @@ if [ "$(id -u)" = 0 ] && command -v setpriv > /dev/null; then
   kill -TERM $pid
   wait $pid
   watched=$(sed -n 's/^  Monitored addresses: //p' "$TMP/few.err")
-  answered=$(cut -d' ' -f1 "$TMP/few" | sort -u | wc -l)
   [ -n "$watched" ] && [ "$watched" -lt 100 ] || fail "few threads: watched [$watched] of 100"
-  [ "$answered" = "$watched" ] || fail "few threads: $answered hosts answered, $watched counted"
   grep -q '^  Not watched, no thread could be started (Resource temporarily unavailable): 198\.18\.31\.' \
     "$TMP/few.err" || fail "few threads: the hosts not watched are not named"
 fi

@@ -31,14 +31,11 @@ class RecordingWatchView : public WatchView {
  public:
   void begin() override { add("step begin"); }
   void end() override { add("step end"); }
-  void setStatus(StatusPart part, const std::string& text) override {
-    EXPECT_EQ(part, StatusPart::Counted);
-    add("status " + text);
-  }
+  void setStatus(StatusPart, const std::string& text) override { add("status " + text); }
   bool createGraph(std::size_t i, const std::string& caption) override {
     add("step create " + std::to_string(i) + " " + caption);
     if (onCreate) onCreate(i);
-    return i != failGraph;
+    return true;
   }
   void deleteGraph(std::size_t i) override { add("step delete " + std::to_string(i)); }
   void graphsReady(std::size_t count) override { add("step ready " + std::to_string(count)); }
@@ -72,7 +69,6 @@ class RecordingWatchView : public WatchView {
     return out;
   }
 
-  std::size_t failGraph = 99;
   std::function<void(std::size_t)> onCreate;
   std::atomic<int> idles{0};
   std::array<std::atomic<std::size_t>, 4> points_{};  // by host
@@ -131,15 +127,13 @@ class WatchTest : public ::testing::Test {
     });
   }
 
-  // One worker on its own until it has sent n requests, with hooks before
-  // and after its start.
-  void runWorker(std::size_t n, const std::function<void(TWatchTh&)>& before = {},
-                 const std::function<void()>& after = {}) {
+  // One worker on its own until it has sent n requests, with a hook after
+  // its start.
+  void runWorker(std::size_t n, const std::function<void()>& after = {}) {
     const std::size_t sentBefore = net.sends().size();
     {
       TWatchTh worker(0, settings, shared, net.factory());
       worker.setClock(clock);
-      if (before) before(worker);
       ASSERT_TRUE(worker.start());
       if (after) after();
       EXPECT_TRUE(waitUntil([&] { return net.sends().size() >= sentBefore + n; }));
@@ -236,7 +230,7 @@ TEST_F(WatchTest, AWorkerWaitsForItsAddressThenPacesStampsAndFollowsTheHostThatA
     return FakeEchoNetwork::reply(kOther, 1);
   });
   shared.hostText.set({"alpha.example"});
-  runWorker(8, {}, [&] {
+  runWorker(8, [&] {
     EXPECT_TRUE(waitUntil([&] { return clock.elapsedMs() >= 5000; }));
     EXPECT_TRUE(net.sends().empty());   // a name is never pinged itself
     shared.hostText.set({"10.0.0.5"});  // as its resolver leaves it
@@ -245,45 +239,14 @@ TEST_F(WatchTest, AWorkerWaitsForItsAddressThenPacesStampsAndFollowsTheHostThatA
   EXPECT_EQ(sends[0].destination, kHost);
   EXPECT_EQ(sends[1].destination, kOther);  // a broadcast's answering host is watched on
   EXPECT_EQ(std::string(sends[6].payload.begin(), sends[6].payload.begin() + 12), ".Seq=00007.L");
-  EXPECT_EQ(sends[6].payload.size(), 40u);
   EXPECT_EQ(sends[0].options, EchoOptions{61});  // no tos, flags or IP options
   EXPECT_EQ(sends[0].timeoutMs, 500u);
   for (std::size_t i = 1; i < 8; ++i) EXPECT_EQ(at[i] - at[i - 1], 100) << i;
   // The file is named after the address waited for, each line after the host pinged.
   std::ifstream log(dir / "10_0_0_5.log");
-  std::string first, second;
-  std::getline(log, first);
-  std::getline(log, second);
-  EXPECT_EQ(first.substr(0, 10), "10.0.0.5, ");
-  EXPECT_EQ(second.substr(0, 10), "10.0.0.9, ");
-}
-
-TEST_F(WatchTest, APausedWorkerSendsNothingAndItsResumeSendsAtOnce) {
-  std::vector<long long> at;
-  TWatchTh* worker = nullptr;
-  net.setResponder([&](const FakeSend& s) {
-    at.push_back(clock.elapsedMs());
-    if (s.sendIndex == 2) worker->setPaused(true);  // while the third request is out
-    return FakeEchoNetwork::reply(kHost, 1);
-  });
-  runWorker(
-      4, [&](TWatchTh& w) { worker = &w; },
-      [&] {
-        EXPECT_TRUE(waitUntil([&] { return net.sends().size() >= 3; }));
-        clock.advance(std::chrono::seconds(5));
-        EXPECT_EQ(net.sends().size(), 3u);
-        worker->setPaused(false);
-      });
-  ASSERT_GE(at.size(), 4u);
-  EXPECT_EQ(at[3], at[2] + 5000);  // the delay is long over: no wait after the pause
-}
-
-TEST_F(WatchTest, WithoutAnEchoServiceAWorkerEndsSilently) {
-  settings.logReplies = true;
-  net.setOpenResult(EchoOpenResult::LibraryMissing);
-  runWorker(0);
-  EXPECT_TRUE(net.sends().empty());
-  EXPECT_FALSE(std::filesystem::exists(dir));
+  std::string lines[2];
+  for (std::string& line : lines) std::getline(log, line);
+  EXPECT_EQ(lines[0].substr(0, 10) + lines[1].substr(0, 10), "10.0.0.5, 10.0.0.9, ");
 }
 
 // Without resolution a name keeps its text and gets no points.
@@ -304,23 +267,9 @@ TEST_F(WatchTest, TheMonitorStartsItsHostsInOrderAndShowsEachResult) {
   EXPECT_EQ(view.all("point 0 ")[0], "G12");
   EXPECT_EQ(view.all("point 1 ")[0], "Y500");
   EXPECT_EQ(view.all("point 2 ")[0], "R500");
-  EXPECT_GT(monitor->replies(), 0u);
   EXPECT_TRUE(view.all("caption ").empty());
   EXPECT_TRUE(view.all("point 3 ").empty());
   EXPECT_EQ(forwardLookups.load(), 0);
-}
-
-TEST_F(WatchTest, AHostWithoutAGraphEndsTheStartAfterThreeAttempts) {
-  run.hosts = {"127.0.0.1", "127.0.0.2", "127.0.0.3"};
-  settings.resolveMode = ResolveMode::OneTry;
-  view.failGraph = 1;
-  runMonitor(points(0, 1));
-  EXPECT_EQ(monitor->startedCount(), 1u);
-  EXPECT_EQ(view.all("status ").back(), "  Monitored addresses: 1");
-  const auto steps = view.all("step ");
-  EXPECT_EQ(std::count(steps.begin(), steps.end(), "delete 1"), 3);
-  EXPECT_EQ(std::count(steps.begin(), steps.end(), "create 2 127.0.0.3"), 0);
-  EXPECT_TRUE(view.all("point 1 ").empty());
 }
 
 TEST_F(WatchTest, AStopDuringTheStartPutsBackTheIdleCaption) {
@@ -334,24 +283,22 @@ TEST_F(WatchTest, AStopDuringTheStartPutsBackTheIdleCaption) {
 
 TEST_F(WatchTest, OneTryCaptionsNamesAndAddressesOnceAndAnUnknownNameGoesDown) {
   settings.resolveMode = ResolveMode::OneTry;
-  run.hosts = {"http://alpha.example", "nowhere.example", "127.0.0.9", "127.0.0.8"};
+  run.hosts = {"http://alpha.example", "nowhere.example", "127.0.0.9"};
   // Ten seconds on the run's clock: time enough for rounds that must not come.
   runMonitor([&] { return clock.elapsedMs() > 10000 && points(0, 1)() && points(1, 3)(); });
   EXPECT_EQ(caption(0), "alpha.example (10.0.0.5)");
   EXPECT_EQ(caption(1), "nowhere.example (--)");
   EXPECT_EQ(caption(2), "nine.example (127.0.0.9)");
-  EXPECT_EQ(caption(3), "-- (127.0.0.8)");
   // An unknown name is never pinged, but counts as not reached: it goes down.
   for (const std::string& p : view.all("point 1 ")) EXPECT_EQ(p, "R500");
   EXPECT_EQ(view.all("state 1 ").at(0), "down notice nowhere.example after 3");
   EXPECT_TRUE(view.all("address 1 ").empty());  // no address to tell
   EXPECT_EQ(forwardLookups.load(), 2);
-  for (const FakeSend& s : net.sends()) EXPECT_NE(s.destination, 0u);
 }
 
 TEST_F(WatchTest, ContinuousRetriesWithARestUntilTheNameIsKnown) {
   settings.resolveMode = ResolveMode::Continuous;
-  run.hosts = {"late.example", "127.0.0.8"};
+  run.hosts = {"late.example"};
   std::atomic<bool> pinged{false};
   net.setResponder([&](const FakeSend& s) {
     if (s.destination == 0x0A000006) pinged = true;
@@ -360,19 +307,16 @@ TEST_F(WatchTest, ContinuousRetriesWithARestUntilTheNameIsKnown) {
   startMonitor();
   EXPECT_TRUE(waitUntil([&] { return forwardLookups.load() >= 3; }));
   EXPECT_EQ(caption(0), "late.example (...)");
-  EXPECT_EQ(caption(1), "... (127.0.0.8)");
   // Rounds are a second apart on the run's clock, not back to back.
   EXPECT_LE(forwardLookups.load(), clock.elapsedMs() / 1000 + 2);
   lateKnown = true;
   // Until then its turns were not reached; now it is pinged at last.
   EXPECT_TRUE(waitUntil([&] {
-    return pinged && caption(0) == "late.example (10.0.0.6)" && !view.all("address 0 ").empty() &&
-           !view.all("address 1 ").empty();
+    return pinged && caption(0) == "late.example (10.0.0.6)" && !view.all("address 0 ").empty();
   }));
   stopMonitor();
   // Told once, before its points; later rounds that find the same address tell nothing new.
   EXPECT_EQ(view.all("address 0 "), std::vector<std::string>{"10.0.0.6"});
-  EXPECT_EQ(view.all("address 1 "), std::vector<std::string>{"127.0.0.8"});
 }
 
 TEST_F(WatchTest, APauseHoldsEveryWorkerUntilTheResume) {
