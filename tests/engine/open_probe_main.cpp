@@ -5,7 +5,6 @@
 //   --drop-net-raw         give up CAP_NET_RAW before the check
 //   --no-threads           become nobody with a process limit of 0, so no
 //                          thread can be had (needs root)
-//   --no-descriptors       allow no descriptor beyond the standard three
 // A check that does not finish within ten seconds is taken for a hang.
 #include <linux/capability.h>
 #include <sched.h>
@@ -39,11 +38,6 @@ bool forbidThreads() {
          setrlimit(RLIMIT_NPROC, &none) == 0;
 }
 
-bool forbidDescriptors() {
-  const rlimit three{3, 3};
-  return setrlimit(RLIMIT_NOFILE, &three) == 0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -56,8 +50,6 @@ int main(int argc, char** argv) {
       if (!dropNetRaw()) return 77;
     } else if (std::strcmp(argv[i], "--no-threads") == 0) {
       if (!forbidThreads()) return 77;
-    } else if (std::strcmp(argv[i], "--no-descriptors") == 0) {
-      if (!forbidDescriptors()) return 77;
     }
   }
   alarm(10);
