@@ -90,11 +90,7 @@ Ipv4Address loop(std::uint8_t b, std::uint8_t c, std::uint8_t d) {
   return 0x7F000000u | static_cast<Ipv4Address>(b) << 16 | static_cast<Ipv4Address>(c) << 8 | d;
 }
 
-Bytes letters(std::size_t n) {
-  Bytes b(n);
-  fillLetters(b);
-  return b;
-}
+Bytes letters(std::size_t n) { return Bytes(n, 'A'); }
 
 EchoOptions plain(std::uint8_t ttl = 64) { return makeEchoOptions(ttl, 0, false, false, false); }
 
@@ -124,15 +120,11 @@ TEST_F(EchoNet, LoopbackAnswersOrTellsWhyNot) {
       {kLoopback, 65530, 64, status::kPacketTooBig, kLoopback},  // more than one IP packet
   };
   for (const auto& row : rows) {
-    const Bytes payload = letters(row.size);
-    const EchoResult r = service_.send(row.destination, payload, plain(row.ttl), 2000);
-    const std::string what = formatAddress(row.destination) + " size " + std::to_string(row.size);
-    EXPECT_EQ(r.status, row.status) << what;
-    EXPECT_EQ(r.replyAddress, row.from) << what;
-    if (row.status != status::kSuccess) continue;
-    EXPECT_EQ(r.replyDataSize, row.size) << what;
-    EXPECT_EQ(r.replyTtl, 64) << what;
-    EXPECT_LT(r.roundTripMs, 2000u) << what;
+    const EchoResult r = service_.send(row.destination, letters(row.size), plain(row.ttl), 2000);
+    EXPECT_EQ(std::pair(r.status, r.replyAddress), std::pair(row.status, row.from)) << row.size;
+    if (row.status == status::kSuccess) {
+      EXPECT_EQ(std::tuple(r.replyDataSize, r.replyTtl), std::tuple(row.size, 64u)) << row.size;
+    }
   }
 }
 
@@ -159,13 +151,10 @@ TEST_F(EchoNet, TtlTosDfAndOptionBytesOnTheWire) {
     EXPECT_EQ(service_.send(dst, payload, o, 2000).status, status::kSuccess) << int(last);
     const auto p = capture.findRequest(dst, payload);
     ASSERT_TRUE(p) << int(last);
-    const std::size_t ihl = ((*p)[0] & 0x0F) * 4u;
-    EXPECT_EQ(std::tuple((*p)[1], ((*p)[6] & 0x40) != 0, (*p)[8], ihl),
-              std::tuple(row.tos, row.df, o.ttl, 20 + row.ipOptions.size()))
+    EXPECT_EQ(std::tuple((*p)[1], ((*p)[6] & 0x40) != 0, (*p)[8],
+                         Bytes(p->begin() + 20, p->begin() + ((*p)[0] & 0x0F) * 4)),
+              std::tuple(row.tos, row.df, o.ttl, row.ipOptions))
         << int(last);
-    if (ihl == 24) {
-      EXPECT_EQ(Bytes(p->begin() + 20, p->begin() + 24), row.ipOptions) << int(last);
-    }
   }
 }
 
@@ -186,12 +175,8 @@ TEST_F(EchoNet, ManyServicesAtOnceEachGetTheirOwnReplies) {
       const Bytes payload = letters(static_cast<std::size_t>(i % 97));
       for (int k = 0; k < kEach; ++k) {
         const EchoResult r = s.send(destination, payload, plain(), 10000);
-        if ((r.status != status::kSuccess || r.replyAddress != destination ||
-             r.replyDataSize != payload.size()) &&
-            ++wrong <= 5) {
-          ADD_FAILURE() << "service " << i << ": status " << r.status << " from "
-                        << formatAddress(r.replyAddress) << " size " << r.replyDataSize;
-        }
+        wrong += r.status != status::kSuccess || r.replyAddress != destination ||
+                 r.replyDataSize != payload.size();
       }
     });
   }
