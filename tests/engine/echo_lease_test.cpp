@@ -27,8 +27,6 @@ TEST(EchoLease, NamesAFailureAndFillsTheRequestWithLetters) {
     EXPECT_EQ(lease.failureText(), text);
   }
   EchoLease none(nullptr);
-  EXPECT_FALSE(none.open());
-  EXPECT_EQ(none.failureText(), "Could not load ICMP.DLL");
   none.preparePayload(5);
   EXPECT_EQ(std::string(none.payload().begin(), none.payload().end()), "ABCDE");
 }

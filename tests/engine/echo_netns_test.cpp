@@ -34,7 +34,6 @@ TEST(TestNet, EachDestinationAnswersOrReportsAsTheNetworkDoes) {
     std::uint32_t status;
     Ipv4Address from;  // 0: not checked
   } rows[] = {
-      {kTarget, 32, false, status::kSuccess, kTarget},
       {kTarget, 2000, false, status::kSuccess, kTarget},
       {kTarget, 2000, true, status::kPacketTooBig, 0},
       {kUnreachableNet, 32, false, status::kDestHostUnreachable, kRouter2},
@@ -49,14 +48,13 @@ TEST(TestNet, EachDestinationAnswersOrReportsAsTheNetworkDoes) {
       r = service.send(row.destination, std::vector<std::uint8_t>(row.size, 'A'), options, 1000);
       if (r.status != status::kRequestTimedOut) break;
     }
-    const std::string what = formatAddress(row.destination) + " size " + std::to_string(row.size);
-    EXPECT_EQ(r.status, row.status) << what;
+    EXPECT_EQ(r.status, row.status) << formatAddress(row.destination);
     if (row.from != 0) {
-      EXPECT_EQ(r.replyAddress, row.from) << what;
+      EXPECT_EQ(r.replyAddress, row.from) << formatAddress(row.destination);
     }
     if (row.status == status::kSuccess) {
-      EXPECT_EQ(r.replyTtl, 61) << what;
-      EXPECT_EQ(r.replyDataSize, row.size) << what;
+      EXPECT_EQ(r.replyTtl, 61) << formatAddress(row.destination);
+      EXPECT_EQ(r.replyDataSize, row.size) << formatAddress(row.destination);
     }
   }
 }

@@ -18,7 +18,6 @@ setcap -r "$TMP/tarvo-cli"
 bash "$GRANT" "$TMP/tarvo-cli" > "$TMP/out" 2>&1
 expect_status $? 0 "grant"
 getcap "$TMP/tarvo-cli" | grep -q 'cap_net_raw[=+]ep' || fail "no capability after the grant"
-grep -q "cap_net_raw" "$TMP/out" || fail "the grant did not say what it does"
 
 # An ordinary user whose PATH lacks /usr/sbin, where getcap lives, is asked
 # nothing once the capability is there.

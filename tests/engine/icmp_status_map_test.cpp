@@ -39,7 +39,6 @@ TEST(StatusFromIcmp, EveryErrorReadsAsItsDocumentedText) {
   for (std::uint8_t type : {5, 8, 9, 13, 255}) {
     EXPECT_EQ(statusFromIcmp(type, 0), std::nullopt) << int(type);
   }
-  EXPECT_EQ(statusFromIcmp(11, 2), std::nullopt);
 }
 
 TEST(StatusFromLocalError, AccessDeniedIsABadDestinationOnlyForBroadcasts) {

@@ -7,9 +7,8 @@ TARVO_CLI=${TARVO_CLI:?path of tarvo-cli}
 . "$(dirname "$0")/../cli/lib.sh"
 
 [ "$(id -u)" = 0 ] || skip "needs root to grant the capability"
-for tool in unshare setpriv setcap; do
-  command -v "$tool" >/dev/null || skip "needs $tool"
-done
+command -v unshare >/dev/null && command -v setpriv >/dev/null && command -v setcap >/dev/null ||
+  skip "needs unshare, setpriv and setcap"
 TMP=$(mktemp -d)
 chmod 755 "$TMP"
 PIDS=()
