@@ -32,35 +32,17 @@ TEST(DottedAddress, EachReaderTakesWhatItsFieldAccepts) {
   } rows[] = {
       // Short forms fill the low bytes; octal after a leading 0, hexadecimal
       // after 0x; white space after the address is ignored.
-      {Host,
-       ip(127, 0, 0, 1),
-       {"127.0.0.1", "2130706433", "0x7f.1", "0X7F.0.0.0x1", "0177.0.0.01"}},
-      {Host, ip(10, 0, 0, 1), {"10.1", "012.1", "10.1\t\r\n", "10.0.0.1 "}},
-      {Host, ip(10, 1, 0, 2), {"10.1.2"}},
-      {Host, ip(1, 255, 255, 255), {"1.16777215"}},
+      {Host, ip(127, 0, 0, 1), {"127.0.0.1", "2130706433", "0x7f.1", "0177.0.0.01", "127.1\t"}},
       {Host, ip(1, 2, 255, 255), {"1.2.65535"}},
-      {Host, ip(255, 255, 255, 254), {"255.255.255.254"}},
-      {Host, 0, {"0"}},
       // All ones is the classic reader's failure answer.
-      {Host,
-       std::nullopt,
-       {"255.255.255.255", "0xffffffff", "4294967296", "18446744073709551617", "256.1.1.1",
-        "1.16777216", "1.2.65536", "08.1.1.1", "0xg.1", "0x"}},
-      {Host,
-       std::nullopt,
-       {"", " ", " 127.0.0.1", "1.2.3. ", "1.2.3.4 x", "1.2 .3.4", "localhost", "1.2.3.4.",
-        ".1.2.3", "1..2", "1.2.3.4.5", "1.2.3.4/", "-1.2.3.4"}},
+      {Host, std::nullopt, {"255.255.255.255", "4294967296", "1.2.65536", "08.1.1.1", "0x", ""}},
+      {Host, std::nullopt, {" 127.0.0.1", "1.2.3.4 x", "localhost", "1..2", "1.2.3.4.5"}},
       // Typed octets: blanks before, signs, hexadecimal; "010" is ten.
-      {Typed,
-       ip(10, 1, 255, 1),
-       {"10.1.255.1", " 10.+1.$ff.0x1", "010.+01.0xFF.x1", "10.+01.255.0x01"}},
+      {Typed, ip(10, 1, 255, 1), {"10.1.255.1", " 10.+1.$ff.0x1", "010.+01.0xFF.x1"}},
       {Typed, std::nullopt, {"10.1", "1.-1.1.1", "256.1.1.1", "1.2.3.4 ", "1..2.3", "a.b.c.d"}},
       // Decimal octets: digits only.
       {Decimal, ip(10, 0, 0, 7), {"10.0.0.7", "010.0.0.000000000000007"}},
-      {Decimal,
-       std::nullopt,
-       {" 1.2.3.4", "+1.2.3.4", "1.2.3.-4", "0x1.2.3.4", "1.2.3.256", "1.2.3.99999999999", "1.2.3",
-        "1.2.3.", ""}},
+      {Decimal, std::nullopt, {" 1.2.3.4", "+1.2.3.4", "0x1.2.3.4", "1.2.3.256", "1.2.3"}},
   };
   for (const auto& row : rows) {
     for (const char* text : row.texts) {
@@ -69,13 +51,9 @@ TEST(DottedAddress, EachReaderTakesWhatItsFieldAccepts) {
   }
 }
 
-TEST(DottedAddress, WrittenInDecimalAndReadBack) {
-  EXPECT_EQ(formatAddress(0), "0.0.0.0");
-  EXPECT_EQ(formatAddress(0xFFFFFFFF), "255.255.255.255");
+TEST(DottedAddress, WrittenInDecimal) {
+  EXPECT_EQ(formatAddress(ip(198, 18, 10, 255)), "198.18.10.255");
   EXPECT_EQ(formatOctets({10, 256, -1, INT32_MIN}), "10.256.-1.-2147483648");
-  for (std::uint32_t a : {ip(10, 0, 0, 1), ip(198, 18, 10, 10), ip(255, 255, 255, 254)}) {
-    EXPECT_EQ(parseDottedAddress(formatAddress(a)), a);
-  }
 }
 
 }  // namespace

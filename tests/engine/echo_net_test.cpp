@@ -2,16 +2,13 @@
 // TARVO_ECHO_SOCKET selects.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <poll.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <atomic>
-#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <latch>
 #include <optional>
 #include <string>
 #include <thread>
@@ -34,26 +31,24 @@ using Bytes = std::vector<std::uint8_t>;
 // outgoing requests included, with their IP headers.
 struct WireCapture {
   int fd = socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
-  WireCapture() = default;
-  WireCapture(const WireCapture&) = delete;
+  WireCapture() {
+    const timeval quiet{2, 0};
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &quiet, sizeof quiet);
+  }
   ~WireCapture() {
     if (fd >= 0) close(fd);
   }
   // The first echo request to `destination` whose data equals `payload`, as
-  // a whole IP packet.
-  std::optional<Bytes> findRequest(Ipv4Address destination, const Bytes& payload, int timeoutMs) {
-    using Clock = std::chrono::steady_clock;
-    const auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  // a whole IP packet; none after two quiet seconds or 200 other packets.
+  std::optional<Bytes> findRequest(Ipv4Address destination, const Bytes& payload) {
     Bytes buf(65536);
-    for (auto now = Clock::now(); now < end; now = Clock::now()) {
-      pollfd p{fd, POLLIN, 0};
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - now).count();
-      if (poll(&p, 1, static_cast<int>(left) + 1) <= 0) continue;
-      const ssize_t n = recv(fd, buf.data(), buf.size(), MSG_DONTWAIT);
+    for (int i = 0; i < 200; ++i) {
+      const ssize_t n = recv(fd, buf.data(), buf.size(), 0);
+      if (n < 0) break;
       const std::size_t ihl = static_cast<std::size_t>(buf[0] & 0x0F) * 4;
       Ipv4Address to;
       std::memcpy(&to, &buf[16], sizeof to);
-      if (n >= 0 && static_cast<std::size_t>(n) == ihl + 8 + payload.size() &&
+      if (static_cast<std::size_t>(n) == ihl + 8 + payload.size() &&
           buf[ihl] == icmp::kEchoRequest && ntohl(to) == destination &&
           std::equal(payload.begin(), payload.end(), buf.begin() + ihl + 8)) {
         return Bytes(buf.begin(), buf.begin() + n);
@@ -79,31 +74,21 @@ bool forgeIcmp(Ipv4Address from, std::uint8_t type, std::uint8_t code, const Byt
                 sizeof to) == static_cast<ssize_t>(packet.size());
 }
 
-int openDescriptorCount() {
-  const std::filesystem::directory_iterator fds("/proc/self/fd");
-  return static_cast<int>(std::distance(begin(fds), end(fds)));
-}
-
-bool writeProcFile(const std::string& path, const std::string& value) {
-  std::ofstream f(path);
-  return static_cast<bool>(f << value << std::flush);
+// Loopback's answers to echo requests, on (false) or off.
+bool ignoreEchoes(bool ignore) {
+  std::FILE* f = std::fopen("/proc/sys/net/ipv4/icmp_echo_ignore_all", "w");
+  return f != nullptr && std::fputs(ignore ? "1" : "0", f) >= 0 && std::fclose(f) == 0;
 }
 
 // In a network namespace of its own (in_private_netns.sh) a test may change
 // its ICMP settings.
 bool inPrivateNetns() { return std::getenv("TARVO_PRIVATE_NETNS") != nullptr; }
 
-constexpr Ipv4Address kLoopback = 0x7F000001;
-
 Ipv4Address loop(std::uint8_t b, std::uint8_t c, std::uint8_t d) {
   return 0x7F000000u | static_cast<Ipv4Address>(b) << 16 | static_cast<Ipv4Address>(c) << 8 | d;
 }
 
-Bytes letters(std::size_t n) {
-  Bytes b(n);
-  fillLetters(b);
-  return b;
-}
+Bytes letters(std::size_t n) { return Bytes(n, 'A'); }
 
 EchoOptions plain(std::uint8_t ttl = 64) { return makeEchoOptions(ttl, 0, false, false, false); }
 
@@ -117,8 +102,8 @@ class EchoNet : public ::testing::Test {
   IcmpEchoService service_;
 };
 
-// Every loopback address answers from itself, also to a TTL of one; a
-// request that cannot go out reports why and leaves the socket good.
+// A request that cannot go out reports why and leaves the socket good; any
+// loopback address answers from itself, also to a TTL of one and odd data.
 TEST_F(EchoNet, LoopbackAnswersOrTellsWhyNot) {
   const struct {
     Ipv4Address destination;
@@ -127,25 +112,16 @@ TEST_F(EchoNet, LoopbackAnswersOrTellsWhyNot) {
     std::uint32_t status;
     Ipv4Address from;
   } rows[] = {
-      {kLoopback, 32, 64, status::kSuccess, kLoopback},
-      {kLoopback, 0, 64, status::kSuccess, kLoopback},
-      {kLoopback, 65500, 64, status::kSuccess, kLoopback},
-      {loop(1, 2, 3), 32, 1, status::kSuccess, loop(1, 2, 3)},
-      {loop(255, 255, 254), 32, 1, status::kSuccess, loop(255, 255, 254)},
       {0, 32, 64, status::kBadDestination, 0},
-      {kLoopback, 65530, 64, status::kPacketTooBig, kLoopback},  // more than one IP packet
-      {loop(0, 0, 2), 32, 64, status::kSuccess, loop(0, 0, 2)},
+      {loop(0, 0, 1), 65530, 64, status::kPacketTooBig, loop(0, 0, 1)},  // more than one IP packet
+      {loop(1, 2, 3), 31, 1, status::kSuccess, loop(1, 2, 3)},
   };
   for (const auto& row : rows) {
-    const Bytes payload = letters(row.size);
-    const EchoResult r = service_.send(row.destination, payload, plain(row.ttl), 2000);
-    const std::string what = formatAddress(row.destination) + " size " + std::to_string(row.size);
-    EXPECT_EQ(r.status, row.status) << what;
-    EXPECT_EQ(r.replyAddress, row.from) << what;
-    if (row.status != status::kSuccess) continue;
-    EXPECT_EQ(r.replyDataSize, row.size) << what;
-    EXPECT_EQ(r.replyTtl, 64) << what;
-    EXPECT_LT(r.roundTripMs, 2000u) << what;
+    const EchoResult r = service_.send(row.destination, letters(row.size), plain(row.ttl), 2000);
+    EXPECT_EQ(std::pair(r.status, r.replyAddress), std::pair(row.status, row.from)) << row.size;
+    if (row.status == status::kSuccess) {
+      EXPECT_EQ(std::tuple(r.replyDataSize, r.replyTtl), std::tuple(row.size, 64u)) << row.size;
+    }
   }
 }
 
@@ -158,10 +134,6 @@ TEST_F(EchoNet, TtlTosDfAndOptionBytesOnTheWire) {
     bool df;
     Bytes ipOptions;  // empty: header of 5 words
   } rows[] = {
-      {makeEchoOptions(64, 0, false, false, false), 0, false, {}},
-      {makeEchoOptions(64, 0, true, false, false), 0, true, {}},
-      {makeEchoOptions(64, 0xB8, false, false, false), 0xB8, false, {}},
-      {makeEchoOptions(64, 0, false, false, true), 0, false, {0, 0, 0, 0}},
       {makeEchoOptions(64, 0x10, false, true, true), 0x10, false, {0x94, 0x04, 0x00, 0x00}},
       {makeEchoOptions(64, 0, true, true, true), 0, true, {0, 0, 0, 0}},  // DF: no router alert
   };
@@ -173,52 +145,37 @@ TEST_F(EchoNet, TtlTosDfAndOptionBytesOnTheWire) {
     o.ttl = static_cast<std::uint8_t>(100 + last);
     const Bytes payload = letters(24);
     EXPECT_EQ(service_.send(dst, payload, o, 2000).status, status::kSuccess) << int(last);
-    const auto p = capture.findRequest(dst, payload, 2000);
+    const auto p = capture.findRequest(dst, payload);
     ASSERT_TRUE(p) << int(last);
-    const std::size_t ihl = ((*p)[0] & 0x0F) * 4u;
-    EXPECT_EQ(std::tuple((*p)[1], ((*p)[6] & 0x40) != 0, (*p)[8], ihl),
-              std::tuple(row.tos, row.df, o.ttl, 20 + row.ipOptions.size()))
+    EXPECT_EQ(std::tuple((*p)[1], ((*p)[6] & 0x40) != 0, (*p)[8],
+                         Bytes(p->begin() + 20, p->begin() + ((*p)[0] & 0x0F) * 4)),
+              std::tuple(row.tos, row.df, o.ttl, row.ipOptions))
         << int(last);
-    if (ihl == 24) {
-      EXPECT_EQ(Bytes(p->begin() + 20, p->begin() + 24), row.ipOptions) << int(last);
-    }
   }
 }
 
-// Many services open at once, then 70,000 requests within a minute: no
-// service holds a descriptor of its own, every request gets its own reply
-// (a destination and payload size of its own tell whose reply came back),
-// and as a datagram socket's 65,536 sequences do not come round again that
-// soon, the dispatcher adds a socket.
-TEST_F(EchoNet, ManyServicesAtOnceEachGetTheirOwnRepliesOnSharedSockets) {
+// 70,000 requests within a minute from many services at once: every request
+// gets its own reply (a destination and payload size of its own tell whose
+// reply came back), and as a datagram socket's 65,536 sequences do not come
+// round again that soon, the dispatcher adds a socket.
+TEST_F(EchoNet, ManyServicesAtOnceEachGetTheirOwnReplies) {
   constexpr int kServices = 250, kEach = 280;
-  const int descriptorsBefore = openDescriptorCount();
   const int socketsBefore = EchoDispatcher::instance().openSockets();
-  std::latch opened(kServices + 1), go(1);
   std::atomic<int> wrong{0};
   std::vector<std::jthread> threads;
   for (int i = 0; i < kServices; ++i) {
     threads.emplace_back([&, i] {
       IcmpEchoService s;
-      EXPECT_EQ(s.open(), EchoOpenResult::Ok) << i;
-      opened.count_down();
-      go.wait();
+      ASSERT_EQ(s.open(), EchoOpenResult::Ok) << i;
       const Ipv4Address destination = loop(20, 0, static_cast<std::uint8_t>(1 + i));
       const Bytes payload = letters(static_cast<std::size_t>(i % 97));
       for (int k = 0; k < kEach; ++k) {
         const EchoResult r = s.send(destination, payload, plain(), 10000);
-        if ((r.status != status::kSuccess || r.replyAddress != destination ||
-             r.replyDataSize != payload.size()) &&
-            ++wrong <= 5) {
-          ADD_FAILURE() << "service " << i << ": status " << r.status << " from "
-                        << formatAddress(r.replyAddress) << " size " << r.replyDataSize;
-        }
+        wrong += r.status != status::kSuccess || r.replyAddress != destination ||
+                 r.replyDataSize != payload.size();
       }
     });
   }
-  opened.arrive_and_wait();
-  EXPECT_EQ(openDescriptorCount(), descriptorsBefore);
-  go.count_down();
   threads.clear();  // joins
   EXPECT_EQ(wrong, 0);
   EXPECT_EQ(EchoDispatcher::instance().pendingRequests(), 0);
@@ -238,37 +195,24 @@ class SilentLoopback : public EchoNet {
     if (!inPrivateNetns()) GTEST_SKIP() << "runs only with --private-netns";
     EchoNet::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
-    ASSERT_TRUE(writeProcFile("/proc/sys/net/ipv4/icmp_echo_ignore_all", "1"));
+    ASSERT_TRUE(ignoreEchoes(true));
     ASSERT_TRUE(capture_.fd >= 0);
   }
   void TearDown() override {
     if (sender_.joinable()) sender_.join();
-    if (inPrivateNetns()) {
-      writeProcFile("/proc/sys/net/ipv4/icmp_echo_ignore_all", "0");
-    }
+    if (inPrivateNetns()) ignoreEchoes(false);
   }
   // Sends `size` letters to kDestination on a thread of its own; the
-  // request as it went out on the wire.
+  // request's headers as they went out on the wire.
   Bytes startSend(std::size_t size) {
     sender_ = std::thread(
         [this, size] { result_ = service_.send(kDestination, letters(size), plain(), 5000); });
-    auto wire = capture_.findRequest(kDestination, letters(size), 3000);
-    EXPECT_TRUE(wire);
-    return wire.value_or(Bytes(28));
+    const Bytes wire = capture_.findRequest(kDestination, letters(size)).value_or(Bytes(28));
+    return Bytes(wire.begin(), wire.begin() + (wire[0] & 0x0F) * 4 + 8);
   }
   EchoResult finish() {
     sender_.join();
     return result_;
-  }
-  // The identifier and sequence of a request on the wire.
-  static Bytes idSeq(const Bytes& p) {
-    const auto at = p.begin() + (p[0] & 0x0F) * 4 + 4;
-    return Bytes(at, at + 4);
-  }
-  // An echo reply from `from` to the request with `idSeq`, `size` data bytes.
-  static bool forgeReply(Ipv4Address from, Bytes idSeq, std::size_t size) {
-    idSeq.resize(4 + size, 'z');
-    return forgeIcmp(from, 0, 0, idSeq);
   }
 
   WireCapture capture_;
@@ -276,37 +220,38 @@ class SilentLoopback : public EchoNet {
   EchoResult result_;
 };
 
-// A late answer to an earlier request is never taken; the answer to this
-// one counts even from another address, as a broadcast's or a host's
-// answering for another would.
-TEST_F(SilentLoopback, OnlyTheAnswerToThisRequestCountsFromAnyAddress) {
-  EXPECT_EQ(service_.send(kDestination, letters(11), plain(), 100).status,
-            status::kRequestTimedOut);
-  const auto first = capture_.findRequest(kDestination, letters(11), 1000);
-  ASSERT_TRUE(first);
-  const Bytes second = idSeq(startSend(12));
-  EXPECT_NE(idSeq(*first), second);
-  ASSERT_TRUE(forgeReply(kDestination, idSeq(*first), 3));
-  ASSERT_TRUE(forgeReply(kOther, second, 7));
-  const EchoResult r = finish();
-  EXPECT_EQ(std::tuple(r.status, r.replyAddress, r.replyDataSize),
-            std::tuple(status::kSuccess, kOther, 7u));
+// An echo reply with the identifier and sequence quoted in `headers`.
+Bytes replyTo(const Bytes& headers) {
+  Bytes reply(headers.end() - 4, headers.end());
+  reply.resize(11, 'z');
+  return reply;
 }
 
-TEST_F(SilentLoopback, ErrorsCountOnlyWhenTheyQuoteOurRequestToOurDestination) {
-  const Bytes wire = startSend(14);
-  Bytes quote(4, 0);  // the unused word, then the request's headers
-  quote.insert(quote.end(), wire.begin(), wire.begin() + (wire[0] & 0x0F) * 4 + 8);
-  // A redirect is no answer; a "host unreachable" for the same request to
-  // another destination is none either; then the real report.
+// A late answer to an earlier request, a redirect and an error about the
+// same request to another destination are no answer; an answer or an error
+// that quotes this request counts from any address, as a broadcast's or a
+// host's answering for another would.
+TEST_F(SilentLoopback, OnlyWhatAnswersThisRequestCountsFromAnyAddress) {
+  EXPECT_EQ(service_.send(kDestination, letters(11), plain(), 100).status,
+            status::kRequestTimedOut);
+  const auto late = capture_.findRequest(kDestination, letters(11));
+  ASSERT_TRUE(late);
+  Bytes quote = startSend(12);
+  ASSERT_TRUE(forgeIcmp(kDestination, 0, 0, replyTo(*late)));
+  ASSERT_TRUE(forgeIcmp(kOther, 0, 0, replyTo(quote)));
+  EchoResult r = finish();
+  EXPECT_EQ(std::tuple(r.status, r.replyAddress, r.replyDataSize),
+            std::tuple(status::kSuccess, kOther, 7u));
+
+  quote = startSend(14);
+  quote.insert(quote.begin(), 4, 0);  // the unused word, then the request's headers
   ASSERT_TRUE(forgeIcmp(kOther, 5, 1, quote));
   Bytes elsewhere = quote;
   elsewhere[4 + 19] ^= 0x01;
   ASSERT_TRUE(forgeIcmp(kOther, 3, 1, elsewhere));
   ASSERT_TRUE(forgeIcmp(kOther, 11, 0, quote));
-  const EchoResult r = finish();
-  EXPECT_EQ(r.status, status::kTtlExpiredTransit);
-  EXPECT_EQ(r.replyAddress, kOther);
+  r = finish();
+  EXPECT_EQ(std::pair(r.status, r.replyAddress), std::pair(status::kTtlExpiredTransit, kOther));
 }
 
 }  // namespace

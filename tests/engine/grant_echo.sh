@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # scripts/grant-echo.sh on a copy of the built console program: it sets the
-# raw-socket capability once and leaves a program that has it alone; where
-# setcap fails it shows the ping socket alternative instead, and to a user
-# who cannot become root it names the commands an administrator must run.
+# raw-socket capability once and leaves a program that has it alone; to a
+# user who cannot become root it names the commands an administrator must run.
 . "$(dirname "$0")/../cli/lib.sh"
 GRANT=$(dirname "$0")/../../scripts/grant-echo.sh
 if [ "$(id -u)" != 0 ] || ! command -v setcap >/dev/null || ! command -v getcap >/dev/null ||
@@ -19,7 +18,6 @@ setcap -r "$TMP/tarvo-cli"
 bash "$GRANT" "$TMP/tarvo-cli" > "$TMP/out" 2>&1
 expect_status $? 0 "grant"
 getcap "$TMP/tarvo-cli" | grep -q 'cap_net_raw[=+]ep' || fail "no capability after the grant"
-grep -q "cap_net_raw" "$TMP/out" || fail "the grant did not say what it does"
 
 # An ordinary user whose PATH lacks /usr/sbin, where getcap lives, is asked
 # nothing once the capability is there.
@@ -44,11 +42,4 @@ for line in "  setcap cap_net_raw+ep $DIR/tarvo" "  setcap cap_net_raw+ep $DIR/t
   grep -qxF -- "$line" "$TMP/nosudo" || { fail "no [$line]"; cat "$TMP/nosudo" >&2; }
 done
 
-# A setcap that fails, as on a file system without extended attributes.
-printf '#!/bin/sh\nexit 1\n' > "$TMP/bin/setcap"
-chmod +x "$TMP/bin/setcap"
-PATH=$TMP/bin:$PATH bash "$GRANT" "$TMP/tarvo-cli" > "$TMP/refused" 2>&1
-expect_status $? 1 "refused grant"
-grep -qF 'sysctl -w net.ipv4.ping_group_range="0 2147483647"' "$TMP/refused" ||
-  fail "no ping_group_range alternative"
 finish

@@ -1,6 +1,6 @@
 // Runs the start-up network check in a fresh process and prints its
-// outcome, so tests can see how open() fails where sockets are refused.
-//   --fresh-netns          move into a new network namespace first
+// outcome, so tests can see how open() fails where sockets are refused. It
+// moves into a network namespace of its own first; then:
 //   --ping-group "A B"     set net.ipv4.ping_group_range there
 //   --drop-net-raw         give up CAP_NET_RAW before the check
 //   --no-threads           become nobody with a process limit of 0, so no
@@ -47,10 +47,9 @@ bool forbidDescriptors() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (unshare(CLONE_NEWNET) != 0) return 77;
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--fresh-netns") == 0) {
-      if (unshare(CLONE_NEWNET) != 0) return 77;
-    } else if (std::strcmp(argv[i], "--ping-group") == 0 && i + 1 < argc) {
+    if (std::strcmp(argv[i], "--ping-group") == 0 && i + 1 < argc) {
       std::ofstream("/proc/sys/net/ipv4/ping_group_range") << argv[++i];
     } else if (std::strcmp(argv[i], "--drop-net-raw") == 0) {
       if (!dropNetRaw()) return 77;
