@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The programs open their echo sockets and then give up every capability
-# before doing anything else: the console program, run with the raw-socket
-# capability as an ordinary user (and as root), keeps no capability in any
-# thread, yet echo requests still go out on the sockets opened first.
+# Both programs open their echo sockets and then give up every capability
+# before doing anything else: run with the raw-socket capability as an
+# ordinary user (and as root), no thread keeps a capability, yet echo
+# requests still go out on the sockets opened first (the window: its raw
+# socket is held while no thread has a capability).
 TARVO_CLI=${TARVO_CLI:?path of tarvo-cli}
 . "$(dirname "$0")/../cli/lib.sh"
 
@@ -20,6 +21,7 @@ trap cleanup EXIT
 cp "$CLI" "$TMP/tarvo-cli"
 setcap cap_net_raw+ep "$TMP/tarvo-cli" 2>/dev/null ||
   skip "cannot set a file capability in $TMP (no extended attributes?)"
+cp "${TARVO_WINDOW:?path of tarvo}" "$TMP/tarvo" && setcap cap_net_raw+ep "$TMP/tarvo"
 mkdir -m 777 "$TMP/home"
 mkdir -m 700 "$TMP/run"
 chown nobody "$TMP/run"
@@ -63,4 +65,20 @@ for who in nobody root; do
     { fail "ping as $who: not every reply"; cat "$TMP/ping-$who" >&2; }
 done
 
+raw_socket_held() {
+  local inode
+  for inode in $(awk 'NR > 1 {print $10}' /proc/"$1"/net/raw); do
+    ls -l /proc/"$1"/fd 2> /dev/null | grep -q "socket:\[$inode\]" && return 0
+  done
+  return 1
+}
+QT_QPA_PLATFORM=offscreen in_netns nobody "$TMP/tarvo" > "$TMP/window" 2>&1 &
+PIDS+=($!)
+for _ in $(seq 50); do raw_socket_held "${PIDS[-1]}" && break || sleep 0.1; done
+if raw_socket_held "${PIDS[-1]}"; then
+  sleep 0.5 # let the window start its threads
+  check_capabilities "${PIDS[-1]}" "window"
+else
+  fail "window did not start with its raw socket: $(cat "$TMP/window")"
+fi
 finish
