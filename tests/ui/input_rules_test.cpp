@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "ui/green_black_model.h"
+
 namespace tarvo::ui {
 namespace {
 
@@ -23,42 +25,19 @@ TEST(PingFieldRepair, EachFieldAndModeHasItsOwnRule) {
 
 TEST(HostHistory, NewestLastWithoutCaseDuplicates) {
   std::vector<std::string> history{"server1", "alpha"};
-  updateHostHistory(history, "Server1", 10);
+  updateHostHistory(history, "Server1", 2);  // a move never drops an entry
   EXPECT_EQ(history, (std::vector<std::string>{"alpha", "server1"}));
-
-  std::vector<std::string> limited{"a", "b", "c"};
-  updateHostHistory(limited, "d", 3);
-  EXPECT_EQ(limited, (std::vector<std::string>{"b", "c", "d"}));
-  updateHostHistory(limited, "C", 3);  // a move never drops an entry
-  EXPECT_EQ(limited, (std::vector<std::string>{"b", "d", "c"}));
 }
 
-TEST(OctetAddress, OnlyFourNumbersFromZeroTo255) {
-  EXPECT_EQ(parseOctets("192.168.1.20"), (Octets{192, 168, 1, 20}));
-  for (const char* text :
-       {"localhost", "1.2.3", "1.2.3.4.5", "1..3.4", "1.2.3.256", "1.2.3.-1", "1.2.3.4.", ""}) {
-    EXPECT_FALSE(parseOctets(text)) << text;
-  }
-}
-
-TEST(OctetFields, LeavingRangeStopsAtTheFirstFieldThatIsNoNumber) {
-  Octets first{1, 2, 3, 4};
-  Octets last{9, 9, 9, 9};
-  readOctetFieldsLeavingRange({"10", "0", "0", "1", "5", "6"}, first, last);
-  EXPECT_EQ(first, (Octets{10, 0, 0, 1}));
-  EXPECT_EQ(last, (Octets{9, 9, 5, 6}));
-
-  readOctetFieldsLeavingRange({"10", "", "7", "7", "7", "7"}, first, last);
-  EXPECT_EQ(first, (Octets{10, 256, 256, 256}));
-  EXPECT_EQ(last, (Octets{9, 9, 5, 6}));
-  EXPECT_FALSE(formatFirstAddress(first));
-}
-
-TEST(OctetFields, FirstAddressTextNeedsAUsableAddress) {
-  EXPECT_EQ(formatFirstAddress({10, 0, 0, 1}), "10.0.0.1");
-  EXPECT_FALSE(formatFirstAddress({0, 0, 0, 0}));
-  EXPECT_FALSE(formatFirstAddress({10, 0, -1, 1}));
-  EXPECT_FALSE(formatFirstAddress({256, 0, 0, 1}));
+TEST(GreenBlackModel, TipShowsTimeAndRoundTripOrTimeout) {
+  std::tm t{};
+  t.tm_hour = 14, t.tm_min = 3, t.tm_sec = 27, t.tm_mday = 6, t.tm_year = 126, t.tm_isdst = -1;
+  GraphColumn column{.time = std::chrono::system_clock::from_time_t(std::mktime(&t)), .count = 1};
+  column.points[0] = graphPoint({}, 1000);
+  EXPECT_EQ(GreenBlackModel::tipText(column), "14:03:27  timeout");
+  column.points[1] = graphPoint({true, 2'500'000}, 1000);  // late replies tell their real time
+  column.count = 2;
+  EXPECT_EQ(GreenBlackModel::tipText(column), "14:03:27  timeout, 2500 ms");
 }
 
 }  // namespace

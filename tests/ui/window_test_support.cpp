@@ -135,11 +135,6 @@ std::string WindowTest::panel(int index) {
   return find<QLabel>(index == 0 ? "StatusPanel0" : "StatusPanel1")->text().toStdString();
 }
 
-int WindowTest::countStartingWith(const char* memoName, const std::string& prefix) {
-  return static_cast<int>(std::ranges::count_if(
-      lines(memoName), [&](const std::string& line) { return line.starts_with(prefix); }));
-}
-
 bool WindowTest::waitForLine(const char* memoName, const std::string& text, int count) {
   return waitUntil([&] { return std::ranges::count(lines(memoName), text) >= count; });
 }

@@ -91,7 +91,6 @@ class WindowTest : public ::testing::Test {
   std::string panel(int index);
   void setText(const char* formName, const char* text) { edit(formName)->setText(text); }
   void selectTab(int index) { find<QTabWidget>("PageControl1")->setCurrentIndex(index); }
-  int countStartingWith(const char* memoName, const std::string& prefix);
   // Waits for the memo to hold `count` lines equal to text.
   bool waitForLine(const char* memoName, const std::string& text, int count = 1);
 
