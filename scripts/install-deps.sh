@@ -6,6 +6,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev libgl1-mesa-dev libasound2-dev nlohmann-json3-dev
+  libsqlite3-dev libsqlitecpp-dev sqlite3
   libgtest-dev googletest
   clang-format
   iproute2 nftables iputils-ping traceroute fping

@@ -102,5 +102,10 @@ inline constexpr FieldRule kNotifyDownRule{
     3, 1, 100, Compare::Signed, OutOfRange::Clamp, OnLoad::Repair};
 inline constexpr FieldRule kNotifyUpRule{
     1, 1, 100, Compare::Signed, OutOfRange::Clamp, OnLoad::Repair};
+// Days the watch history keeps raw results and per-minute rows.
+inline constexpr FieldRule kHistoryRawDaysRule{
+    2, 1, 3650, Compare::Signed, OutOfRange::Clamp, OnLoad::Repair};
+inline constexpr FieldRule kHistoryDaysRule{
+    90, 1, 36500, Compare::Signed, OutOfRange::Clamp, OnLoad::Repair};
 
 }  // namespace tarvo::settings

@@ -81,6 +81,9 @@ inline constexpr auto kStoredSettings = std::to_array<StoredSetting>({
     {"W_NotifySound", &Settings::notifySound},
     {"W_AutoStart", &Settings::autoStart},
     {"W_AutoStartFile", &Settings::autoStartFile},
+    {"W_History", &Settings::history},
+    {"W_HistoryRawDays", &Settings::historyRawDays, &kHistoryRawDaysRule},
+    {"W_HistoryDays", &Settings::historyDays, &kHistoryDaysRule},
 });
 
 // The stored name of a member the table holds; throws when it holds none.

@@ -80,6 +80,11 @@ struct Settings {
   std::int32_t notifyDown = kNotifyDownRule.defaultValue;
   std::int32_t notifyUp = kNotifyUpRule.defaultValue;
   bool notifySound = false;
+  // Every result kept in the history file, raw for some days, as minutes
+  // for longer.
+  bool history = true;
+  std::int32_t historyRawDays = kHistoryRawDaysRule.defaultValue;
+  std::int32_t historyDays = kHistoryDaysRule.defaultValue;
   // Range addresses (P_FirstIP, P_LastIP), stored only in range mode.
   Octets firstOctets{0, 0, 0, 0};
   Octets lastOctets{0, 0, 0, 0};

@@ -216,6 +216,7 @@ void TCtrlWatch::drain(std::size_t i) {
   for (const WatchResult& result : shared_->takeResults(i)) {
     const GraphPoint point = graphPoint(result, run_.settings.waitMs);
     if (point.replied) replies_.fetch_add(1, std::memory_order_relaxed);
+    if (run_.history) run_.history->record(run_.hosts[i], addresses_[i], result);
     // The change comes first, so the point is shown in the host's new state.
     if (const auto change = states_[i].feed(point.replied)) {
       view_.hostStateChanged(HostStateChange{i, change->to, change->notice(),

@@ -14,6 +14,7 @@
 #include "watch/monitor_settings.h"
 #include "watch/monitor_shared.h"
 #include "watch/resolve_thread.h"
+#include "watch/result_sink.h"
 #include "watch/watch_view.h"
 #include "watch/watch_worker.h"
 
@@ -30,6 +31,7 @@ struct WatchRun {
   EchoServiceFactory echoFactory;  // one service per worker
   Resolver resolver;               // shared by the run's resolvers
   Clock* clock = nullptr;          // the system clock when null
+  ResultSink* history = nullptr;   // gets every result when set
 };
 
 // Runs the watch monitor: builds one graph and one worker per host, looks

@@ -25,8 +25,13 @@ struct GraphPoint {
 
 // What a worker hands the controller per request.
 struct WatchResult {
+  // What no request was sent for: the host's name had no address.
+  static constexpr std::int32_t kNameNotResolved = -1;
+
   bool replied = false;
   std::uint64_t roundTripUs = 0;  // as reported, whole ms exact (roundTripMicros)
+  std::int32_t status = kNameNotResolved;  // the echo status otherwise (0: reply)
+  std::chrono::system_clock::time_point time;  // when the answer (or time-out) came
   std::uint32_t roundTripMs() const { return static_cast<std::uint32_t>(roundTripUs / 1000); }
 };
 

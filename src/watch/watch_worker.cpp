@@ -68,7 +68,7 @@ void TWatchTh::execute() {
       continue;
     }
     if (waitWhilePaused()) return;
-    shared_.appendResult(index_, WatchResult{});
+    shared_.appendResult(index_, WatchResult{.time = std::chrono::system_clock::now()});
     if (rest(std::max(settings_.delayMs, settings_.waitMs))) return;
   }
   Ipv4Address destination = *parsed;
@@ -114,7 +114,9 @@ void TWatchTh::execute() {
       // A broadcast address is answered by a host; that host is watched on.
       destination = result.replyAddress;
     }
-    shared_.appendResult(index_, WatchResult{replied, replied ? roundTripMicros(result) : 0});
+    shared_.appendResult(index_, WatchResult{replied, replied ? roundTripMicros(result) : 0,
+                                             static_cast<std::int32_t>(result.status),
+                                             std::chrono::system_clock::now()});
     if (log.any() && log.write(replied, previousReplied, first)) {
       const std::string line = logLine(lineAddress, logTimeFields(std::chrono::system_clock::now()),
                                        result, replied, counters, statusTextOf(result.status));
