@@ -19,8 +19,11 @@ HistoryLoad readHistory(history::HistoryStore& store, const HistoryQuery& query)
     HostHistory& h = load.hosts.emplace_back();
     h.host = key;
     if (load.perMinute) {
-      for (const history::Minute& m : store.minutes(key, load.view))
+      for (const history::Minute& m : store.minutes(key, load.view)) {
+        // The minute the view starts in shows in its first column.
         h.samples.push_back(sampleOf(m));
+        h.samples.back().start = std::max(m.start, load.view.from);
+      }
     } else {
       for (const history::Result& r : store.results(key, load.view))
         h.samples.push_back(sampleOf(r));
@@ -30,7 +33,6 @@ HistoryLoad readHistory(history::HistoryStore& store, const HistoryQuery& query)
     h.statistics.outages = store.outages(key, load.view, query.thresholds);
     h.statistics.lastSeen = std::min(query.now, load.view.to);
   }
-  if (!store.error().empty()) load.problem = store.error();
   return load;
 }
 
@@ -50,7 +52,14 @@ void HistoryLoader::execute() {
   }
   if (store_) {
     std::string said = std::move(load_.problem);
-    load_ = readHistory(*store_, query_);
+    try {
+      load_ = readHistory(*store_, query_);
+    } catch (const std::exception& e) {
+      // A file busy beyond the store's patience, or damaged on the way: the
+      // next read tries again.
+      load_ = HistoryLoad{};
+      load_.problem = e.what();
+    }
     if (load_.problem.empty()) load_.problem = std::move(said);
   }
   done_();

@@ -40,7 +40,8 @@ struct HistoryLoad {
   std::string problem;
 };
 
-// Reads the answer to `query` from an open store.
+// Reads the answer to `query` from an open store; throws what the store
+// throws (SQLite::Exception) when the file cannot be read.
 HistoryLoad readHistory(history::HistoryStore& store, const HistoryQuery& query);
 
 // One read of the history on a thread of its own, so the window never waits

@@ -121,7 +121,8 @@ void HistoryView::loaded() {
   delete loader_;
   loader_ = nullptr;
   if (range_ == GraphRange::Live) return;
-  if (load.problem != lastProblem_ && !load.problem.empty()) hooks_.notice(load.problem);
+  if (load.problem != lastProblem_ && !load.problem.empty())
+    hooks_.notice("History: " + load.problem);
   lastProblem_ = load.problem;
 
   const std::uint32_t maxMs = hooks_.settings().waitMs;
@@ -163,6 +164,7 @@ THistoryGraph* HistoryView::makeGraph(const history::HostKey& host, std::uint32_
   // Before the stretch that keeps the graphs at the top.
   auto* layout = static_cast<QVBoxLayout*>(tab_.historyArea->layout());
   layout->insertWidget(layout->count() - 1, g);
+  g->show();
   return g;
 }
 
@@ -192,12 +194,14 @@ void HistoryView::exportHistory(const THistoryGraph& graph) {
     csvSaver_->showFailure(name, QString::fromStdString(opened.message));
     return;
   }
-  const auto results = opened.store->results(graph.host(), graph.model().view());
-  if (!opened.store->error().empty()) {
-    csvSaver_->showFailure(name, QString::fromStdString(opened.store->error()));
+  std::string csv;
+  try {
+    csv = historyCsv(graph.host(), opened.store->results(graph.host(), graph.model().view()));
+  } catch (const std::exception& e) {
+    csvSaver_->showFailure(name, QString::fromStdString(e.what()));
     return;
   }
-  csvSaver_->writeWhole(name, historyCsv(graph.host(), results));
+  csvSaver_->writeWhole(name, csv);
 }
 
 }  // namespace tarvo::ui
