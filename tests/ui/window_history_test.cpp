@@ -3,6 +3,7 @@
 // the watch list kept from one start of the window to the next.
 #include <QLayout>
 #include <QScrollArea>
+#include <QWheelEvent>
 #include <algorithm>
 #include <fstream>
 
@@ -119,6 +120,21 @@ TEST_F(WindowHistory, ARangeIsDrawnFromTheFileWithItsStatisticsAndExports) {
   exportTo("ExportGraphFile", png);
   hour->exportGraph->trigger();
   EXPECT_TRUE(TempRegistry::readFile(png).starts_with("\x89PNG"));
+
+  // The wheel zooms around the pointer; a drag moves through time, but
+  // never past now.
+  const QPointF edge(raw.layout().plotRight(), 40);
+  QWheelEvent wheel(edge, hour->mapToGlobal(edge), {}, {0, 120}, Qt::NoButton, Qt::NoModifier,
+                    Qt::NoScrollPhase, false);
+  QApplication::sendEvent(hour, &wheel);
+  EXPECT_EQ(raw.view().to, kNow);
+  EXPECT_NEAR(static_cast<double>(raw.view().to - raw.view().from), 48.0 * kMinute, 1);
+  QTest::mousePress(hour, Qt::LeftButton, {}, {200, 40});
+  QTest::mouseMove(hour, {300, 40});
+  EXPECT_LT(raw.view().to, kNow);
+  QTest::mouseMove(hour, {0, 40});
+  QTest::mouseRelease(hour, Qt::LeftButton, {}, {0, 40});
+  EXPECT_EQ(raw.view().to, kNow);
 
   const HistoryGraphModel& day = show("24 h")->model();
   EXPECT_TRUE(day.perMinute());
