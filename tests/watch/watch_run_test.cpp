@@ -6,6 +6,7 @@
 #include <fstream>
 #include <future>
 #include <map>
+#include <mutex>
 
 #include "engine/address.h"
 #include "engine/echo_status.h"
@@ -184,6 +185,16 @@ class WatchTest : public ::testing::Test {
   std::unique_ptr<TCtrlWatch> monitor;
   std::atomic<int> forwardLookups{0};
   std::atomic<bool> lateKnown{false};
+  // What the history would get: "item|address|status" per result.
+  struct RecordingSink : ResultSink {
+    void record(const std::string& item, const std::string& address,
+                const WatchResult& r) override {
+      std::lock_guard lock(mutex);
+      lines.push_back(item + "|" + address + "|" + std::to_string(r.status));
+    }
+    std::mutex mutex;
+    std::vector<std::string> lines;
+  } history;
 };
 
 // What each log choice writes, with the counters of every request so far.
@@ -284,6 +295,7 @@ TEST_F(WatchTest, AStopDuringTheStartPutsBackTheIdleCaption) {
 TEST_F(WatchTest, OneTryCaptionsNamesAndAddressesOnceAndAnUnknownNameGoesDown) {
   settings.resolveMode = ResolveMode::OneTry;
   run.hosts = {"http://alpha.example", "nowhere.example", "127.0.0.9"};
+  run.history = &history;
   // Ten seconds on the run's clock: time enough for rounds that must not come.
   runMonitor([&] { return clock.elapsedMs() > 10000 && points(0, 1)() && points(1, 3)(); });
   EXPECT_EQ(caption(0), "alpha.example (10.0.0.5)");
@@ -294,6 +306,12 @@ TEST_F(WatchTest, OneTryCaptionsNamesAndAddressesOnceAndAnUnknownNameGoesDown) {
   EXPECT_EQ(view.all("state 1 ").at(0), "down notice nowhere.example after 3");
   EXPECT_TRUE(view.all("address 1 ").empty());  // no address to tell
   EXPECT_EQ(forwardLookups.load(), 2);
+  // The history gets every result under the item and the address pinged.
+  EXPECT_EQ(history.lines.size(), view.points_[0] + view.points_[1] + view.points_[2]);
+  for (const char* line : {"http://alpha.example|10.0.0.5|0", "nowhere.example||-1"}) {
+    EXPECT_NE(std::find(history.lines.begin(), history.lines.end(), line), history.lines.end())
+        << line;
+  }
 }
 
 TEST_F(WatchTest, ContinuousRetriesWithARestUntilTheNameIsKnown) {
