@@ -1,7 +1,9 @@
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <exception>
 #include <string>
 #include <utility>
 #include <vector>
@@ -75,7 +77,7 @@ TimeUs lastSeen(HistoryStore& store, const HostKey& host, TimeRange range) {
   const auto results = store.results(host, range);
   if (!results.empty()) return results.back().time;
   const auto minutes = store.minutes(host, range);
-  return minutes.empty() ? range.from : minutes.back().start + 60'000'000 - 1;
+  return minutes.empty() ? range.from : minutes.back().start + 60'000'000;
 }
 
 // Summaries are all read first, so the text's columns fit every row.
@@ -132,6 +134,45 @@ void printResults(HistoryStore& store, const std::vector<HostKey>& hosts, TimeRa
   }
 }
 
+// The history file for reading: kExitReached with a store, or the status
+// to end with once said why there is none.
+int openHistory(std::unique_ptr<HistoryStore>& store) {
+  const std::string path = history::defaultHistoryPath();
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
+    std::fprintf(stderr, "tarvo-cli history: no history at %s\n", escapeControlChars(path).c_str());
+    return kExitNotReached;
+  }
+  auto opened = HistoryStore::open(path, HistoryStore::Mode::Read);
+  if (!opened.message.empty()) {
+    std::fprintf(stderr, "tarvo-cli history: %s\n", escapeControlChars(opened.message).c_str());
+  }
+  store = std::move(opened.store);
+  return store ? kExitReached : kExitUsage;
+}
+
+// What is asked of the store and printed; false when nothing was.
+bool printHistory(HistoryStore& store, const std::vector<HostKey>& hosts, TimeRange range,
+                  const ParsedArgs& args) {
+  const StateThresholds thresholds = monitorSettingsFrom(loadConsoleSettings()).thresholds;
+  const Format format = args.has("--json")  ? Format::Json
+                        : args.has("--csv") ? Format::Csv
+                                            : Format::Text;
+  const bool outages = args.has("--outages");
+  const bool results = args.has("--results");
+  HistoryOutput out(format, outages   ? outageColumns()
+                            : results ? resultColumns()
+                                      : summaryColumns());
+  if (outages) {
+    printOutages(store, hosts, range, thresholds, out);
+  } else if (results) {
+    printResults(store, hosts, range, out);
+  } else {
+    printSummaries(store, hosts, range, thresholds, out);
+  }
+  return out.any();
+}
+
 }  // namespace
 
 int runHistoryCommand(const std::vector<std::string>& words) {
@@ -159,44 +200,29 @@ int runHistoryCommand(const std::vector<std::string>& words) {
   }
   if (range.from > range.to) return usageError("--since is after --until");
 
-  const std::string path = history::defaultHistoryPath();
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) {
-    std::fprintf(stderr, "tarvo-cli history: no history at %s\n", escapeControlChars(path).c_str());
-    return kExitNotReached;
-  }
-  auto [store, message] = HistoryStore::open(path, HistoryStore::Mode::Read);
-  if (!message.empty()) std::fprintf(stderr, "tarvo-cli history: %s\n", message.c_str());
-  if (!store) return kExitUsage;
-
-  // A host named but never recorded is said, so a typing error is not
-  // mistaken for a quiet host.
-  bool missing = false;
-  for (const std::string& name : args.positional) {
-    if (store->hosts(std::vector<std::string>{name}).empty()) {
-      std::fprintf(stderr, "tarvo-cli history: nothing recorded for %s\n",
-                   escapeControlChars(name).c_str());
-      missing = true;
+  std::unique_ptr<HistoryStore> store;
+  if (const int status = openHistory(store); status != kExitReached) return status;
+  // A file damaged or cut short under a reader fails the read that meets it.
+  try {
+    // A host named but never recorded is said, so a typing error is not
+    // mistaken for a quiet host.
+    bool missing = false;
+    for (const std::string& name : args.positional) {
+      if (store->hosts(std::vector<std::string>{name}).empty()) {
+        std::fprintf(stderr, "tarvo-cli history: nothing recorded for %s\n",
+                     escapeControlChars(name).c_str());
+        missing = true;
+      }
     }
+    const std::vector<HostKey> hosts = store->hosts(args.positional);
+    // "From the beginning" is from the first record: a range that starts
+    // before it would be read from minutes where every raw result is kept.
+    if (const auto span = store->span()) range.from = std::max(range.from, span->from);
+    return printHistory(*store, hosts, range, args) && !missing ? kExitReached : kExitNotReached;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "tarvo-cli history: cannot read the history: %s\n", e.what());
+    return kExitUsage;
   }
-  const std::vector<HostKey> hosts = store->hosts(args.positional);
-  const StateThresholds thresholds = monitorSettingsFrom(loadConsoleSettings()).thresholds;
-  const Format format = args.has("--json")  ? Format::Json
-                        : args.has("--csv") ? Format::Csv
-                                            : Format::Text;
-  const bool outages = args.has("--outages");
-  const bool results = args.has("--results");
-  HistoryOutput out(format, outages   ? outageColumns()
-                            : results ? resultColumns()
-                                      : summaryColumns());
-  if (outages) {
-    printOutages(*store, hosts, range, thresholds, out);
-  } else if (results) {
-    printResults(*store, hosts, range, out);
-  } else {
-    printSummaries(*store, hosts, range, thresholds, out);
-  }
-  return out.any() && !missing ? kExitReached : kExitNotReached;
 }
 
 }  // namespace tarvo::cli
