@@ -76,7 +76,10 @@ std::vector<Result> HistoryStore::results(const HostKey& host, TimeRange range) 
 }
 
 TimeUs HistoryStore::rawFrom() {
-  const SQLite::Column first = db_->execAndGet("SELECT min(time) FROM result");
+  // Host by host, so each minimum is one look into the host's own rows.
+  const SQLite::Column first = db_->execAndGet(
+      "SELECT min(t) FROM (SELECT (SELECT min(time) FROM result WHERE host = host.id) AS t "
+      "FROM host)");
   return first.isNull() ? kNever : minuteOf(first.getInt64());
 }
 
@@ -140,8 +143,11 @@ Summary HistoryStore::summary(const HostKey& host, TimeRange range, StateThresho
 
 std::optional<TimeRange> HistoryStore::span() {
   SQLite::Statement q(*db_,
-                      "SELECT min(a), max(b) FROM (SELECT min(time) AS a, max(time) AS b FROM "
-                      "result UNION ALL SELECT min(start), max(start) + 60000000 FROM minute)");
+                      "SELECT min(a), max(b) FROM (SELECT (SELECT min(time) FROM result WHERE "
+                      "host = host.id) AS a, (SELECT max(time) FROM result WHERE host = host.id) "
+                      "AS b FROM host UNION ALL SELECT (SELECT min(start) FROM minute WHERE host = "
+                      "host.id), (SELECT max(start) + 60000000 FROM minute WHERE host = host.id) "
+                      "FROM host)");
   if (!q.executeStep() || q.getColumn(0).isNull()) return std::nullopt;
   return TimeRange{q.getColumn(0).getInt64(), q.getColumn(1).getInt64() + 1};
 }

@@ -74,6 +74,8 @@ OpenOutcome HistoryStore::open(const std::string& path, Mode mode) {
     db->exec("PRAGMA journal_mode = WAL");
     // With WAL, NORMAL loses nothing a killed process had committed.
     db->exec("PRAGMA synchronous = NORMAL");
+    // Room for the last pages of every host's run of results.
+    db->exec("PRAGMA cache_size = -16384");
     if (foreignFile(*db)) throw SQLite::Exception("not a history file", SQLITE_NOTADB);
     const int version = layoutVersion(*db);
     if (version > kLayoutVersion) {
@@ -121,7 +123,7 @@ bool HistoryStore::write(std::span<const Recorded> batch) {
     SQLite::Transaction transaction(*db_, SQLite::TransactionBehavior::IMMEDIATE);
     SQLite::Statement findHost(*db_, "SELECT id FROM host WHERE item = ? AND address = ?");
     SQLite::Statement addHost(*db_, "INSERT INTO host (item, address) VALUES (?, ?)");
-    SQLite::Statement add(*db_, "INSERT INTO result VALUES (?, ?, ?, ?)");
+    SQLite::Statement add(*db_, "INSERT OR IGNORE INTO result VALUES (?, ?, ?, ?)");
     std::map<HostKey, std::int64_t> ids;
     for (const Recorded& r : batch) {
       auto found = ids.find(r.host);
@@ -163,19 +165,30 @@ bool HistoryStore::write(std::span<const Recorded> batch) {
 
 namespace {
 
+std::vector<std::int64_t> hostIds(SQLite::Database& db) {
+  std::vector<std::int64_t> ids;
+  SQLite::Statement q(db, "SELECT id FROM host");
+  while (q.executeStep()) ids.push_back(q.getColumn(0).getInt64());
+  return ids;
+}
+
 // Turns the results of the minutes from `from` on into minute rows, whole
 // minutes at a time until about `rows` results are read or `cutoff` is
 // reached; returns where it got to.
 TimeUs aggregateFrom(SQLite::Database& db, TimeUs from, TimeUs cutoff, int rows) {
-  SQLite::Statement next(db, "SELECT min(time) FROM result WHERE time >= ? AND time < ?");
+  // Each host's first result in the stretch: quiet stretches are stepped
+  // over in one go.
+  SQLite::Statement next(db,
+                         "SELECT min(t) FROM (SELECT (SELECT min(time) FROM result WHERE "
+                         "host = host.id AND time >= ?1 AND time < ?2) AS t FROM host)");
   SQLite::Statement read(db,
-                         "SELECT host, time, rtt, status FROM result WHERE time >= ? AND time < ? "
-                         "ORDER BY host, time");
+                         "SELECT time, rtt, status FROM result WHERE host = ? AND time >= ? AND "
+                         "time < ? ORDER BY time");
+  const std::vector<std::int64_t> hosts = hostIds(db);
   std::vector<std::pair<std::int64_t, Minute>> made;
   int seen = 0;
   TimeUs at = from;
   while (at < cutoff && seen < rows) {
-    // Quiet stretches are stepped over in one go.
     next.bind(1, at);
     next.bind(2, cutoff);
     const bool any = next.executeStep() && !next.getColumn(0).isNull();
@@ -186,25 +199,17 @@ TimeUs aggregateFrom(SQLite::Database& db, TimeUs from, TimeUs cutoff, int rows)
       break;
     }
     at = minuteOf(first);
-    read.bind(1, at);
-    read.bind(2, at + kMinuteUs);
-    std::int64_t host = -1;
     std::vector<Result> results;
-    auto close = [&] {
+    for (const std::int64_t host : hosts) {
+      read.bind(1, host);
+      read.bind(2, at);
+      read.bind(3, at + kMinuteUs);
+      while (read.executeStep()) results.push_back(resultOf(read, 0));
+      read.reset();
+      seen += static_cast<int>(results.size());
       for (const Minute& m : minutesOf(results)) made.emplace_back(host, m);
       results.clear();
-    };
-    while (read.executeStep()) {
-      const std::int64_t h = read.getColumn(0).getInt64();
-      if (h != host) {
-        close();
-        host = h;
-      }
-      results.push_back(resultOf(read, 1));
-      ++seen;
     }
-    close();
-    read.reset();
     at += kMinuteUs;
   }
   SQLite::Transaction transaction(db, SQLite::TransactionBehavior::IMMEDIATE);
@@ -231,12 +236,30 @@ TimeUs aggregateFrom(SQLite::Database& db, TimeUs from, TimeUs cutoff, int rows)
   return at;
 }
 
-// Deletes up to `rows` rows the query picks; true when that many went.
-bool deleteSome(SQLite::Database& db, const char* sql, TimeUs before, int rows) {
-  SQLite::Statement del(db, sql);
-  del.bind(1, before);
-  del.bind(2, rows);
-  return del.exec() >= rows;
+// Deletes the rows of `table` older than `before`, host by host, at most
+// `budget` rows in all (each host's in a short transaction of its own);
+// true when some are left.
+bool deleteBefore(SQLite::Database& db, const std::string& table, const std::string& column,
+                  TimeUs before, int budget) {
+  SQLite::Statement nth(db, "SELECT " + column + " FROM " + table + " WHERE host = ? AND " +
+                                column + " < ? ORDER BY " + column + " LIMIT 1 OFFSET ?");
+  SQLite::Statement del(db, "DELETE FROM " + table + " WHERE host = ? AND " + column + " < ?");
+  for (const std::int64_t host : hostIds(db)) {
+    if (budget <= 0) return true;
+    // The budget-th oldest row, if there is one, bounds this step.
+    nth.bind(1, host);
+    nth.bind(2, before);
+    nth.bind(3, budget);
+    const bool beyond = nth.executeStep();
+    const TimeUs bound = beyond ? nth.getColumn(0).getInt64() : before;
+    nth.reset();
+    del.bind(1, host);
+    del.bind(2, bound);
+    budget -= del.exec();
+    del.reset();
+    if (beyond) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -246,7 +269,9 @@ bool HistoryStore::maintain(TimeUs now, Retention retention, int rows) {
     bool more = false;
     TimeUs aggregated = progress(*db_);
     if (aggregated == 0) {
-      const SQLite::Column first = db_->execAndGet("SELECT min(time) FROM result");
+      const SQLite::Column first = db_->execAndGet(
+          "SELECT min(t) FROM (SELECT (SELECT min(time) FROM result WHERE host = host.id) AS t "
+          "FROM host)");
       if (!first.isNull()) aggregated = minuteOf(first.getInt64());
     }
     const TimeUs cutoff = minuteOf(now - kAggregateLagUs);
@@ -257,16 +282,9 @@ bool HistoryStore::maintain(TimeUs now, Retention retention, int rows) {
     // Raw results go only once their minutes are kept.
     TimeUs rawCut = minuteOf(now - retention.rawDays * kDayUs);
     if (aggregated != 0 && aggregated < rawCut) rawCut = aggregated;
-    if (aggregated != 0) {
-      more |= deleteSome(*db_,
-                         "DELETE FROM result WHERE rowid IN (SELECT rowid FROM result "
-                         "WHERE time < ? ORDER BY time LIMIT ?)",
-                         rawCut, rows);
-    }
-    more |= deleteSome(*db_,
-                       "DELETE FROM minute WHERE (host, start) IN (SELECT host, start FROM "
-                       "minute WHERE start < ? LIMIT ?)",
-                       minuteOf(now - retention.minuteDays * kDayUs), rows);
+    if (aggregated != 0) more |= deleteBefore(*db_, "result", "time", rawCut, rows);
+    more |=
+        deleteBefore(*db_, "minute", "start", minuteOf(now - retention.minuteDays * kDayUs), rows);
     error_.clear();
     return more;
   } catch (const SQLite::Exception& e) {

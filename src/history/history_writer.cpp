@@ -13,6 +13,9 @@ TimeUs microsOf(std::chrono::system_clock::time_point time) {
 // Upkeep runs between writes for at most this long, so a large backlog
 // (an upgraded file, a long pause) never delays the next write much.
 constexpr auto kUpkeepBudget = std::chrono::milliseconds(100);
+// Upkeep with nothing left to do still looks at every host, so it runs
+// only this often then.
+constexpr auto kUpkeepEvery = std::chrono::seconds(10);
 
 }  // namespace
 
@@ -40,15 +43,19 @@ void HistoryWriter::finish() {
 }
 
 void HistoryWriter::execute() {
+  auto nextUpkeep = std::chrono::steady_clock::now();
   for (;;) {
     const bool stopping = rest(kFlushMs);
     flush();
     if (stopping) break;
-    const auto until = std::chrono::steady_clock::now() + kUpkeepBudget;
+    const auto start = std::chrono::steady_clock::now();
+    if (failing_ || start < nextUpkeep) continue;
     const TimeUs now = microsOf(std::chrono::system_clock::now());
-    while (!failing_ && store_->maintain(now, retention_) &&
-           std::chrono::steady_clock::now() < until) {
+    bool more = true;
+    while (more && std::chrono::steady_clock::now() < start + kUpkeepBudget) {
+      more = store_->maintain(now, retention_);
     }
+    nextUpkeep = more ? start : start + kUpkeepEvery;
   }
   dropped_ += failed_.size();
   if (dropped_ > 0) {

@@ -110,8 +110,9 @@ TEST_F(HistoryFileTest, WriterPutsEveryResultInTheFileByTheTimeItFinishes) {
   ASSERT_TRUE(writer.start());
   const auto now = std::chrono::system_clock::now();
   for (int i = 0; i < 1000; ++i) {
-    writer.record("localhost", "127.0.0.1",
-                  WatchResult{i % 2 == 0, 1500, i % 2 == 0 ? 0 : 11010, now});
+    writer.record(
+        "localhost", "127.0.0.1",
+        WatchResult{i % 2 == 0, 1500, i % 2 == 0 ? 0 : 11010, now + std::chrono::microseconds(i)});
   }
   writer.record("nosuch.test", "", WatchResult{.time = now});
   writer.finish();
@@ -121,7 +122,7 @@ TEST_F(HistoryFileTest, WriterPutsEveryResultInTheFileByTheTimeItFinishes) {
   ASSERT_TRUE(reader.store) << reader.message;
   const std::int64_t t =
       std::chrono::duration_cast<std::chrono::microseconds>(now.time_since_epoch()).count();
-  const auto results = reader.store->results({"localhost", "127.0.0.1"}, {t, t + 1});
+  const auto results = reader.store->results({"localhost", "127.0.0.1"}, {t, t + 1000});
   ASSERT_EQ(results.size(), 1000u);
   EXPECT_EQ(results[1].status, 11010);
   EXPECT_FALSE(results[1].rttUs);

@@ -16,7 +16,9 @@ MonitorSettings graphSettings() {
 }
 
 GraphPoint result(const char* token) {
-  return graphPoint({token[0] == '1', std::strtoull(token + 1, nullptr, 10) * 1000}, 1000);
+  return graphPoint(WatchResult{.replied = token[0] == '1',
+                                .roundTripUs = std::strtoull(token + 1, nullptr, 10) * 1000},
+                    1000);
 }
 
 // The graph's picture; pixels are read in the widget's own coordinates, so

@@ -35,7 +35,8 @@ TEST(GreenBlackModel, TipShowsTimeAndRoundTripOrTimeout) {
   GraphColumn column{.time = std::chrono::system_clock::from_time_t(std::mktime(&t)), .count = 1};
   column.points[0] = graphPoint({}, 1000);
   EXPECT_EQ(GreenBlackModel::tipText(column), "14:03:27  timeout");
-  column.points[1] = graphPoint({true, 2'500'000}, 1000);  // late replies tell their real time
+  column.points[1] = graphPoint(WatchResult{.replied = true, .roundTripUs = 2'500'000},
+                                1000);  // late replies tell their real time
   column.count = 2;
   EXPECT_EQ(GreenBlackModel::tipText(column), "14:03:27  timeout, 2500 ms");
 }

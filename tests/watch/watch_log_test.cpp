@@ -32,7 +32,8 @@ TEST(WatchResults, CountersGoPast32BitsTheSequenceWrapsAndPointsKeepMicroseconds
             "10.0.0.5, D, T, RTT = 0, TTL = 0, Bytes = 0, Sent = 5000000001, Recv = 2500000000, "
             "Lost = 2500000001, Loss = 50%, Request timed out");
   EXPECT_EQ(nextSequence(65535), 1u);
-  EXPECT_EQ(graphPoint({true, 23'045}, 500).roundTripUs, 23'045u);
+  EXPECT_EQ(graphPoint(WatchResult{.replied = true, .roundTripUs = 23'045}, 500).roundTripUs,
+            23'045u);
 }
 
 TEST(WatchLogFile, NamesKeepDottedTextAndLeaveOutWhatANameMustNotHold) {
