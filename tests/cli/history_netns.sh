@@ -32,11 +32,11 @@ run 0 history --outages --json
 mv "$TMP/out" "$TMP/outages"
 # of FILE HOST FIELDS: the fields of HOST's records in FILE.
 of() { jq -r --arg h "$2" "select(.host == \$h and .address == \$h) | $3" "$TMP/$1"; }
-for host in $UP $SILENT; do
+for row in "$UP 0" "$SILENT 100"; do
+  read -r host loss <<< "$row"
   # Every result the monitor showed was recorded before it ended.
   shown=$(grep -c "^${host//./\\.}  " "$TMP/first")
-  loss=$([ $host == $UP ] && echo 0 || echo 100)
-  [ "$(of summary $host '"\(.sent) \(.loss)"')" == "$shown $loss" ] ||
+  [ "$(of summary "$host" '"\(.sent) \(.loss)"')" == "$shown $loss" ] ||
     fail "$host: $shown results shown, loss $loss expected: $(cat "$TMP/summary")"
 done
 [ "$(of outages $SILENT '"\(.end) \(.seconds)"')" == "null $(of summary $SILENT .down_seconds)" ] ||
