@@ -4,6 +4,8 @@
 #     100 ms by tarvo-cli watch, once with the history and once without,
 #     each for BENCH_SECONDS; CPU of the process in % of one core, and the
 #     results per second the history file got.
+#     The writer's share alone: history_bench writes a minute of such
+#     results in the writer's batches and gives its CPU time per result.
 #  2. Reading a large file: history_bench fills one host every second for a
 #     day and 1,024 hosts every second for an hour, then times the reads the
 #     front ends make; the console summary of the day's host is timed as a
@@ -73,6 +75,9 @@ record on
 awk 'NR == 1 { off = $1 } NR == 2 { on = $1 }
      END { printf "history costs %.1f points of one core (target at most 5)\n", on - off }' \
   "$TMP/cpu"
+
+echo "== the writer alone"
+"$FILL" write "$TMP/write.sqlite"
 
 echo "== reading a large history"
 "$FILL" fill "$TMP/big.sqlite"

@@ -22,6 +22,7 @@ DELAYS=${BENCH_DELAYS:-100 1000}
 TMP=$(mktemp -d)
 trap 'rm -rf "$TMP"' EXIT
 export TARVO_REGISTRY=$TMP/registry.json  # built-in defaults, whatever the user saved
+export TARVO_HISTORY=$TMP/history.sqlite  # recorded as a user runs it, not into their history
 TICKS=$(getconf CLK_TCK)
 
 if ! "$CLI" ping -n 1 -w 300 127.0.0.1 >/dev/null 2>&1; then

@@ -25,6 +25,9 @@ struct CommandOption {
   // The line of the command's synopsis in the usage that shows the option,
   // from 0; within a line the options keep their order here.
   int usageLine = 0;
+  // Shown in the synopsis as the other choice of the option before it
+  // ("[--json|--csv]"): the two exclude each other.
+  bool alternative = false;
 };
 
 // Command-line words after the command name, split by the option table.

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "cli/cli_args.h"
@@ -15,6 +16,7 @@
 #include "cli/echo_advice.h"
 #include "cli/json_lines.h"
 #include "engine/echo_service.h"
+#include "history/history_writer.h"
 #include "watch/monitor_settings.h"
 #include "watch/watch_controller.h"
 #include "watch/watch_list.h"
@@ -26,6 +28,24 @@ namespace {
 int usageError(const std::string& text) {
   std::fprintf(stderr, "tarvo-cli watch: %s\n", text.c_str());
   return kExitUsage;
+}
+
+// The writer that records the run's results, or none: a history that
+// cannot be opened is said and the monitor runs without it.
+std::unique_ptr<history::HistoryWriter> startHistory(const settings::Settings& s, WatchView& view) {
+  auto [store, message] = history::HistoryStore::open(history::defaultHistoryPath(),
+                                                      history::HistoryStore::Mode::Write);
+  if (!message.empty()) std::fprintf(stderr, "tarvo-cli watch: history: %s\n", message.c_str());
+  if (!store) return nullptr;
+  auto writer = std::make_unique<history::HistoryWriter>(
+      std::move(store), history::Retention{s.historyRawDays, s.historyDays},
+      [&view](const std::string& text) { view.notice(text); });
+  if (!writer->start()) {
+    std::fprintf(stderr, "tarvo-cli watch: history: no thread could be started (%s)\n",
+                 std::strerror(writer->startError()));
+    return nullptr;
+  }
+  return writer;
 }
 
 }  // namespace
@@ -85,6 +105,11 @@ int runWatchCommand(const std::vector<std::string>& words) {
   run.echoFactory = icmpEchoServiceFactory();
   JsonLines json;
   ConsoleWatchView view(isatty(STDOUT_FILENO) != 0, args.has("--json") ? &json : nullptr);
+  // Started before the monitor and finished after it, so every result of
+  // the run reaches the file.
+  std::unique_ptr<history::HistoryWriter> recorder;
+  if (s.history && !args.has("--no-history")) recorder = startHistory(s, view);
+  run.history = recorder.get();
   TCtrlWatch controller(std::move(run), view);
   ConsoleBreak::setHandler([&controller, &view] {
     view.stopping("  Stopping the Monitor...");
@@ -92,11 +117,13 @@ int runWatchCommand(const std::vector<std::string>& words) {
   });
   if (!controller.start()) {
     ConsoleBreak::setHandler(nullptr);
+    if (recorder) recorder->finish();
     std::fprintf(stderr, "  \u00B7 Could not create the thread controler\n");
     return kExitUsage;
   }
   controller.waitFor();
   ConsoleBreak::setHandler(nullptr);
+  if (recorder) recorder->finish();
   return controller.replies() > 0 ? kExitReached : kExitNotReached;
 }
 

@@ -25,14 +25,20 @@ CommandOption text(std::string name, std::string valueName, std::string meaning)
 
 CommandOption json() { return flag("--json", "JSON Lines on standard output instead of the text"); }
 
+// An option that excludes the one before it.
+CommandOption orElse(CommandOption option) {
+  option.alternative = true;
+  return option;
+}
+
 // The option shown on that line of the usage's synopsis instead of the first.
 CommandOption onLine(int usageLine, CommandOption option) {
   option.usageLine = usageLine;
   return option;
 }
 
-const std::array<CommandOptions, 5>& commands() {
-  static const std::array<CommandOptions, 5> table{{
+const std::array<CommandOptions, 6>& commands() {
+  static const std::array<CommandOptions, 6> table{{
       {"ping",
        "[HOST]",
        "Pings HOST (or the last host pinged) and ends with its statistics.",
@@ -91,7 +97,17 @@ const std::array<CommandOptions, 5>& commands() {
         onLine(3, number("--down-after", "N", kNotifyDownRule, "time-outs in a row to be down")),
         onLine(3, number("--up-after", "M", kNotifyUpRule, "replies in a row to be up again")),
         onLine(3, json()),
-        onLine(3, text("--file", "LIST", "also watches the hosts listed in LIST, one per line"))}},
+        onLine(3, text("--file", "LIST", "also watches the hosts listed in LIST, one per line")),
+        onLine(4, flag("--no-history", "records nothing into the history file"))}},
+      {"history",
+       "[HOST...]",
+       "Prints what watch recorded: each host's statistics, outages or results.",
+       {text("--since", "WHEN", "from WHEN: 90s, 15m, 2h, 7d ago, or 2026-12-07T14:00:00Z"),
+        text("--until", "WHEN", "up to WHEN (default: now)"),
+        onLine(1, flag("--outages", "one line per outage instead of per host")),
+        onLine(1, orElse(flag("--results", "one line per result instead of per host"))),
+        onLine(1, json()),
+        onLine(1, orElse(flag("--csv", "CSV with a header line instead of the text")))}},
       {"settings",
        "",
        "Prints the settings in effect.",
@@ -140,7 +156,13 @@ std::string synopsis(const CommandOptions& command) {
   for (int line = 0; line <= lastLine; ++line) {
     std::string words;
     for (const CommandOption& o : command.options) {
-      if (o.usageLine == line) words += (words.empty() ? "" : " ") + synopsisForm(o);
+      if (o.usageLine != line) continue;
+      if (o.alternative && !words.empty()) {
+        words.back() = '|';
+        words += synopsisForm(o).substr(1);
+      } else {
+        words += (words.empty() ? "" : " ") + synopsisForm(o);
+      }
     }
     if (line == lastLine && !command.operands.empty()) words += " " + command.operands;
     text += (line == 0 ? lead : std::string(lead.size(), ' ')) + words + "\n";

@@ -20,5 +20,6 @@ int runRangeCommand(const std::vector<std::string>& args);
 int runTraceCommand(const std::vector<std::string>& args);
 int runWatchCommand(const std::vector<std::string>& args);
 int runSettingsCommand(const std::vector<std::string>& args);
+int runHistoryCommand(const std::vector<std::string>& args);
 
 }  // namespace tarvo::cli

@@ -23,6 +23,7 @@ int runCommand(const std::string& command, const std::vector<std::string>& args)
   if (command == "trace") return tarvo::cli::runTraceCommand(args);
   if (command == "watch") return tarvo::cli::runWatchCommand(args);
   if (command == "settings") return tarvo::cli::runSettingsCommand(args);
+  if (command == "history") return tarvo::cli::runHistoryCommand(args);
   std::fprintf(stderr, "tarvo-cli: unknown command '%s'\n%s",
                tarvo::cli::escapeControlChars(command).c_str(), tarvo::cli::usage().c_str());
   return tarvo::cli::kExitUsage;

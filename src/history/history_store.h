@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <span>
@@ -89,6 +90,8 @@ class HistoryStore {
   explicit HistoryStore(std::unique_ptr<SQLite::Database> db);
   std::unique_ptr<SQLite::Database> db_;
   std::string error_;
+  // Hosts already in the file: rows are never deleted, so ids stay valid.
+  std::map<HostKey, std::int64_t> hostIds_;
 };
 
 }  // namespace tarvo::history

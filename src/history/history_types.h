@@ -66,7 +66,7 @@ struct Summary {
   std::uint64_t sent = 0;
   std::uint64_t received = 0;
   double lossPercent = 0;  // 0 .. 100; 0 when nothing was sent
-  std::optional<double> minMs, avgMs, maxMs, mdevMs, p95Ms;
+  std::optional<double> minMs{}, avgMs{}, maxMs{}, mdevMs{}, p95Ms{};
   std::uint64_t outages = 0;
   double downSeconds = 0;
 };

@@ -13,15 +13,17 @@
 namespace tarvo::history {
 
 // Records a monitor's results from its own thread: the monitor hands each
-// result over under a short lock, and about twice a second the writer puts
+// result over under a short lock, and about once a second the writer puts
 // everything that came into the file in one transaction, then does a step
 // of upkeep. A killed process so loses at most the last second. A batch
 // that cannot be written is kept and tried again; what is lost is said.
 class HistoryWriter : public ThreadBase, public ResultSink {
  public:
   using NoticeFn = std::function<void(const std::string&)>;
-  // How often the pending results are written.
-  static constexpr std::uint32_t kFlushMs = 500;
+  // How often the pending results are written: within a second, and as
+  // seldom as that allows, since each write costs about as much per host
+  // as per result.
+  static constexpr std::uint32_t kFlushMs = 900;
   // Results held while the file cannot be written, before the oldest go.
   static constexpr std::size_t kMaxPending = 1'000'000;
 

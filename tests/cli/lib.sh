@@ -54,11 +54,12 @@ wait_for() {
   return 1
 }
 
-# A fresh $TMP, removed on exit, holding the settings file the run uses.
+# A fresh $TMP, removed on exit, holding the settings and history files the
+# run uses.
 use_temp() {
   TMP=$(mktemp -d)
   trap 'rm -rf "$TMP"' EXIT
-  export TARVO_REGISTRY=$TMP/registry.json
+  export TARVO_REGISTRY=$TMP/registry.json TARVO_HISTORY=$TMP/history.sqlite
 }
 
 finish() {

@@ -19,6 +19,11 @@ for words in "range -n 3 --help:usage: tarvo-cli range " "watch -h:usage: tarvo-
   run 0 ${words%%:*}
   [[ "$(head -n 1 "$TMP/out")" == "${words#*:}"* ]] || fail "${words%%:*} printed [$(cat "$TMP/out")]"
 done
+# A history's time range is checked before any file is looked for.
+run 2 history --since yesterday
+expect_line "$TMP/err" 1 "tarvo-cli history: bad time 'yesterday'"
+run 2 history --since 1h --until 2h
+expect_line "$TMP/err" 1 "tarvo-cli history: --since is after --until"
 run 2 nosuch --help
 expect_line "$TMP/err" 1 "tarvo-cli: unknown command 'nosuch'"
 expect_line "$TMP/err" 2 "usage:"
@@ -44,7 +49,7 @@ man_text() {
            s = s (s == "" ? "" : " ") $0 }' | sed 's/\\-/-/g'
 }
 synopses < "$TMP/err" > "$TMP/usage"
-[ "$(wc -l < "$TMP/usage")" -eq 5 ] || fail "usage synopses: $(cat "$TMP/usage")"
+[ "$(wc -l < "$TMP/usage")" -eq 6 ] || fail "usage synopses: $(cat "$TMP/usage")"
 for doc in dist/tarvo-cli.1 README.md src/ui/help/tarvo.html; do
   if [ "$doc" == dist/tarvo-cli.1 ]; then man_text; else cat "$ROOT/$doc"; fi | synopses > "$TMP/doc"
   diff "$TMP/usage" "$TMP/doc" > "$TMP/diff" || fail "$doc: synopsis is not the usage's: $(cat "$TMP/diff")"

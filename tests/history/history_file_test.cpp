@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "history/history_schema.h"
 #include "history/history_store.h"
@@ -99,6 +100,32 @@ TEST_F(HistoryFileTest, FileThatCannotBeUsedIsSetAsideOrLeftAlone) {
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   EXPECT_NE(HistoryStore::open(fifo, HistoryStore::Mode::Write).message.find("not a regular"),
             std::string::npos);
+}
+
+TEST_F(HistoryFileTest, TwoMonitorsWriteTheSameFileAtOnce) {
+  auto writeMany = [this](std::string item) {
+    auto opened = HistoryStore::open(file_, HistoryStore::Mode::Write);
+    ASSERT_TRUE(opened.store) << opened.message;
+    for (int batch = 0; batch < 50; ++batch) {
+      std::vector<Recorded> rows;
+      for (int i = 0; i < 100; ++i) {
+        rows.push_back({{item, "127.0.0.1"}, {kOne.result.time + batch * 100 + i, 900, 0}});
+      }
+      ASSERT_TRUE(opened.store->write(rows)) << opened.store->error();
+      // Upkeep of one beside the other's writes must not fail either.
+      opened.store->maintain(kOne.result.time + 86'400'000'000LL, {});
+      ASSERT_EQ(opened.store->error(), "");
+    }
+  };
+  std::thread a(writeMany, "a");
+  std::thread b(writeMany, "b");
+  a.join();
+  b.join();
+  auto reader = HistoryStore::open(file_, HistoryStore::Mode::Read);
+  ASSERT_TRUE(reader.store) << reader.message;
+  const TimeRange all{kOne.result.time, kOne.result.time + 5000};
+  EXPECT_EQ(reader.store->results({"a", "127.0.0.1"}, all).size(), 5000u);
+  EXPECT_EQ(reader.store->results({"b", "127.0.0.1"}, all).size(), 5000u);
 }
 
 TEST_F(HistoryFileTest, WriterPutsEveryResultInTheFileByTheTimeItFinishes) {

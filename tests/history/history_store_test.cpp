@@ -48,10 +48,13 @@ TEST(HistoryStoreTest, ResultsReadBackByHostAndRange) {
   EXPECT_EQ(some.front().rttUs, 1000u);
   EXPECT_TRUE(store->results({"other", ""}, {kT0, kT0 + kDay}).empty());
 
-  const Summary silent = store->summary(kSilent, {kT0, kT0 + kDay}, {3, 1});
-  EXPECT_DOUBLE_EQ(silent.lossPercent, 100.0);
-  EXPECT_EQ(silent.outages, 1u);
-  EXPECT_DOUBLE_EQ(silent.downSeconds, 599.0);
+  // From the beginning of time or from the first result: the same.
+  for (const TimeUs from : {TimeUs{0}, kT0}) {
+    const Summary silent = store->summary(kSilent, {from, kT0 + kDay}, {3, 1});
+    EXPECT_DOUBLE_EQ(silent.lossPercent, 100.0);
+    EXPECT_EQ(silent.outages, 1u);
+    EXPECT_DOUBLE_EQ(silent.downSeconds, 599.0);  // to the last result, still down
+  }
   const auto outages = store->outages(kSilent, {kT0, kT0 + kDay}, {3, 1});
   ASSERT_EQ(outages.size(), 1u);
   EXPECT_EQ(outages[0].start, kT0);
