@@ -144,8 +144,7 @@ std::string WatchPage::startRecording(WatchRun& run) {
 
 void WatchPage::finishRecording() {
   if (!writer_) return;
-  writer_->finish();
-  writer_->waitFor();
+  writer_->finish();  // writes what is pending and waits for the thread
   writer_.reset();
 }
 
