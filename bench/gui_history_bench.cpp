@@ -3,9 +3,10 @@
 // file is the one `history_bench fill` makes (a host every second for a
 // day, 1,024 hosts every second for an hour); the graph is the day's host.
 //
-//   tarvo_gui_history_bench FILE [PICTURE.png]
+//   tarvo_gui_history_bench FILE [PICTURE.png [RANGE]]
 //
-// With PICTURE the Watch tab showing the 24 h graph is saved there.
+// With PICTURE the window showing the graph of RANGE (as the chooser names
+// it, "24 h" unless given) is saved there.
 // Runs on Qt's offscreen platform unless QT_QPA_PLATFORM says otherwise,
 // with its own settings and watch list in a temporary folder.
 #include <QApplication>
@@ -47,7 +48,7 @@ double drawMs(tarvo::ui::MainWindow& window, QComboBox& range, const char* text)
 
 int main(int argc, char* argv[]) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: tarvo_gui_history_bench FILE [PICTURE.png]\n");
+    std::fprintf(stderr, "usage: tarvo_gui_history_bench FILE [PICTURE.png [RANGE]]\n");
     return 2;
   }
   if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -74,7 +75,7 @@ int main(int argc, char* argv[]) {
       if (ms[kRuns / 2] >= 200) result = 1;
     }
     if (argc > 2) {
-      drawMs(window, *range, "24 h");
+      drawMs(window, *range, argc > 3 ? argv[3] : "24 h");
       window.grab().save(argv[2]);
     }
   }
