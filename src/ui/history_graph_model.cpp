@@ -84,13 +84,7 @@ HistoryGraphModel::HistoryGraphModel(std::uint32_t maxMs)
 }
 
 bool HistoryGraphModel::setSize(int width, int height, int labelWidth) {
-  const int leftMargin = labelWidth + GraphLayout::kFrameWidth + 2;
-  if (width == layout_.width && height == layout_.height && leftMargin == layout_.leftMargin) {
-    return false;
-  }
-  layout_.width = width;
-  layout_.height = height;
-  layout_.leftMargin = leftMargin;
+  if (!layout_.resize(width, height, labelWidth)) return false;
   rebuild();
   return true;
 }
