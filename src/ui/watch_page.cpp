@@ -121,25 +121,23 @@ void WatchPage::startMonitor() {
 std::string WatchPage::startRecording(WatchRun& run) {
   const settings::Settings& values = host_.settings();
   if (!values.history) return {};
-  // Only the open on the window thread; the writer does the rest on its own.
-  history::OpenOutcome opened = history::HistoryStore::open(history::defaultHistoryPath(),
-                                                            history::HistoryStore::Mode::Write);
-  if (!opened.store) return "The history is not recorded: " + opened.message;
   // Said on the writer's thread, shown on the window's.
   QWidget* context = tab_.page;
   auto notice = [this, context](const std::string& text) {
     QMetaObject::invokeMethod(
-        context, [this, text] { setMonitorText("  " + text); }, Qt::QueuedConnection);
+        context, [this, text] { setMonitorText(text); }, Qt::QueuedConnection);
   };
+  // The file is opened on the writer's thread: a busy file or an upgrade
+  // never holds the window.
   writer_ = std::make_unique<history::HistoryWriter>(
-      std::move(opened.store), history::Retention{values.historyRawDays, values.historyDays},
+      history::defaultHistoryPath(), history::Retention{values.historyRawDays, values.historyDays},
       std::move(notice));
   if (!writer_->start()) {
     writer_.reset();
     return "The history is not recorded: no thread could be started.";
   }
   run.history = writer_.get();
-  return opened.message;
+  return {};
 }
 
 void WatchPage::finishRecording() {
