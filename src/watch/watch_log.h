@@ -29,8 +29,8 @@ struct WatchResult {
   static constexpr std::int32_t kNameNotResolved = -1;
 
   bool replied = false;
-  std::uint64_t roundTripUs = 0;               // as reported, whole ms exact (roundTripMicros)
-  std::int32_t status = kNameNotResolved;      // the echo status otherwise (0: reply)
+  std::uint64_t roundTripUs = 0;                 // as reported, whole ms exact (roundTripMicros)
+  std::int32_t status = kNameNotResolved;        // the echo status otherwise (0: reply)
   std::chrono::system_clock::time_point time{};  // when the answer (or time-out) came
   std::uint32_t roundTripMs() const { return static_cast<std::uint32_t>(roundTripUs / 1000); }
 };
