@@ -100,7 +100,7 @@ const std::array<CommandOptions, 6>& commands() {
         onLine(3, text("--file", "LIST", "also watches the hosts listed in LIST, one per line")),
         onLine(4, flag("--no-history", "records nothing into the history file")),
         onLine(4, text("--metrics", "[ADDR:]PORT",
-                       "serves metrics at http://ADDR:PORT/metrics (ADDR: 127.0.0.1)"))}},
+                       "serves http://ADDR:PORT/metrics (ADDR 127.0.0.1)"))}},
       {"history",
        "[HOST...]",
        "Prints what watch recorded: each host's statistics, outages or results.",
