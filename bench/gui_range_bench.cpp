@@ -38,6 +38,8 @@ std::filesystem::path prepareRegistry() {
       "P_BurstMode":"1","P_DontPingNet":"0","P_DontBroadcast":"0","P_Countr":"1",
       "P_Waitr":"1000","P_Delayr":"1","PingHosts":{}}}}}})";
   setenv("TARVO_REGISTRY", file.c_str(), 1);
+  // The kept watch list and the history there too, not in the user's.
+  setenv("XDG_STATE_HOME", dir.c_str(), 1);
   return dir;
 }
 

@@ -44,6 +44,8 @@ int main(int argc, char* argv[]) {
   std::string pattern = (std::filesystem::temp_directory_path() / "tarvo-shot-XXXXXX").string();
   std::filesystem::path dir = mkdtemp(pattern.data());
   setenv("TARVO_REGISTRY", (dir / "registry.json").c_str(), 1);
+  // The kept watch list and the history there too, not in the user's.
+  setenv("XDG_STATE_HOME", dir.c_str(), 1);
   const bool watch = argc > 4 && std::string(argv[3]) == "watch";
   if (watch) {
     std::ofstream(dir / "registry.json") << R"({"SOFTWARE":{"Dravenco":{"Tarvo":{"Settings":{

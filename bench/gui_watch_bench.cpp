@@ -40,6 +40,8 @@ std::filesystem::path prepare() {
                                        << (dir / "watch.txt").string()
                                        << R"(","PingHosts":{}}}}}})";
   setenv("TARVO_REGISTRY", (dir / "registry.json").c_str(), 1);
+  // The kept watch list and the history there too, not in the user's.
+  setenv("XDG_STATE_HOME", dir.c_str(), 1);
   return dir;
 }
 

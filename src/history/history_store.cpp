@@ -5,8 +5,10 @@
 #include <SQLiteCpp/Transaction.h>
 #include <sqlite3.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <map>
+#include <thread>
 
 #include "history/history_file.h"
 #include "history/history_math.h"
@@ -22,6 +24,8 @@ constexpr TimeUs kDayUs = 86'400'000'000;
 // Finished minutes are turned into minute rows only this long after their
 // end, so results still held in another monitor's batch are in.
 constexpr TimeUs kAggregateLagUs = 2 * kMinuteUs;
+// Opens that find the file busy, a tenth of a second apart.
+constexpr int kOpenTries = 30;
 
 TimeUs minuteOf(TimeUs time) {
   TimeUs q = time / kMinuteUs;
@@ -94,14 +98,23 @@ OpenOutcome HistoryStore::open(const std::string& path, Mode mode) {
     }
     return db;
   };
-  try {
-    if (auto db = attempt()) outcome.store.reset(new HistoryStore(std::move(db)));
-    return outcome;
-  } catch (const SQLite::Exception& e) {
-    const int code = e.getErrorCode();
-    if (code != SQLITE_NOTADB && code != SQLITE_CORRUPT) {
-      outcome.message = path + ": " + e.what();
+  // A file another monitor is creating or switching to WAL right now
+  // refuses without waiting; it is ready a moment later.
+  for (int tries = 1;; ++tries) {
+    try {
+      if (auto db = attempt()) outcome.store.reset(new HistoryStore(std::move(db)));
       return outcome;
+    } catch (const SQLite::Exception& e) {
+      const int code = e.getErrorCode();
+      if ((code == SQLITE_BUSY || code == SQLITE_LOCKED) && tries < kOpenTries) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        continue;
+      }
+      if (code != SQLITE_NOTADB && code != SQLITE_CORRUPT) {
+        outcome.message = path + ": " + e.what();
+        return outcome;
+      }
+      break;
     }
   }
   if (mode == Mode::Read) {

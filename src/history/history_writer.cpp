@@ -23,10 +23,29 @@ HistoryWriter::HistoryWriter(std::unique_ptr<HistoryStore> store, Retention rete
                              NoticeFn notice)
     : store_(std::move(store)), retention_(retention), notice_(std::move(notice)) {}
 
+HistoryWriter::HistoryWriter(std::string path, Retention retention, NoticeFn notice)
+    : path_(std::move(path)), retention_(retention), notice_(std::move(notice)) {}
+
 HistoryWriter::~HistoryWriter() { finish(); }
+
+bool HistoryWriter::openStore() {
+  if (store_) return true;
+  OpenOutcome opened = HistoryStore::open(path_, HistoryStore::Mode::Write);
+  if (!opened.store) {
+    closed_ = true;
+    notice_("  History not recorded: " + opened.message);
+    std::lock_guard lock(mutex_);
+    pending_.clear();
+    return false;
+  }
+  if (!opened.message.empty()) notice_("  History: " + opened.message);
+  store_ = std::move(opened.store);
+  return true;
+}
 
 void HistoryWriter::record(const std::string& item, const std::string& address,
                            const WatchResult& result) {
+  if (closed_.load(std::memory_order_relaxed)) return;
   Recorded r;
   r.host = HostKey{item, address};
   r.result.time = microsOf(result.time);
@@ -43,6 +62,7 @@ void HistoryWriter::finish() {
 }
 
 void HistoryWriter::execute() {
+  if (!openStore()) return;
   auto nextUpkeep = std::chrono::steady_clock::now();
   for (;;) {
     const bool stopping = rest(kFlushMs);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -29,6 +30,11 @@ class HistoryWriter : public ThreadBase, public ResultSink {
 
   // Takes an open store; `notice` is called from the writer's thread.
   HistoryWriter(std::unique_ptr<HistoryStore> store, Retention retention, NoticeFn notice);
+  // Opens the file on its own thread first, so a file that is busy or
+  // being upgraded holds up no window; what the open had to say is a
+  // notice, and a file that cannot be opened ends the thread (results
+  // handed over then are dropped).
+  HistoryWriter(std::string path, Retention retention, NoticeFn notice);
   ~HistoryWriter() override;
 
   void record(const std::string& item, const std::string& address,
@@ -41,7 +47,11 @@ class HistoryWriter : public ThreadBase, public ResultSink {
 
  private:
   void flush();
+  bool openStore();
+
   std::unique_ptr<HistoryStore> store_;
+  std::string path_;  // to open, when no store was given
+  std::atomic<bool> closed_{false};
   Retention retention_;
   NoticeFn notice_;
   std::mutex mutex_;

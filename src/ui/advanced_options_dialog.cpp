@@ -136,6 +136,9 @@ void AdvancedOptionsDialog::load() {
   f.notifyDown->setText(QString::number(v.notifyDown));
   f.notifyUp->setText(QString::number(v.notifyUp));
   f.notifySound->setChecked(v.notifySound);
+  f.history->setChecked(v.history);
+  f.historyRawDays->setText(QString::number(v.historyRawDays));
+  f.historyDays->setText(QString::number(v.historyDays));
 }
 
 void AdvancedOptionsDialog::accept() {
@@ -191,6 +194,11 @@ void AdvancedOptionsDialog::apply() {
   v.notifyUp =
       static_cast<std::int32_t>(settings::kNotifyUpRule.repair(ss(f.notifyUp->text())).value);
   v.notifySound = f.notifySound->isChecked();
+  v.history = f.history->isChecked();
+  v.historyRawDays = static_cast<std::int32_t>(
+      settings::kHistoryRawDaysRule.repair(ss(f.historyRawDays->text())).value);
+  v.historyDays =
+      static_cast<std::int32_t>(settings::kHistoryDaysRule.repair(ss(f.historyDays->text())).value);
 }
 
 void AdvancedOptionsDialog::showTos() {
@@ -278,6 +286,9 @@ void AdvancedOptionsDialog::setDefaultsOfVisibleTab() {
       f.autoStartFile->setText(QString::fromStdString(d.autoStartFile));
       f.notifyDown->setText(QString::number(d.notifyDown));
       f.notifyUp->setText(QString::number(d.notifyUp));
+      f.history->setChecked(d.history);
+      f.historyRawDays->setText(QString::number(d.historyRawDays));
+      f.historyDays->setText(QString::number(d.historyDays));
       break;
     default:
       break;

@@ -66,6 +66,9 @@ struct AdvancedOptionsForm {
   QLineEdit* notifyDown = nullptr;
   QLineEdit* notifyUp = nullptr;
   QCheckBox* notifySound = nullptr;
+  QCheckBox* history = nullptr;
+  QLineEdit* historyRawDays = nullptr;
+  QLineEdit* historyDays = nullptr;
   // All tabs
   QPushButton* defaults = nullptr;
   QPushButton* ok = nullptr;

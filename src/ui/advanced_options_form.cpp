@@ -144,6 +144,26 @@ QGroupBox* notifyGroup(AdvancedOptionsForm& f) {
   return group;
 }
 
+// What the monitor records of its results, and for how long.
+QGroupBox* historyGroup(AdvancedOptionsForm& f) {
+  auto* group = named(new QGroupBox(" History "), "HistoryGroup");
+  auto* row = new QHBoxLayout(group);
+  row->addWidget(f.history = box("Keep history", "HistoryBox"));
+  row->addWidget(new QLabel("Raw results [days]:"));
+  row->addWidget(f.historyRawDays = named(new QLineEdit, "HistoryRawDaysEdit"));
+  row->addWidget(new QLabel("History [days]:"));
+  row->addWidget(f.historyDays = named(new QLineEdit, "HistoryDaysEdit"));
+  const std::pair<QLineEdit*, const settings::FieldRule*> fields[] = {
+      {f.historyRawDays, &settings::kHistoryRawDaysRule},
+      {f.historyDays, &settings::kHistoryDaysRule}};
+  for (const auto& [field, rule] : fields) {
+    field->setFixedWidth(50);
+    field->setToolTip(QString("%1 - %2").arg(rule->minimum).arg(rule->maximum));
+  }
+  row->addStretch();
+  return group;
+}
+
 QWidget* watchTab(AdvancedOptionsForm& f) {
   auto* page = named(new QWidget, "WatchSheet");
   auto* grid = new QGridLayout(page);
@@ -192,6 +212,7 @@ QWidget* watchTab(AdvancedOptionsForm& f) {
   f.autoStartFileButton->setFixedWidth(30);
   grid->addLayout(fileRow, row++, 0, 1, 3);
   grid->addWidget(notifyGroup(f), row++, 0, 1, 3);
+  grid->addWidget(historyGroup(f), row++, 0, 1, 3);
   grid->setRowStretch(row, 1);
   return page;
 }

@@ -33,13 +33,53 @@ QRect plotRect(const GraphLayout& l) {
 
 }  // namespace
 
+// The caption in the system's fixed-width face, the scale in its smallest
+// readable one, both small enough for the 15-pixel margins.
+GraphFonts::GraphFonts()
+    : caption(sizedFont(QFontDatabase::FixedFont, 7)),
+      label(sizedFont(QFontDatabase::SmallestReadableFont, 6)) {}
+
+void paintGraphFrame(QPainter& p, const GraphLayout& l, const std::vector<int>& verticalLines,
+                     std::uint32_t maxValue, const QString& caption, const GraphFonts& fonts) {
+  const QRect plot = plotRect(l);
+  const int fw = GraphLayout::kFrameWidth;
+  p.fillRect(QRect(0, 0, l.width, l.height), kBackground);
+  // Narrower than its margins, the graph stays black until it is widened.
+  if (plot.width() <= 0) return;
+
+  for (int y = l.plotBottom() - l.gridSpacing(); y >= l.plotTop(); y -= l.gridSpacing()) {
+    p.fillRect(plot.left(), y, plot.width(), 1, kGrid);
+  }
+  for (int x : verticalLines) p.fillRect(x, plot.top(), 1, plot.height(), kGrid);
+  p.fillRect(plot.left(), l.fullScaleY(), plot.width(), 1, kFullScale);
+
+  p.setPen(kText);
+  p.setFont(fonts.label);
+  const int labelHeight = QFontMetrics(fonts.label).height();
+  const int labelRight = plot.left() - 1 - fw;
+  p.drawText(QRect(0, l.fullScaleY() - labelHeight / 2, labelRight, labelHeight),
+             Qt::AlignRight | Qt::AlignVCenter, QString::number(maxValue));
+  p.drawText(QRect(0, l.plotBottom() - labelHeight / 2, labelRight, labelHeight),
+             Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("0"));
+
+  p.setFont(fonts.caption);
+  const int captionHeight = QFontMetrics(fonts.caption).height();
+  const int captionLeft = l.leftMargin - fw;
+  p.drawText(QRect(captionLeft, std::max(0, l.plotTop() - captionHeight - 3), l.width - captionLeft,
+                   captionHeight),
+             Qt::AlignLeft | Qt::AlignTop, caption);
+
+  for (int i = 0; i < fw; ++i) {
+    const QRect r = plot.adjusted(-1 - i, -1 - i, 1 + i, 1 + i);
+    p.fillRect(r.left(), r.top(), r.width(), 1, kFrame);
+    p.fillRect(r.left(), r.bottom(), r.width(), 1, kFrame);
+    p.fillRect(r.left(), r.top(), 1, r.height(), kFrame);
+    p.fillRect(r.right(), r.top(), 1, r.height(), kFrame);
+  }
+}
+
 TGreenBlack::TGreenBlack(const MonitorSettings& settings, QWidget* parent)
-    : QWidget(parent),
-      model_(settings.waitMs, settings.penWidth),
-      // The caption in the system's fixed-width face, the scale in its
-      // smallest readable one, both small enough for the 15-pixel margins.
-      captionFont_(sizedFont(QFontDatabase::FixedFont, 7)),
-      labelFont_(sizedFont(QFontDatabase::SmallestReadableFont, 6)) {
+    : QWidget(parent), model_(settings.waitMs, settings.penWidth) {
   setFixedHeight(kHeight);
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -106,7 +146,7 @@ void TGreenBlack::resizeEvent(QResizeEvent* event) {
 
 void TGreenBlack::fitModel() {
   const int labelWidth =
-      QFontMetrics(labelFont_).horizontalAdvance(QString::number(model_.maxValue()));
+      QFontMetrics(fonts_.label).horizontalAdvance(QString::number(model_.maxValue()));
   if (model_.setSize(width(), height(), labelWidth)) wholeRedraw_ = true;
 }
 
@@ -140,42 +180,9 @@ void TGreenBlack::paintEvent(QPaintEvent* event) {
 void TGreenBlack::redrawAll() {
   const GraphLayout& l = model_.layout();
   const QRect plot = plotRect(l);
-  const int fw = GraphLayout::kFrameWidth;
   QPainter p(&buffer_);
-  p.fillRect(rect(), kBackground);
-  // Narrower than its margins, the graph stays black until it is widened.
+  paintGraphFrame(p, l, model_.verticalGridLines(), model_.maxValue(), shownCaption(), fonts_);
   if (plot.width() <= 0) return;
-
-  for (int y = l.plotBottom() - l.gridSpacing(); y >= l.plotTop(); y -= l.gridSpacing()) {
-    p.fillRect(plot.left(), y, plot.width(), 1, kGrid);
-  }
-  for (int x : model_.verticalGridLines()) p.fillRect(x, plot.top(), 1, plot.height(), kGrid);
-  p.fillRect(plot.left(), l.fullScaleY(), plot.width(), 1, kFullScale);
-
-  p.setPen(kText);
-  p.setFont(labelFont_);
-  const int labelHeight = QFontMetrics(labelFont_).height();
-  const int labelRight = plot.left() - 1 - fw;
-  p.drawText(QRect(0, l.fullScaleY() - labelHeight / 2, labelRight, labelHeight),
-             Qt::AlignRight | Qt::AlignVCenter, QString::number(model_.maxValue()));
-  p.drawText(QRect(0, l.plotBottom() - labelHeight / 2, labelRight, labelHeight),
-             Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("0"));
-
-  p.setFont(captionFont_);
-  const int captionHeight = QFontMetrics(captionFont_).height();
-  const int captionLeft = l.leftMargin - fw;
-  p.drawText(QRect(captionLeft, std::max(0, l.plotTop() - captionHeight - 3), width() - captionLeft,
-                   captionHeight),
-             Qt::AlignLeft | Qt::AlignTop, shownCaption());
-
-  for (int i = 0; i < fw; ++i) {
-    const QRect r = plot.adjusted(-1 - i, -1 - i, 1 + i, 1 + i);
-    p.fillRect(r.left(), r.top(), r.width(), 1, kFrame);
-    p.fillRect(r.left(), r.bottom(), r.width(), 1, kFrame);
-    p.fillRect(r.left(), r.top(), 1, r.height(), kFrame);
-    p.fillRect(r.right(), r.top(), 1, r.height(), kFrame);
-  }
-
   p.setClipRect(plot);
   for (std::size_t k = 0; k < model_.columnCount(); ++k) {
     const int x = model_.columnX(k);

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QString>
 #include <QWidget>
+#include <vector>
 
 #include "ui/green_black_model.h"
 #include "watch/monitor_settings.h"
@@ -12,6 +13,19 @@
 class QPainter;
 
 namespace tarvo::ui {
+
+// The faces of a graph's caption and scale labels.
+struct GraphFonts {
+  GraphFonts();
+  QFont caption;
+  QFont label;
+};
+
+// A graph's picture without its data: the black ground, the grid with the
+// given vertical lines, the full-scale line, the scale labels, the caption
+// and the frame. The strip chart and the history graphs share it.
+void paintGraphFrame(QPainter& p, const GraphLayout& l, const std::vector<int>& verticalLines,
+                     std::uint32_t maxValue, const QString& caption, const GraphFonts& fonts);
 
 // One monitored host's strip chart: green-on-black columns scrolling left
 // with every result, the host's caption on top.
@@ -53,8 +67,7 @@ class TGreenBlack : public QWidget {
   void drawPoints(QPainter& painter, const GraphColumn& column, int x);
 
   GreenBlackModel model_;
-  QFont captionFont_;
-  QFont labelFont_;
+  GraphFonts fonts_;
   QImage buffer_;            // the picture, in device pixels
   bool wholeRedraw_ = true;  // caption, size or screen changed
   int pending_ = 0;          // columns that arrived since the last paint

@@ -20,13 +20,7 @@ GreenBlackModel::GreenBlackModel(std::uint32_t maxValue, int penWidth)
 }
 
 bool GreenBlackModel::setSize(int width, int height, int labelWidth) {
-  const int leftMargin = labelWidth + GraphLayout::kFrameWidth + 2;
-  if (width == layout_.width && height == layout_.height && leftMargin == layout_.leftMargin) {
-    return false;
-  }
-  layout_.width = width;
-  layout_.height = height;
-  layout_.leftMargin = leftMargin;
+  if (!layout_.resize(width, height, labelWidth)) return false;
   fitCapacity();
   return true;
 }

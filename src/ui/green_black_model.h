@@ -36,6 +36,17 @@ struct GraphLayout {
   int height = kHeight;
   int leftMargin = 20;  // room for the scale labels
 
+  // Takes the widget's size and its scale labels' width; false when
+  // nothing changed.
+  bool resize(int newWidth, int newHeight, int labelWidth) {
+    const int margin = labelWidth + kFrameWidth + 2;
+    if (newWidth == width && newHeight == height && margin == leftMargin) return false;
+    width = newWidth;
+    height = newHeight;
+    leftMargin = margin;
+    return true;
+  }
+
   int plotLeft() const { return leftMargin; }
   int plotRight() const { return width - kRightMargin; }
   int plotTop() const { return kTopMargin; }

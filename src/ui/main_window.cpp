@@ -198,6 +198,7 @@ void MainWindow::startUp() {
   applyBounds();
   ping_->fill();
   trace_->fill();
+  watch_->loadKeptList();
   progs_ = connectPrograms();
 }
 

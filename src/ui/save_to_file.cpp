@@ -4,13 +4,23 @@
 #include <QFile>
 #include <QMessageBox>
 
+#include "settings/registry_file.h"
 #include "settings/saved_lines.h"
 
 namespace tarvo::ui {
 
-SaveToFile::SaveToFile(QWidget* window)
-    : QObject(window), window_(window), dialog_(new QFileDialog(window)) {
-  setObjectName("SaveToFile");
+SaveToFile::SaveToFile(QWidget* window, const QString& name, const QStringList& filters)
+    : QObject(window), window_(window), filters_(filters) {
+  setObjectName(name);
+  chooser_ = [](QFileDialog& dialog) {
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+    return dialog.selectedFiles().first();
+  };
+}
+
+QFileDialog& SaveToFile::dialog() {
+  if (dialog_ != nullptr) return *dialog_;
+  dialog_ = new QFileDialog(window_);
   dialog_->setObjectName("SaveDialog");
   dialog_->setWindowTitle("Save");
   dialog_->setAcceptMode(QFileDialog::AcceptSave);
@@ -19,12 +29,16 @@ SaveToFile::SaveToFile(QWidget* window)
   // overwritten without asking.
   dialog_->setDefaultSuffix(QString());
   dialog_->setOption(QFileDialog::DontConfirmOverwrite);
-  dialog_->setNameFilters({"All files (*)", "txt files (*.txt)", "wri files (*.wri)"});
+  dialog_->setNameFilters(filters_);
   dialog_->setDirectory(QDir::home());
-  chooser_ = [](QFileDialog& dialog) {
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
-    return dialog.selectedFiles().first();
-  };
+  return *dialog_;
+}
+
+QString SaveToFile::choose() {
+  if (!lastName_.isEmpty()) dialog().selectFile(lastName_);
+  QString name = chooser_(dialog());
+  if (!name.isEmpty()) lastName_ = name;
+  return name;
 }
 
 void SaveToFile::save(const std::vector<std::string>& lines, const QString& emptyMessage) {
@@ -35,10 +49,8 @@ void SaveToFile::save(const std::vector<std::string>& lines, const QString& empt
     box.exec();
     return;
   }
-  if (!lastName_.isEmpty()) dialog_->selectFile(lastName_);
-  QString name = chooser_(*dialog_);
+  QString name = choose();
   if (name.isEmpty()) return;
-  lastName_ = name;
 
   std::string bytes = settings::savedLinesBytes(lines);
   QFile file(name);
@@ -46,9 +58,25 @@ void SaveToFile::save(const std::vector<std::string>& lines, const QString& empt
                  file.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
                      static_cast<qint64>(bytes.size());
   if (written && file.flush()) return;
+  showFailure(name, file.errorString());
+}
+
+bool SaveToFile::writeWhole(const QString& name, const std::string& bytes) {
+  // The user's own link leads to the file it names; the settings file's
+  // rules apply, as they guard the same things.
+  const settings::ResolvedFile target =
+      settings::resolveRegistryFile(QFile::encodeName(name).toStdString());
+  std::string why = target.error;
+  if (why.empty()) why = settings::writeFileAtomically(target.path, bytes).error;
+  if (why.empty()) return true;
+  showFailure(name, QString::fromStdString(why));
+  return false;
+}
+
+void SaveToFile::showFailure(const QString& name, const QString& why) {
   QMessageBox box(QMessageBox::Critical, "Error",
-                  QString("Cannot create file \"%1\". %2").arg(name, file.errorString()),
-                  QMessageBox::Ok, window_);
+                  QString("Cannot create file \"%1\". %2").arg(name, why), QMessageBox::Ok,
+                  window_);
   box.setObjectName("SaveFailed");
   box.exec();
 }

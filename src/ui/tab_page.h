@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -26,6 +27,9 @@ struct WindowServices {
   ToneFactory toneFactory;                     // empty: the sound device
   std::optional<Resolver> traceResolver;       // empty: the system resolver
   Clock* monitorClock = nullptr;               // null: the system clock
+  // The wall clock of the history graphs, µs since the epoch; empty: the
+  // system's.
+  std::function<std::int64_t()> wallClockUs;
 };
 
 // Status panel texts of one tab.

@@ -5,10 +5,13 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
+#include "ui/kept_watch_list.h"
 #include "ui/trace_page.h"
 #include "ui/watch_page.h"
 #include "watch/watch_list.h"
@@ -66,6 +69,50 @@ void WatchPage::connectList() {
   QObject::connect(tab_.reverseChecks, &QAction::triggered, p,
                    [this] { setChecks(Checks::Reverse); });
   QObject::connect(tab_.sortList, &QAction::triggered, p, [this] { sortList(); });
+
+  // Every change of the list, however made, reaches the kept copy.
+  keepSoon_ = new QTimer(p);
+  keepSoon_->setSingleShot(true);
+  keepSoon_->setInterval(1000);
+  QObject::connect(keepSoon_, &QTimer::timeout, p, [this] { keepList(false); });
+  const QAbstractItemModel* model = list->model();
+  auto changed = [this] { listChanged(); };
+  QObject::connect(model, &QAbstractItemModel::rowsInserted, p, changed);
+  QObject::connect(model, &QAbstractItemModel::rowsRemoved, p, changed);
+  QObject::connect(model, &QAbstractItemModel::rowsMoved, p, changed);
+  QObject::connect(model, &QAbstractItemModel::dataChanged, p, changed);
+  QObject::connect(model, &QAbstractItemModel::modelReset, p, changed);
+  QObject::connect(model, &QAbstractItemModel::layoutChanged, p, changed);
+}
+
+void WatchPage::listChanged() {
+  if (!keptLoaded_) return;
+  listDirty_ = true;
+  keepSoon_->start();
+}
+
+void WatchPage::loadKeptList() {
+  const KeptWatchList kept = readKeptWatchList(keptWatchListPath());
+  setItems(kept.items);
+  updateCounter(false);
+  keptLoaded_ = true;
+  listDirty_ = false;
+  if (!kept.problem.empty()) setMonitorText("  " + kept.problem);
+}
+
+void WatchPage::keepList(bool exiting) {
+  keepSoon_->stop();
+  if (!listDirty_) return;
+  listDirty_ = false;
+  const std::string why = writeKeptWatchList(keptWatchListPath(), items());
+  if (why.empty()) return;
+  const std::string line = "The watch list was not kept: " + why;
+  // A closing window has no status line left to say it in.
+  if (exiting) {
+    std::fprintf(stderr, "tarvo: %s\n", line.c_str());
+  } else {
+    setMonitorText("  " + line);
+  }
 }
 
 std::vector<WatchItem> WatchPage::items() const {

@@ -5,8 +5,10 @@
 #include <QScrollBar>
 #include <QTimer>
 
+#include "history/history_writer.h"
 #include "ui/green_black_graph.h"
 #include "ui/gui_views.h"
+#include "ui/history_view.h"
 #include "ui/host_notices.h"
 #include "watch/watch_controller.h"
 
@@ -19,11 +21,29 @@ WatchPage::WatchPage(PageHost& host, QWidget* tabParent, const TracePage& trace)
   QObject::connect(tab_.startButton, &QPushButton::clicked, p, [this] { onStartButton(); });
   QObject::connect(tab_.pauseButton, &QPushButton::clicked, p, [this] { onPauseButton(); });
   host_.views().watch.attach(this);
+  HistoryView::Hooks hooks;
+  hooks.hosts = [this] {
+    std::vector<std::string> hosts;
+    for (const WatchItem& item : items()) {
+      if (item.checked) hosts.push_back(item.text);
+    }
+    return hosts;
+  };
+  hooks.notice = [this](const std::string& text) { setMonitorText("  " + text); };
+  hooks.now = [this] {
+    if (host_.services().wallClockUs) return host_.services().wallClockUs();
+    return static_cast<history::TimeUs>(std::chrono::duration_cast<std::chrono::microseconds>(
+                                            std::chrono::system_clock::now().time_since_epoch())
+                                            .count());
+  };
+  hooks.settings = [this] { return monitorSettingsFrom(host_.settings()); };
+  history_ = std::make_unique<HistoryView>(tab_, std::move(hooks));
 }
 
 WatchPage::~WatchPage() {
   // The window has asked the monitor to stop and closed its hand-off.
   reap();
+  keepList(true);
 }
 
 void WatchPage::entered() { tab_.itemEdit->setFocus(); }
@@ -76,11 +96,13 @@ void WatchPage::startMonitor() {
   run.clock = host_.services().monitorClock;
   runSettings_ = run.settings;
   ended_ = false;
+  const std::string recording = startRecording(run);
   auto* controller = new TCtrlWatch(std::move(run), host_.views().watch);
   tab_.startButton->setEnabled(true);
   updateCounter(false);
   if (!controller->start()) {
     delete controller;
+    finishRecording();
     tab_.startButton->setText("&Start");
     monitorText_.clear();
     showStatus();
@@ -92,6 +114,36 @@ void WatchPage::startMonitor() {
   tab_.pauseButton->setEnabled(true);
   monitorText_ = "  Monitor: ";
   showStatus();
+  if (!recording.empty()) setMonitorText("  " + recording);
+  history_->setMonitorRunning(true);
+}
+
+std::string WatchPage::startRecording(WatchRun& run) {
+  const settings::Settings& values = host_.settings();
+  if (!values.history) return {};
+  // Said on the writer's thread, shown on the window's.
+  QWidget* context = tab_.page;
+  auto notice = [this, context](const std::string& text) {
+    QMetaObject::invokeMethod(
+        context, [this, text] { setMonitorText(text); }, Qt::QueuedConnection);
+  };
+  // The file is opened on the writer's thread: a busy file or an upgrade
+  // never holds the window.
+  writer_ = std::make_unique<history::HistoryWriter>(
+      history::defaultHistoryPath(), history::Retention{values.historyRawDays, values.historyDays},
+      std::move(notice));
+  if (!writer_->start()) {
+    writer_.reset();
+    return "The history is not recorded: no thread could be started.";
+  }
+  run.history = writer_.get();
+  return {};
+}
+
+void WatchPage::finishRecording() {
+  if (!writer_) return;
+  writer_->finish();  // writes what is pending and waits for the thread
+  writer_.reset();
 }
 
 void WatchPage::onPauseButton() {
@@ -124,6 +176,9 @@ void WatchPage::reap() {
   run_->waitFor();
   delete run_;
   run_ = nullptr;
+  // Only now no more results can come.
+  finishRecording();
+  if (!host_.closing()) history_->setMonitorRunning(false);
 }
 
 // ---- Steps of the monitor --------------------------------------------------

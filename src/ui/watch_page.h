@@ -14,13 +14,19 @@
 
 class QEventLoop;
 class QPoint;
+class QTimer;
 
 namespace tarvo {
 class TCtrlWatch;
+struct WatchRun;
+namespace history {
+class HistoryWriter;
 }
+}  // namespace tarvo
 
 namespace tarvo::ui {
 
+class HistoryView;
 class HostNotices;
 class TracePage;
 
@@ -62,14 +68,18 @@ class WatchPage : public TabPage {
   void prepareMenu(const QPoint& pos);
   bool editMode() const { return editMode_; }
 
-  // ---- Start-up: merges the autostart file; true when the monitor should
-  // start now.
+  // ---- Start-up: the list kept from the last run, then the autostart
+  // file merged in; true when the monitor should start now.
+  void loadKeptList();
   bool mergeAutoStartFile();
+  // Writes the list when it changed since it was loaded or last kept.
+  void keepList(bool exiting);
 
   // ---- The monitor (window thread).
   void onStartButton();
   void onPauseButton();
   bool monitorRunning() const { return run_ != nullptr; }
+  const HistoryView& historyView() const { return *history_; }
   std::size_t graphCount() const { return tab_.area->graphs.size(); }
   TGreenBlack* graph(std::size_t index) const;
 
@@ -92,6 +102,11 @@ class WatchPage : public TabPage {
   void startMonitor();
   void stopMonitor();
   void reap();
+  // The history of a run: recorded when the settings ask for it. Returns a
+  // problem to show, if any.
+  std::string startRecording(WatchRun& run);
+  void finishRecording();
+  void listChanged();
   void showStatus() { setStatus({counterText_, monitorText_}); }
 
   WatchTab tab_;
@@ -106,7 +121,12 @@ class WatchPage : public TabPage {
   TCtrlWatch* run_ = nullptr;  // owned; deleted once it has ended
   bool ended_ = false;         // its stopped-state step has run
   QEventLoop* stopLoop_ = nullptr;
-  std::unique_ptr<HostNotices> notices_;  // made at the first notice
+  std::unique_ptr<HostNotices> notices_;            // made at the first notice
+  std::unique_ptr<history::HistoryWriter> writer_;  // the run's recorder, if any
+  std::unique_ptr<HistoryView> history_;
+  bool keptLoaded_ = false;  // the kept list was read, so it may be written
+  bool listDirty_ = false;   // changed since then
+  QTimer* keepSoon_;         // writes a changed list once the changes rest
 };
 
 }  // namespace tarvo::ui

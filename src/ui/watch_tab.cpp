@@ -74,9 +74,22 @@ WatchTab::WatchTab(QWidget* tabParent) {
   area = new MonitorArea;
   area->setObjectName("MonitorArea");
   scroll->setWidget(area);
+  historyScroll = make<QScrollArea>(monitorGroup, "HistoryScroll");
+  historyScroll->setWidgetResizable(true);
+  historyScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  historyArea = new QWidget;
+  historyArea->setObjectName("HistoryArea");
+  auto* historyLayout = new QVBoxLayout(historyArea);
+  historyLayout->setContentsMargins(MonitorArea::kLeft, MonitorArea::kFirstTop,
+                                    MonitorArea::kRightMargin, MonitorArea::kBottomRoom);
+  historyLayout->setSpacing(MonitorArea::kRowHeight - MonitorArea::kGraphHeight);
+  historyLayout->addStretch();
+  historyScroll->setWidget(historyArea);
+  historyScroll->hide();
   auto* groupLayout = new QVBoxLayout(monitorGroup);
   groupLayout->setContentsMargins(4, 4, 4, 4);
   groupLayout->addWidget(scroll);
+  groupLayout->addWidget(historyScroll);
 
   auto* left = new QVBoxLayout;
   left->addWidget(listLabel);
@@ -87,6 +100,15 @@ WatchTab::WatchTab(QWidget* tabParent) {
   buttons->addWidget(startButton);
   buttons->addWidget(pauseButton);
   left->addLayout(buttons);
+  auto* rangeLabel = make<QLabel>(p, "HistoryRangeLabel");
+  rangeLabel->setText("Graphs:");
+  range = make<QComboBox>(p, "HistoryRange");
+  range->addItems({"Live", "5 min", "1 h", "24 h", "7 days", "All"});
+  rangeLabel->setBuddy(range);
+  auto* rangeRow = new QHBoxLayout;
+  rangeRow->addWidget(rangeLabel);
+  rangeRow->addWidget(range, 1);
+  left->addLayout(rangeRow);
   auto* layout = new QHBoxLayout(page);
   layout->addLayout(left);
   layout->addWidget(monitorGroup, 1);

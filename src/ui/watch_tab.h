@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -48,17 +49,20 @@ struct WatchTab {
   QGroupBox* monitorGroup;   // GroupBox1: " Monitor "
   QScrollArea* scroll;       // ScrollBox1
   MonitorArea* area;
-  QMenu* menu;             // PopupMenu1, in the order the user sees it
-  QAction* getReached;     // GetReached1
-  QAction* getNotReached;  // GetNotReached1
-  QAction* loadFile;       // LoadList1
-  QAction* editItem;       // EditItem1
-  QAction* deleteItems;    // DeleteItems1
-  QAction* clearList;      // ClearList1
-  QAction* checkAll;       // CheckAll1
-  QAction* uncheckAll;     // UncheckAll1
-  QAction* reverseChecks;  // ReverseChecks1
-  QAction* sortList;       // SortList1
+  QComboBox* range;            // HistoryRange: the graphs' time, "Live" or from the history
+  QScrollArea* historyScroll;  // HistoryScroll: in place of ScrollBox1 unless "Live"
+  QWidget* historyArea;        // HistoryArea: the history graphs, top down
+  QMenu* menu;                 // PopupMenu1, in the order the user sees it
+  QAction* getReached;         // GetReached1
+  QAction* getNotReached;      // GetNotReached1
+  QAction* loadFile;           // LoadList1
+  QAction* editItem;           // EditItem1
+  QAction* deleteItems;        // DeleteItems1
+  QAction* clearList;          // ClearList1
+  QAction* checkAll;           // CheckAll1
+  QAction* uncheckAll;         // UncheckAll1
+  QAction* reverseChecks;      // ReverseChecks1
+  QAction* sortList;           // SortList1
 };
 
 }  // namespace tarvo::ui

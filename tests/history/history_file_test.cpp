@@ -156,6 +156,18 @@ TEST_F(HistoryFileTest, WriterPutsEveryResultInTheFileByTheTimeItFinishes) {
   const auto unresolved = reader.store->results({"nosuch.test", ""}, {t, t + 1});
   ASSERT_EQ(unresolved.size(), 1u);
   EXPECT_EQ(unresolved[0].status, kStatusNameNotResolved);
+
+  // A file that cannot be opened is said once; the monitor's results are
+  // then dropped at once rather than piling up.
+  const std::string fifo = (dir_ / "fifo.sqlite").string();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::vector<std::string> refused;
+  HistoryWriter closed(fifo, {}, [&](const std::string& n) { refused.push_back(n); });
+  ASSERT_TRUE(closed.start());
+  closed.waitFor();
+  closed.record("localhost", "127.0.0.1", WatchResult{.time = now});
+  ASSERT_EQ(refused.size(), 1u);
+  EXPECT_NE(refused[0].find("not a regular file"), std::string::npos) << refused[0];
 }
 
 }  // namespace

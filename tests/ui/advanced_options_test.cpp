@@ -53,6 +53,26 @@ TEST_F(AdvancedOptions, WatchNumbersAreRepairedIntoTheSettingsButNotInTheFields)
   withDialog([&] { EXPECT_EQ(inDialog({"WatchBytesEdit"}), "18"); });
 }
 
+TEST_F(AdvancedOptions, HistoryDaysAreHeldToTheirLimitsAndTheirDefaultsComeBack) {
+  const Names history{"HistoryBox", "HistoryRawDaysEdit", "HistoryDaysEdit"};
+  withDialog([&] {
+    click("HistoryBox");
+    type("HistoryRawDaysEdit", "0");
+    type("HistoryDaysEdit", "x");
+    ok();
+  });
+  EXPECT_FALSE(values().history);
+  EXPECT_EQ(values().historyRawDays, 1);
+  EXPECT_EQ(values().historyDays, 90);
+  withDialog([&] {
+    EXPECT_EQ(inDialog(history), "0|1|90");
+    type("HistoryDaysEdit", "99999999");
+    child<QTabWidget>(dialog, "PageControl1")->setCurrentIndex(4);
+    click("DefaultsButton");
+    EXPECT_EQ(inDialog(history), "1|2|90");
+  });
+}
+
 TEST_F(AdvancedOptions, BoxesThatExcludeOrNeedEachOtherAndTheTypeOfServiceBits) {
   // A click, then what the boxes of its group show. Logging only changes
   // excludes logging every reply or timeout, and "immediate" needs

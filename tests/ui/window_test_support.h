@@ -63,7 +63,12 @@ std::string messageShownBy(const std::function<void()>& open);
 // to its controls by form name.
 class WindowTest : public ::testing::Test {
  protected:
-  WindowTest() { setenv("TARVO_REGISTRY", registry.file().c_str(), 1); }
+  // The settings, the kept watch list and the history in the test's folder.
+  WindowTest() {
+    setenv("TARVO_REGISTRY", registry.file().c_str(), 1);
+    setenv("XDG_STATE_HOME", (registry.folder() / "state").c_str(), 1);
+    unsetenv("TARVO_HISTORY");
+  }
   // The scripted network by default; realEngine for the net tests.
   void open(bool realEngine = false);
   void closeWindow();
