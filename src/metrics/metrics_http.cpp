@@ -93,8 +93,9 @@ std::unique_ptr<MetricsHttpServer> MetricsHttpServer::start(const ListenAddress&
       MHD_OPTION_PER_IP_CONNECTION_LIMIT, kConnectionsPerAddress, MHD_OPTION_CONNECTION_TIMEOUT,
       kIdleTimeoutSeconds, MHD_OPTION_CONNECTION_MEMORY_LIMIT, kConnectionMemory, MHD_OPTION_END);
   if (server->daemon_ == nullptr) {
+    // The socket is left alone: the library may have closed it already,
+    // and the program ends on this error anyway.
     error = "cannot serve on " + where.text() + ": the HTTP server did not start";
-    close(fd);
     return nullptr;
   }
   return server;

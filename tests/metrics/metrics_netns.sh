@@ -3,7 +3,8 @@
 # text passes promtool, a real Prometheus server scrapes it and finds the
 # answering host up and the silent one down, other paths and methods are
 # refused, an oversize request or 300 idle connections do not keep a scrape
-# out, and SIGHUP with a changed list file shows the change.
+# out, and SIGHUP with a changed list file shows the change. Every wait is
+# bounded: the whole test ends within a minute.
 . "$(dirname "$0")/../cli/lib.sh"
 for tool in curl jq promtool prometheus python3; do
   command -v $tool > /dev/null || skip "$tool is not installed"
@@ -34,7 +35,7 @@ until_true() {
   done
   return 1
 }
-scrape() { curl -sf -o "$TMP/metrics" "$URL"; }
+scrape() { curl -sf --max-time 5 -o "$TMP/metrics" "$URL"; }
 has() { scrape && grep -qF -- "$1" "$TMP/metrics"; }
 lacks() { scrape && ! grep -qF -- "$1" "$TMP/metrics"; }
 value() { sed -n "s/^$1{host=\"$2\",.*} //p" "$TMP/metrics"; }
@@ -50,7 +51,7 @@ out=$(promtool check metrics < "$TMP/metrics" 2>&1) || fail "promtool: $out"
 [ -z "$out" ] || fail "promtool says: $out"
 
 # code ARGS...: the status code of a request (000: no answer).
-code() { curl -s -o "$TMP/body" -D "$TMP/head" -w '%{http_code}' "$@"; }
+code() { curl -s --max-time 5 -o "$TMP/body" -D "$TMP/head" -w '%{http_code}' "$@"; }
 [ "$(code "$URL")" == 200 ] && grep -qi '^content-type: text/plain; version=0.0.4; charset=utf-8' "$TMP/head" ||
   fail "plain scrape: $(cat "$TMP/head")"
 [ "$(code -H 'Accept: application/openmetrics-text; version=1.0.0' "$URL")" == 200 ] &&
@@ -71,10 +72,10 @@ python3 -c '
 import socket, sys, time
 held = [socket.create_connection(("127.0.0.1", int(sys.argv[1]))) for _ in range(300)]
 print(len(held), flush=True)
-time.sleep(30)' "$PORT" > "$TMP/held" &
+time.sleep(20)' "$PORT" > "$TMP/held" &
 pids+=("$!")
-until_true 10 grep -qx 300 "$TMP/held" || fail "the idle connections were not opened"
-[ "$(code --max-time 5 "$URL")" == 200 ] || fail "no scrape beside 300 idle connections"
+until_true 5 grep -qx 300 "$TMP/held" || fail "the idle connections were not opened"
+[ "$(code "$URL")" == 200 ] || fail "no scrape beside 300 idle connections"
 kill "${pids[-1]}"
 
 # A real server scrapes the endpoint (it asks for OpenMetrics) every second.
@@ -90,13 +91,13 @@ prometheus --config.file="$TMP/prometheus.yml" --storage.tsdb.path="$TMP/tsdb" \
   --web.listen-address="127.0.0.1:$PROM_PORT" > "$TMP/prometheus.log" 2>&1 &
 pids+=("$!")
 states() {
-  curl -sf "$API/query?query=tarvo_up" > "$TMP/up.json" &&
+  curl -sf --max-time 5 "$API/query?query=tarvo_up" > "$TMP/up.json" &&
     [ "$(jq -r '[.data.result[] | "\(.metric.host)=\(.value[1])"] | sort | join(" ")' "$TMP/up.json")" == \
       "$UP=1 $SILENT=0" ]
 }
-until_true 30 states || fail "Prometheus: tarvo_up is $(cat "$TMP/up.json") ($(tail -n 3 "$TMP/prometheus.log"))"
-curl -sf "$API/targets" | jq -e '.data.activeTargets[0] | .health == "up" and .lastError == ""' \
-  > /dev/null || fail "Prometheus's scrape: $(curl -s "$API/targets")"
+until_true 20 states || fail "Prometheus: tarvo_up is $(cat "$TMP/up.json") ($(tail -n 3 "$TMP/prometheus.log"))"
+curl -sf --max-time 5 "$API/targets" | jq -e '.data.activeTargets[0] | .health == "up" and .lastError == ""' \
+  > /dev/null || fail "Prometheus's scrape: $(curl -s --max-time 5 "$API/targets")"
 echo "tarvo_up from Prometheus: $(cat "$TMP/up.json")"
 # Every query of the dashboard finds data, with Grafana's variables filled in.
 DASHBOARD=$(dirname "$0")/../../dist/grafana-dashboard.json
@@ -104,25 +105,25 @@ jq -r '.panels[].targets[].expr' "$DASHBOARD" |
   sed 's/\$host/.*/g; s/\$__rate_interval/4s/g; s/\$__range/1m/g' > "$TMP/queries"
 answers() {
   while read -r query; do
-    curl -sfG "$API/query" --data-urlencode "query=$query" | jq -e '.data.result | length > 0' \
+    curl -sfG --max-time 5 "$API/query" --data-urlencode "query=$query" | jq -e '.data.result | length > 0' \
       > /dev/null || return 1
   done < "$TMP/queries"
 }
-until_true 15 answers || fail "a dashboard query finds nothing: $(cat "$TMP/queries")"
+until_true 10 answers || fail "a dashboard query finds nothing: $(cat "$TMP/queries")"
 
 # SIGHUP: one host added, one removed; the host that stays keeps counting.
 scrape
 before=$(value tarvo_requests_total $UP)
 printf '%s\n' $UP $ADDED > "$TMP/list"
 kill -HUP $pid
-until_true 10 lacks "host=\"$SILENT\"" || fail "the removed host stays"
-until_true 10 has "tarvo_up{host=\"$ADDED\",address=\"$ADDED\",caption=\"$ADDED\"} 1" ||
+until_true 5 lacks "host=\"$SILENT\"" || fail "the removed host stays"
+until_true 5 has "tarvo_up{host=\"$ADDED\",address=\"$ADDED\",caption=\"$ADDED\"} 1" ||
   fail "the added host is not up: $(grep ^tarvo_up "$TMP/metrics")"
 [ "$(value tarvo_requests_total $UP)" -gt "$before" ] || fail "the host that stayed started over"
 # A list that cannot be read leaves the hosts as they are.
 mv "$TMP/list" "$TMP/list.gone"
 kill -HUP $pid
-until_true 10 grep -q "cannot read .*; the hosts watched stay as they were" "$TMP/err" ||
+until_true 5 grep -q "cannot read .*; the hosts watched stay as they were" "$TMP/err" ||
   fail "an unreadable list was not said: $(cat "$TMP/err")"
 has "host=\"$ADDED\"" || fail "an unreadable list changed the hosts"
 
