@@ -17,6 +17,7 @@ PACKAGES=(
   dbus
   time
   python3-minimal
+  libmicrohttpd-dev curl prometheus systemd
 )
 
 missing=()
@@ -30,3 +31,8 @@ SUDO=""
 echo "Installing: ${missing[*]}"
 $SUDO apt-get update -qq
 DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# Prometheus is here for the metrics tests, which start a server of their
+# own: the package's service, newly started, is not wanted.
+if [[ " ${missing[*]} " == *" prometheus "* ]] && [ -d /run/systemd/system ]; then
+  $SUDO systemctl disable --now prometheus.service > /dev/null 2>&1 || true
+fi

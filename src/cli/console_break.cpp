@@ -14,6 +14,8 @@ namespace tarvo::cli {
 namespace {
 std::mutex handlerMutex;
 std::function<void()> handler;
+std::mutex reloadMutex;
+std::function<void()> reloadHandler;
 sigset_t breakSignals;
 std::atomic<bool> gotTerm{false};
 
@@ -22,6 +24,12 @@ void watch() {
   while (true) {
     int sig = 0;
     if (sigwait(&breakSignals, &sig) != 0) continue;
+    if (sig == SIGHUP) {
+      std::lock_guard<std::mutex> lock(reloadMutex);
+      if (!reloadHandler) _exit(128 + sig);
+      reloadHandler();
+      continue;
+    }
     if (sig == SIGTERM) gotTerm.store(true);
     // Nothing to stop, or the run did not stop after the first Break.
     if (broken || !ConsoleBreak::breakRun()) _exit(128 + sig);
@@ -34,6 +42,7 @@ void ConsoleBreak::install() {
   sigemptyset(&breakSignals);
   sigaddset(&breakSignals, SIGINT);
   sigaddset(&breakSignals, SIGTERM);
+  sigaddset(&breakSignals, SIGHUP);
   sigset_t previous;
   pthread_sigmask(SIG_BLOCK, &breakSignals, &previous);
   try {
@@ -49,6 +58,11 @@ void ConsoleBreak::install() {
 void ConsoleBreak::setHandler(std::function<void()> onBreak) {
   std::lock_guard<std::mutex> lock(handlerMutex);
   handler = std::move(onBreak);
+}
+
+void ConsoleBreak::setReloadHandler(std::function<void()> onReload) {
+  std::lock_guard<std::mutex> lock(reloadMutex);
+  reloadHandler = std::move(onReload);
 }
 
 bool ConsoleBreak::breakRun() {

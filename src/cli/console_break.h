@@ -13,6 +13,9 @@ class ConsoleBreak {
  public:
   static void install();
   static void setHandler(std::function<void()> onBreak);
+  // SIGHUP calls onReload (on the signal thread); without one it ends the
+  // program (128 + signal), as a hang-up would.
+  static void setReloadHandler(std::function<void()> onReload);
   // Stops the current run as Break would; false when no run is going.
   static bool breakRun();
   // True once a SIGTERM arrived: the program then exits 143.

@@ -136,7 +136,7 @@ std::string WatchPage::startRecording(WatchRun& run) {
     writer_.reset();
     return "The history is not recorded: no thread could be started.";
   }
-  run.history = writer_.get();
+  run.sinks.push_back(writer_.get());
   return {};
 }
 

@@ -177,7 +177,10 @@ bool TCtrlWatch::resolveStep(std::size_t i) {
       // Only a finished look-up changes what the host is pinged at.
       if (state == Resolved) addressDue_[i] = 1;
       const std::string caption = shared_->captionText.with([i](const auto& c) { return c[i]; });
-      if (!caption.empty()) view_.setGraphCaption(i, caption);
+      if (!caption.empty()) {
+        view_.setGraphCaption(i, caption);
+        for (ResultSink* sink : run_.sinks) sink->captionChanged(run_.hosts[i], caption);
+      }
       shared_->setState(i, Taken);
       return true;
     }
@@ -216,9 +219,11 @@ void TCtrlWatch::drain(std::size_t i) {
   for (const WatchResult& result : shared_->takeResults(i)) {
     const GraphPoint point = graphPoint(result, run_.settings.waitMs);
     if (point.replied) replies_.fetch_add(1, std::memory_order_relaxed);
-    if (run_.history) run_.history->record(run_.hosts[i], addresses_[i], result);
+    for (ResultSink* sink : run_.sinks) sink->record(run_.hosts[i], addresses_[i], result);
     // The change comes first, so the point is shown in the host's new state.
     if (const auto change = states_[i].feed(point.replied)) {
+      for (ResultSink* sink : run_.sinks)
+        sink->stateChanged(run_.hosts[i], addresses_[i], change->to);
       view_.hostStateChanged(HostStateChange{i, change->to, change->notice(),
                                              std::chrono::system_clock::now(), address});
     }

@@ -31,7 +31,7 @@ struct WatchRun {
   EchoServiceFactory echoFactory;  // one service per worker
   Resolver resolver;               // shared by the run's resolvers
   Clock* clock = nullptr;          // the system clock when null
-  ResultSink* history = nullptr;   // gets every result when set
+  std::vector<ResultSink*> sinks;  // each gets every result (the history, the metrics)
 };
 
 // Runs the watch monitor: builds one graph and one worker per host, looks

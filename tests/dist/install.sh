@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch DESTDIR as a package would (stripped),
 # then checks what landed there: both programs, the desktop entry and its
-# metainfo, the icon, the manual pages and the echo-socket note, that every
+# metainfo, the icon, the manual pages, the echo-socket note, the watch
+# service's unit and the metrics dashboard, that every
 # printed setcap command names one file, and that the programs answer
 # --version (and the window --help) without a display.
 source "$(dirname "$0")/../cli/lib.sh"
@@ -55,6 +56,14 @@ page=$(MANPAGER=cat MANWIDTH=80 man -l "$R/share/man/man1/tarvo-cli.1" 2> /dev/n
 for word in "setcap cap_net_raw+ep /opt/tv/bin/tarvo-cli" "Tarvo $VERSION"; do
   grep -qF -- "$word" <<< "$page" || fail "man page lacks [$word]"
 done
+
+# The service unit names the installed program and goes where systemd reads
+# units under that prefix (tests/dist/service_unit.sh verifies it).
+unit="$R/lib/systemd/system/tarvo-watch.service"
+grep -q "^ExecStart=/opt/tv/bin/tarvo-cli watch --file /etc/tarvo/watch.list --metrics 9427 " "$unit" ||
+  fail "tarvo-watch.service: $(grep ^ExecStart "$unit" 2>&1)"
+jq -e '.__inputs[0] | .name == "DS_PROMETHEUS" and .pluginId == "prometheus"' \
+  "$R/share/doc/tarvo/grafana-dashboard.json" > /dev/null || fail "the dashboard does not parse or has no input"
 
 # The programs answer --version, and the window --help, without any display.
 for row in "tarvo --version:tarvo $VERSION" "tarvo --help:usage:*" \

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <fstream>
@@ -185,16 +186,27 @@ class WatchTest : public ::testing::Test {
   std::unique_ptr<TCtrlWatch> monitor;
   std::atomic<int> forwardLookups{0};
   std::atomic<bool> lateKnown{false};
-  // What the history would get: "item|address|status" per result.
+  // What a sink gets: "item|address|status" per result, "item|address|up"
+  // per change of state, "item|caption" per caption.
   struct RecordingSink : ResultSink {
     void record(const std::string& item, const std::string& address,
                 const WatchResult& r) override {
+      add(lines, item + "|" + address + "|" + std::to_string(r.status));
+    }
+    void stateChanged(const std::string& item, const std::string& address,
+                      HostState state) override {
+      add(states, item + "|" + address + "|" + hostStateName(state));
+    }
+    void captionChanged(const std::string& item, const std::string& caption) override {
+      add(captions, item + "|" + caption);
+    }
+    void add(std::vector<std::string>& to, std::string line) {
       std::lock_guard lock(mutex);
-      lines.push_back(item + "|" + address + "|" + std::to_string(r.status));
+      to.push_back(std::move(line));
     }
     std::mutex mutex;
-    std::vector<std::string> lines;
-  } history;
+    std::vector<std::string> lines, states, captions;
+  } history, metrics;
 };
 
 // What each log choice writes, with the counters of every request so far.
@@ -295,7 +307,7 @@ TEST_F(WatchTest, AStopDuringTheStartPutsBackTheIdleCaption) {
 TEST_F(WatchTest, OneTryCaptionsNamesAndAddressesOnceAndAnUnknownNameGoesDown) {
   settings.resolveMode = ResolveMode::OneTry;
   run.hosts = {"http://alpha.example", "nowhere.example", "127.0.0.9"};
-  run.history = &history;
+  run.sinks = {&history, &metrics};
   // Ten seconds on the run's clock: time enough for rounds that must not come.
   runMonitor([&] { return clock.elapsedMs() > 10000 && points(0, 1)() && points(1, 3)(); });
   EXPECT_EQ(caption(0), "alpha.example (10.0.0.5)");
@@ -306,12 +318,21 @@ TEST_F(WatchTest, OneTryCaptionsNamesAndAddressesOnceAndAnUnknownNameGoesDown) {
   EXPECT_EQ(view.all("state 1 ").at(0), "down notice nowhere.example after 3");
   EXPECT_TRUE(view.all("address 1 ").empty());  // no address to tell
   EXPECT_EQ(forwardLookups.load(), 2);
-  // The history gets every result under the item and the address pinged.
+  // Every sink gets every result under the item and the address pinged,
+  // and each caption under the item.
   EXPECT_EQ(history.lines.size(), view.points_[0] + view.points_[1] + view.points_[2]);
+  EXPECT_EQ(metrics.lines, history.lines);
   for (const char* line : {"http://alpha.example|10.0.0.5|0", "nowhere.example||-1"}) {
     EXPECT_NE(std::find(history.lines.begin(), history.lines.end(), line), history.lines.end())
         << line;
   }
+  std::sort(metrics.captions.begin(), metrics.captions.end());
+  EXPECT_EQ(metrics.captions,
+            (std::vector<std::string>{"127.0.0.9|nine.example (127.0.0.9)",
+                                      "http://alpha.example|alpha.example (10.0.0.5)",
+                                      "nowhere.example|nowhere.example (--)"}));
+  EXPECT_NE(std::find(metrics.states.begin(), metrics.states.end(), "nowhere.example||down"),
+            metrics.states.end());
 }
 
 TEST_F(WatchTest, ContinuousRetriesWithARestUntilTheNameIsKnown) {
@@ -364,11 +385,19 @@ TEST_F(WatchTest, HostsGoDownAndUpOnlyAfterTheirThresholds) {
   // Host 1 answers, flaps below both thresholds, misses three, flaps once
   // more and answers twice; host 2 never answers.
   script({{0x7F000001, "RRTTRTTRRTTTTRTRR"}, {0x7F000002, "T"}});
+  run.sinks = {&metrics};
   runMonitor([&] { return points(0, 25)() && points(1, 10)(); });
   EXPECT_EQ(view.all("state 0 "), (std::vector<std::string>{"up silent 127.0.0.1 after 2",
                                                             "down notice 127.0.0.1 after 12",
                                                             "up notice 127.0.0.1 after 17"}));
   EXPECT_EQ(view.all("state 1 "), std::vector<std::string>{"down notice 127.0.0.2 after 3"});
+  // A sink hears of every change, the first "up" too.
+  std::lock_guard lock(metrics.mutex);
+  std::stable_partition(metrics.states.begin(), metrics.states.end(),
+                        [](const std::string& s) { return s.rfind("127.0.0.1", 0) == 0; });
+  EXPECT_EQ(metrics.states,
+            (std::vector<std::string>{"127.0.0.1|127.0.0.1|up", "127.0.0.1|127.0.0.1|down",
+                                      "127.0.0.1|127.0.0.1|up", "127.0.0.2|127.0.0.2|down"}));
 }
 
 // A name service that takes the question and never answers (until the test
