@@ -84,6 +84,7 @@ inline constexpr auto kStoredSettings = std::to_array<StoredSetting>({
     {"W_History", &Settings::history},
     {"W_HistoryRawDays", &Settings::historyRawDays, &kHistoryRawDaysRule},
     {"W_HistoryDays", &Settings::historyDays, &kHistoryDaysRule},
+    {"W_MetricsListen", &Settings::metricsListen},
 });
 
 // The stored name of a member the table holds; throws when it holds none.

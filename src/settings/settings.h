@@ -85,6 +85,9 @@ struct Settings {
   bool history = true;
   std::int32_t historyRawDays = kHistoryRawDaysRule.defaultValue;
   std::int32_t historyDays = kHistoryDaysRule.defaultValue;
+  // Where the window's monitor serves its metrics ("[ADDR:]PORT"); none
+  // when empty.
+  std::string metricsListen;
   // Range addresses (P_FirstIP, P_LastIP), stored only in range mode.
   Octets firstOctets{0, 0, 0, 0};
   Octets lastOctets{0, 0, 0, 0};

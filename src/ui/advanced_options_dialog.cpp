@@ -139,6 +139,7 @@ void AdvancedOptionsDialog::load() {
   f.history->setChecked(v.history);
   f.historyRawDays->setText(QString::number(v.historyRawDays));
   f.historyDays->setText(QString::number(v.historyDays));
+  f.metricsListen->setText(qs(v.metricsListen));
 }
 
 void AdvancedOptionsDialog::accept() {
@@ -199,6 +200,7 @@ void AdvancedOptionsDialog::apply() {
       settings::kHistoryRawDaysRule.repair(ss(f.historyRawDays->text())).value);
   v.historyDays =
       static_cast<std::int32_t>(settings::kHistoryDaysRule.repair(ss(f.historyDays->text())).value);
+  v.metricsListen = ss(f.metricsListen->text().trimmed());
 }
 
 void AdvancedOptionsDialog::showTos() {
@@ -268,7 +270,8 @@ void AdvancedOptionsDialog::setDefaultsOfVisibleTab() {
       f.traceResolve->setChecked(d.traceResolveNames);
       break;
     case Watch:
-      // The log path is where the user keeps the logs: a reset keeps it.
+      // The log path is where the user keeps the logs, the metrics address
+      // where others scrape them: a reset keeps both.
       f.watchWait->setText(QString::number(d.watchWait));
       f.watchDelay->setText(QString::number(d.watchDelay));
       f.watchBytes->setText(QString::number(d.watchBytes));

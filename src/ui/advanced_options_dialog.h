@@ -69,6 +69,7 @@ struct AdvancedOptionsForm {
   QCheckBox* history = nullptr;
   QLineEdit* historyRawDays = nullptr;
   QLineEdit* historyDays = nullptr;
+  QLineEdit* metricsListen = nullptr;
   // All tabs
   QPushButton* defaults = nullptr;
   QPushButton* ok = nullptr;

@@ -213,6 +213,11 @@ QWidget* watchTab(AdvancedOptionsForm& f) {
   grid->addLayout(fileRow, row++, 0, 1, 3);
   grid->addWidget(notifyGroup(f), row++, 0, 1, 3);
   grid->addWidget(historyGroup(f), row++, 0, 1, 3);
+  auto* metricsRow = new QHBoxLayout;
+  metricsRow->addWidget(new QLabel("Serve metrics at [address:]port:"));
+  metricsRow->addWidget(f.metricsListen = named(new QLineEdit, "MetricsListenEdit"));
+  f.metricsListen->setPlaceholderText("9427 or 0.0.0.0:9427; empty: none");
+  grid->addLayout(metricsRow, row++, 0, 1, 3);
   grid->setRowStretch(row, 1);
   return page;
 }

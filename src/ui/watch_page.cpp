@@ -5,11 +5,11 @@
 #include <QScrollBar>
 #include <QTimer>
 
-#include "history/history_writer.h"
 #include "ui/green_black_graph.h"
 #include "ui/gui_views.h"
 #include "ui/history_view.h"
 #include "ui/host_notices.h"
+#include "ui/run_outputs.h"
 #include "watch/watch_controller.h"
 
 namespace tarvo::ui {
@@ -38,6 +38,7 @@ WatchPage::WatchPage(PageHost& host, QWidget* tabParent, const TracePage& trace)
   };
   hooks.settings = [this] { return monitorSettingsFrom(host_.settings()); };
   history_ = std::make_unique<HistoryView>(tab_, std::move(hooks));
+  outputs_ = std::make_unique<RunOutputs>();
 }
 
 WatchPage::~WatchPage() {
@@ -96,13 +97,13 @@ void WatchPage::startMonitor() {
   run.clock = host_.services().monitorClock;
   runSettings_ = run.settings;
   ended_ = false;
-  const std::string recording = startRecording(run);
+  for (std::string& problem : startOutputs(run)) run.startNotices.push_back("  " + problem);
   auto* controller = new TCtrlWatch(std::move(run), host_.views().watch);
   tab_.startButton->setEnabled(true);
   updateCounter(false);
   if (!controller->start()) {
     delete controller;
-    finishRecording();
+    outputs_->finish();
     tab_.startButton->setText("&Start");
     monitorText_.clear();
     showStatus();
@@ -114,36 +115,17 @@ void WatchPage::startMonitor() {
   tab_.pauseButton->setEnabled(true);
   monitorText_ = "  Monitor: ";
   showStatus();
-  if (!recording.empty()) setMonitorText("  " + recording);
   history_->setMonitorRunning(true);
 }
 
-std::string WatchPage::startRecording(WatchRun& run) {
-  const settings::Settings& values = host_.settings();
-  if (!values.history) return {};
+std::vector<std::string> WatchPage::startOutputs(WatchRun& run) {
   // Said on the writer's thread, shown on the window's.
   QWidget* context = tab_.page;
   auto notice = [this, context](const std::string& text) {
     QMetaObject::invokeMethod(
         context, [this, text] { setMonitorText(text); }, Qt::QueuedConnection);
   };
-  // The file is opened on the writer's thread: a busy file or an upgrade
-  // never holds the window.
-  writer_ = std::make_unique<history::HistoryWriter>(
-      history::defaultHistoryPath(), history::Retention{values.historyRawDays, values.historyDays},
-      std::move(notice));
-  if (!writer_->start()) {
-    writer_.reset();
-    return "The history is not recorded: no thread could be started.";
-  }
-  run.sinks.push_back(writer_.get());
-  return {};
-}
-
-void WatchPage::finishRecording() {
-  if (!writer_) return;
-  writer_->finish();  // writes what is pending and waits for the thread
-  writer_.reset();
+  return outputs_->start(host_.settings(), run, std::move(notice));
 }
 
 void WatchPage::onPauseButton() {
@@ -177,7 +159,7 @@ void WatchPage::reap() {
   delete run_;
   run_ = nullptr;
   // Only now no more results can come.
-  finishRecording();
+  outputs_->finish();
   if (!host_.closing()) history_->setMonitorRunning(false);
 }
 

@@ -27,6 +27,7 @@ class HistoryWriter;
 namespace tarvo::ui {
 
 class HistoryView;
+class RunOutputs;
 class HostNotices;
 class TracePage;
 
@@ -102,10 +103,9 @@ class WatchPage : public TabPage {
   void startMonitor();
   void stopMonitor();
   void reap();
-  // The history of a run: recorded when the settings ask for it. Returns a
-  // problem to show, if any.
-  std::string startRecording(WatchRun& run);
-  void finishRecording();
+  // The history and metrics of a run, as the settings ask for them.
+  // Returns the problems to show.
+  std::vector<std::string> startOutputs(WatchRun& run);
   void listChanged();
   void showStatus() { setStatus({counterText_, monitorText_}); }
 
@@ -121,8 +121,8 @@ class WatchPage : public TabPage {
   TCtrlWatch* run_ = nullptr;  // owned; deleted once it has ended
   bool ended_ = false;         // its stopped-state step has run
   QEventLoop* stopLoop_ = nullptr;
-  std::unique_ptr<HostNotices> notices_;            // made at the first notice
-  std::unique_ptr<history::HistoryWriter> writer_;  // the run's recorder, if any
+  std::unique_ptr<HostNotices> notices_;  // made at the first notice
+  std::unique_ptr<RunOutputs> outputs_;   // the run's history and metrics
   std::unique_ptr<HistoryView> history_;
   bool keptLoaded_ = false;  // the kept list was read, so it may be written
   bool listDirty_ = false;   // changed since then

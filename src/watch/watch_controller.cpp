@@ -127,6 +127,7 @@ void TCtrlWatch::startWorkers() {
   if (!stopped) status("  Monitored addresses: " + std::to_string(watched));
   // After the count, so the window's status line ends on what went wrong.
   if (!refused.empty()) view_.notice(notWatchedNotice(refused, refusal));
+  for (const std::string& text : run_.startNotices) view_.notice(text);
   if (stopped) return;
   view_.setGroupCaption(kMonitorCaption);
   captionStarting_ = false;

@@ -31,6 +31,10 @@ struct WatchRun {
   EchoServiceFactory echoFactory;  // one service per worker
   Resolver resolver;               // shared by the run's resolvers
   Clock* clock = nullptr;          // the system clock when null
+  // Problems the front end met while preparing the run (a history or
+  // metrics endpoint that cannot be had), said once the hosts are counted,
+  // so they are what the status line ends on.
+  std::vector<std::string> startNotices;
   std::vector<ResultSink*> sinks;  // each gets every result (the history, the metrics)
 };
 

@@ -53,23 +53,25 @@ TEST_F(AdvancedOptions, WatchNumbersAreRepairedIntoTheSettingsButNotInTheFields)
   withDialog([&] { EXPECT_EQ(inDialog({"WatchBytesEdit"}), "18"); });
 }
 
-TEST_F(AdvancedOptions, HistoryDaysAreHeldToTheirLimitsAndTheirDefaultsComeBack) {
-  const Names history{"HistoryBox", "HistoryRawDaysEdit", "HistoryDaysEdit"};
+TEST_F(AdvancedOptions, HistoryAndMetricsFieldsAreHeldToTheirRulesAndTheirDefaultsComeBack) {
+  const Names history{"HistoryBox", "HistoryRawDaysEdit", "HistoryDaysEdit", "MetricsListenEdit"};
   withDialog([&] {
     click("HistoryBox");
     type("HistoryRawDaysEdit", "0");
     type("HistoryDaysEdit", "x");
+    type("MetricsListenEdit", " 0.0.0.0:9427 ");
     ok();
   });
   EXPECT_FALSE(values().history);
   EXPECT_EQ(values().historyRawDays, 1);
   EXPECT_EQ(values().historyDays, 90);
+  EXPECT_EQ(values().metricsListen, "0.0.0.0:9427");
   withDialog([&] {
-    EXPECT_EQ(inDialog(history), "0|1|90");
+    EXPECT_EQ(inDialog(history), "0|1|90|0.0.0.0:9427");
     type("HistoryDaysEdit", "99999999");
     child<QTabWidget>(dialog, "PageControl1")->setCurrentIndex(4);
     click("DefaultsButton");
-    EXPECT_EQ(inDialog(history), "1|2|90");
+    EXPECT_EQ(inDialog(history), "1|2|90|0.0.0.0:9427");  // where it is served stays
   });
 }
 
