@@ -2,10 +2,11 @@
 // the graphs of a time range read from an existing history file, and the
 // statistics a graph's tooltip shows.
 //
-//   TARVO_HISTORY=FILE tarvo_gui_history_screenshot WINDOW.png STATS.png RANGE HOST...
+//   TARVO_HISTORY=FILE tarvo_gui_history_screenshot WINDOW.png STATS.png RANGE WAIT HOST...
 //
-// RANGE is a choice of the "Graphs:" box ("1 h", "24 h", ...); the hosts
-// become the checked watch list.
+// RANGE is a choice of the "Graphs:" box ("1 h", "24 h", ...); WAIT the
+// watch time-out in ms, which is the graphs' full height; the hosts become
+// the checked watch list.
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -41,16 +42,19 @@ void waitFor(
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  if (argc < 5 || !std::getenv("TARVO_HISTORY")) {
+  if (argc < 6 || !std::getenv("TARVO_HISTORY")) {
     std::fprintf(stderr,
                  "usage: TARVO_HISTORY=FILE tarvo_gui_history_screenshot WINDOW.png STATS.png "
-                 "RANGE HOST...\n");
+                 "RANGE WAIT HOST...\n");
     return 2;
   }
   std::string pattern = (std::filesystem::temp_directory_path() / "tarvo-shot-XXXXXX").string();
   std::filesystem::path dir = mkdtemp(pattern.data());
   setenv("TARVO_REGISTRY", (dir / "registry.json").c_str(), 1);
   setenv("XDG_STATE_HOME", dir.c_str(), 1);
+  std::ofstream(dir / "registry.json")
+      << R"({"SOFTWARE":{"Dravenco":{"Tarvo":{"Settings":{"W_Wait":")" << std::atoi(argv[4])
+      << R"(","PingHosts":{}}}}}})";
   int result = 0;
   {
     QApplication app(argc, argv);
@@ -58,7 +62,7 @@ int main(int argc, char* argv[]) {
     window.resize(760, 560);
     window.show();
     std::vector<tarvo::WatchItem> hosts;
-    for (int i = 4; i < argc; ++i) hosts.push_back({argv[i], true});
+    for (int i = 5; i < argc; ++i) hosts.push_back({argv[i], true});
     tarvo::ui::WatchPage& page = window.watchPage();
     page.setItems(hosts);
     window.findChild<QTabWidget*>("PageControl1")->setCurrentIndex(2);
