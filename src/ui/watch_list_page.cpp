@@ -77,12 +77,15 @@ void WatchPage::connectList() {
   QObject::connect(keepSoon_, &QTimer::timeout, p, [this] { keepList(false); });
   const QAbstractItemModel* model = list->model();
   auto changed = [this] { listChanged(); };
-  QObject::connect(model, &QAbstractItemModel::rowsInserted, p, changed);
-  QObject::connect(model, &QAbstractItemModel::rowsRemoved, p, changed);
-  QObject::connect(model, &QAbstractItemModel::rowsMoved, p, changed);
-  QObject::connect(model, &QAbstractItemModel::dataChanged, p, changed);
-  QObject::connect(model, &QAbstractItemModel::modelReset, p, changed);
-  QObject::connect(model, &QAbstractItemModel::layoutChanged, p, changed);
+  // Tied to the timer, which this page deletes as it goes: the list widget
+  // empties its model when the window takes it down later, and that must
+  // reach nothing.
+  QObject::connect(model, &QAbstractItemModel::rowsInserted, keepSoon_, changed);
+  QObject::connect(model, &QAbstractItemModel::rowsRemoved, keepSoon_, changed);
+  QObject::connect(model, &QAbstractItemModel::rowsMoved, keepSoon_, changed);
+  QObject::connect(model, &QAbstractItemModel::modelReset, keepSoon_, changed);
+  QObject::connect(model, &QAbstractItemModel::layoutChanged, keepSoon_, changed);
+  QObject::connect(model, &QAbstractItemModel::dataChanged, keepSoon_, changed);
 }
 
 void WatchPage::listChanged() {

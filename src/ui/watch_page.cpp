@@ -45,6 +45,7 @@ WatchPage::~WatchPage() {
   // The window has asked the monitor to stop and closed its hand-off.
   reap();
   keepList(true);
+  delete keepSoon_;  // and with it the list's connections to this page
 }
 
 void WatchPage::entered() { tab_.itemEdit->setFocus(); }
