@@ -46,10 +46,6 @@ std::optional<Ipv4Address> IpAddress::mappedV4() const {
   return v4At(bytes_, 12);
 }
 
-bool IpAddress::isLinkLocal() const {
-  return isV6() && bytes_[0] == 0xfe && (bytes_[1] & 0xc0) == 0x80;
-}
-
 IpAddress IpAddress::withScopeId(std::uint32_t scopeId) const {
   IpAddress a = *this;
   a.scopeId_ = scopeId;

@@ -37,7 +37,6 @@ class IpAddress {
   std::optional<Ipv4Address> asV4() const;
   // The IPv4 address inside ::ffff:a.b.c.d.
   std::optional<Ipv4Address> mappedV4() const;
-  bool isLinkLocal() const;  // fe80::/10
 
   std::uint32_t scopeId() const { return scopeId_; }
   // The zone as typed after "%": an interface name or a number.

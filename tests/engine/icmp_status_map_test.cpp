@@ -44,22 +44,13 @@ TEST(StatusFromIcmp, EveryErrorReadsAsItsDocumentedText) {
 // ICMPv6 messages read as the IPv4 status nearest in meaning.
 TEST(StatusFromIcmp6, EveryErrorReadsAsTheNearestIpv4Text) {
   const std::string net = "Destination net unreachable", host = "Destination host unreachable";
+  // clang-format off
   const std::vector<std::tuple<int, int, std::string>> rows = {
-      {1, 0, net},   // no route
-      {1, 1, net},   // administratively prohibited
-      {1, 2, host},  // beyond scope
-      {1, 3, host},  // address unreachable
-      {1, 4, "Destination port unreachable"},
-      {1, 5, net},  // failed policy
-      {1, 6, net},  // reject route
-      {1, 7, "Bad route"},
-      {1, 99, host},
-      {2, 0, "Packet too big"},
-      {3, 0, "TTL expired transit"},
-      {3, 1, "TTL expired reassembly"},
-      {4, 0, "Parameter problem"},
-      {4, 2, "Parameter problem"},
-  };
+      {1, 0, net}, {1, 1, net}, {1, 2, host}, {1, 3, host}, {1, 4, "Destination port unreachable"},
+      {1, 5, net}, {1, 6, net}, {1, 7, "Bad route"}, {1, 99, host}, {2, 0, "Packet too big"},
+      {3, 0, "TTL expired transit"}, {3, 1, "TTL expired reassembly"}, {4, 0, "Parameter problem"},
+      {4, 2, "Parameter problem"}};
+  // clang-format on
   for (const auto& [type, code, text] : rows) {
     const auto status =
         statusFromIcmp6(static_cast<std::uint8_t>(type), static_cast<std::uint8_t>(code));
