@@ -13,7 +13,27 @@
 #   tvr4 silent router     198.18.4.2  | 198.18.11.1  (never reports time exceeded)
 #   tvt2 target behind it  198.18.11.10                 (5 hops from the prober)
 #
-# The prober resolves names from /etc/netns/tvp/hosts and has no name
+# The same hosts and links carry IPv6 in fd00::/8 (unique local addresses):
+#
+#   tvp  prober            fd00:1::1
+#   tvr1 router 1          fd00:1::2   | fd00:2::1
+#   tvr2 router 2          fd00:2::2   | fd00:3::1
+#                          fd00:30::/64 loops between routers 2 and 3 (time exceeded)
+#   tvr3 router 3          fd00:3::2   | fd00:10::1 | fd00:4::1 | fd00:12::1 (MTU 1280)
+#                          fd00:13::/64 on-link at router 3 with nobody there
+#                          (address unreachable once neighbour discovery gives up)
+#   tvt  target            fd00:10::10                  (4 hops from the prober)
+#                          fd00:12::10 behind the 1280-byte link (packet too big
+#                          for anything larger, as every link before allows 1500)
+#   tvs  silent host       fd00:10::20                  (ignores echo requests)
+#   tvr4 silent router     fd00:4::2   | fd00:11::1   (never reports time exceeded)
+#   tvt2 target behind it  fd00:11::10                  (5 hops from the prober)
+#
+# Addresses skip duplicate address detection, and ICMPv6 errors are not rate
+# limited, as for IPv4.
+#
+# The prober resolves names from /etc/netns/tvp/hosts (the names ending in
+# "6" have IPv6 addresses only) and has no name
 # server it could reach, so a reverse look-up of an unnamed address fails
 # quickly and nothing ever leaves the namespaces.
 #
@@ -58,6 +78,90 @@ subnet_routes() {
   ns tvt ip route replace local 198.18.31.0/24 dev lo
 }
 
+# The prober's names. Rewritten whole (and replaced in one step), so an
+# update never leaves a half-written file under a running test.
+prober_names() {
+  mkdir -p /etc/netns/tvp
+  cat > /etc/netns/tvp/hosts.new <<'HOSTS'
+127.0.0.1	localhost
+198.18.1.1	prober.tarvo.test prober
+198.18.1.2	router1.tarvo.test router1
+198.18.2.2	router2.tarvo.test router2
+198.18.3.2	router3.tarvo.test router3
+198.18.10.10	target.tarvo.test target
+198.18.10.20	silent.tarvo.test silent
+198.18.11.10	target2.tarvo.test target2
+fd00:1::1	prober6.tarvo.test prober6
+fd00:3::2	router3-6.tarvo.test router3-6
+fd00:10::10	target6.tarvo.test target6
+fd00:10::20	silent6.tarvo.test silent6
+fd00:12::10	narrow6.tarvo.test narrow6
+HOSTS
+  mv /etc/netns/tvp/hosts.new /etc/netns/tvp/hosts
+  # No reachable name server: look-ups beyond the hosts file fail at once.
+  echo "nameserver 127.0.0.1" > /etc/netns/tvp/resolv.conf
+  echo "hosts: files dns" > /etc/netns/tvp/nsswitch.conf
+}
+
+# addr6 NS IF ADDRESS/PREFIX: added or kept, without the wait for duplicate
+# address detection.
+addr6() { ns "$1" ip -6 addr replace "$3" dev "$2" nodad; }
+
+# IPv6 on the links above, and the links only IPv6 uses. Safe to run again
+# on a network that has it already.
+ipv6() {
+  for n in "${NAMESPACES[@]}"; do
+    ns "$n" sysctl -qw net.ipv6.conf.all.disable_ipv6=0
+    ns "$n" sysctl -qw net.ipv6.icmp.ratelimit=0
+  done
+  for r in tvr1 tvr2 tvr3 tvr4; do ns "$r" sysctl -qw net.ipv6.conf.all.forwarding=1; done
+  addr6 tvp  eth0 fd00:1::1/64;  addr6 tvr1 eth0 fd00:1::2/64
+  addr6 tvr1 eth1 fd00:2::1/64;  addr6 tvr2 eth0 fd00:2::2/64
+  addr6 tvr2 eth1 fd00:3::1/64;  addr6 tvr3 eth0 fd00:3::2/64
+  addr6 tvr3 eth1 fd00:10::1/64; addr6 tvt  eth0 fd00:10::10/64
+  addr6 tvr3 eth2 fd00:4::1/64;  addr6 tvr4 eth0 fd00:4::2/64
+  addr6 tvr4 eth1 fd00:11::1/64; addr6 tvt2 eth0 fd00:11::10/64
+  # Nobody on this prefix answers neighbour solicitations.
+  addr6 tvr3 eth1 fd00:13::1/64
+  # The silent host on its own link, as for IPv4.
+  addr6 tvr3 eth3 fd00:10::21/128; addr6 tvs eth0 fd00:10::20/128
+  ns tvr3 ip -6 route replace fd00:10::20/128 dev eth3
+  ns tvs ip -6 route replace fd00:10::21/128 dev eth0
+  ns tvs ip -6 route replace fd00::/8 via fd00:10::21 dev eth0
+  ns tvs sysctl -qw net.ipv6.icmp.echo_ignore_all=1
+  # A narrow link from router 3 to a second address of the target.
+  if ! ns tvr3 ip link show eth4 >/dev/null 2>&1; then
+    ip link add eth4 netns tvr3 mtu 1280 type veth peer name eth1 netns tvt mtu 1280
+    ns tvr3 ip link set eth4 up
+    ns tvt ip link set eth1 up
+  fi
+  addr6 tvr3 eth4 fd00:12::1/64; addr6 tvt eth1 fd00:12::10/64
+
+  ns tvp  ip -6 route replace fd00::/8 via fd00:1::2
+  ns tvr1 ip -6 route replace fd00::/8 via fd00:2::2
+  ns tvr2 ip -6 route replace fd00:1::/64 via fd00:2::1
+  ns tvr2 ip -6 route replace fd00::/8 via fd00:3::2
+  ns tvr3 ip -6 route replace fd00::/8 via fd00:3::1
+  ns tvr3 ip -6 route replace fd00:11::/64 via fd00:4::2
+  ns tvt  ip -6 route replace fd00::/8 via fd00:10::1
+  ns tvr4 ip -6 route replace fd00::/8 via fd00:4::1
+  ns tvt2 ip -6 route replace fd00::/8 via fd00:11::1
+  ns tvr2 ip -6 route replace fd00:30::/64 via fd00:3::2
+  ns tvr3 ip -6 route replace fd00:30::/64 via fd00:3::1
+  # The silent router keeps quiet in IPv6 too.
+  if ! ns tvr4 nft list table inet silent6 >/dev/null 2>&1; then
+    ns tvr4 nft -f - <<'NFT'
+table inet silent6 {
+  chain out {
+    type filter hook output priority 0; policy accept;
+    icmpv6 type time-exceeded drop
+  }
+}
+NFT
+  fi
+  prober_names
+}
+
 up() {
   down  # also clears what an earlier run that died left behind
   for n in "${NAMESPACES[@]}"; do
@@ -95,6 +199,7 @@ up() {
   ns tvr4 ip route add 198.18.0.0/15 via 198.18.4.1
   ns tvt2 ip route add 198.18.0.0/15 via 198.18.11.1
   subnet_routes
+  ipv6
   # Host unreachable for 198.18.20.0/24 through a reject rule rather than an
   # unreachable route: the kernel limits the errors of unreachable routes
   # host-wide (net.ipv4.route.error_cost, not settable per namespace) to about
@@ -116,20 +221,7 @@ table inet silent {
 }
 NFT
 
-  mkdir -p /etc/netns/tvp
-  cat > /etc/netns/tvp/hosts <<'HOSTS'
-127.0.0.1	localhost
-198.18.1.1	prober.tarvo.test prober
-198.18.1.2	router1.tarvo.test router1
-198.18.2.2	router2.tarvo.test router2
-198.18.3.2	router3.tarvo.test router3
-198.18.10.10	target.tarvo.test target
-198.18.10.20	silent.tarvo.test silent
-198.18.11.10	target2.tarvo.test target2
-HOSTS
-  # No reachable name server: look-ups beyond the hosts file fail at once.
-  echo "nameserver 127.0.0.1" > /etc/netns/tvp/resolv.conf
-  echo "hosts: files dns" > /etc/netns/tvp/nsswitch.conf
+  prober_names
 
   # Wait until the far end answers, so tests never race the set-up.
   for _ in $(seq 1 50); do
@@ -143,7 +235,7 @@ case "${1:-}" in
   up) need_root; up; echo "test network up" ;;
   # Adds what a newer version of this script sets up to a running network,
   # without taking it down under tests that use it.
-  update) need_root; subnet_routes; echo "test network updated" ;;
+  update) need_root; subnet_routes; ipv6; echo "test network updated" ;;
   down) need_root; down; echo "test network down" ;;
   status) ip netns list | grep -E '^tv' || echo "test network down" ;;
   *) echo "usage: $0 up|update|down|status" >&2; exit 2 ;;

@@ -3,6 +3,7 @@
 #include <cerrno>
 
 #include "engine/echo_status.h"
+#include "engine/icmp6_packet.h"
 #include "engine/icmp_packet.h"
 
 namespace tarvo {
@@ -38,6 +39,37 @@ std::optional<std::uint32_t> statusFromIcmp(std::uint8_t type, std::uint8_t code
     case icmp::kSourceQuench:
       return status::kSourceQuench;
     default:  // redirects and everything else are no answer to a request
+      return std::nullopt;
+  }
+}
+
+std::optional<std::uint32_t> statusFromIcmp6(std::uint8_t type, std::uint8_t code) {
+  switch (type) {
+    case icmp6::kEchoReply:
+      return status::kSuccess;
+    case icmp6::kDestinationUnreachable:
+      switch (code) {
+        case 0:  // no route
+        case 1:  // administratively prohibited
+        case 5:  // source address failed policy
+        case 6:  // reject route
+          return status::kDestNetUnreachable;
+        case 4:
+          return status::kDestPortUnreachable;
+        case 7:
+          return status::kBadRoute;
+        default:  // 2 beyond scope, 3 address unreachable, codes not yet assigned
+          return status::kDestHostUnreachable;
+      }
+    case icmp6::kPacketTooBig:
+      return status::kPacketTooBig;
+    case icmp6::kTimeExceeded:
+      if (code == 0) return status::kTtlExpiredTransit;
+      if (code == 1) return status::kTtlExpiredReassembly;
+      return std::nullopt;
+    case icmp6::kParameterProblem:
+      return status::kParameterProblem;
+    default:
       return std::nullopt;
   }
 }

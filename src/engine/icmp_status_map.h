@@ -42,6 +42,26 @@ namespace tarvo {
 // or nullopt when it is no answer at all and the request keeps waiting.
 std::optional<std::uint32_t> statusFromIcmp(std::uint8_t type, std::uint8_t code);
 
+// The same for ICMPv6, each message read as the IPv4 status nearest in
+// meaning (there is no status of its own for a prohibited destination):
+//
+//   ICMPv6 type/code                                            status
+//   129   echo reply matching identifier and sequence           0
+//   1/0   no route to destination                               11002 net unreachable
+//   1/1   administratively prohibited                           11002
+//   1/5   source address failed policy, 1/6 reject route        11002
+//   1/2   beyond scope of source address                        11003 host unreachable
+//   1/3   address unreachable (neighbour discovery failed)      11003
+//   1/4   port unreachable                                      11005
+//   1/7   error in source routing header                        11012 bad route
+//   1/x   codes not yet assigned                                11003
+//   2     packet too big                                        11009
+//   3/0   hop limit exceeded in transit                         11013
+//   3/1   fragment reassembly time exceeded                     11014
+//   4/x   parameter problem                                     11015
+//   everything else (neighbour discovery, echo requests, ...)   none: keep waiting
+std::optional<std::uint32_t> statusFromIcmp6(std::uint8_t type, std::uint8_t code);
+
 // The status of a send that the local stack refused with `err`.
 // `broadcastDestination` tells an EACCES for a broadcast address (which the
 // socket may not send to) from one caused by a prohibit route.

@@ -7,6 +7,12 @@
 #define LLVMFuzzerTestOneInput errorQueueFuzzOne
 #include "../../fuzz/error_queue_fuzz.cpp"
 #undef LLVMFuzzerTestOneInput
+#define LLVMFuzzerTestOneInput icmp6PacketFuzzOne
+#include "../../fuzz/icmp6_packet_fuzz.cpp"
+#undef LLVMFuzzerTestOneInput
+#define LLVMFuzzerTestOneInput ipAddressFuzzOne
+#include "../../fuzz/ip_address_fuzz.cpp"
+#undef LLVMFuzzerTestOneInput
 
 #include <gtest/gtest.h>
 
@@ -34,6 +40,8 @@ TEST(FuzzSeeds, EverySeedPassesItsTarget) {
   const std::filesystem::path seeds = TARVO_FUZZ_SEEDS;
   EXPECT_GT(replaySeeds(seeds / "raw_packet", &rawPacketFuzzOne), 0);
   EXPECT_GT(replaySeeds(seeds / "error_queue", &errorQueueFuzzOne), 0);
+  EXPECT_GT(replaySeeds(seeds / "icmp6_packet", &icmp6PacketFuzzOne), 0);
+  EXPECT_GT(replaySeeds(seeds / "ip_address", &ipAddressFuzzOne), 0);
 }
 
 }  // namespace
