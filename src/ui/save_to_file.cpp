@@ -1,8 +1,12 @@
 #include "ui/save_to_file.h"
 
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
+#include <cerrno>
+#include <cstring>
 
 #include "settings/registry_file.h"
 #include "settings/saved_lines.h"
@@ -52,21 +56,20 @@ void SaveToFile::save(const std::vector<std::string>& lines, const QString& empt
   QString name = choose();
   if (name.isEmpty()) return;
 
-  std::string bytes = settings::savedLinesBytes(lines);
-  QFile file(name);
-  bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-                 file.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
-                     static_cast<qint64>(bytes.size());
-  if (written && file.flush()) return;
-  showFailure(name, file.errorString());
+  writeWhole(name, settings::savedLinesBytes(lines));
 }
 
 bool SaveToFile::writeWhole(const QString& name, const std::string& bytes) {
-  // The user's own link leads to the file it names; the settings file's
-  // rules apply, as they guard the same things.
+  // The user's own link leads to the file it names; a link planted by
+  // someone else, a FIFO or a device is refused rather than followed or
+  // waited on, and the file is replaced whole or not at all.
   const settings::ResolvedFile target =
       settings::resolveRegistryFile(QFile::encodeName(name).toStdString());
   std::string why = target.error;
+  struct stat st {};
+  if (why.empty() && ::stat(target.path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    why = std::strerror(EISDIR);
+  }
   if (why.empty()) why = settings::writeFileAtomically(target.path, bytes).error;
   if (why.empty()) return true;
   showFailure(name, QString::fromStdString(why));
