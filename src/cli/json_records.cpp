@@ -21,9 +21,9 @@ JsonObject textOrNull(const std::string& text) {
   return text.empty() ? JsonObject(nullptr) : JsonObject(text);
 }
 
-JsonObject addressOrNull(Ipv4Address address) {
-  if (address == 0) return nullptr;
-  return formatAddress(address);
+JsonObject addressOrNull(const IpAddress& address) {
+  if (address == IpAddress()) return nullptr;
+  return address.toString();
 }
 
 // The console's lines end some texts in a blank; a record's text does not.
@@ -70,7 +70,7 @@ JsonObject pingRecord(std::uint32_t sequence, const EchoResult& result) {
   if (result.status == status::kSuccess) {
     JsonObject record = typed("reply");
     record["seq"] = sequence;
-    record["address"] = formatAddress(result.replyAddress);
+    record["address"] = result.replyAddress.toString();
     record["bytes"] = result.replyDataSize;
     record["rtt"] = jsonMilliseconds(roundTripMicros(result));
     record["ttl"] = result.replyTtl;
@@ -161,7 +161,7 @@ JsonObject traceSummaryRecord(const std::string& host, Ipv4Address destination, 
                               bool reached, TimePoint start, TimePoint end) {
   JsonObject record = typed("summary");
   record["host"] = host;
-  record["address"] = addressOrNull(destination);
+  record["address"] = addressOrNull(IpAddress::v4(destination));
   record["hops"] = hops;
   record["reached"] = reached;
   addTimes(record, start, end);

@@ -17,15 +17,15 @@ EchoOpenResult IcmpEchoService::open() {
   return r;
 }
 
-EchoResult IcmpEchoService::send(Ipv4Address destination, std::span<const std::uint8_t> payload,
-                                 const EchoOptions& options, std::uint32_t timeoutMs) {
-  if (!open_) {
-    EchoResult r;
-    r.status = status::kGeneralFailure;
-    r.replyAddress = destination;
-    return r;
-  }
-  return EchoDispatcher::instance().send(destination, payload, options, timeoutMs);
+EchoResult IcmpEchoService::send(const IpAddress& destination,
+                                 std::span<const std::uint8_t> payload, const EchoOptions& options,
+                                 std::uint32_t timeoutMs) {
+  EchoResult r;
+  r.status = status::kGeneralFailure;
+  r.replyAddress = destination;
+  const std::optional<Ipv4Address> v4 = destination.asV4();
+  if (!open_ || !v4) return r;
+  return EchoDispatcher::instance().send(*v4, payload, options, timeoutMs);
 }
 
 void IcmpEchoService::close() {

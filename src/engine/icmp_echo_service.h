@@ -23,8 +23,9 @@ class IcmpEchoService : public EchoService {
   // EntryPointMissing: one opened but could not be configured.
   EchoOpenResult open() override;
   void createHandle() override {}
-  // Before a successful open() every send reports 11050.
-  EchoResult send(Ipv4Address destination, std::span<const std::uint8_t> payload,
+  // Before a successful open() every send reports 11050; so does an IPv6
+  // request, which has no echo socket yet.
+  EchoResult send(const IpAddress& destination, std::span<const std::uint8_t> payload,
                   const EchoOptions& options, std::uint32_t timeoutMs) override;
   void closeHandle() override {}
   void close() override;

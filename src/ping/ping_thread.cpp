@@ -165,13 +165,13 @@ bool PingRun::run(EchoServiceFactory& echoFactory, ToneFactory& toneFactory,
     }
     pacer.markStart();
     const EchoResult result =
-        echo_->service().send(destination_, echo_->payload(), options, snap_.waitMs);
+        echo_->service().send(IpAddress::v4(destination_), echo_->payload(), options, snap_.waitMs);
     stats_.addSent();
     if (result.status == status::kSuccess) {
       if (beeperReady_) beeper_->requestTone();
       stats_.addReply(result.roundTripMs, roundTripMicros(result));
       gotReply_ = true;
-      displayAddress_ = formatAddress(result.replyAddress);
+      displayAddress_ = result.replyAddress.toString();
     }
     if (result.status == status::kSuccess && !listed_) listHost();
     if (snap_.results) snap_.results->request(stats_.sent, destination_, result);

@@ -40,7 +40,7 @@ TEST(JsonLines, RoundTripsAreMillisecondsToTheMicrosecond) {
 TEST(JsonRecords, RoundTripsKeepTheirMicroseconds) {
   EchoResult reply;
   reply.status = 0;
-  reply.replyAddress = 0x7F000001;
+  reply.replyAddress = IpAddress::v4(0x7F000001);
   reply.roundTripMs = 1;
   reply.roundTripUs = 1043;
   EXPECT_EQ(pingRecord(1, reply)["rtt"].dump(), "1.043");
@@ -96,7 +96,7 @@ TEST(JsonRecords, AbsentValuesAreNullNotZero) {
             R"({"type":"error","seq":2,"status":11010,"text":"Request timed out","address":null})");
   EchoResult reported;
   reported.status = 11003;
-  reported.replyAddress = 0x0A000001;
+  reported.replyAddress = IpAddress::v4(0x0A000001);
   EXPECT_EQ(pingRecord(1, reported)["address"], "10.0.0.1");
 
   // No reply: min / avg / max are null, not the text output's zeros.

@@ -179,11 +179,11 @@ TEST_F(TraceTest, AHopSendsThreePacedProbesAndNamesTheLastRouter) {
 
 // What a hop's probes make of its line, and whether the trace ends there.
 TEST(HopLine, ColumnsStarsTextsAndEndingErrors) {
-  const EchoResult timeout{status::kRequestTimedOut, kDest};
+  const EchoResult timeout{status::kRequestTimedOut, IpAddress::v4(kDest)};
   auto router = [](std::uint32_t ms) {
-    return EchoResult{status::kTtlExpiredTransit, 0x0A000001, ms};
+    return EchoResult{status::kTtlExpiredTransit, IpAddress::v4(0x0A000001), ms};
   };
-  const EchoResult unreachable{status::kDestHostUnreachable, 0x0A000001, 1};
+  const EchoResult unreachable{status::kDestHostUnreachable, IpAddress::v4(0x0A000001), 1};
   const std::string col = sp(12) + "1ms", gw = sp(6) + "10.0.0.1" + sp(6);
   const struct {
     std::uint32_t hop;
