@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "engine/echo6_dispatcher.h"
 #include "engine/echo_dispatcher.h"
 #include "engine/echo_status.h"
 
@@ -23,9 +24,15 @@ EchoResult IcmpEchoService::send(const IpAddress& destination,
   EchoResult r;
   r.status = status::kGeneralFailure;
   r.replyAddress = destination;
-  const std::optional<Ipv4Address> v4 = destination.asV4();
-  if (!open_ || !v4) return r;
-  return EchoDispatcher::instance().send(*v4, payload, options, timeoutMs);
+  if (!open_) return r;
+  if (const std::optional<Ipv4Address> v4 = destination.asV4()) {
+    return EchoDispatcher::instance().send(*v4, payload, options, timeoutMs);
+  }
+  // IPv6 sockets are opened on their own: where they cannot be had, only
+  // IPv6 requests fail.
+  if (!open6_) open6_ = Echo6Dispatcher::instance().attach() == EchoOpenResult::Ok;
+  if (!open6_) return r;
+  return Echo6Dispatcher::instance().send(destination, payload, options, timeoutMs);
 }
 
 void IcmpEchoService::close() {

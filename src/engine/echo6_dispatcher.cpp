@@ -1,0 +1,315 @@
+#include "engine/echo6_dispatcher.h"
+
+#include <poll.h>
+#include <sys/socket.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <random>
+#include <system_error>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+#include "base/one_shot.h"
+#include "engine/echo6_socket.h"
+#include "engine/echo_status.h"
+#include "engine/icmp_status_map.h"
+#include "engine/send_refusal.h"
+
+namespace tarvo {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+// As for IPv4: a request refused with errors meant for others is sent again
+// this often at most (within its time-out); the same refusal this many
+// times in a row is taken as its own.
+constexpr int kMaxResends = 4096;
+constexpr int kOwnRepeats = 3;
+constexpr int kReadsPerWake = 512;
+constexpr int kNeverSent = -1;
+
+struct Pending {
+  IpAddress destination;
+  OneShot answered;
+  std::uint32_t status = status::kRequestTimedOut;
+  IpAddress from;
+  std::uint8_t hopLimit = 0;
+  std::uint32_t dataSize = 0;
+  Clock::time_point at;
+};
+
+std::uint32_t requestKey(std::uint16_t identifier, std::uint16_t sequence) {
+  return static_cast<std::uint32_t>(identifier) << 16 | sequence;
+}
+
+// The kernel reports addresses with their scope id and no zone name, so
+// hosts are compared by their bytes.
+bool sameHost(const IpAddress& a, const IpAddress& b) { return a.bytes() == b.bytes(); }
+
+// The unspecified address would quietly go to this host, and a multicast
+// group is not one host to answer.
+bool isBadDestination(const IpAddress& a) {
+  return a.bytes() == IpAddress::Bytes{} || a.bytes()[0] == 0xFF;
+}
+
+void clearSocketError(int fd) {
+  int e = 0;
+  socklen_t len = sizeof e;
+  getsockopt(fd, SOL_SOCKET, SO_ERROR, &e, &len);
+}
+
+}  // namespace
+
+struct Echo6Dispatcher::Impl {
+  std::mutex mutex;  // opening and starting
+  bool tried = false;
+  EchoOpenResult opened = EchoOpenResult::LibraryMissing;
+  bool receiverStarted = false;
+  std::atomic<bool> ready{false};
+  std::unique_ptr<Echo6Socket> sockets[2];  // [do-not-fragment]
+  bool raw = false;
+
+  std::mutex tableMutex;
+  std::unordered_map<std::uint32_t, Pending*> waiting;
+  std::uint16_t nextSequence[2] = {0, 0};  // ping sockets: the kernel's identifier each
+  std::uint32_t nextToken = 0;             // raw sockets: identifier and sequence in one
+  std::vector<std::uint8_t> buffer = std::vector<std::uint8_t>(65536 + 64);
+
+  EchoOpenResult openSockets() {
+    if (tried) return opened;
+    tried = true;
+    std::vector<EchoSocketKind> order = {EchoSocketKind::Datagram, EchoSocketKind::Raw};
+    if (auto forced = forcedEchoSocketKind()) order = {*forced};
+    bool configFailed = false;
+    for (auto k : order) {
+      auto off = Echo6Socket::open(k, false, RawRole::Receive);
+      auto on =
+          off.socket ? Echo6Socket::open(k, true, RawRole::SendOnly) : Echo6Socket::OpenResult{};
+      configFailed |= off.error == EchoSocket::OpenError::NotConfigurable ||
+                      on.error == EchoSocket::OpenError::NotConfigurable;
+      if (off.socket && on.socket) {
+        sockets[0] = std::move(off.socket);
+        sockets[1] = std::move(on.socket);
+        raw = k == EchoSocketKind::Raw;
+        nextToken = std::random_device{}();
+        opened = EchoOpenResult::Ok;
+        return opened;
+      }
+    }
+    opened = configFailed ? EchoOpenResult::EntryPointMissing : EchoOpenResult::LibraryMissing;
+    return opened;
+  }
+
+  bool unregister(std::uint32_t key) {
+    std::lock_guard<std::mutex> lock(tableMutex);
+    return waiting.erase(key) == 1;
+  }
+
+  void deliver(const icmp6::Icmp6Message& m, bool truncated, Clock::time_point at) {
+    std::optional<std::uint32_t> st;
+    if (m.kind == icmp6::Icmp6Message::EchoReply) {
+      st = truncated ? status::kGeneralFailure : status::kSuccess;
+    } else if (m.kind == icmp6::Icmp6Message::Error) {
+      st = statusFromIcmp6(m.type, m.code);
+    }
+    if (!st) return;
+    Pending* p = nullptr;
+    {
+      std::lock_guard<std::mutex> lock(tableMutex);
+      auto it = waiting.find(requestKey(m.identifier, m.sequence));
+      if (it == waiting.end()) return;
+      // An error counts only when it quotes a request to our destination.
+      if (m.kind == icmp6::Icmp6Message::Error &&
+          !sameHost(m.quotedDestination, it->second->destination)) {
+        return;
+      }
+      p = it->second;
+      waiting.erase(it);
+    }
+    // The sender may return as soon as the post is made: nothing after it.
+    const bool unknownSource = m.source.bytes() == IpAddress::Bytes{};
+    p->status = *st;
+    p->from = unknownSource || sameHost(m.source, p->destination) ? p->destination : m.source;
+    p->hopLimit = m.hopLimit;
+    p->dataSize = m.kind == icmp6::Icmp6Message::EchoReply ? m.dataSize : 0;
+    p->at = at;
+    p->answered.post();
+  }
+
+  void drain(Echo6Socket& s, bool errors) {
+    if (errors && s.kind() == EchoSocketKind::Raw) return clearSocketError(s.fd());
+    Echo6Socket::Received r;
+    for (int i = 0; i < kReadsPerWake; ++i) {
+      const auto state = errors ? s.readError(buffer, r) : s.readData(buffer, r);
+      if (state == Echo6Socket::ReadState::Empty) {
+        // Nothing queued, yet the socket woke us: clear a pending error so
+        // it does not wake us again and again.
+        if (errors || i == 0) clearSocketError(s.fd());
+        return;
+      }
+      if (state == Echo6Socket::ReadState::Message) deliver(r.message, r.truncated, Clock::now());
+    }
+  }
+
+  // Every ping socket reads its own replies; of the raw ones only the
+  // receiving one does (the other lets nothing in).
+  void receiveLoop() {
+    pollfd fds[2];
+    const int count = raw ? 1 : 2;
+    for (int i = 0; i < count; ++i) fds[i] = pollfd{sockets[i]->fd(), POLLIN, 0};
+    for (;;) {
+      if (poll(fds, count, 1000) <= 0) continue;
+      for (int i = 0; i < count; ++i) {
+        if (fds[i].revents & POLLERR) drain(*sockets[i], true);
+        if (fds[i].revents & POLLIN) drain(*sockets[i], false);
+      }
+    }
+  }
+
+  // Sends the request; 0, the errno of its own refusal, or kNeverSent when
+  // only errors pending for others stood in its way until its time ran out
+  // (see send_refusal.h).
+  int sendOwnRequest(Echo6Socket& socket, const Pending& p, std::uint16_t identifier,
+                     std::uint16_t sequence, std::span<const std::uint8_t> payload,
+                     const EchoOptions& options, Clock::time_point giveUp,
+                     Clock::time_point& sentAt) {
+    int last = 0;
+    int repeats = 0;
+    for (int round = 0; round < kMaxResends; ++round) {
+      sentAt = Clock::now();
+      const int err =
+          socket.sendEcho(p.destination, identifier, sequence, payload, options.ttl, options.tos);
+      if (err == 0 || socket.kind() != EchoSocketKind::Datagram || !couldBePendingSocketError(err))
+        return err;
+      repeats = err == last ? repeats + 1 : 1;
+      last = err;
+      if (isOwnRefusalCandidate(err) && repeats >= kOwnRepeats) return err;
+      if (Clock::now() >= giveUp) break;
+      if (round % 16 == 15) std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    return kNeverSent;
+  }
+
+  EchoResult send(const IpAddress& destination, std::span<const std::uint8_t> payload,
+                  const EchoOptions& options, std::uint32_t timeoutMs) {
+    EchoResult result;
+    result.status = status::kRequestTimedOut;
+    result.replyAddress = destination;
+    if (!ready.load(std::memory_order_acquire)) {
+      result.status = status::kGeneralFailure;
+      return result;
+    }
+    if (!destination.isV6() || isBadDestination(destination)) {
+      result.status = status::kBadDestination;
+      return result;
+    }
+    Pending p;
+    if (auto zoned = resolveZone(destination)) {
+      p.destination = *zoned;
+    } else {
+      result.status = statusFromLocalError(ENODEV, false);
+      return result;
+    }
+    const int df = (options.flags & EchoOptions::kDontFragment) != 0 ? 1 : 0;
+    Echo6Socket& socket = *sockets[df];
+    std::uint16_t identifier = 0, sequence = 0;
+    std::uint32_t key = 0;
+    bool registered = false;
+    {
+      std::lock_guard<std::mutex> lock(tableMutex);
+      for (std::uint32_t tries = 0; tries < 65536 && !registered; ++tries) {
+        if (raw) {
+          key = nextToken++;
+          identifier = static_cast<std::uint16_t>(key >> 16);
+          sequence = static_cast<std::uint16_t>(key & 0xFFFF);
+        } else {
+          identifier = socket.identifier();
+          sequence = nextSequence[df]++;
+          key = requestKey(identifier, sequence);
+        }
+        registered = waiting.emplace(key, &p).second;
+      }
+    }
+    if (!registered) {
+      result.status = status::kNoResources;
+      return result;
+    }
+    auto sentAt = Clock::now();
+    const auto giveUp = sentAt + milliseconds(timeoutMs);
+    const int err =
+        sendOwnRequest(socket, p, identifier, sequence, payload, options, giveUp, sentAt);
+    if (err != 0) {
+      // Something answered a request that never left; let it finish.
+      if (!unregister(key)) p.answered.wait();
+      if (err != kNeverSent) result.status = statusFromLocalError(err, false);
+      return result;
+    }
+    bool answered = p.answered.waitUntil(sentAt + milliseconds(timeoutMs));
+    if (!answered && !unregister(key)) {
+      // Timed out just as its answer was taken: that answer is a moment away.
+      p.answered.wait();
+      answered = true;
+    }
+    if (!answered) return result;
+    result.status = p.status;
+    result.replyAddress = p.from;
+    result.replyTtl = p.hopLimit;
+    result.replyDataSize = static_cast<std::uint16_t>(p.dataSize > 0xFFFF ? 0xFFFF : p.dataSize);
+    const auto us = std::chrono::duration_cast<std::chrono::microseconds>(p.at - sentAt).count();
+    result.roundTripUs = us > 0 ? static_cast<std::uint32_t>(us) : 0;
+    result.roundTripMs = result.roundTripUs / 1000;
+    return result;
+  }
+};
+
+Echo6Dispatcher& Echo6Dispatcher::instance() {
+  // Never destroyed: its reader thread may still run while the process exits.
+  static Echo6Dispatcher* d = new Echo6Dispatcher();
+  return *d;
+}
+
+Echo6Dispatcher::Echo6Dispatcher() : impl_(new Impl()) {}
+
+EchoOpenResult Echo6Dispatcher::openSocketsOnly() {
+  std::lock_guard<std::mutex> lock(impl_->mutex);
+  return impl_->openSockets();
+}
+
+EchoOpenResult Echo6Dispatcher::attach() {
+  std::lock_guard<std::mutex> lock(impl_->mutex);
+  const EchoOpenResult r = impl_->openSockets();
+  if (r != EchoOpenResult::Ok || impl_->receiverStarted) return r;
+  try {
+    // The dispatcher lives as long as the process; so does its reader.
+    std::thread([impl = impl_] { impl->receiveLoop(); }).detach();
+  } catch (const std::system_error&) {
+    return EchoOpenResult::LibraryMissing;
+  }
+  impl_->receiverStarted = true;
+  impl_->ready.store(true, std::memory_order_release);
+  return r;
+}
+
+EchoResult Echo6Dispatcher::send(const IpAddress& destination,
+                                 std::span<const std::uint8_t> payload, const EchoOptions& options,
+                                 std::uint32_t timeoutMs) noexcept {
+  try {
+    return impl_->send(destination, payload, options, timeoutMs);
+  } catch (...) {
+    // Only memory exhaustion or a failed lock can get here.
+    EchoResult r;
+    r.status = status::kNoResources;
+    r.replyAddress = destination;
+    return r;
+  }
+}
+
+}  // namespace tarvo
