@@ -74,13 +74,13 @@ struct Echo6Dispatcher::Impl {
   EchoOpenResult opened = EchoOpenResult::LibraryMissing;
   bool receiverStarted = false;
   std::atomic<bool> ready{false};
-  std::unique_ptr<Echo6Socket> sockets[2];  // [do-not-fragment]
+  std::unique_ptr<Echo6Socket> socket;
   bool raw = false;
 
   std::mutex tableMutex;
   std::unordered_map<std::uint32_t, Pending*> waiting;
-  std::uint16_t nextSequence[2] = {0, 0};  // ping sockets: the kernel's identifier each
-  std::uint32_t nextToken = 0;             // raw sockets: identifier and sequence in one
+  std::uint16_t nextSequence = 0;  // ping socket: under the kernel's identifier
+  std::uint32_t nextToken = 0;     // raw sockets: identifier and sequence in one
   std::vector<std::uint8_t> buffer = std::vector<std::uint8_t>(65536 + 64);
 
   EchoOpenResult openSockets() {
@@ -90,14 +90,10 @@ struct Echo6Dispatcher::Impl {
     if (auto forced = forcedEchoSocketKind()) order = {*forced};
     bool configFailed = false;
     for (auto k : order) {
-      auto off = Echo6Socket::open(k, false, RawRole::Receive);
-      auto on =
-          off.socket ? Echo6Socket::open(k, true, RawRole::SendOnly) : Echo6Socket::OpenResult{};
-      configFailed |= off.error == EchoSocket::OpenError::NotConfigurable ||
-                      on.error == EchoSocket::OpenError::NotConfigurable;
-      if (off.socket && on.socket) {
-        sockets[0] = std::move(off.socket);
-        sockets[1] = std::move(on.socket);
+      auto opening = Echo6Socket::open(k, false, RawRole::Receive);
+      configFailed |= opening.error == EchoSocket::OpenError::NotConfigurable;
+      if (opening.socket) {
+        socket = std::move(opening.socket);
         raw = k == EchoSocketKind::Raw;
         nextToken = std::random_device{}();
         opened = EchoOpenResult::Ok;
@@ -159,18 +155,12 @@ struct Echo6Dispatcher::Impl {
     }
   }
 
-  // Every ping socket reads its own replies; of the raw ones only the
-  // receiving one does (the other lets nothing in).
   void receiveLoop() {
-    pollfd fds[2];
-    const int count = raw ? 1 : 2;
-    for (int i = 0; i < count; ++i) fds[i] = pollfd{sockets[i]->fd(), POLLIN, 0};
+    pollfd fd{socket->fd(), POLLIN, 0};
     for (;;) {
-      if (poll(fds, count, 1000) <= 0) continue;
-      for (int i = 0; i < count; ++i) {
-        if (fds[i].revents & POLLERR) drain(*sockets[i], true);
-        if (fds[i].revents & POLLIN) drain(*sockets[i], false);
-      }
+      if (poll(&fd, 1, 1000) <= 0) continue;
+      if (fd.revents & POLLERR) drain(*socket, true);
+      if (fd.revents & POLLIN) drain(*socket, false);
     }
   }
 
@@ -218,8 +208,10 @@ struct Echo6Dispatcher::Impl {
       result.status = statusFromLocalError(ENODEV, false);
       return result;
     }
-    const int df = (options.flags & EchoOptions::kDontFragment) != 0 ? 1 : 0;
-    Echo6Socket& socket = *sockets[df];
+    // Routers never fragment IPv6, so there is nothing to forbid them: the
+    // do-not-fragment setting does not apply, and the source fragments what
+    // does not fit the path it knows.
+    Echo6Socket& s = *socket;
     std::uint16_t identifier = 0, sequence = 0;
     std::uint32_t key = 0;
     bool registered = false;
@@ -231,8 +223,8 @@ struct Echo6Dispatcher::Impl {
           identifier = static_cast<std::uint16_t>(key >> 16);
           sequence = static_cast<std::uint16_t>(key & 0xFFFF);
         } else {
-          identifier = socket.identifier();
-          sequence = nextSequence[df]++;
+          identifier = s.identifier();
+          sequence = nextSequence++;
           key = requestKey(identifier, sequence);
         }
         registered = waiting.emplace(key, &p).second;
@@ -244,8 +236,7 @@ struct Echo6Dispatcher::Impl {
     }
     auto sentAt = Clock::now();
     const auto giveUp = sentAt + milliseconds(timeoutMs);
-    const int err =
-        sendOwnRequest(socket, p, identifier, sequence, payload, options, giveUp, sentAt);
+    const int err = sendOwnRequest(s, p, identifier, sequence, payload, options, giveUp, sentAt);
     if (err != 0) {
       // Something answered a request that never left; let it finish.
       if (!unregister(key)) p.answered.wait();

@@ -1,12 +1,12 @@
 #pragma once
 
 // The process-wide ICMPv6 echo dispatcher, beside the IPv4 one and built
-// the same way: two shared sockets (do-not-fragment off and on; hop limit
-// and traffic class go with each message), requests registered under
-// (identifier, sequence) before they are sent, and one receiver thread that
-// hands each reply or error to the waiting sender. IPv6 sockets are opened
-// on their own: a host without IPv6, or one that refuses its sockets, leaves
-// IPv4 untouched, and only IPv6 requests then fail.
+// the same way: one shared socket (hop limit and traffic class go with each
+// message; do-not-fragment does not apply, as routers never fragment IPv6),
+// requests registered under (identifier, sequence) before they are sent, and
+// one receiver thread that hands each reply or error to the waiting sender.
+// IPv6 sockets are opened on their own: a host without IPv6, or one that
+// refuses its sockets, leaves IPv4 untouched, and only IPv6 requests fail.
 
 #include <cstdint>
 #include <span>
