@@ -138,7 +138,7 @@ JsonObject hopRecord(std::uint32_t hop, std::uint32_t code, const TraceHopOutcom
                                                                       : std::nullopt));
   }
   record["rtt"] = std::move(rtt);
-  record["address"] = outcome.router ? JsonObject(formatAddress(*outcome.router)) : nullptr;
+  record["address"] = outcome.router ? JsonObject(outcome.router->toString()) : nullptr;
   record["name"] = outcome.name.empty() ? JsonObject(nullptr) : JsonObject(outcome.name);
   record["status"] = outcome.status ? JsonObject(*outcome.status) : JsonObject(nullptr);
   const std::string text = withoutTrailingBlanks(outcome.text);
@@ -157,11 +157,11 @@ JsonObject hopRecord(std::uint32_t hop, std::uint32_t code, const TraceHopOutcom
   return record;
 }
 
-JsonObject traceSummaryRecord(const std::string& host, Ipv4Address destination, std::uint32_t hops,
-                              bool reached, TimePoint start, TimePoint end) {
+JsonObject traceSummaryRecord(const std::string& host, const IpAddress& destination,
+                              std::uint32_t hops, bool reached, TimePoint start, TimePoint end) {
   JsonObject record = typed("summary");
   record["host"] = host;
-  record["address"] = addressOrNull(IpAddress::v4(destination));
+  record["address"] = addressOrNull(destination);
   record["hops"] = hops;
   record["reached"] = reached;
   addTimes(record, start, end);

@@ -5,8 +5,8 @@
 
 namespace tarvo {
 
-std::string formatPingResultLine(const EchoResult& result, Ipv4Address destination) {
-  const ReplySource source = formatReplySource(result, IpAddress::v4(destination));
+std::string formatPingResultLine(const EchoResult& result, const IpAddress& destination) {
+  const ReplySource source = formatReplySource(result, destination);
   if (result.status == status::kSuccess) {
     return "        Reply from " + source.text + ": Bytes=" + std::to_string(result.replyDataSize) +
            " Time=" + std::to_string(result.roundTripMs) +

@@ -62,11 +62,11 @@ std::string hopMessageLine(std::uint32_t hop, const std::string& message) {
   return hopPadding(hop) + message;
 }
 
-HopLineBuilder::HopLineBuilder(std::uint32_t hop, Ipv4Address destination)
+HopLineBuilder::HopLineBuilder(std::uint32_t hop, const IpAddress& destination)
     : destination_(destination), line_(hopPadding(hop) + std::to_string(hop) + "  ") {}
 
 void HopLineBuilder::addProbe(const EchoResult& result) {
-  const ReplySource source = formatReplySource(result, IpAddress::v4(destination_));
+  const ReplySource source = formatReplySource(result, destination_);
   bool probeAnswered = source.fromOther;
   applyStatus(result.status, currentStatus_, reached_, error_);
   currentCode_ = result.status;
@@ -75,7 +75,7 @@ void HopLineBuilder::addProbe(const EchoResult& result) {
     hopAnswered_ = true;
     line_ += roundTripColumn(result.roundTripMs);
     lastAnswerText_ = source.text;
-    lastAnswer_ = result.replyAddress.asV4().value_or(0);
+    lastAnswer_ = result.replyAddress;
     lastAnsweredStatus_ = currentStatus_;
     lastAnsweredCode_ = result.status;
     roundTripsUs_.push_back(roundTripMicros(result));

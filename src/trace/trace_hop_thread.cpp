@@ -78,8 +78,8 @@ void TTraceTh::execute() {
       if (wait > 0 && rest(wait)) return userBreak();
     }
     pacer.markStart();
-    const EchoResult result = echo.service().send(IpAddress::v4(params_.destination),
-                                                  echo.payload(), options, params_.waitMs);
+    const EchoResult result =
+        echo.service().send(params_.destination, echo.payload(), options, params_.waitMs);
     builder->addProbe(result);
     publish(builder->line(), hopcode::kChanged);
   }

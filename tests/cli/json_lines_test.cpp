@@ -109,7 +109,7 @@ TEST(JsonRecords, AbsentValuesAreNullNotZero) {
   // A hop with one answered probe of three, and one that never probed.
   TraceHopOutcome hop;
   hop.roundTripsUs = {std::nullopt, 7250u, std::nullopt};
-  hop.router = 0x7F000001;
+  hop.router = IpAddress::v4(0x7F000001);
   hop.status = 11013;
   hop.probed = true;
   EXPECT_EQ(hopRecord(3, 206, hop).dump(),

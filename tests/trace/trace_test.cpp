@@ -155,12 +155,12 @@ TEST_F(TraceTest, AHopSendsThreePacedProbesAndNamesTheLastRouter) {
   TraceHopParams p;
   p.hop = 3;
   p.waitMs = 700;
-  p.destination = kDest;
+  p.destination = IpAddress::v4(kDest);
   p.resolveNames = true;
   table.allocateLine(3);
   {
-    TTraceTh worker(p, table, net.factory(), [](Ipv4Address a) -> std::optional<HostEntry> {
-      return HostEntry{"gw3.example", {a}};
+    TTraceTh worker(p, table, net.factory(), [](const IpAddress& a) -> std::optional<HostEntry> {
+      return HostEntry{"gw3.example", {}, {a}};
     });
     worker.setClock(clock);
     ASSERT_TRUE(worker.start());
@@ -207,7 +207,7 @@ TEST(HopLine, ColumnsStarsTextsAndEndingErrors) {
        hopcode::kEndingError},
   };
   for (const auto& row : rows) {
-    HopLineBuilder b(row.hop, kDest);
+    HopLineBuilder b(row.hop, IpAddress::v4(kDest));
     for (const EchoResult& r : row.probes) b.addProbe(r);
     b.finish("");
     EXPECT_EQ(b.line(), row.line);
