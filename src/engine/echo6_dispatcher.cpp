@@ -251,7 +251,8 @@ struct Echo6Dispatcher::Impl {
     }
     if (!answered) return result;
     result.status = p.status;
-    result.replyAddress = p.from;
+    // The destination answers as the caller named it, zone and all.
+    result.replyAddress = sameHost(p.from, destination) ? destination : p.from;
     result.replyTtl = p.hopLimit;
     result.replyDataSize = static_cast<std::uint16_t>(p.dataSize > 0xFFFF ? 0xFFFF : p.dataSize);
     const auto us = std::chrono::duration_cast<std::chrono::microseconds>(p.at - sentAt).count();
