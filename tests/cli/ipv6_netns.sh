@@ -49,4 +49,11 @@ for kind in dgram raw; do
   grep -q '"type":"summary","host":"fd00:10::10","address":"fd00:10::10","hops":4' "$TMP/out" ||
     fail "$kind: trace JSON summary: $(cat "$TMP/out")"
 done
+
+# Reverse names of IPv6 addresses: the target's, and a router's in its hop.
+run 0 ping -n 1 --resolve fd00:10::10
+expect_line "$TMP/out" 2 "  $DOT Pinging target6.tarvo.test [fd00:10::10]"
+run 0 trace --resolve --max-hops 4 fd00:10::10
+expect_line "$TMP/out" 2 "  $DOT Traceroute to target6.tarvo.test [fd00:10::10] over max 4 hops"
+expect_match "$TMP/out" 6 '^ +3( +[0-9]+ms){3} +router3-6\.tarvo\.test  \[fd00:3::2\] +$'
 finish
