@@ -37,16 +37,16 @@ for kind in dgram raw; do
   expect_line "$TMP/out" 4 "        Reply from fd00:3::2: Packet too big "
   expect_match "$TMP/out" 5 '^        Reply from fd00:12::10: Bytes=1400 Time=[0-9]+ms TTL=61$'
 
-  # The trace: each router by its IPv6 address, then the target; as data,
-  # addresses are strings.
+  # The trace: each router by its IPv6 address, then the target; as data
+  # (to the IPv6-only name), addresses are strings.
   run 0 trace fd00:10::10
   for hop in 1 2 3; do
     expect_match "$TMP/out" $((hop + 3)) "^ +$hop( +[0-9]+ms){3} +fd00:$hop::2 +\$"
   done
   expect_match "$TMP/out" 7 '^ +4( +[0-9]+ms){3} +fd00:10::10 +$'
-  run 0 trace --json --max-hops 4 fd00:10::10
+  run 0 trace --json --max-hops 4 -6 target6
   grep -q '"hop":2,.*"address":"fd00:2::2"' "$TMP/out" || fail "$kind: trace JSON: $(cat "$TMP/out")"
-  grep -q '"type":"summary","host":"fd00:10::10","address":"fd00:10::10","hops":4' "$TMP/out" ||
+  grep -q '"type":"summary","host":"target6","address":"fd00:10::10","hops":4' "$TMP/out" ||
     fail "$kind: trace JSON summary: $(cat "$TMP/out")"
 done
 

@@ -130,39 +130,6 @@ TEST_F(TraceTest, EachHopIsShownInOrderUntilTheDestinationTheMaximumOrAnEnd) {
   }
 }
 
-// An IPv6 destination, typed or found under a name in the family asked
-// for: routers answer from their IPv6 addresses, in the IPv4 columns.
-TEST_F(TraceTest, Ipv6HopsShowTheRoutersIpv6Addresses) {
-  const IpAddress target = *parseIpv6Literal("fd00:10::10");
-  net.setResponder([&](const FakeSend& s) {
-    if (s.options.ttl >= 3) return FakeEchoNetwork::reply(s.address, 1);
-    const std::string router = "fd00:" + std::to_string(s.options.ttl) + "::2";
-    FakeReply r = FakeEchoNetwork::failure(status::kTtlExpiredTransit, *parseIpv6Literal(router));
-    r.result.roundTripMs = 1;
-    return r;
-  });
-  const std::vector<std::string> hops = {hopLine(1, "fd00:1::2"), hopLine(2, "fd00:2::2"),
-                                         hopLine(3, "fd00:10::10")};
-  for (const std::string host : {"fd00:10::10", "target6"}) {
-    SCOPED_TRACE(host);
-    TraceSnapshot snap;
-    snap.host = host;
-    snap.echoFactory = net.factory();
-    snap.family = FamilyPreference::V6;
-    snap.resolver.lookupHostIn = [&](const std::string& name, FamilyPreference family) {
-      return name == "target6" && family == FamilyPreference::V6
-                 ? std::optional<HostEntry>(HostEntry{"target6.example", {}, {target}})
-                 : std::nullopt;
-    };
-    view = std::make_unique<testing::RecordingView>(kEndOfTraceLine);
-    trace = std::make_unique<TCtrlTrace>(snap, *view);
-    ASSERT_TRUE(trace->start());
-    const std::string to = host == "target6" ? "target6.example [fd00:10::10]" : host;
-    EXPECT_EQ(finish(), frame(to + " over max 30 hops", hops));
-    EXPECT_TRUE(trace->destinationReached());
-  }
-}
-
 TEST_F(TraceTest, ABreakKeepsThePartialHopThenTheTimeLines) {
   net.setResponder(path(6, 0, 7, 400));
   start("10.0.0.50", 30);
