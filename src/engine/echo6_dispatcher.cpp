@@ -1,7 +1,8 @@
 #include "engine/echo6_dispatcher.h"
 
-#include <poll.h>
+#include <sys/epoll.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
@@ -35,6 +36,9 @@ constexpr int kMaxResends = 4096;
 constexpr int kOwnRepeats = 3;
 constexpr int kReadsPerWake = 512;
 constexpr int kNeverSent = -1;
+constexpr std::uint32_t kSequenceSpace = 65536;
+constexpr auto kSequenceQuarantine = std::chrono::seconds(60);
+constexpr std::size_t kMaxSockets = 64;
 
 struct Pending {
   IpAddress destination;
@@ -44,6 +48,13 @@ struct Pending {
   std::uint8_t hopLimit = 0;
   std::uint32_t dataSize = 0;
   Clock::time_point at;
+};
+
+// A socket and, for a ping socket, where its sequence numbers stand.
+struct Channel {
+  std::unique_ptr<Echo6Socket> socket;
+  std::uint32_t nextSequence = 0;
+  Clock::time_point cycleStart = Clock::now();
 };
 
 std::uint32_t requestKey(std::uint16_t identifier, std::uint16_t sequence) {
@@ -74,13 +85,15 @@ struct Echo6Dispatcher::Impl {
   EchoOpenResult opened = EchoOpenResult::LibraryMissing;
   bool receiverStarted = false;
   std::atomic<bool> ready{false};
-  std::unique_ptr<Echo6Socket> socket;
   bool raw = false;
+  int epollFd = -1;
 
-  std::mutex tableMutex;
+  std::mutex tableMutex;  // the table, and the channels once open
   std::unordered_map<std::uint32_t, Pending*> waiting;
-  std::uint16_t nextSequence = 0;  // ping socket: under the kernel's identifier
-  std::uint32_t nextToken = 0;     // raw sockets: identifier and sequence in one
+  // The first is opened with the privileges; more ping sockets are added
+  // when sequences would come round too soon. Never closed.
+  std::vector<std::unique_ptr<Channel>> channels;
+  std::uint32_t nextToken = 0;  // raw socket: identifier and sequence in one
   std::vector<std::uint8_t> buffer = std::vector<std::uint8_t>(65536 + 64);
 
   EchoOpenResult openSockets() {
@@ -89,11 +102,13 @@ struct Echo6Dispatcher::Impl {
     std::vector<EchoSocketKind> order = {EchoSocketKind::Datagram, EchoSocketKind::Raw};
     if (auto forced = forcedEchoSocketKind()) order = {*forced};
     bool configFailed = false;
+    epollFd = epoll_create1(EPOLL_CLOEXEC);
+    if (epollFd < 0) return opened;
     for (auto k : order) {
       auto opening = Echo6Socket::open(k, false, RawRole::Receive);
       configFailed |= opening.error == EchoSocket::OpenError::NotConfigurable;
-      if (opening.socket) {
-        socket = std::move(opening.socket);
+      if (opening.socket && !addChannel(std::move(opening.socket))) configFailed = true;
+      if (!channels.empty()) {
         raw = k == EchoSocketKind::Raw;
         nextToken = std::random_device{}();
         opened = EchoOpenResult::Ok;
@@ -102,6 +117,60 @@ struct Echo6Dispatcher::Impl {
     }
     opened = configFailed ? EchoOpenResult::EntryPointMissing : EchoOpenResult::LibraryMissing;
     return opened;
+  }
+
+  bool addChannel(std::unique_ptr<Echo6Socket> socket) {
+    auto ch = std::make_unique<Channel>();
+    ch->socket = std::move(socket);
+    epoll_event ev{};
+    ev.events = EPOLLIN;  // EPOLLERR is always reported
+    ev.data.ptr = ch.get();
+    if (epoll_ctl(epollFd, EPOLL_CTL_ADD, ch->socket->fd(), &ev) != 0) return false;
+    channels.push_back(std::move(ch));
+    return true;
+  }
+
+  // Registers the request under a free key (under tableMutex). On a ping
+  // socket a sequence comes round again only after a whole cycle and at
+  // least a minute, so a late answer to an earlier request is never taken
+  // for a later one; where every socket is that busy another is opened,
+  // and only where none can be had does a cycle end early.
+  Channel* allocate(Pending* p, std::uint16_t& identifier, std::uint16_t& sequence) {
+    if (raw) {
+      for (int tries = 0; tries < 1024; ++tries) {
+        const std::uint32_t key = nextToken++;
+        if (waiting.emplace(key, p).second) {
+          identifier = static_cast<std::uint16_t>(key >> 16);
+          sequence = static_cast<std::uint16_t>(key & 0xFFFF);
+          return channels.front().get();
+        }
+      }
+      return nullptr;
+    }
+    const auto now = Clock::now();
+    for (int pass = 0; pass < 3; ++pass) {
+      if (pass == 1) {
+        if (channels.size() >= kMaxSockets) continue;
+        auto opening = Echo6Socket::open(EchoSocketKind::Datagram, false, RawRole::Receive);
+        if (!opening.socket || !addChannel(std::move(opening.socket))) continue;
+      }
+      for (auto& ch : channels) {
+        for (std::uint32_t tries = 0; tries < kSequenceSpace; ++tries) {
+          if (ch->nextSequence == kSequenceSpace) {
+            if (pass < 2 && now - ch->cycleStart < kSequenceQuarantine) break;
+            ch->nextSequence = 0;
+            ch->cycleStart = now;
+          }
+          const auto seq = static_cast<std::uint16_t>(ch->nextSequence++);
+          if (waiting.emplace(requestKey(ch->socket->identifier(), seq), p).second) {
+            identifier = ch->socket->identifier();
+            sequence = seq;
+            return ch.get();
+          }
+        }
+      }
+    }
+    return nullptr;
   }
 
   bool unregister(std::uint32_t key) {
@@ -156,11 +225,14 @@ struct Echo6Dispatcher::Impl {
   }
 
   void receiveLoop() {
-    pollfd fd{socket->fd(), POLLIN, 0};
+    epoll_event events[16];
     for (;;) {
-      if (poll(&fd, 1, 1000) <= 0) continue;
-      if (fd.revents & POLLERR) drain(*socket, true);
-      if (fd.revents & POLLIN) drain(*socket, false);
+      const int n = epoll_wait(epollFd, events, 16, 1000);
+      for (int i = 0; i < n; ++i) {
+        Echo6Socket& s = *static_cast<Channel*>(events[i].data.ptr)->socket;
+        if (events[i].events & EPOLLERR) drain(s, true);
+        if (events[i].events & EPOLLIN) drain(s, false);
+      }
     }
   }
 
@@ -211,29 +283,18 @@ struct Echo6Dispatcher::Impl {
     // Routers never fragment IPv6, so there is nothing to forbid them: the
     // do-not-fragment setting does not apply, and the source fragments what
     // does not fit the path it knows.
-    Echo6Socket& s = *socket;
     std::uint16_t identifier = 0, sequence = 0;
-    std::uint32_t key = 0;
-    bool registered = false;
+    Channel* channel = nullptr;
     {
       std::lock_guard<std::mutex> lock(tableMutex);
-      for (std::uint32_t tries = 0; tries < 65536 && !registered; ++tries) {
-        if (raw) {
-          key = nextToken++;
-          identifier = static_cast<std::uint16_t>(key >> 16);
-          sequence = static_cast<std::uint16_t>(key & 0xFFFF);
-        } else {
-          identifier = s.identifier();
-          sequence = nextSequence++;
-          key = requestKey(identifier, sequence);
-        }
-        registered = waiting.emplace(key, &p).second;
-      }
+      channel = allocate(&p, identifier, sequence);
     }
-    if (!registered) {
+    if (!channel) {
       result.status = status::kNoResources;
       return result;
     }
+    const std::uint32_t key = requestKey(identifier, sequence);
+    Echo6Socket& s = *channel->socket;
     auto sentAt = Clock::now();
     const auto giveUp = sentAt + milliseconds(timeoutMs);
     const int err = sendOwnRequest(s, p, identifier, sequence, payload, options, giveUp, sentAt);
@@ -288,6 +349,17 @@ EchoOpenResult Echo6Dispatcher::attach() {
   impl_->receiverStarted = true;
   impl_->ready.store(true, std::memory_order_release);
   return r;
+}
+
+std::optional<EchoSocketKind> Echo6Dispatcher::kind() const {
+  std::lock_guard<std::mutex> lock(impl_->tableMutex);
+  if (impl_->channels.empty()) return std::nullopt;
+  return impl_->raw ? EchoSocketKind::Raw : EchoSocketKind::Datagram;
+}
+
+int Echo6Dispatcher::openSockets() const {
+  std::lock_guard<std::mutex> lock(impl_->tableMutex);
+  return static_cast<int>(impl_->channels.size());
 }
 
 EchoResult Echo6Dispatcher::send(const IpAddress& destination,

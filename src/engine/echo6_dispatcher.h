@@ -1,7 +1,7 @@
 #pragma once
 
 // The process-wide ICMPv6 echo dispatcher, beside the IPv4 one and built
-// the same way: one shared socket (hop limit and traffic class go with each
+// the same way: shared sockets (hop limit and traffic class go with each
 // message; do-not-fragment does not apply, as routers never fragment IPv6),
 // requests registered under (identifier, sequence) before they are sent, and
 // one receiver thread that hands each reply or error to the waiting sender.
@@ -9,9 +9,11 @@
 // refuses its sockets, leaves IPv4 untouched, and only IPv6 requests fail.
 
 #include <cstdint>
+#include <optional>
 #include <span>
 
 #include "engine/echo_service.h"
+#include "engine/echo_socket.h"
 
 namespace tarvo {
 
@@ -29,6 +31,10 @@ class Echo6Dispatcher {
   // typed as an interface name is looked up here. Never throws.
   EchoResult send(const IpAddress& destination, std::span<const std::uint8_t> payload,
                   const EchoOptions& options, std::uint32_t timeoutMs) noexcept;
+
+  // For tests: the kind once open, and how many sockets are open.
+  std::optional<EchoSocketKind> kind() const;
+  int openSockets() const;
 
   struct Impl;
 
