@@ -33,7 +33,8 @@ class Echo6Service : public ::testing::Test {
 
 // Loopback answers with its own address and hop limit 64, whatever the
 // hop limit, traffic class or fragmenting setting; addresses that are no
-// single host are refused without sending; IPv4 goes on beside it.
+// single host, or whose zone names no interface, are refused without
+// sending; IPv4 goes on beside it.
 TEST_F(Echo6Service, LoopbackAnswersAndNoHostIsRefused) {
   const struct {
     const char* to;
@@ -47,6 +48,7 @@ TEST_F(Echo6Service, LoopbackAnswersAndNoHostIsRefused) {
       {"::1", 70000 - 8, makeEchoOptions(128, 0, false, false, false), status::kPacketTooBig},
       {"::", 32, EchoOptions{}, status::kBadDestination},
       {"ff02::1", 32, EchoOptions{}, status::kBadDestination},
+      {"fe80::1%no-such-if", 32, EchoOptions{}, status::kHardwareError},
   };
   for (const auto& row : rows) {
     const EchoResult r = service_.send(v6(row.to), letters(row.size), row.options, 2000);

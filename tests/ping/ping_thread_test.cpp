@@ -168,6 +168,12 @@ TEST_F(PingTest, Ipv6TargetsAreFoundPingedAndShownLikeIpv4Ones) {
     std::optional<IpAddress> sentTo;
   } rows[] = {
       {"[fd00::5]", FamilyPreference::System, false, false, {" ", "  · Pinging [fd00::5]"}, v6},
+      {"fe80::1%9",
+       FamilyPreference::System,
+       false,
+       false,
+       {" ", "  · Pinging fe80::1%9"},
+       parseIpv6Literal("fe80::1%9")},
       {"fd00::5",
        FamilyPreference::V4,
        false,
