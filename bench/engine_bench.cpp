@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
       const Ipv4Address dst = 0x7F000000u | static_cast<Ipv4Address>(i + 1);
       const EchoOptions o = makeEchoOptions(64, 0, false, false, true);
       for (int k = 0; k < each; ++k) {
-        if (s.send(dst, payload, o, 5000).status == status::kSuccess) ++replies[i];
+        if (s.send(IpAddress::v4(dst), payload, o, 5000).status == status::kSuccess) ++replies[i];
       }
     });
   }

@@ -62,6 +62,8 @@ int runPingCommand(const std::vector<std::string>& words) {
   s.resolveNames = s.resolveNames || args.has("--resolve");
   s.audible = s.audible || args.has("--beep");
   PingSnapshot snap = pingSnapshotFrom(s);
+  snap.resolver = Resolver::systemIn();
+  snap.family = familyOption(args);
   const NetworkCheck network = runNetworkCheck();
   snap.ipOptionsSupported = network.ipOptionsSupported;
 

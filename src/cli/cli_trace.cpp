@@ -56,6 +56,8 @@ int runTraceCommand(const std::vector<std::string>& args) {
   s.traceResolveNames = s.traceResolveNames || parsed.has("--resolve");
   TraceSnapshot snap = traceSnapshotFrom(s);
   snap.echoFactory = icmpEchoServiceFactory();
+  snap.resolver = Resolver::systemIn();
+  snap.family = familyOption(parsed);
 
   RunViewChoice<ConsoleTraceView, JsonTraceView> views(parsed.has("--json"));
   if (views.json()) snap.results = views.json();

@@ -25,6 +25,10 @@ CommandOption text(std::string name, std::string valueName, std::string meaning)
 
 CommandOption json() { return flag("--json", "JSON Lines on standard output instead of the text"); }
 
+// A name's answers of one family; without either, the system's first.
+CommandOption ipv4Only() { return flag("-4", "uses the IPv4 addresses of a name only"); }
+CommandOption ipv6Only() { return flag("-6", "uses the IPv6 addresses of a name only"); }
+
 // An option that excludes the one before it.
 CommandOption orElse(CommandOption option) {
   option.alternative = true;
@@ -51,7 +55,8 @@ const std::array<CommandOptions, 6>& commands() {
         onLine(1, flag("--df", "sets the \"don't fragment\" flag")),
         onLine(1, flag("--router-alert", "adds the router alert IP option")),
         onLine(1, flag("--resolve", "looks up the name of the address that replies")),
-        onLine(1, flag("--beep", "beeps on each reply")), onLine(1, json())}},
+        onLine(1, flag("--beep", "beeps on each reply")), onLine(1, json()), onLine(2, ipv4Only()),
+        onLine(2, orElse(ipv6Only()))}},
       {"range",
        "FIRST LAST",
        "Pings every address from FIRST to LAST.",
@@ -72,7 +77,8 @@ const std::array<CommandOptions, 6>& commands() {
        "Traces the route to HOST hop by hop.",
        {number("--max-hops", "N", kMaxHopsRule, "largest time to live tried"),
         number("-w", "WAIT", kTraceWaitRule, "time-out per answer", "ms"),
-        flag("--resolve", "looks up the names of the routers"), json()}},
+        flag("--resolve", "looks up the names of the routers"), json(), ipv4Only(),
+        orElse(ipv6Only())}},
       {"watch",
        "[HOST...]",
        "Pings the hosts over and over and shows their state until Ctrl+C.",
@@ -207,6 +213,12 @@ std::string commandHelp(const CommandOptions& command) {
       "where it has none). A number or word outside what an option takes is a\n"
       "usage error (exit status 2).\n";
   return help;
+}
+
+FamilyPreference familyOption(const ParsedArgs& args) {
+  if (args.has("-6")) return FamilyPreference::V6;
+  if (args.has("-4")) return FamilyPreference::V4;
+  return FamilyPreference::System;
 }
 
 }  // namespace tarvo::cli

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/cli_args.h"
+#include "engine/address.h"
 
 namespace tarvo::cli {
 
@@ -27,5 +28,8 @@ const CommandOptions* commandOptions(std::string_view name);
 // its meaning and, for a number, its limits, unit and default as the field
 // rules give them, then --help and --version.
 std::string commandHelp(const CommandOptions& command);
+
+// The family a name's answers are taken from: -4, -6, or the system's order.
+FamilyPreference familyOption(const ParsedArgs& args);
 
 }  // namespace tarvo::cli

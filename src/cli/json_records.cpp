@@ -21,9 +21,9 @@ JsonObject textOrNull(const std::string& text) {
   return text.empty() ? JsonObject(nullptr) : JsonObject(text);
 }
 
-JsonObject addressOrNull(Ipv4Address address) {
-  if (address == 0) return nullptr;
-  return formatAddress(address);
+JsonObject addressOrNull(const IpAddress& address) {
+  if (address == IpAddress()) return nullptr;
+  return address.toString();
 }
 
 // The console's lines end some texts in a blank; a record's text does not.
@@ -70,7 +70,7 @@ JsonObject pingRecord(std::uint32_t sequence, const EchoResult& result) {
   if (result.status == status::kSuccess) {
     JsonObject record = typed("reply");
     record["seq"] = sequence;
-    record["address"] = formatAddress(result.replyAddress);
+    record["address"] = result.replyAddress.toString();
     record["bytes"] = result.replyDataSize;
     record["rtt"] = jsonMilliseconds(roundTripMicros(result));
     record["ttl"] = result.replyTtl;
@@ -138,7 +138,7 @@ JsonObject hopRecord(std::uint32_t hop, std::uint32_t code, const TraceHopOutcom
                                                                       : std::nullopt));
   }
   record["rtt"] = std::move(rtt);
-  record["address"] = outcome.router ? JsonObject(formatAddress(*outcome.router)) : nullptr;
+  record["address"] = outcome.router ? JsonObject(outcome.router->toString()) : nullptr;
   record["name"] = outcome.name.empty() ? JsonObject(nullptr) : JsonObject(outcome.name);
   record["status"] = outcome.status ? JsonObject(*outcome.status) : JsonObject(nullptr);
   const std::string text = withoutTrailingBlanks(outcome.text);
@@ -157,8 +157,8 @@ JsonObject hopRecord(std::uint32_t hop, std::uint32_t code, const TraceHopOutcom
   return record;
 }
 
-JsonObject traceSummaryRecord(const std::string& host, Ipv4Address destination, std::uint32_t hops,
-                              bool reached, TimePoint start, TimePoint end) {
+JsonObject traceSummaryRecord(const std::string& host, const IpAddress& destination,
+                              std::uint32_t hops, bool reached, TimePoint start, TimePoint end) {
   JsonObject record = typed("summary");
   record["host"] = host;
   record["address"] = addressOrNull(destination);

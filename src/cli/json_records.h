@@ -37,8 +37,8 @@ JsonObject rangeSummaryRecord(const RangeCounts& counts, TimePoint start, TimePo
 
 // Traceroute: a "hop" per finished hop, then a "summary".
 JsonObject hopRecord(std::uint32_t hop, std::uint32_t code, const TraceHopOutcome& outcome);
-JsonObject traceSummaryRecord(const std::string& host, Ipv4Address destination, std::uint32_t hops,
-                              bool reached, TimePoint start, TimePoint end);
+JsonObject traceSummaryRecord(const std::string& host, const IpAddress& destination,
+                              std::uint32_t hops, bool reached, TimePoint start, TimePoint end);
 
 // Watch: a "result" per reply or time-out, with the host's state after it,
 // and a "state" per reported change; `host` counts the list from 1;

@@ -54,7 +54,7 @@ void JsonRunView::writeSummary(const JsonObject& record) {
   summarized_ = true;
 }
 
-void JsonPingView::request(std::uint32_t sequence, Ipv4Address, const EchoResult& result) {
+void JsonPingView::request(std::uint32_t sequence, const IpAddress&, const EchoResult& result) {
   write(pingRecord(sequence, result));
 }
 
@@ -75,8 +75,8 @@ void JsonTraceView::hop(std::uint32_t hop, std::uint32_t code, const TraceHopOut
   write(hopRecord(hop, code, outcome));
 }
 
-void JsonTraceView::summary(const std::string& host, Ipv4Address destination, std::uint32_t hops,
-                            bool reached, TimePoint start, TimePoint end) {
+void JsonTraceView::summary(const std::string& host, const IpAddress& destination,
+                            std::uint32_t hops, bool reached, TimePoint start, TimePoint end) {
   writeSummary(traceSummaryRecord(host, destination, hops, reached, start, end));
 }
 

@@ -45,7 +45,8 @@ class JsonPingView : public JsonRunView, public PingResults {
  public:
   using JsonRunView::JsonRunView;
 
-  void request(std::uint32_t sequence, Ipv4Address destination, const EchoResult& result) override;
+  void request(std::uint32_t sequence, const IpAddress& destination,
+               const EchoResult& result) override;
   void summary(const std::string& host, const RoundTripStats& stats, TimePoint start,
                TimePoint end) override;
 };
@@ -63,8 +64,8 @@ class JsonTraceView : public JsonRunView, public TraceResults {
   using JsonRunView::JsonRunView;
 
   void hop(std::uint32_t hop, std::uint32_t code, const TraceHopOutcome& outcome) override;
-  void summary(const std::string& host, Ipv4Address destination, std::uint32_t hops, bool reached,
-               TimePoint start, TimePoint end) override;
+  void summary(const std::string& host, const IpAddress& destination, std::uint32_t hops,
+               bool reached, TimePoint start, TimePoint end) override;
 };
 
 // Lines that say why a command could not run, on standard error.

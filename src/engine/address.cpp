@@ -4,6 +4,8 @@
 #include <netdb.h>
 #include <sys/socket.h>
 
+#include <cstring>
+
 namespace tarvo {
 
 std::string stripUrlScheme(std::string_view text) {
@@ -33,6 +35,64 @@ std::optional<HostEntry> lookupHost(const std::string& name) {
   if (entry.addresses.empty()) return std::nullopt;
   if (entry.officialName.empty()) entry.officialName = name;
   return entry;
+}
+
+std::optional<HostEntry> lookupHostIn(const std::string& name, FamilyPreference family) {
+  if (name.empty()) return std::nullopt;
+  addrinfo hints{};
+  hints.ai_family = family == FamilyPreference::V4   ? AF_INET
+                    : family == FamilyPreference::V6 ? AF_INET6
+                                                     : AF_UNSPEC;
+  hints.ai_socktype = SOCK_RAW;
+  hints.ai_flags = AI_CANONNAME;
+  addrinfo* res = nullptr;
+  if (getaddrinfo(name.c_str(), nullptr, &hints, &res) != 0 || res == nullptr) {
+    return std::nullopt;
+  }
+  HostEntry entry;
+  if (res->ai_canonname != nullptr) entry.officialName = res->ai_canonname;
+  for (addrinfo* p = res; p != nullptr; p = p->ai_next) {
+    if (p->ai_family == AF_INET && p->ai_addrlen >= sizeof(sockaddr_in)) {
+      const auto* sin = reinterpret_cast<const sockaddr_in*>(p->ai_addr);
+      entry.addresses.push_back(ntohl(sin->sin_addr.s_addr));
+      entry.all.push_back(IpAddress::v4(entry.addresses.back()));
+    } else if (p->ai_family == AF_INET6 && p->ai_addrlen >= sizeof(sockaddr_in6)) {
+      const auto* sin6 = reinterpret_cast<const sockaddr_in6*>(p->ai_addr);
+      IpAddress::Bytes b;
+      std::memcpy(b.data(), &sin6->sin6_addr, b.size());
+      entry.all.push_back(IpAddress::v6(b, sin6->sin6_scope_id));
+    }
+  }
+  freeaddrinfo(res);
+  if (entry.all.empty()) return std::nullopt;
+  if (entry.officialName.empty()) entry.officialName = name;
+  return entry;
+}
+
+std::optional<HostEntry> lookupIp(const IpAddress& address) {
+  if (const auto v4 = address.asV4()) {
+    auto entry = lookupAddress(*v4);
+    if (entry) entry->all = {address};
+    return entry;
+  }
+  sockaddr_in6 sin6{};
+  sin6.sin6_family = AF_INET6;
+  std::memcpy(&sin6.sin6_addr, address.bytes().data(), sizeof sin6.sin6_addr);
+  sin6.sin6_scope_id = address.scopeId();
+  char host[NI_MAXHOST];
+  if (getnameinfo(reinterpret_cast<const sockaddr*>(&sin6), sizeof sin6, host, sizeof host, nullptr,
+                  0, NI_NAMEREQD) != 0) {
+    return std::nullopt;
+  }
+  HostEntry entry;
+  entry.officialName = host;
+  entry.all.push_back(address);
+  return entry;
+}
+
+std::optional<IpAddress> parseHostLiteral(std::string_view text) {
+  if (const auto dotted = parseDottedAddress(text)) return IpAddress::v4(*dotted);
+  return parseIpv6Literal(text);
 }
 
 std::optional<HostEntry> lookupAddress(Ipv4Address address) {

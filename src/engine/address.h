@@ -7,6 +7,7 @@
 
 #include "base/octets.h"  // dotted text: parseDottedAddress, formatAddress
 #include "engine/echo_types.h"
+#include "engine/ip_address.h"
 
 namespace tarvo {
 
@@ -14,7 +15,14 @@ namespace tarvo {
 struct HostEntry {
   std::string officialName;            // canonical name reported by the resolver
   std::vector<Ipv4Address> addresses;  // in resolver order; only the first is used
+  // Every answer of the families asked for, in the system's order (from
+  // lookupHostIn and lookupIp only).
+  std::vector<IpAddress> all = {};
 };
+
+// Which answers of a name count: IPv4 only, IPv6 only, or both in the order
+// the system gives them.
+enum class FamilyPreference { V4, V6, System };
 
 // Removes everything up to and including the first "://"; nothing else.
 std::string stripUrlScheme(std::string_view text);
@@ -23,5 +31,14 @@ std::string stripUrlScheme(std::string_view text);
 std::optional<HostEntry> lookupHost(const std::string& name);
 // Reverse look-up; fails when the address has no name. Blocking.
 std::optional<HostEntry> lookupAddress(Ipv4Address address);
+
+// Forward look-up of the families asked for (getaddrinfo); blocking.
+std::optional<HostEntry> lookupHostIn(const std::string& name, FamilyPreference family);
+// Reverse look-up of an address of either family; blocking.
+std::optional<HostEntry> lookupIp(const IpAddress& address);
+
+// A host argument: a dotted IPv4 address, or an IPv6 literal with optional
+// brackets and zone; nullopt for anything else (a name).
+std::optional<IpAddress> parseHostLiteral(std::string_view text);
 
 }  // namespace tarvo

@@ -28,7 +28,7 @@ EchoResult EchoDispatcher::send(Ipv4Address destination, std::span<const std::ui
     // Only memory exhaustion or a failed lock can get here.
     EchoResult r;
     r.status = status::kNoResources;
-    r.replyAddress = destination;
+    r.replyAddress = IpAddress::v4(destination);
     return r;
   }
 }

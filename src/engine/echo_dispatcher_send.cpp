@@ -36,7 +36,7 @@ EchoResult EchoDispatcher::Impl::send(Ipv4Address destination,
                                       const EchoOptions& options, std::uint32_t timeoutMs) {
   EchoResult result;
   result.status = status::kRequestTimedOut;
-  result.replyAddress = destination;
+  result.replyAddress = IpAddress::v4(destination);
   if (!ready.load(std::memory_order_acquire)) {
     result.status = status::kGeneralFailure;
     return result;
@@ -81,7 +81,7 @@ EchoResult EchoDispatcher::Impl::send(Ipv4Address destination,
   slot.channel->inUse.fetch_sub(1);
   if (!answered) return result;
   result.status = p.status;
-  result.replyAddress = p.from;
+  result.replyAddress = IpAddress::v4(p.from);
   result.replyTtl = p.ttl;
   result.replyDataSize = static_cast<std::uint16_t>(p.dataSize > 0xFFFF ? 0xFFFF : p.dataSize);
   const auto rtt = std::chrono::duration_cast<milliseconds>(p.at - sentAt).count();

@@ -39,7 +39,8 @@ class EchoService {
   virtual void createHandle() = 0;
   // Sends one echo request and waits at most timeoutMs for the first reply
   // or error report. Never throws; every problem arrives as a status code.
-  virtual EchoResult send(Ipv4Address destination, std::span<const std::uint8_t> payload,
+  // The destination's family picks the echo protocol.
+  virtual EchoResult send(const IpAddress& destination, std::span<const std::uint8_t> payload,
                           const EchoOptions& options, std::uint32_t timeoutMs) = 0;
   virtual void closeHandle() = 0;
   virtual void close() = 0;

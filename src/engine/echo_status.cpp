@@ -29,8 +29,8 @@ const char* echoStatusText(std::uint32_t code) {
   return kTexts[code - status::kBufferTooSmall];
 }
 
-ReplySource formatReplySource(const EchoResult& result, Ipv4Address destination) {
-  return ReplySource{formatAddress(result.replyAddress), result.replyAddress != destination};
+ReplySource formatReplySource(const EchoResult& result, const IpAddress& destination) {
+  return ReplySource{result.replyAddress.toString(), result.replyAddress != destination};
 }
 
 std::string echoStatusTextOrCode(std::uint32_t status) {

@@ -45,6 +45,6 @@ struct ReplySource {
   std::string text;
   bool fromOther = false;
 };
-ReplySource formatReplySource(const EchoResult& result, Ipv4Address destination);
+ReplySource formatReplySource(const EchoResult& result, const IpAddress& destination);
 
 }  // namespace tarvo

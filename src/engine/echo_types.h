@@ -3,10 +3,10 @@
 #include <array>
 #include <cstdint>
 
-namespace tarvo {
+#include "engine/ip_address.h"
+#include "engine/ipv4_address.h"
 
-// IPv4 address in host order: a.b.c.d is a*2^24 + b*2^16 + c*2^8 + d.
-using Ipv4Address = std::uint32_t;
+namespace tarvo {
 
 // Options of one echo request.
 struct EchoOptions {
@@ -41,7 +41,7 @@ inline EchoOptions makeEchoOptions(std::uint8_t ttl, std::uint8_t tos, bool dont
 // What one send yields.
 struct EchoResult {
   std::uint32_t status = 11010;     // IP status code; 0 = echo reply
-  Ipv4Address replyAddress = 0;     // who answered or reported the error
+  IpAddress replyAddress;           // who answered or reported the error
   std::uint32_t roundTripMs = 0;    // whole milliseconds, truncated
   std::uint32_t roundTripUs = 0;    // the same round trip in microseconds, truncated
   std::uint16_t replyDataSize = 0;  // data bytes in the reply

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "engine/echo6_dispatcher.h"
 #include "engine/echo_dispatcher.h"
 #include "engine/echo_status.h"
 
@@ -17,15 +18,21 @@ EchoOpenResult IcmpEchoService::open() {
   return r;
 }
 
-EchoResult IcmpEchoService::send(Ipv4Address destination, std::span<const std::uint8_t> payload,
-                                 const EchoOptions& options, std::uint32_t timeoutMs) {
-  if (!open_) {
-    EchoResult r;
-    r.status = status::kGeneralFailure;
-    r.replyAddress = destination;
-    return r;
+EchoResult IcmpEchoService::send(const IpAddress& destination,
+                                 std::span<const std::uint8_t> payload, const EchoOptions& options,
+                                 std::uint32_t timeoutMs) {
+  EchoResult r;
+  r.status = status::kGeneralFailure;
+  r.replyAddress = destination;
+  if (!open_) return r;
+  if (const std::optional<Ipv4Address> v4 = destination.asV4()) {
+    return EchoDispatcher::instance().send(*v4, payload, options, timeoutMs);
   }
-  return EchoDispatcher::instance().send(destination, payload, options, timeoutMs);
+  // IPv6 sockets are opened on their own: where they cannot be had, only
+  // IPv6 requests fail.
+  if (!open6_) open6_ = Echo6Dispatcher::instance().attach() == EchoOpenResult::Ok;
+  if (!open6_) return r;
+  return Echo6Dispatcher::instance().send(destination, payload, options, timeoutMs);
 }
 
 void IcmpEchoService::close() {

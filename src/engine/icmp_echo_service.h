@@ -23,14 +23,16 @@ class IcmpEchoService : public EchoService {
   // EntryPointMissing: one opened but could not be configured.
   EchoOpenResult open() override;
   void createHandle() override {}
-  // Before a successful open() every send reports 11050.
-  EchoResult send(Ipv4Address destination, std::span<const std::uint8_t> payload,
+  // Before a successful open() every send reports 11050, and so does an
+  // IPv6 request where no ICMPv6 socket can be had.
+  EchoResult send(const IpAddress& destination, std::span<const std::uint8_t> payload,
                   const EchoOptions& options, std::uint32_t timeoutMs) override;
   void closeHandle() override {}
   void close() override;
 
  private:
   bool open_ = false;
+  bool open6_ = false;
 };
 
 }  // namespace tarvo

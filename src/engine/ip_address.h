@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/echo_types.h"
+#include "engine/ipv4_address.h"
 
 namespace tarvo {
 

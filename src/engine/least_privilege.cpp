@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "engine/echo6_dispatcher.h"
 #include "engine/echo_dispatcher.h"
 
 namespace tarvo {
@@ -58,6 +59,7 @@ PrivilegeDrop dropAllCapabilities() {
 
 PrivilegeDrop openEchoSocketsThenDropPrivileges() {
   EchoDispatcher::instance().openSocketsOnly();
+  Echo6Dispatcher::instance().openSocketsOnly();
   return dropAllCapabilities();
 }
 

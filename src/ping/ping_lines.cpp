@@ -5,7 +5,7 @@
 
 namespace tarvo {
 
-std::string formatPingResultLine(const EchoResult& result, Ipv4Address destination) {
+std::string formatPingResultLine(const EchoResult& result, const IpAddress& destination) {
   const ReplySource source = formatReplySource(result, destination);
   if (result.status == status::kSuccess) {
     return "        Reply from " + source.text + ": Bytes=" + std::to_string(result.replyDataSize) +

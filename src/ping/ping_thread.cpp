@@ -48,6 +48,7 @@ class PingRun {
  private:
   void print(const std::string& line) { view_.appendLine(line); }
   bool resolveTarget();
+  void noteOptionsThatDoNotApply();
   void finish();
   void cleanUp();
   void listHost();
@@ -56,7 +57,7 @@ class PingRun {
   RunView& view_;
   std::string host_;
   std::string displayAddress_;
-  Ipv4Address destination_ = 0;
+  IpAddress destination_;
   std::optional<EchoLease> echo_;
   std::unique_ptr<TBeep> beeper_;
   bool beeperReady_ = false;
@@ -84,13 +85,13 @@ void PingRun::listHost() {
 
 bool PingRun::resolveTarget() {
   print(" ");
-  if (auto address = parseDottedAddress(host_)) {
+  if (auto address = parseHostLiteral(host_)) {
     destination_ = *address;
     displayAddress_ = host_;
     if (snap_.resolveNames) {
       print(kDot + "Resolving name, please wait...");
-      if (auto entry = snap_.resolver.address(destination_)) {
-        destination_ = entry->addresses.front();
+      if (auto entry = snap_.resolver.addressIn(destination_); entry && !entry->all.empty()) {
+        destination_ = entry->all.front();
         view_.replaceLastLine(kDot + "Pinging " + entry->officialName + " [" + host_ + "]");
       } else {
         view_.replaceLastLine(kDot + "Name resolution failed. Pinging " + host_);
@@ -98,20 +99,30 @@ bool PingRun::resolveTarget() {
     } else {
       print(kDot + "Pinging " + host_);
     }
+    noteOptionsThatDoNotApply();
     return true;
   }
   const std::string lookingUp = kDot + "Lookup destination...";
   host_ = stripUrlScheme(host_);
   print(lookingUp);
-  auto entry = snap_.resolver.host(host_);
-  if (!entry) {
+  auto entry = snap_.resolver.hostIn(host_, snap_.family);
+  if (!entry || entry->all.empty()) {
     print(kDot + host_ + " not found");
     return false;
   }
-  destination_ = entry->addresses.front();
-  displayAddress_ = formatAddress(destination_);
+  destination_ = entry->all.front();
+  displayAddress_ = destination_.toString();
   print(kDot + "Pinging " + entry->officialName + " [" + displayAddress_ + "]");
+  noteOptionsThatDoNotApply();
   return true;
+}
+
+// IPv6 routers never fragment and the options area is IPv4's: said once,
+// where the user asked for either.
+void PingRun::noteOptionsThatDoNotApply() {
+  if (destination_.isV6() && (snap_.dontFragment || snap_.routerAlert)) {
+    print("  Don't fragment and router alert do not apply to IPv6.");
+  }
 }
 
 bool PingRun::run(EchoServiceFactory& echoFactory, ToneFactory& toneFactory,
@@ -171,7 +182,7 @@ bool PingRun::run(EchoServiceFactory& echoFactory, ToneFactory& toneFactory,
       if (beeperReady_) beeper_->requestTone();
       stats_.addReply(result.roundTripMs, roundTripMicros(result));
       gotReply_ = true;
-      displayAddress_ = formatAddress(result.replyAddress);
+      displayAddress_ = result.replyAddress.toString();
     }
     if (result.status == status::kSuccess && !listed_) listHost();
     if (snap_.results) snap_.results->request(stats_.sent, destination_, result);

@@ -26,7 +26,9 @@ struct PingSnapshot {
   bool resolveNames = false;
   bool audible = false;
   bool ipOptionsSupported = true;
-  Resolver resolver;               // names of the target
+  Resolver resolver;  // names of the target
+  // Which answers of a name are pinged (the first of them).
+  FamilyPreference family = FamilyPreference::System;
   PingResults* results = nullptr;  // the results as data as well, where wanted
 };
 

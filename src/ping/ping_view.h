@@ -23,7 +23,7 @@ class PingResults {
 
   virtual ~PingResults() = default;
   // One request's result; sequence counts the requests from 1.
-  virtual void request(std::uint32_t sequence, Ipv4Address destination,
+  virtual void request(std::uint32_t sequence, const IpAddress& destination,
                        const EchoResult& result) = 0;
   // The run's totals after its last request, also after a Break.
   virtual void summary(const std::string& host, const RoundTripStats& stats, TimePoint start,

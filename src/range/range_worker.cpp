@@ -90,18 +90,18 @@ void TPingrange::execute() {
       return publish(code, outcome);
     }
     pacer.markStart();
-    const EchoResult result =
-        echo->service().send(destination, echo->payload(), settings_.options, settings_.waitMs);
+    const EchoResult result = echo->service().send(IpAddress::v4(destination), echo->payload(),
+                                                   settings_.options, settings_.waitMs);
     stats_.addSent();
     lastStatus_ = result.status;
-    const ReplySource source = formatReplySource(result, destination);
+    const ReplySource source = formatReplySource(result, IpAddress::v4(destination));
     outcome = source.fromOther ? "Reply from " + source.text + ": " : std::string();
     if (result.status == 0) {
       code = range_code::kReached;
       replyBytes_ = result.replyDataSize;
       replyTtl_ = result.replyTtl;
       stats_.addReply(result.roundTripMs, roundTripMicros(result));
-      destination = result.replyAddress;
+      destination = result.replyAddress.asV4().value_or(destination);
     } else if (const char* text = echoStatusText(result.status)) {
       outcome += text;
     } else {

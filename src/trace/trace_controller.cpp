@@ -39,14 +39,13 @@ void TCtrlTrace::execute() {
 // when the host name cannot be resolved.
 bool TCtrlTrace::resolveHeader(std::string& header) {
   const Resolver& resolver = snap_.resolver;
-  if (const auto dotted = parseDottedAddress(snap_.host)) {
-    destination_ = *dotted;
+  if (const auto literal = parseHostLiteral(snap_.host)) {
+    destination_ = *literal;
     std::optional<HostEntry> entry;
-    if (snap_.resolveNames) entry = resolver.address(*dotted);
-    if (entry && !entry->addresses.empty()) {
-      destination_ = entry->addresses.front();
-      header =
-          "  · Traceroute to " + entry->officialName + " [" + formatAddress(destination_) + "]";
+    if (snap_.resolveNames) entry = resolver.addressIn(*literal);
+    if (entry && !entry->all.empty()) {
+      destination_ = entry->all.front();
+      header = "  · Traceroute to " + entry->officialName + " [" + destination_.toString() + "]";
     } else {
       header = "  · Traceroute to " + snap_.host;
     }
@@ -54,14 +53,14 @@ bool TCtrlTrace::resolveHeader(std::string& header) {
   }
   // A name pasted from a browser: only the scheme goes, a path stays.
   const std::string name = stripUrlScheme(snap_.host);
-  const std::optional<HostEntry> entry = resolver.host(name);
-  if (!entry || entry->addresses.empty()) {
+  const std::optional<HostEntry> entry = resolver.hostIn(name, snap_.family);
+  if (!entry || entry->all.empty()) {
     replaceLast_ = true;
     showLine("  · Could not resolve host name " + name);
     return false;
   }
-  destination_ = entry->addresses.front();
-  header = "  · Traceroute to " + entry->officialName + " [" + formatAddress(destination_) + "]";
+  destination_ = entry->all.front();
+  header = "  · Traceroute to " + entry->officialName + " [" + destination_.toString() + "]";
   return true;
 }
 
@@ -187,8 +186,9 @@ bool TCtrlTrace::startWorker(TraceHopTable& table, std::uint32_t hop) {
   params.resolveNames = snap_.resolveNames;
   params.destination = destination_;
   try {
-    auto worker =
-        std::make_unique<TTraceTh>(params, table, snap_.echoFactory, snap_.resolver.lookupAddress);
+    auto worker = std::make_unique<TTraceTh>(
+        params, table, snap_.echoFactory,
+        [resolver = snap_.resolver](const IpAddress& a) { return resolver.addressIn(a); });
     worker->setClock(clock());
     if (!worker->start()) return false;
     workers_[hop] = std::move(worker);

@@ -44,6 +44,7 @@ struct TraceSnapshot {
   std::uint8_t flags = 0;          // always 0 from the window
   EchoServiceFactory echoFactory;  // one service per hop worker
   Resolver resolver;
+  FamilyPreference family = FamilyPreference::System;  // which answers of a name count
   Clock* clock = nullptr;           // the run's and its workers' clock; the system clock when null
   TraceResults* results = nullptr;  // the results as data as well, where wanted
 };
@@ -95,7 +96,7 @@ class TCtrlTrace : public ThreadBase {
   TraceSnapshot snap_;
   RunView& view_;
   std::shared_ptr<TraceStartFlag> startFlag_;
-  Ipv4Address destination_ = 0;
+  IpAddress destination_;
   std::vector<std::unique_ptr<TTraceTh>> workers_;  // by hop number; controller only
   std::uint32_t hopsStarted_ = 0;
   std::uint32_t hopsCollected_ = 0;

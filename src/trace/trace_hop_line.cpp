@@ -62,7 +62,7 @@ std::string hopMessageLine(std::uint32_t hop, const std::string& message) {
   return hopPadding(hop) + message;
 }
 
-HopLineBuilder::HopLineBuilder(std::uint32_t hop, Ipv4Address destination)
+HopLineBuilder::HopLineBuilder(std::uint32_t hop, const IpAddress& destination)
     : destination_(destination), line_(hopPadding(hop) + std::to_string(hop) + "  ") {}
 
 void HopLineBuilder::addProbe(const EchoResult& result) {

@@ -27,7 +27,7 @@ inline constexpr const char* kUserBreak = "    UserBreak";
 // trace, and who answered last.
 class HopLineBuilder {
  public:
-  HopLineBuilder(std::uint32_t hop, Ipv4Address destination);
+  HopLineBuilder(std::uint32_t hop, const IpAddress& destination);
 
   // The line so far: padding, hop number, two blanks, one column per probe.
   const std::string& line() const { return line_; }
@@ -37,7 +37,7 @@ class HopLineBuilder {
 
   // Some probe of this hop was answered by a router or the destination.
   bool hopAnswered() const { return hopAnswered_; }
-  Ipv4Address lastAnswerAddress() const { return lastAnswer_; }
+  const IpAddress& lastAnswerAddress() const { return lastAnswer_; }
   bool reachedDestination() const { return reached_; }
   bool endingError() const { return error_; }
 
@@ -59,12 +59,12 @@ class HopLineBuilder {
   }
 
  private:
-  Ipv4Address destination_;
+  IpAddress destination_;
   std::string line_;
   std::string currentStatus_;
   std::string lastAnsweredStatus_;
   std::string lastAnswerText_;
-  Ipv4Address lastAnswer_ = 0;
+  IpAddress lastAnswer_;
   std::uint32_t currentCode_ = 0;
   std::uint32_t lastAnsweredCode_ = 0;
   std::vector<std::optional<std::uint64_t>> roundTripsUs_;

@@ -28,7 +28,7 @@ constexpr std::uint32_t kNoWorker = 210;      // the hop's worker could not be c
 // results that way beside the hop's line.
 struct TraceHopOutcome {
   std::vector<std::optional<std::uint64_t>> roundTripsUs;  // µs per probe sent; none: no answer
-  std::optional<Ipv4Address> router;                       // who answered last
+  std::optional<IpAddress> router;                         // who answered last
   std::string name;                                        // its reverse name, if looked up
   std::optional<std::uint32_t> status;                     // IP status the line shows
   std::string text;                                        // the line's status or message text

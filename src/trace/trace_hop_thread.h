@@ -19,7 +19,7 @@ struct TraceHopParams {
   std::uint32_t waitMs = 1000;  // time-out of each probe
   std::uint32_t hop = 1;        // 1 to 255: the probes' time to live and the table slot
   bool resolveNames = false;    // show the reverse name of the answering router
-  Ipv4Address destination = 0;
+  IpAddress destination;
 };
 
 // Probes one hop: three echo requests with the hop number as time to live,
@@ -35,10 +35,10 @@ class TTraceTh : public ThreadBase {
   static constexpr std::uint32_t kProbeIntervalMs = 100;
   static constexpr std::size_t kDataBytes = 32;
 
-  using ReverseLookup = std::function<std::optional<HostEntry>(Ipv4Address)>;
+  using ReverseLookup = std::function<std::optional<HostEntry>(const IpAddress&)>;
 
   TTraceTh(const TraceHopParams& params, TraceHopTable& table, EchoServiceFactory echoFactory,
-           ReverseLookup reverseLookup = tarvo::lookupAddress);
+           ReverseLookup reverseLookup = tarvo::lookupIp);
 
  protected:
   void execute() override;

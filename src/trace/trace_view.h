@@ -25,7 +25,7 @@ class TraceResults {
   // trace), 203 (the destination answered) or 206.
   virtual void hop(std::uint32_t hop, std::uint32_t code, const TraceHopOutcome& outcome) = 0;
   // After the run's hops, also after a Break: how many hops were shown.
-  virtual void summary(const std::string& host, Ipv4Address destination, std::uint32_t hops,
+  virtual void summary(const std::string& host, const IpAddress& destination, std::uint32_t hops,
                        bool reached, TimePoint start, TimePoint end) = 0;
 };
 

@@ -105,14 +105,15 @@ void TWatchTh::execute() {
     anySent = true;
     const std::string lineAddress = log.any() ? formatAddress(destination) : std::string();
     if (settings_.stampSequence) stampSequence(payload, sequence);
-    const EchoResult result = echo.service().send(destination, payload, options, settings_.waitMs);
+    const EchoResult result =
+        echo.service().send(IpAddress::v4(destination), payload, options, settings_.waitMs);
     counters.addSent();
     sequence = nextSequence(sequence);
     const bool replied = result.status == 0;
     if (replied) {
       counters.addReply(result.roundTripMs, roundTripMicros(result));
       // A broadcast address is answered by a host; that host is watched on.
-      destination = result.replyAddress;
+      destination = result.replyAddress.asV4().value_or(destination);
     }
     shared_.appendResult(index_, WatchResult{replied, replied ? roundTripMicros(result) : 0,
                                              static_cast<std::int32_t>(result.status),

@@ -40,7 +40,7 @@ TEST(JsonLines, RoundTripsAreMillisecondsToTheMicrosecond) {
 TEST(JsonRecords, RoundTripsKeepTheirMicroseconds) {
   EchoResult reply;
   reply.status = 0;
-  reply.replyAddress = 0x7F000001;
+  reply.replyAddress = IpAddress::v4(0x7F000001);
   reply.roundTripMs = 1;
   reply.roundTripUs = 1043;
   EXPECT_EQ(pingRecord(1, reply)["rtt"].dump(), "1.043");
@@ -96,7 +96,7 @@ TEST(JsonRecords, AbsentValuesAreNullNotZero) {
             R"({"type":"error","seq":2,"status":11010,"text":"Request timed out","address":null})");
   EchoResult reported;
   reported.status = 11003;
-  reported.replyAddress = 0x0A000001;
+  reported.replyAddress = IpAddress::v4(0x0A000001);
   EXPECT_EQ(pingRecord(1, reported)["address"], "10.0.0.1");
 
   // No reply: min / avg / max are null, not the text output's zeros.
@@ -109,7 +109,7 @@ TEST(JsonRecords, AbsentValuesAreNullNotZero) {
   // A hop with one answered probe of three, and one that never probed.
   TraceHopOutcome hop;
   hop.roundTripsUs = {std::nullopt, 7250u, std::nullopt};
-  hop.router = 0x7F000001;
+  hop.router = IpAddress::v4(0x7F000001);
   hop.status = 11013;
   hop.probed = true;
   EXPECT_EQ(hopRecord(3, 206, hop).dump(),

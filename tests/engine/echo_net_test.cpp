@@ -117,8 +117,10 @@ TEST_F(EchoNet, LoopbackAnswersOrTellsWhyNot) {
       {loop(1, 2, 3), 31, 1, status::kSuccess, loop(1, 2, 3)},
   };
   for (const auto& row : rows) {
-    const EchoResult r = service_.send(row.destination, letters(row.size), plain(row.ttl), 2000);
-    EXPECT_EQ(std::pair(r.status, r.replyAddress), std::pair(row.status, row.from)) << row.size;
+    const EchoResult r =
+        service_.send(IpAddress::v4(row.destination), letters(row.size), plain(row.ttl), 2000);
+    EXPECT_EQ(std::pair(r.status, r.replyAddress), std::pair(row.status, IpAddress::v4(row.from)))
+        << row.size;
     if (row.status == status::kSuccess) {
       EXPECT_EQ(std::tuple(r.replyDataSize, r.replyTtl), std::tuple(row.size, 64u)) << row.size;
     }
@@ -144,7 +146,8 @@ TEST_F(EchoNet, TtlTosDfAndOptionBytesOnTheWire) {
     EchoOptions o = row.options;
     o.ttl = static_cast<std::uint8_t>(100 + last);
     const Bytes payload = letters(24);
-    EXPECT_EQ(service_.send(dst, payload, o, 2000).status, status::kSuccess) << int(last);
+    EXPECT_EQ(service_.send(IpAddress::v4(dst), payload, o, 2000).status, status::kSuccess)
+        << int(last);
     const auto p = capture.findRequest(dst, payload);
     ASSERT_TRUE(p) << int(last);
     EXPECT_EQ(std::tuple((*p)[1], ((*p)[6] & 0x40) != 0, (*p)[8],
@@ -167,7 +170,7 @@ TEST_F(EchoNet, ManyServicesAtOnceEachGetTheirOwnReplies) {
     threads.emplace_back([&, i] {
       IcmpEchoService s;
       ASSERT_EQ(s.open(), EchoOpenResult::Ok) << i;
-      const Ipv4Address destination = loop(20, 0, static_cast<std::uint8_t>(1 + i));
+      const IpAddress destination = IpAddress::v4(loop(20, 0, static_cast<std::uint8_t>(1 + i)));
       const Bytes payload = letters(static_cast<std::size_t>(i % 97));
       for (int k = 0; k < kEach; ++k) {
         const EchoResult r = s.send(destination, payload, plain(), 10000);
@@ -205,8 +208,9 @@ class SilentLoopback : public EchoNet {
   // Sends `size` letters to kDestination on a thread of its own; the
   // request's headers as they went out on the wire.
   Bytes startSend(std::size_t size) {
-    sender_ = std::thread(
-        [this, size] { result_ = service_.send(kDestination, letters(size), plain(), 5000); });
+    sender_ = std::thread([this, size] {
+      result_ = service_.send(IpAddress::v4(kDestination), letters(size), plain(), 5000);
+    });
     const Bytes wire = capture_.findRequest(kDestination, letters(size)).value_or(Bytes(28));
     return Bytes(wire.begin(), wire.begin() + (wire[0] & 0x0F) * 4 + 8);
   }
@@ -232,7 +236,7 @@ Bytes replyTo(const Bytes& headers) {
 // that quotes this request counts from any address, as a broadcast's or a
 // host's answering for another would.
 TEST_F(SilentLoopback, OnlyWhatAnswersThisRequestCountsFromAnyAddress) {
-  EXPECT_EQ(service_.send(kDestination, letters(11), plain(), 100).status,
+  EXPECT_EQ(service_.send(IpAddress::v4(kDestination), letters(11), plain(), 100).status,
             status::kRequestTimedOut);
   const auto late = capture_.findRequest(kDestination, letters(11));
   ASSERT_TRUE(late);
@@ -241,7 +245,7 @@ TEST_F(SilentLoopback, OnlyWhatAnswersThisRequestCountsFromAnyAddress) {
   ASSERT_TRUE(forgeIcmp(kOther, 0, 0, replyTo(quote)));
   EchoResult r = finish();
   EXPECT_EQ(std::tuple(r.status, r.replyAddress, r.replyDataSize),
-            std::tuple(status::kSuccess, kOther, 7u));
+            std::tuple(status::kSuccess, IpAddress::v4(kOther), 7u));
 
   quote = startSend(14);
   quote.insert(quote.begin(), 4, 0);  // the unused word, then the request's headers
@@ -251,7 +255,8 @@ TEST_F(SilentLoopback, OnlyWhatAnswersThisRequestCountsFromAnyAddress) {
   ASSERT_TRUE(forgeIcmp(kOther, 3, 1, elsewhere));
   ASSERT_TRUE(forgeIcmp(kOther, 11, 0, quote));
   r = finish();
-  EXPECT_EQ(std::pair(r.status, r.replyAddress), std::pair(status::kTtlExpiredTransit, kOther));
+  EXPECT_EQ(std::pair(r.status, r.replyAddress),
+            std::pair(status::kTtlExpiredTransit, IpAddress::v4(kOther)));
 }
 
 }  // namespace

@@ -45,12 +45,13 @@ TEST(TestNet, EachDestinationAnswersOrReportsAsTheNetworkDoes) {
     EchoResult r;
     const auto options = makeEchoOptions(64, 0, row.df, false, true);
     for (int attempt = 0; attempt < 3; ++attempt) {
-      r = service.send(row.destination, std::vector<std::uint8_t>(row.size, 'A'), options, 1000);
+      r = service.send(IpAddress::v4(row.destination), std::vector<std::uint8_t>(row.size, 'A'),
+                       options, 1000);
       if (r.status != status::kRequestTimedOut) break;
     }
     EXPECT_EQ(r.status, row.status) << formatAddress(row.destination);
     if (row.from != 0) {
-      EXPECT_EQ(r.replyAddress, row.from) << formatAddress(row.destination);
+      EXPECT_EQ(r.replyAddress, IpAddress::v4(row.from)) << formatAddress(row.destination);
     }
     if (row.status == status::kSuccess) {
       EXPECT_EQ(r.replyTtl, 61) << formatAddress(row.destination);

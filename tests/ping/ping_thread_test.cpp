@@ -147,5 +147,95 @@ TEST_F(PingTest, PacingKeepsTheDelayButNotAfterALongAnswer) {
   EXPECT_EQ(starts, (std::vector<long long>{0, 300, 1200}));
 }
 
+// IPv6 targets: typed as literals or found under a name in the family
+// asked for, pinged at the first such answer, and shown like IPv4 ones.
+TEST_F(PingTest, Ipv6TargetsAreFoundPingedAndShownLikeIpv4Ones) {
+  const IpAddress v4 = IpAddress::v4(0x0A000005), v6 = *parseIpv6Literal("fd00::5");
+  const IpAddress router = *parseIpv6Literal("fd00:3::2");
+  // The system's order puts IPv6 first; a family asked for keeps its own.
+  const auto both = [&](const std::string& name, FamilyPreference family) {
+    HostEntry e{name + ".example", {}, {}};
+    if (family != FamilyPreference::V4) e.all.push_back(v6);
+    if (family != FamilyPreference::V6) e.all.push_back(v4);
+    return std::optional<HostEntry>(e);
+  };
+  const struct {
+    std::string host;
+    FamilyPreference family;
+    bool scriptedV4Only;  // only the IPv4 look-up is scripted
+    bool dontFragment;
+    std::vector<std::string> head;  // the lines before the start time
+    std::optional<IpAddress> sentTo;
+  } rows[] = {
+      {"[fd00::5]", FamilyPreference::System, false, false, {" ", "  · Pinging [fd00::5]"}, v6},
+      {"fe80::1%9",
+       FamilyPreference::System,
+       false,
+       false,
+       {" ", "  · Pinging fe80::1%9"},
+       parseIpv6Literal("fe80::1%9")},
+      {"fd00::5",
+       FamilyPreference::V4,
+       false,
+       true,
+       {" ", "  · Pinging fd00::5", "  Don't fragment and router alert do not apply to IPv6."},
+       v6},
+      {"dual",
+       FamilyPreference::System,
+       false,
+       false,
+       {" ", "  · Lookup destination...", "  · Pinging dual.example [fd00::5]"},
+       v6},
+      {"dual",
+       FamilyPreference::V4,
+       false,
+       true,
+       {" ", "  · Lookup destination...", "  · Pinging dual.example [10.0.0.5]"},
+       v4},
+      {"dual",
+       FamilyPreference::V6,
+       true,
+       false,
+       {" ", "  · Lookup destination...", "  · dual not found"},
+       std::nullopt},
+      {"fd00::5%",
+       FamilyPreference::System,
+       false,
+       false,
+       {" ", "  · Lookup destination...", "  · fd00::5% not found"},
+       std::nullopt},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.host);
+    PingSnapshot s = snap(1);
+    s.host = row.host;
+    s.family = row.family;
+    s.dontFragment = row.dontFragment;
+    s.resolver.lookupHost = [](const std::string& name) -> std::optional<HostEntry> {
+      if (name == "dual") return HostEntry{"dual.example", {0x0A000005}, {}};
+      return std::nullopt;
+    };
+    if (!row.scriptedV4Only) {
+      s.resolver.lookupHostIn = [&](const std::string& name, FamilyPreference family) {
+        return name == "dual" ? both(name, family) : std::nullopt;
+      };
+    }
+    net.setResponder([&](const FakeSend& send) {
+      return send.address.isV6() ? FakeEchoNetwork::failure(status::kTtlExpiredTransit, router)
+                                 : FakeEchoNetwork::reply(send.address, 1);
+    });
+    const std::size_t before = net.sends().size();
+    const auto lines = run(s);
+    ASSERT_GE(lines.size(), row.head.size());
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + row.head.size()), row.head);
+    ASSERT_EQ(net.sends().size() - before, row.sentTo ? 1u : 0u);
+    if (!row.sentTo) continue;
+    EXPECT_EQ(net.sends().back().address, *row.sentTo);
+    EXPECT_EQ(lines.at(row.head.size() + 1),
+              row.sentTo->isV6() ? "        Reply from fd00:3::2: TTL expired transit "
+                                 : "        Reply from 10.0.0.5: Bytes=32 Time=1ms TTL=64");
+  }
+}
+
 }  // namespace
 }  // namespace tarvo

@@ -18,10 +18,11 @@ class FakeEchoService : public EchoService {
     return r;
   }
   void createHandle() override {}
-  EchoResult send(Ipv4Address destination, std::span<const std::uint8_t> payload,
+  EchoResult send(const IpAddress& destination, std::span<const std::uint8_t> payload,
                   const EchoOptions& options, std::uint32_t timeoutMs) override {
     FakeSend s;
-    s.destination = destination;
+    s.address = destination;
+    s.destination = destination.asV4().value_or(0);
     s.payload.assign(payload.begin(), payload.end());
     s.options = options;
     s.timeoutMs = timeoutMs;
@@ -46,7 +47,7 @@ class FakeEchoService : public EchoService {
 
 FakeEchoNetwork::FakeEchoNetwork() {
   responder_ = [](const FakeSend& s) {
-    return reply(s.destination, 1, static_cast<std::uint16_t>(s.payload.size()));
+    return reply(s.address, 1, static_cast<std::uint16_t>(s.payload.size()));
   };
 }
 
@@ -77,7 +78,7 @@ FakeReply FakeEchoNetwork::answer(FakeSend send) {
   return responder(send);
 }
 
-FakeReply FakeEchoNetwork::reply(Ipv4Address from, std::uint32_t rttMs, std::uint16_t bytes,
+FakeReply FakeEchoNetwork::reply(const IpAddress& from, std::uint32_t rttMs, std::uint16_t bytes,
                                  std::uint8_t ttl, std::uint32_t delayMs) {
   FakeReply r;
   r.result.status = 0;
@@ -89,7 +90,8 @@ FakeReply FakeEchoNetwork::reply(Ipv4Address from, std::uint32_t rttMs, std::uin
   return r;
 }
 
-FakeReply FakeEchoNetwork::failure(std::uint32_t status, Ipv4Address from, std::uint32_t delayMs) {
+FakeReply FakeEchoNetwork::failure(std::uint32_t status, const IpAddress& from,
+                                   std::uint32_t delayMs) {
   FakeReply r;
   r.result.status = status;
   r.result.replyAddress = from;

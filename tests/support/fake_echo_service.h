@@ -13,7 +13,8 @@ namespace tarvo::testing {
 
 // One request as the fake saw it.
 struct FakeSend {
-  Ipv4Address destination = 0;
+  IpAddress address;
+  Ipv4Address destination = 0;  // the IPv4 address, 0 for an IPv6 one
   std::vector<std::uint8_t> payload;
   EchoOptions options;
   std::uint32_t timeoutMs = 0;
@@ -46,9 +47,16 @@ class FakeEchoNetwork {
   int servicesOpen() const { return open_.load(); }  // opened and not yet closed
 
   // Helpers for scripts.
-  static FakeReply reply(Ipv4Address from, std::uint32_t rttMs, std::uint16_t bytes = 32,
+  static FakeReply reply(const IpAddress& from, std::uint32_t rttMs, std::uint16_t bytes = 32,
                          std::uint8_t ttl = 64, std::uint32_t delayMs = 0);
-  static FakeReply failure(std::uint32_t status, Ipv4Address from, std::uint32_t delayMs = 0);
+  static FakeReply failure(std::uint32_t status, const IpAddress& from, std::uint32_t delayMs = 0);
+  static FakeReply reply(Ipv4Address from, std::uint32_t rttMs, std::uint16_t bytes = 32,
+                         std::uint8_t ttl = 64, std::uint32_t delayMs = 0) {
+    return reply(IpAddress::v4(from), rttMs, bytes, ttl, delayMs);
+  }
+  static FakeReply failure(std::uint32_t status, Ipv4Address from, std::uint32_t delayMs = 0) {
+    return failure(status, IpAddress::v4(from), delayMs);
+  }
 
  private:
   friend class FakeEchoService;

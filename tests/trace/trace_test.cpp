@@ -155,12 +155,12 @@ TEST_F(TraceTest, AHopSendsThreePacedProbesAndNamesTheLastRouter) {
   TraceHopParams p;
   p.hop = 3;
   p.waitMs = 700;
-  p.destination = kDest;
+  p.destination = IpAddress::v4(kDest);
   p.resolveNames = true;
   table.allocateLine(3);
   {
-    TTraceTh worker(p, table, net.factory(), [](Ipv4Address a) -> std::optional<HostEntry> {
-      return HostEntry{"gw3.example", {a}};
+    TTraceTh worker(p, table, net.factory(), [](const IpAddress& a) -> std::optional<HostEntry> {
+      return HostEntry{"gw3.example", {}, {a}};
     });
     worker.setClock(clock);
     ASSERT_TRUE(worker.start());
@@ -179,11 +179,11 @@ TEST_F(TraceTest, AHopSendsThreePacedProbesAndNamesTheLastRouter) {
 
 // What a hop's probes make of its line, and whether the trace ends there.
 TEST(HopLine, ColumnsStarsTextsAndEndingErrors) {
-  const EchoResult timeout{status::kRequestTimedOut, kDest};
+  const EchoResult timeout{status::kRequestTimedOut, IpAddress::v4(kDest)};
   auto router = [](std::uint32_t ms) {
-    return EchoResult{status::kTtlExpiredTransit, 0x0A000001, ms};
+    return EchoResult{status::kTtlExpiredTransit, IpAddress::v4(0x0A000001), ms};
   };
-  const EchoResult unreachable{status::kDestHostUnreachable, 0x0A000001, 1};
+  const EchoResult unreachable{status::kDestHostUnreachable, IpAddress::v4(0x0A000001), 1};
   const std::string col = sp(12) + "1ms", gw = sp(6) + "10.0.0.1" + sp(6);
   const struct {
     std::uint32_t hop;
@@ -207,7 +207,7 @@ TEST(HopLine, ColumnsStarsTextsAndEndingErrors) {
        hopcode::kEndingError},
   };
   for (const auto& row : rows) {
-    HopLineBuilder b(row.hop, kDest);
+    HopLineBuilder b(row.hop, IpAddress::v4(kDest));
     for (const EchoResult& r : row.probes) b.addProbe(r);
     b.finish("");
     EXPECT_EQ(b.line(), row.line);
