@@ -217,6 +217,7 @@ int runWatchCommand(const std::vector<std::string>& words) {
     run.settings = monitorSettingsFrom(s);
     run.hosts = hosts;
     run.echoFactory = icmpEchoServiceFactory();
+    run.resolver = Resolver::systemIn();
     if (recorder) run.sinks.push_back(recorder.get());
     if (server) run.sinks.push_back(&registry);
     TCtrlWatch controller(std::move(run), view);

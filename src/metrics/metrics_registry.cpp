@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "base/octets.h"
+#include "watch/watch_address.h"
 
 namespace tarvo::metrics {
 
@@ -23,7 +23,7 @@ void MetricsRegistry::setHosts(const std::vector<std::string>& items) {
     host.caption = item;
     // An address item is pinged at its address from the first request on;
     // telling it now keeps its series from starting under an empty address.
-    if (const auto parsed = parseDottedAddress(item)) host.address = formatAddress(*parsed);
+    if (const auto parsed = watchAddressOf(item)) host.address = parsed->toString();
   }
   hosts_ = std::move(hosts);
   index_ = std::move(index);

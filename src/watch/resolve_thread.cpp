@@ -1,8 +1,22 @@
 #include "watch/resolve_thread.h"
 
 #include "engine/address.h"
+#include "watch/watch_address.h"
 
 namespace tarvo {
+
+namespace {
+// A name is watched at its first IPv4 address, as it always was; only a name
+// without one is looked up again for IPv6, where the resolver offers it.
+std::optional<HostEntry> addressOfName(const Resolver& resolver, const std::string& name) {
+  auto entry = resolver.host(name);
+  if (entry && !entry->addresses.empty()) {
+    entry->all = {IpAddress::v4(entry->addresses.front())};
+    return entry;
+  }
+  return resolver.hostIn(name, FamilyPreference::V6);
+}
+}  // namespace
 
 TResolveTh::TResolveTh(std::string lookupText, std::size_t index, ResolveMode mode,
                        MonitorShared& shared, const Resolver& resolver)
@@ -52,21 +66,25 @@ void TResolveTh::execute() {
   };
   if (stopped()) return;
   const std::string marker = failMarker(mode_);
-  if (const auto address = parseDottedAddress(lookupText_); !address) {
+  const auto address = watchAddressOf(lookupText_);
+  if (!address) {
     const std::string name = stripUrlScheme(lookupText_);
-    const auto found = lookUp([resolver = resolver_, name] { return resolver.host(name); });
+    const auto found =
+        lookUp([resolver = resolver_, name] { return addressOfName(resolver, name); });
     if (!found || stopped()) return;
     const auto& entry = *found;
-    if (entry && !entry->addresses.empty()) {
-      const std::string text = formatAddress(entry->addresses.front());
+    if (entry && !entry->all.empty()) {
+      const std::string text = entry->all.front().toString();
       shared_.hostText.with([&](auto& h) { h[index_] = text; });
       finish(name + " (" + text + ")", ResolveState::Resolved);
     } else {
       finish(name + " (" + marker + ")", ResolveState::NameFailed);
     }
   } else {
-    const auto found =
-        lookUp([resolver = resolver_, address = *address] { return resolver.address(address); });
+    const auto found = lookUp([resolver = resolver_, address = *address] {
+      const auto v4 = address.asV4();
+      return v4 ? resolver.address(*v4) : resolver.addressIn(address);
+    });
     if (!found || stopped()) return;
     const auto& entry = *found;
     if (entry) {

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "engine/address.h"
+#include "watch/watch_address.h"
 
 namespace tarvo {
 
@@ -208,8 +209,8 @@ void TCtrlWatch::drain(std::size_t i) {
     addressDue_[i] = 0;
     // The item text may be a name, or an address with blanks around it:
     // what the host is pinged at is the address read from it, if any.
-    const auto parsed = parseDottedAddress(shared_->host(i));
-    if (std::string address = parsed ? formatAddress(*parsed) : std::string();
+    const auto parsed = watchAddressOf(shared_->host(i));
+    if (std::string address = parsed ? parsed->toString() : std::string();
         address != addresses_[i]) {
       addresses_[i] = std::move(address);
       view_.setHostAddress(i, addresses_[i]);

@@ -44,7 +44,7 @@ std::string logFileName(const std::string& folder, const std::string& addressTex
   if (first != std::string::npos) {
     for (char c : std::string_view(addressText).substr(first, last - first + 1)) {
       const auto u = static_cast<unsigned char>(c);
-      path += c == '.' || c == '/' || u < 0x20 || u == 0x7F ? '_' : c;
+      path += c == '.' || c == ':' || c == '%' || c == '/' || u < 0x20 || u == 0x7F ? '_' : c;
     }
   }
   path += ".log";

@@ -12,6 +12,7 @@
 #include "engine/echo_lease.h"
 #include "engine/echo_status.h"
 #include "watch/log_writer.h"
+#include "watch/watch_address.h"
 #include "watch/watch_log.h"
 
 namespace tarvo {
@@ -57,11 +58,11 @@ void TWatchTh::execute() {
   // While its look-up has failed, each turn counts as a request that got no
   // reply, so the host is shown and judged down rather than silent.
   std::string addressText;
-  std::optional<Ipv4Address> parsed;
+  std::optional<IpAddress> parsed;
   for (;;) {
     if (stopRequested()) return;
     addressText = shared_.host(index_);
-    parsed = parseDottedAddress(addressText);
+    parsed = watchAddressOf(addressText);
     if (parsed) break;
     if (!shared_.unresolved(index_)) {
       if (rest(kAddressRetryMs)) return;
@@ -71,7 +72,10 @@ void TWatchTh::execute() {
     shared_.appendResult(index_, WatchResult{.time = std::chrono::system_clock::now()});
     if (rest(std::max(settings_.delayMs, settings_.waitMs))) return;
   }
-  Ipv4Address destination = *parsed;
+  // An IPv6 address is named by its canonical text, in the log's name too;
+  // a zone typed as an interface name is given its number once, here.
+  if (parsed->isV6()) addressText = parsed->toString();
+  IpAddress destination = resolveZone(*parsed).value_or(*parsed);
 
   echo.preparePayload(settings_.dataSize);
   std::vector<std::uint8_t> payload = echo.payload();
@@ -103,17 +107,16 @@ void TWatchTh::execute() {
     }
     pacer.markStart();
     anySent = true;
-    const std::string lineAddress = log.any() ? formatAddress(destination) : std::string();
+    const std::string lineAddress = log.any() ? destination.toString() : std::string();
     if (settings_.stampSequence) stampSequence(payload, sequence);
-    const EchoResult result =
-        echo.service().send(IpAddress::v4(destination), payload, options, settings_.waitMs);
+    const EchoResult result = echo.service().send(destination, payload, options, settings_.waitMs);
     counters.addSent();
     sequence = nextSequence(sequence);
     const bool replied = result.status == 0;
     if (replied) {
       counters.addReply(result.roundTripMs, roundTripMicros(result));
       // A broadcast address is answered by a host; that host is watched on.
-      destination = result.replyAddress.asV4().value_or(destination);
+      if (destination.isV4() && result.replyAddress.isV4()) destination = result.replyAddress;
     }
     shared_.appendResult(index_, WatchResult{replied, replied ? roundTripMicros(result) : 0,
                                              static_cast<std::int32_t>(result.status),

@@ -16,6 +16,7 @@
 #include "engine/echo_service.h"
 #include "watch/log_writer.h"
 #include "watch/monitor_settings.h"
+#include "watch/watch_address.h"
 
 namespace tarvo {
 namespace {
@@ -45,8 +46,30 @@ TEST(WatchLogFile, NamesKeepDottedTextAndLeaveOutWhatANameMustNotHold) {
       {"/w", " 10.0.0.5\f\r\n", "/w/10_0_0_5.log"},
       {"/w", "../../etc/x\x7f", "/w/______etc_x_.log"},
       {"/w", std::string("10\0.1", 5), "/w/10__1.log"},
+      {"/w", "fd00:10::10", "/w/fd00_10__10.log"},
+      {"/w", "fe80::1%eth0", "/w/fe80__1_eth0.log"},
   };
   for (const Row& row : rows) EXPECT_EQ(logFileName(row.folder, row.text), row.path) << row.text;
+}
+
+TEST(WatchAddress, ItemsReadAsEitherFamilyWithBlanksAroundThem) {
+  struct Row {
+    std::string item, address;  // empty: a name
+  };
+  const Row rows[] = {
+      {"10.0.0.5 \t", "10.0.0.5"},
+      {"  FD00:10:0::10\n", "fd00:10::10"},
+      {"[fd00:10::20]", "fd00:10::20"},
+      {" fe80::1%eth0 ", "fe80::1%eth0"},
+      {"::ffff:198.18.1.1", "::ffff:198.18.1.1"},
+      {"target6", ""},
+      {"fd00:10::10 x", ""},
+      {" ", ""},
+  };
+  for (const Row& row : rows) {
+    const auto address = watchAddressOf(row.item);
+    EXPECT_EQ(address ? address->toString() : "", row.address) << row.item;
+  }
 }
 
 class WatchLogWriter : public testing::Test {
