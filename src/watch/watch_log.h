@@ -47,9 +47,10 @@ void stampSequence(std::span<std::uint8_t> payload, std::uint32_t sequence);
 
 // The log file of an address: the folder with its trailing "/" collapsed to
 // one, then the address text with "_" for ".", and for an IPv6 address's
-// ":" and zone "%", then ".log". An IPv4 text is the item as typed (trailing blanks and all), so it
-// is made safe for a name: surrounding blanks go, as the address reader ignores them too, and a
-// control character or "/" becomes "_", so no name steers a terminal or
+// ":" and zone "%", then ".log". An IPv4 text is the item as typed
+// (trailing blanks and all), so it is made safe for a name: surrounding
+// blanks go, as the address reader ignores them too, and a control
+// character or "/" becomes "_", so no name steers a terminal or
 // reaches into another folder and every text still keeps a file of its own.
 std::string logFileName(const std::string& folder, const std::string& addressText);
 

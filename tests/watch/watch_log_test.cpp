@@ -16,7 +16,6 @@
 #include "engine/echo_service.h"
 #include "watch/log_writer.h"
 #include "watch/monitor_settings.h"
-#include "watch/watch_address.h"
 
 namespace tarvo {
 namespace {
@@ -50,26 +49,6 @@ TEST(WatchLogFile, NamesKeepDottedTextAndLeaveOutWhatANameMustNotHold) {
       {"/w", "fe80::1%eth0", "/w/fe80__1_eth0.log"},
   };
   for (const Row& row : rows) EXPECT_EQ(logFileName(row.folder, row.text), row.path) << row.text;
-}
-
-TEST(WatchAddress, ItemsReadAsEitherFamilyWithBlanksAroundThem) {
-  struct Row {
-    std::string item, address;  // empty: a name
-  };
-  const Row rows[] = {
-      {"10.0.0.5 \t", "10.0.0.5"},
-      {"  FD00:10:0::10\n", "fd00:10::10"},
-      {"[fd00:10::20]", "fd00:10::20"},
-      {" fe80::1%eth0 ", "fe80::1%eth0"},
-      {"::ffff:198.18.1.1", "::ffff:198.18.1.1"},
-      {"target6", ""},
-      {"fd00:10::10 x", ""},
-      {" ", ""},
-  };
-  for (const Row& row : rows) {
-    const auto address = watchAddressOf(row.item);
-    EXPECT_EQ(address ? address->toString() : "", row.address) << row.item;
-  }
 }
 
 class WatchLogWriter : public testing::Test {
