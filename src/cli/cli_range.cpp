@@ -19,6 +19,7 @@
 #include "cli/json_views.h"
 #include "cli/run_view_choice.h"
 #include "engine/echo_service.h"
+#include "engine/ip_address.h"
 #include "range/range_controller.h"
 #include "range/range_plan.h"
 #include "range/range_progress.h"
@@ -139,12 +140,37 @@ void ConsoleRangeView::progress(std::uint32_t done, std::uint32_t total) {
 // sweep another block than the one typed, so it is refused like any other
 // invalid range.
 std::optional<RangeInput> rangeInput(const std::string& first, const std::string& last) {
+  const auto a6 = parseIpv6Literal(first);
+  const auto b6 = parseIpv6Literal(last);
+  if (a6 || b6) {
+    // A zone would name a link, which one range of addresses does not need.
+    if (!a6 || !b6 || !a6->zone().empty() || !b6->zone().empty()) return std::nullopt;
+    const RangeInput input(Range6Input{a6->bytes(), b6->bytes()});
+    if (!validateRange(input)) return std::nullopt;
+    return input;
+  }
   auto a = parseRangeOctets(first);
   auto b = parseRangeOctets(last);
   if (!a || !b || (*a)[0] != (*b)[0] || (*a)[1] != (*b)[1]) return std::nullopt;
   RangeInput input{*a, *b};
   if (!validateRange(input)) return std::nullopt;
   return input;
+}
+
+// What no range of one family can mean: the two ends from different
+// families, or an IPv6 range larger than the slots a run can hold. A
+// backward or malformed range is left to the IP range check, as the window
+// reports it.
+const char* rangeUsageError(const std::string& first, const std::string& last) {
+  const auto a6 = parseIpv6Literal(first);
+  const auto b6 = parseIpv6Literal(last);
+  if ((a6 && parseRangeOctets(last)) || (b6 && parseRangeOctets(first))) {
+    return "FIRST and LAST must both be IPv4 or both be IPv6 addresses";
+  }
+  if (a6 && b6 && checkRange6({a6->bytes(), b6->bytes()}) == Range6Check::TooLarge) {
+    return "an IPv6 range holds at most 65,536 addresses";
+  }
+  return nullptr;
 }
 
 }  // namespace
@@ -162,6 +188,10 @@ int runRangeCommand(const std::vector<std::string>& words) {
   if (!jsonOutput) std::setvbuf(stdout, outBuffer, _IOFBF, sizeof outBuffer);
   RunViewChoice<ConsoleRangeView, JsonRangeView> views(jsonOutput);
 
+  if (const char* error = rangeUsageError(args.positional[0], args.positional[1])) {
+    std::fprintf(stderr, "tarvo-cli range: %s\n", error);
+    return kExitUsage;
+  }
   const std::optional<RangeInput> input = rangeInput(args.positional[0], args.positional[1]);
   if (!input) {
     views.refuse("  \u00B7 Please check IP Range");

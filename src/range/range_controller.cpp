@@ -4,6 +4,7 @@
 #include <new>
 
 #include "base/clock.h"
+#include "range/range_report.h"
 #include "settings/field_rules.h"
 
 namespace tarvo {
@@ -25,8 +26,9 @@ RangeWorkerSettings workerSettingsOf(const RangeSnapshot& s) {
   RangeWorkerSettings w;
   w.netMaskBits = std::clamp(s.netMaskBits, settings::kNetMaskBitsRule.minimum,
                              settings::kNetMaskBitsRule.maximum);
-  w.skipNetwork = s.skipNetwork;
-  w.skipBroadcast = s.skipBroadcast;
+  // IPv6 has no broadcast, and a subnet's first address is an ordinary host.
+  w.skipNetwork = s.skipNetwork && !s.input.v6;
+  w.skipBroadcast = s.skipBroadcast && !s.input.v6;
   w.count = s.count;
   w.waitMs = s.waitMs;
   w.delayMs = s.delayMs;
@@ -352,6 +354,7 @@ void TCtrlPing::closingReport(std::time_t startTime, RangeResults::TimePoint sta
   view_.appendLine("      Pinging IP Range lasted [hh:mm:ss]  " +
                    formatDuration(static_cast<std::int64_t>(endTime - startTime)));
   for (const std::string& line : rangeStatisticsLines(counts_)) view_.appendLine(line);
+  if (plan_->isV6()) view_.appendLine(kRange6NoSkipLine);
   if (snapshot_.results) {
     snapshot_.results->summary(counts_, startClock, std::chrono::system_clock::now());
   }

@@ -21,6 +21,11 @@ struct RangeCounts {
 // with ".." once for every digit it has fewer than five.
 std::vector<std::string> rangeStatisticsLines(const RangeCounts& counts);
 
+// Closes the statistics of an IPv6 range, whose two address counts above
+// are always zero.
+inline constexpr const char* kRange6NoSkipLine =
+    "  IPv6: no network or broadcast address is skipped.";
+
 // Status texts of a run.
 std::string reachedSoFarText(std::uint32_t reached);
 std::string rangeDoneText(const RangeCounts& counts);

@@ -74,9 +74,14 @@ void TPingrange::execute() {
   };
 
   if (!echo->open()) return fail(echo->failureText());
-  const std::optional<Ipv4Address> parsed = parseDottedAddress(destination_);
+  std::optional<IpAddress> parsed;
+  if (const std::optional<Ipv4Address> v4 = parseDottedAddress(destination_)) {
+    parsed = IpAddress::v4(*v4);
+  } else {
+    parsed = parseIpv6Literal(destination_);
+  }
   if (!parsed) return fail("Wrong IP address format");
-  Ipv4Address destination = *parsed;
+  IpAddress destination = *parsed;
 
   echo->preparePayload(settings_.dataSize);
   echo->createHandle();
@@ -90,18 +95,18 @@ void TPingrange::execute() {
       return publish(code, outcome);
     }
     pacer.markStart();
-    const EchoResult result = echo->service().send(IpAddress::v4(destination), echo->payload(),
-                                                   settings_.options, settings_.waitMs);
+    const EchoResult result =
+        echo->service().send(destination, echo->payload(), settings_.options, settings_.waitMs);
     stats_.addSent();
     lastStatus_ = result.status;
-    const ReplySource source = formatReplySource(result, IpAddress::v4(destination));
+    const ReplySource source = formatReplySource(result, destination);
     outcome = source.fromOther ? "Reply from " + source.text + ": " : std::string();
     if (result.status == 0) {
       code = range_code::kReached;
       replyBytes_ = result.replyDataSize;
       replyTtl_ = result.replyTtl;
       stats_.addReply(result.roundTripMs, roundTripMicros(result));
-      destination = result.replyAddress.asV4().value_or(destination);
+      if (result.replyAddress.family() == destination.family()) destination = result.replyAddress;
     } else if (const char* text = echoStatusText(result.status)) {
       outcome += text;
     } else {
