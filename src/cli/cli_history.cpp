@@ -71,15 +71,6 @@ class HistoryOutput {
   std::size_t rows_ = 0;
 };
 
-// The time of a host's last result from `from` on; where raw results are
-// no longer kept, the end of its last minute.
-TimeUs lastSeen(HistoryStore& store, const HostKey& host, TimeRange range) {
-  const auto results = store.results(host, range);
-  if (!results.empty()) return results.back().time;
-  const auto minutes = store.minutes(host, range);
-  return minutes.empty() ? range.from : minutes.back().start + 60'000'000;
-}
-
 // Summaries are all read first, so the text's columns fit every row.
 void printSummaries(HistoryStore& store, const std::vector<HostKey>& hosts, TimeRange range,
                     StateThresholds thresholds, HistoryOutput& out) {
@@ -106,7 +97,7 @@ void printOutages(HistoryStore& store, const std::vector<HostKey>& hosts, TimeRa
   for (const HostKey& host : hosts) {
     for (const history::Outage& o : store.outages(host, range, thresholds)) {
       // Only an outage not over yet lasts until the host's last result.
-      const TimeUs last = o.end ? *o.end : lastSeen(store, host, {o.start, range.to});
+      const TimeUs last = o.end ? *o.end : store.lastSeen(host, {o.start, range.to});
       rows.push_back({&host, o, last});
       out.columns().fit(outageCells(host, o, last));
     }

@@ -14,29 +14,6 @@ std::string stripUrlScheme(std::string_view text) {
   return std::string(text.substr(pos + 3));
 }
 
-std::optional<HostEntry> lookupHost(const std::string& name) {
-  if (name.empty()) return std::nullopt;
-  addrinfo hints{};
-  hints.ai_family = AF_INET;
-  hints.ai_socktype = SOCK_RAW;
-  hints.ai_flags = AI_CANONNAME;
-  addrinfo* res = nullptr;
-  if (getaddrinfo(name.c_str(), nullptr, &hints, &res) != 0 || res == nullptr) {
-    return std::nullopt;
-  }
-  HostEntry entry;
-  if (res->ai_canonname != nullptr) entry.officialName = res->ai_canonname;
-  for (addrinfo* p = res; p != nullptr; p = p->ai_next) {
-    if (p->ai_family != AF_INET || p->ai_addrlen < sizeof(sockaddr_in)) continue;
-    const auto* sin = reinterpret_cast<const sockaddr_in*>(p->ai_addr);
-    entry.addresses.push_back(ntohl(sin->sin_addr.s_addr));
-  }
-  freeaddrinfo(res);
-  if (entry.addresses.empty()) return std::nullopt;
-  if (entry.officialName.empty()) entry.officialName = name;
-  return entry;
-}
-
 std::optional<HostEntry> lookupHostIn(const std::string& name, FamilyPreference family) {
   if (name.empty()) return std::nullopt;
   addrinfo hints{};
@@ -67,6 +44,10 @@ std::optional<HostEntry> lookupHostIn(const std::string& name, FamilyPreference 
   if (entry.all.empty()) return std::nullopt;
   if (entry.officialName.empty()) entry.officialName = name;
   return entry;
+}
+
+std::optional<HostEntry> lookupHost(const std::string& name) {
+  return lookupHostIn(name, FamilyPreference::V4);
 }
 
 std::optional<HostEntry> lookupIp(const IpAddress& address) {

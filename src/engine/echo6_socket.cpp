@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "engine/socket_read.h"
+
 namespace tarvo {
 
 namespace {
@@ -46,12 +48,6 @@ IpAddress addressOf(const sockaddr_in6& sin6, socklen_t length) {
   IpAddress::Bytes b;
   std::memcpy(b.data(), &sin6.sin6_addr, b.size());
   return IpAddress::v6(b, sin6.sin6_scope_id);
-}
-
-std::span<const std::uint8_t> received(std::span<std::uint8_t> buffer, ssize_t n) {
-  const std::size_t got =
-      static_cast<std::size_t>(n) < buffer.size() ? static_cast<std::size_t>(n) : buffer.size();
-  return {buffer.data(), got};
 }
 
 }  // namespace
@@ -140,50 +136,28 @@ int Echo6Socket::sendEcho(const IpAddress& destination, std::uint16_t identifier
 Echo6Socket::ReadState Echo6Socket::readData(std::span<std::uint8_t> buffer, Received& out) {
   sockaddr_in6 from{};
   alignas(cmsghdr) unsigned char control[256];
-  iovec iov{buffer.data(), buffer.size()};
-  msghdr msg{};
-  msg.msg_name = &from;
-  msg.msg_namelen = sizeof from;
-  msg.msg_iov = &iov;
-  msg.msg_iovlen = 1;
-  msg.msg_control = control;
-  msg.msg_controllen = sizeof control;
-  const ssize_t n = ::recvmsg(fd_, &msg, MSG_DONTWAIT);
-  if (n < 0) {
-    // A ping socket may hand out an error pending from a report once; the
-    // report itself waits in the error queue.
-    return (errno == EAGAIN || errno == EWOULDBLOCK) ? ReadState::Empty : ReadState::Ignored;
-  }
-  const auto cd =
-      icmp6::parseControlMessages(std::span<const std::uint8_t>(control, msg.msg_controllen));
-  const auto m = icmp6::parseMessage(received(buffer, n), addressOf(from, msg.msg_namelen),
-                                     cd.hopLimit.value_or(0));
+  const SocketRead read = readSocket(fd_, buffer, from, control, false);
+  // A ping socket may hand out an error pending from a report once; the
+  // report itself waits in the error queue.
+  if (read.empty || read.failed) return read.empty ? ReadState::Empty : ReadState::Ignored;
+  const auto cd = icmp6::parseControlMessages(read.control);
+  const auto m =
+      icmp6::parseMessage(read.bytes, addressOf(from, read.nameLength), cd.hopLimit.value_or(0));
   if (!m || m->kind == icmp6::Icmp6Message::Other) return ReadState::Ignored;
   out.message = *m;
-  out.truncated = (msg.msg_flags & MSG_TRUNC) != 0;
+  out.truncated = read.truncated;
   return ReadState::Message;
 }
 
 Echo6Socket::ReadState Echo6Socket::readError(std::span<std::uint8_t> buffer, Received& out) {
   sockaddr_in6 to{};
   alignas(cmsghdr) unsigned char control[512];
-  iovec iov{buffer.data(), buffer.size()};
-  msghdr msg{};
-  msg.msg_name = &to;
-  msg.msg_namelen = sizeof to;
-  msg.msg_iov = &iov;
-  msg.msg_iovlen = 1;
-  msg.msg_control = control;
-  msg.msg_controllen = sizeof control;
-  const ssize_t n = ::recvmsg(fd_, &msg, MSG_ERRQUEUE | MSG_DONTWAIT);
-  if (n < 0) {
-    return (errno == EAGAIN || errno == EWOULDBLOCK) ? ReadState::Empty : ReadState::Ignored;
-  }
-  const auto cd =
-      icmp6::parseControlMessages(std::span<const std::uint8_t>(control, msg.msg_controllen));
+  const SocketRead read = readSocket(fd_, buffer, to, control, true);
+  if (read.empty || read.failed) return read.empty ? ReadState::Empty : ReadState::Ignored;
+  const auto cd = icmp6::parseControlMessages(read.control);
   if (!cd.error) return ReadState::Ignored;
-  const auto m = icmp6::parseErrorQueueEntry(
-      *cd.error, received(buffer, n), addressOf(to, msg.msg_namelen), cd.hopLimit.value_or(0));
+  const auto m = icmp6::parseErrorQueueEntry(*cd.error, read.bytes, addressOf(to, read.nameLength),
+                                             cd.hopLimit.value_or(0));
   if (!m) return ReadState::Ignored;
   out.message = *m;
   out.truncated = false;

@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "engine/socket_read.h"
+
 namespace tarvo {
 
 namespace {
@@ -178,33 +180,19 @@ int EchoSocket::sendEcho(Ipv4Address destination, std::uint16_t identifier, std:
 EchoSocket::ReadState EchoSocket::readData(std::span<std::uint8_t> buffer, Received& out) {
   sockaddr_in from{};
   alignas(cmsghdr) unsigned char control[256];
-  iovec iov{buffer.data(), buffer.size()};
-  msghdr msg{};
-  msg.msg_name = &from;
-  msg.msg_namelen = sizeof from;
-  msg.msg_iov = &iov;
-  msg.msg_iovlen = 1;
-  msg.msg_control = control;
-  msg.msg_controllen = sizeof control;
-  const ssize_t n = ::recvmsg(fd_, &msg, MSG_DONTWAIT);
-  if (n < 0) {
-    // A datagram socket may hand out an error pending from an ICMP report
-    // once; the report itself waits in the error queue.
-    return (errno == EAGAIN || errno == EWOULDBLOCK) ? ReadState::Empty : ReadState::Ignored;
-  }
-  const std::size_t got =
-      static_cast<std::size_t>(n) < buffer.size() ? static_cast<std::size_t>(n) : buffer.size();
-  const auto bytes = std::span<const std::uint8_t>(buffer.data(), got);
-  out.truncated = (msg.msg_flags & MSG_TRUNC) != 0;
+  const SocketRead read = readSocket(fd_, buffer, from, control, false);
+  // A datagram socket may hand out an error pending from an ICMP report
+  // once; the report itself waits in the error queue.
+  if (read.empty || read.failed) return read.empty ? ReadState::Empty : ReadState::Ignored;
+  out.truncated = read.truncated;
   std::optional<icmp::IcmpMessage> m;
   if (kind_ == EchoSocketKind::Raw) {
-    m = icmp::parseRawPacket(bytes);
+    m = icmp::parseRawPacket(read.bytes);
   } else {
-    const auto cd =
-        icmp::parseControlMessages(std::span<const std::uint8_t>(control, msg.msg_controllen));
+    const auto cd = icmp::parseControlMessages(read.control);
     const Ipv4Address source =
-        msg.msg_namelen >= sizeof from ? ntohl(from.sin_addr.s_addr) : Ipv4Address{0};
-    m = icmp::parseDatagramMessage(bytes, source, cd.ttl.value_or(0));
+        read.nameLength >= sizeof from ? ntohl(from.sin_addr.s_addr) : Ipv4Address{0};
+    m = icmp::parseDatagramMessage(read.bytes, source, cd.ttl.value_or(0));
   }
   if (!m || m->kind == icmp::IcmpMessage::Other) return ReadState::Ignored;
   out.message = *m;
@@ -214,28 +202,13 @@ EchoSocket::ReadState EchoSocket::readData(std::span<std::uint8_t> buffer, Recei
 EchoSocket::ReadState EchoSocket::readError(std::span<std::uint8_t> buffer, Received& out) {
   sockaddr_in to{};
   alignas(cmsghdr) unsigned char control[512];
-  iovec iov{buffer.data(), buffer.size()};
-  msghdr msg{};
-  msg.msg_name = &to;
-  msg.msg_namelen = sizeof to;
-  msg.msg_iov = &iov;
-  msg.msg_iovlen = 1;
-  msg.msg_control = control;
-  msg.msg_controllen = sizeof control;
-  const ssize_t n = ::recvmsg(fd_, &msg, MSG_ERRQUEUE | MSG_DONTWAIT);
-  if (n < 0) {
-    return (errno == EAGAIN || errno == EWOULDBLOCK) ? ReadState::Empty : ReadState::Ignored;
-  }
-  const std::size_t got =
-      static_cast<std::size_t>(n) < buffer.size() ? static_cast<std::size_t>(n) : buffer.size();
-  const auto cd =
-      icmp::parseControlMessages(std::span<const std::uint8_t>(control, msg.msg_controllen));
+  const SocketRead read = readSocket(fd_, buffer, to, control, true);
+  if (read.empty || read.failed) return read.empty ? ReadState::Empty : ReadState::Ignored;
+  const auto cd = icmp::parseControlMessages(read.control);
   if (!cd.error) return ReadState::Ignored;
   const Ipv4Address destination =
-      msg.msg_namelen >= sizeof to ? ntohl(to.sin_addr.s_addr) : Ipv4Address{0};
-  const auto m =
-      icmp::parseErrorQueueEntry(*cd.error, std::span<const std::uint8_t>(buffer.data(), got),
-                                 destination, cd.ttl.value_or(0));
+      read.nameLength >= sizeof to ? ntohl(to.sin_addr.s_addr) : Ipv4Address{0};
+  const auto m = icmp::parseErrorQueueEntry(*cd.error, read.bytes, destination, cd.ttl.value_or(0));
   if (!m) return ReadState::Ignored;
   out.message = *m;
   out.truncated = false;

@@ -166,16 +166,30 @@ Summary HistoryStore::summary(const HostKey& host, TimeRange range, StateThresho
   if (!split.minutesBefore) return summarize(host, rawResults(*db_, *id, range), thresholds);
   const std::vector<Minute> all = minutes(host, range);
   Summary s = summarizeMinutes(host, all);
-  // An outage still open is counted to the last result, where one is kept.
-  TimeUs lastSeen = all.empty() ? range.from : all.back().start + kMinuteUs;
-  SQLite::Statement last(*db_, "SELECT max(time) FROM result WHERE host = ? AND time < ?");
-  last.bind(1, *id);
-  last.bind(2, range.to);
-  if (last.executeStep() && !last.getColumn(0).isNull()) lastSeen = last.getColumn(0).getInt64();
   const std::vector<Outage> o = outages(host, range, thresholds);
   s.outages = o.size();
-  s.downSeconds = downSecondsOf(o, lastSeen);
+  s.downSeconds = downSecondsOf(o, lastSeen(host, range));
   return s;
+}
+
+TimeUs HistoryStore::lastSeen(const HostKey& host, TimeRange range) {
+  const auto id = hostId(*db_, host);
+  if (!id) return range.from;
+  SQLite::Statement raw(*db_,
+                        "SELECT max(time) FROM result WHERE host = ? AND time >= ? AND time < ?");
+  raw.bind(1, *id);
+  raw.bind(2, range.from);
+  raw.bind(3, range.to);
+  if (raw.executeStep() && !raw.getColumn(0).isNull()) return raw.getColumn(0).getInt64();
+  SQLite::Statement kept(
+      *db_, "SELECT max(start) FROM minute WHERE host = ? AND start >= ? AND start < ?");
+  kept.bind(1, *id);
+  kept.bind(2, minuteOf(range.from));
+  kept.bind(3, range.to);
+  if (kept.executeStep() && !kept.getColumn(0).isNull()) {
+    return kept.getColumn(0).getInt64() + kMinuteUs;
+  }
+  return range.from;
 }
 
 std::optional<TimeRange> HistoryStore::span() {

@@ -81,6 +81,10 @@ class HistoryStore {
   // kept, from minutes before that.
   Summary summary(const HostKey& host, TimeRange range, StateThresholds thresholds);
   std::vector<Outage> outages(const HostKey& host, TimeRange range, StateThresholds thresholds);
+  // When the host was last heard of within the range: its last raw
+  // result, or the end of its last kept minute; the range's start if never.
+  // An outage still going on lasts until then.
+  TimeUs lastSeen(const HostKey& host, TimeRange range);
   // The first and the last result time of every host; none when empty.
   std::optional<TimeRange> span();
 

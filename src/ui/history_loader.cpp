@@ -31,7 +31,9 @@ HistoryLoad readHistory(history::HistoryStore& store, const HistoryQuery& query)
     h.samples = reducedSamples(std::move(h.samples), load.view, query.mostSamples);
     h.statistics.summary = store.summary(key, load.view, query.thresholds);
     h.statistics.outages = store.outages(key, load.view, query.thresholds);
-    h.statistics.lastSeen = std::min(query.now, load.view.to);
+    // An outage still going on lasts until the host was last heard of, as
+    // the console counts it.
+    h.statistics.lastSeen = store.lastSeen(key, load.view);
   }
   return load;
 }
