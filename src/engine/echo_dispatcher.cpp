@@ -18,6 +18,8 @@ EchoOpenResult EchoDispatcher::attach() {
   return r;
 }
 
+EventLoop& EchoDispatcher::engine() { return impl_->engine; }
+
 void EchoDispatcher::detach() { impl_->attached.fetch_sub(1); }
 
 EchoResult EchoDispatcher::send(Ipv4Address destination, std::span<const std::uint8_t> payload,

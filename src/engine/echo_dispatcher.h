@@ -26,6 +26,7 @@
 #include <optional>
 #include <span>
 
+#include "base/event_loop.h"
 #include "engine/echo_service.h"
 #include "engine/echo_socket.h"
 #include "engine/echo_types.h"
@@ -51,6 +52,17 @@ class EchoDispatcher {
   // One echo request; see EchoService::send. Never throws.
   EchoResult send(Ipv4Address destination, std::span<const std::uint8_t> payload,
                   const EchoOptions& options, std::uint32_t timeoutMs) noexcept;
+
+  // The same request without waiting: `done` hears the result on the
+  // receiver's thread (or on the caller's, for a request that never left),
+  // at most timeoutMs after the request went out. Never throws.
+  void sendAsync(Ipv4Address destination, std::span<const std::uint8_t> payload,
+                 const EchoOptions& options, std::uint32_t timeoutMs,
+                 EchoCompletion& done) noexcept;
+
+  // The loop on the receiver's thread, for state machines whose requests
+  // go through this dispatcher; running once a service has attached.
+  EventLoop& engine();
 
   // Set once sockets are open.
   std::optional<EchoSocketKind> kind() const;

@@ -23,8 +23,10 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/event_loop.h"
 #include "base/one_shot.h"
 #include "engine/echo_dispatcher.h"
+#include "engine/echo_dispatcher_support.h"
 #include "engine/echo_status.h"
 #include "engine/icmp_status_map.h"
 #include "engine/send_refusal.h"
@@ -53,6 +55,8 @@ constexpr int kShardBits = 8;
 constexpr std::size_t kShardCount = std::size_t{1} << kShardBits;
 constexpr std::uint32_t kSequenceSpace = 65536;
 
+struct Channel;
+
 // One request waiting for its answer; lives on the sender's stack. The
 // receiver that finds it in the table takes it out (under the shard's lock)
 // before it fills in the answer and posts `answered`, so a sender whose wait
@@ -60,6 +64,13 @@ constexpr std::uint32_t kSequenceSpace = 65536;
 // shard's lock is held only for the look-up.
 struct Pending {
   Ipv4Address destination = 0;
+  // An asynchronous request hears its answer here instead of `answered`;
+  // such a Pending belongs to the dispatcher's pool.
+  EchoCompletion* completion = nullptr;
+  Channel* channel = nullptr;
+  std::uint32_t key = 0;
+  std::atomic<std::uint64_t> generation{0};  // tells a stale deadline from the current one
+  std::atomic<Clock::rep> sentAt{0};         // of the last attempt (asynchronous only)
   OneShot answered;
   std::uint32_t status = status::kRequestTimedOut;
   Ipv4Address from = 0;
@@ -91,46 +102,14 @@ inline std::uint32_t requestKey(std::uint16_t identifier, std::uint16_t sequence
   return static_cast<std::uint32_t>(identifier) << 16 | sequence;
 }
 
-// Tells an EACCES for a broadcast destination (which our sockets may not
-// send to) from one of a prohibit route: a UDP socket allowed to broadcast
-// can be connected to the former but not to the latter. Nothing is sent.
-inline bool isBroadcastAddress(Ipv4Address destination) {
-  if (destination == 0xFFFFFFFFu) return true;
-  const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return false;
-  const int on = 1;
-  sockaddr_in to{};
-  to.sin_family = AF_INET;
-  to.sin_port = htons(9);
-  to.sin_addr.s_addr = htonl(destination);
-  const bool broadcast = setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on) == 0 &&
-                         ::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0;
-  ::close(fd);
-  return broadcast;
-}
-
-// Every waiting sender sleeps on a futex of its own. Since Linux 6.16 a
-// threaded process gets a private futex hash sized by the number of CPUs
-// (16 buckets on a small machine), and every wake-up walks its bucket's
-// chain: with thousands of waiting workers each reply would cost time in
-// proportion to the number of open services. Going back to the system-wide
-// hash, as every earlier kernel had it, keeps a wake-up cheap. Older kernels
-// refuse the request, which is fine. Asked while the process has one thread
-// (the sockets open before anything else starts), it is immediate; once a
-// private hash is in use, replacing it kept every run waiting some 35 ms.
-inline void useSystemFutexHash() {
-  constexpr int kPrFutexHash = 78;         // PR_FUTEX_HASH
-  constexpr int kPrFutexHashSetSlots = 1;  // PR_FUTEX_HASH_SET_SLOTS
-  prctl(kPrFutexHash, kPrFutexHashSetSlots, 0, 0, 0);
-}
-
 }  // namespace dispatch
 
 // Only the dispatcher's own files include this header.
 using namespace dispatch;
 
-struct EchoDispatcher::Impl {
-  mutable std::mutex mutex;  // sockets and allocation; taken before a shard's lock
+struct EchoDispatcher::Impl final : LoopPoller {
+  using Clock = dispatch::Clock;  // not the activities' pretend-able clock
+  mutable std::mutex mutex;       // sockets and allocation; taken before a shard's lock
   std::optional<EchoSocketKind> kind;
   bool optionsAccepted = false;
   std::vector<std::unique_ptr<Channel>> channels;
@@ -219,6 +198,12 @@ struct EchoDispatcher::Impl {
         return noDescriptor ? InitResult::NoDescriptor : InitResult::NotConfigurable;
       }
     }
+    if (deadlines.wakeFd() >= 0) {
+      epoll_event ev{};
+      ev.events = EPOLLIN;
+      ev.data.ptr = nullptr;  // the deadlines' wake-up, not a channel
+      epoll_ctl(epollFd, EPOLL_CTL_ADD, deadlines.wakeFd(), &ev);
+    }
     optionsAccepted = off.socket->acceptsIpOptions();
     auto chOff = makeChannel(std::move(off.socket), true);
     auto chOn = makeChannel(std::move(on.socket), true);
@@ -284,7 +269,7 @@ struct EchoDispatcher::Impl {
     if (receiverStarted) return true;
     try {
       // The dispatcher lives as long as the process; so does its reader.
-      std::thread([this] { receiveLoop(); }).detach();
+      std::thread([this] { engine.run(); }).detach();
     } catch (const std::system_error&) {
       return false;
     }
@@ -396,13 +381,34 @@ struct EchoDispatcher::Impl {
   // Reads what the socket holds, up to kReadsPerWake messages; the caller
   // holds ch.reading. Stops early once `until` has its answer.
   void drain(Channel& ch, bool errors, const Pending* until = nullptr);
+  // The same, then the answers of asynchronous requests go to their owners.
+  void drainAndHandOn(Channel& ch, bool errors, const Pending* until = nullptr);
   // A sender's look for answers already queued (on loopback the answer is
   // there before the send returns), so it need not sleep and be woken.
   void drainBeforeWaiting(Channel& ch, const Pending& p);
 
   void closeIdleSockets(Clock::time_point now);
 
-  void receiveLoop();
+  // The receiver's thread is the engine's loop: it reads every answer and
+  // runs the small state machines of sweeps and monitors, whose answers
+  // then need no hand-off to another thread.
+  EventLoop engine{systemClock(), this};
+  Clock::time_point lastHousekeeping = Clock::now();
+  void poll(int timeoutMs) override;
+  void wake() override { deadlines.wake(); }
+
+  // --- asynchronous requests (echo_dispatcher_async.cpp) ------------------
+
+  AsyncDeadlines deadlines;
+  Pending* acquirePending();
+  void finishAsync(Pending& p, std::uint32_t status, Ipv4Address from, std::uint8_t ttl,
+                   std::uint32_t dataSize, Clock::time_point at);
+  // Hands the answers finishAsync took on this thread to their requesters.
+  void handOnHeldAnswers();
+  // Times out every asynchronous request whose deadline has passed.
+  void expireDue(Clock::time_point now);
+  void sendAsync(Ipv4Address destination, std::span<const std::uint8_t> payload,
+                 const EchoOptions& options, std::uint32_t timeoutMs, EchoCompletion& done);
 
   // --- sending -------------------------------------------------------------
 
@@ -416,7 +422,8 @@ struct EchoDispatcher::Impl {
   // refusal proves to be its own.
   int sendOwnRequest(const Slot& slot, Ipv4Address destination,
                      std::span<const std::uint8_t> payload, const EchoOptions& options,
-                     Clock::time_point giveUp, Clock::time_point& sentAt);
+                     Clock::time_point giveUp, Clock::time_point& sentAt,
+                     std::atomic<Clock::rep>* sentAtShared = nullptr);
 
   EchoResult send(Ipv4Address destination, std::span<const std::uint8_t> payload,
                   const EchoOptions& options, std::uint32_t timeoutMs);

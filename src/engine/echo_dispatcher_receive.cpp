@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "engine/echo_dispatcher_impl.h"
 
 namespace tarvo {
@@ -27,6 +29,11 @@ void EchoDispatcher::Impl::deliver(const icmp::IcmpMessage& m, bool truncated,
     s.waiting.erase(it);
   }
   Pending& p = *found;
+  if (p.completion) {
+    finishAsync(p, *st, m.source != 0 ? m.source : p.destination, m.ttl,
+                m.kind == icmp::IcmpMessage::EchoReply ? m.dataSize : 0, at);
+    return;
+  }
   // The sender may return as soon as the post is made: nothing after it.
   p.status = *st;
   p.from = m.source != 0 ? m.source : p.destination;
@@ -56,10 +63,15 @@ void EchoDispatcher::Impl::drain(Channel& ch, bool errors, const Pending* until)
   }
 }
 
+void EchoDispatcher::Impl::drainAndHandOn(Channel& ch, bool errors, const Pending* until) {
+  drain(ch, errors, until);
+  handOnHeldAnswers();
+}
+
 void EchoDispatcher::Impl::drainBeforeWaiting(Channel& ch, const Pending& p) {
   // The receiver or another sender is at it already.
   std::unique_lock<std::mutex> lock(ch.reading, std::try_to_lock);
-  if (lock) drain(ch, false, &p);
+  if (lock) drainAndHandOn(ch, false, &p);
 }
 
 void EchoDispatcher::Impl::closeIdleSockets(Clock::time_point now) {
@@ -75,30 +87,33 @@ void EchoDispatcher::Impl::closeIdleSockets(Clock::time_point now) {
   }
 }
 
-void EchoDispatcher::Impl::receiveLoop() {
+void EchoDispatcher::Impl::poll(int timeoutMs) {
   epoll_event events[64];
-  auto lastHousekeeping = Clock::now();
-  for (;;) {
-    const int n = epoll_wait(epollFd, events, 64, 1000);
-    for (int i = 0; i < n; ++i) {
-      auto* ch = static_cast<Channel*>(events[i].data.ptr);
-      std::lock_guard<std::mutex> lock(ch->reading);
-      if (events[i].events & EPOLLERR) {
-        if (ch->socket->kind() == EchoSocketKind::Datagram) {
-          drain(*ch, true);
-        } else {
-          int e = 0;
-          socklen_t len = sizeof e;
-          getsockopt(ch->socket->fd(), SOL_SOCKET, SO_ERROR, &e, &len);
-        }
+  const int wait = std::min(timeoutMs, deadlines.sleepMs(Clock::now(), 1000));
+  const int n = epoll_wait(epollFd, events, 64, wait);
+  for (int i = 0; i < n; ++i) {
+    auto* ch = static_cast<Channel*>(events[i].data.ptr);
+    if (!ch) {
+      deadlines.clearWake();
+      continue;
+    }
+    std::lock_guard<std::mutex> lock(ch->reading);
+    if (events[i].events & EPOLLERR) {
+      if (ch->socket->kind() == EchoSocketKind::Datagram) {
+        drainAndHandOn(*ch, true);
+      } else {
+        int e = 0;
+        socklen_t len = sizeof e;
+        getsockopt(ch->socket->fd(), SOL_SOCKET, SO_ERROR, &e, &len);
       }
-      if (events[i].events & EPOLLIN) drain(*ch, false);
     }
-    const auto now = Clock::now();
-    if (now - lastHousekeeping >= std::chrono::seconds(1)) {
-      closeIdleSockets(now);
-      lastHousekeeping = now;
-    }
+    if (events[i].events & EPOLLIN) drainAndHandOn(*ch, false);
+  }
+  const auto now = Clock::now();
+  expireDue(now);
+  if (now - lastHousekeeping >= std::chrono::seconds(1)) {
+    closeIdleSockets(now);
+    lastHousekeeping = now;
   }
 }
 

@@ -5,10 +5,14 @@ namespace tarvo {
 int EchoDispatcher::Impl::sendOwnRequest(const Slot& slot, Ipv4Address destination,
                                          std::span<const std::uint8_t> payload,
                                          const EchoOptions& options, Clock::time_point giveUp,
-                                         Clock::time_point& sentAt) {
+                                         Clock::time_point& sentAt,
+                                         std::atomic<Clock::rep>* sentAtShared) {
   EchoSocket& socket = *slot.channel->socket;
   auto attempt = [&] {
     sentAt = Clock::now();
+    // The receiver may have the answer before the send returns.
+    if (sentAtShared)
+      sentAtShared->store(sentAt.time_since_epoch().count(), std::memory_order_release);
     return socket.sendEcho(destination, slot.identifier, slot.sequence, payload, options);
   };
   int err = attempt();

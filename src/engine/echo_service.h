@@ -10,6 +10,8 @@
 
 namespace tarvo {
 
+class EventLoop;
+
 // Outcome of EchoService::open(). The two failure kinds keep the messages
 // users know: the echo mechanism cannot be had at all, or it can be had but
 // not set up.
@@ -30,8 +32,19 @@ struct EchoRefusal {
 // like; empty for None and NotPermitted, which the permission advice covers.
 std::string echoRefusalText(const EchoRefusal& refusal);
 
-// One echo service per worker thread, used by that thread only, in the
-// order open, createHandle, send..., closeHandle, close.
+// Hears the outcome of an asynchronous echo request: exactly once, on
+// whichever thread has it (possibly within sendAsync itself). The object
+// must stay alive until then.
+class EchoCompletion {
+ public:
+  virtual void echoDone(const EchoResult& result) = 0;
+
+ protected:
+  ~EchoCompletion() = default;
+};
+
+// One echo service per worker, used by one worker at a time, in the order
+// open, createHandle, send..., closeHandle, close.
 class EchoService {
  public:
   virtual ~EchoService() = default;
@@ -42,6 +55,17 @@ class EchoService {
   // The destination's family picks the echo protocol.
   virtual EchoResult send(const IpAddress& destination, std::span<const std::uint8_t> payload,
                           const EchoOptions& options, std::uint32_t timeoutMs) = 0;
+  // The same request without waiting: `done` hears the result, at most
+  // timeoutMs after it went out. Payload and service stay untouched by the
+  // caller until then. This one runs send() on a thread of its own (on the
+  // caller's, blocking, where none can be had); a service that can wait for
+  // its answers without a thread does better.
+  virtual void sendAsync(const IpAddress& destination, std::span<const std::uint8_t> payload,
+                         const EchoOptions& options, std::uint32_t timeoutMs, EchoCompletion& done);
+  // The loop that hears this service's asynchronous answers on its own
+  // thread, where a state machine best runs (no hand-off per answer); none
+  // for a service whose answers come from a thread of their own.
+  virtual EventLoop* engine() { return nullptr; }
   virtual void closeHandle() = 0;
   virtual void close() = 0;
 };

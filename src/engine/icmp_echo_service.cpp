@@ -35,6 +35,21 @@ EchoResult IcmpEchoService::send(const IpAddress& destination,
   return Echo6Dispatcher::instance().send(destination, payload, options, timeoutMs);
 }
 
+void IcmpEchoService::sendAsync(const IpAddress& destination, std::span<const std::uint8_t> payload,
+                                const EchoOptions& options, std::uint32_t timeoutMs,
+                                EchoCompletion& done) {
+  const std::optional<Ipv4Address> v4 = destination.asV4();
+  if (open_ && v4) {
+    return EchoDispatcher::instance().sendAsync(*v4, payload, options, timeoutMs, done);
+  }
+  // IPv6 requests, and the failure before open, wait on a thread of their own.
+  EchoService::sendAsync(destination, payload, options, timeoutMs, done);
+}
+
+EventLoop* IcmpEchoService::engine() {
+  return open_ ? &EchoDispatcher::instance().engine() : nullptr;
+}
+
 void IcmpEchoService::close() {
   if (!open_) return;
   open_ = false;

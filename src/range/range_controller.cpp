@@ -20,7 +20,7 @@ constexpr std::uint32_t kRetryWhileIdleMs = 10;
 // for and freed.
 constexpr std::size_t kJoinLag = 64;
 // Starts burst mode may run ahead of the workers' handshakes.
-constexpr std::size_t kStartWindow = 32;
+constexpr std::size_t kStartWindow = 1024;
 
 RangeWorkerSettings workerSettingsOf(const RangeSnapshot& s) {
   RangeWorkerSettings w;
@@ -99,6 +99,7 @@ void TCtrlPing::execute() {
   }
   counts_.total = plan_->total();
   try {
+    workerSettings_.loop = workerLoop();
     table_ = std::make_unique<RangeSlotTable>(counts_.total, snapshot_.results != nullptr);
     workers_.resize(std::size_t{counts_.total} + 1);
   } catch (const std::bad_alloc&) {
@@ -121,7 +122,26 @@ void TCtrlPing::execute() {
 
   table_.reset();
   std::vector<std::unique_ptr<TPingrange>>().swap(workers_);
+  loop_.reset();
+  engineService_.reset();
   view_.end();
+}
+
+// The workers run where their answers arrive: on the echo engine's loop,
+// which reads the sockets, when the run uses the real echo service on real
+// time; otherwise on a loop of the run's own. Null when no loop can be had
+// (the system refused its thread): no worker starts then, and the run ends
+// as any run does whose workers cannot be had.
+EventLoop* TCtrlPing::workerLoop() {
+  if (&clock() == &systemClock() && workerSettings_.echoFactory) {
+    engineService_ = workerSettings_.echoFactory();
+    if (engineService_ && engineService_->open() == EchoOpenResult::Ok) {
+      if (EventLoop* engine = engineService_->engine()) return engine;
+    }
+    engineService_.reset();
+  }
+  loop_ = std::make_unique<EventLoop>(clock());
+  return loop_->start() ? loop_.get() : nullptr;
 }
 
 void TCtrlPing::runLoop() {

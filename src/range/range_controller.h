@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "base/event_loop.h"
 #include "base/pacer.h"
 #include "base/thread_base.h"
 #include "engine/echo_service.h"
@@ -75,12 +76,14 @@ class TCtrlPing : public ThreadBase {
 
  protected:
   void execute() override;
-  // Starts a created worker's thread; false when the system cannot create
-  // one right now. A seam for tests that simulate thread exhaustion.
+  // Hands a created worker to the run's loop; false when there is no loop
+  // (the system refused its thread). A seam for tests that simulate thread
+  // exhaustion.
   virtual bool startWorker(TPingrange& worker) { return worker.start(); }
 
  private:
   void runLoop();
+  EventLoop* workerLoop();
   bool collectPhase();
   void startPhase();
   void startFailed(std::uint32_t slot);
@@ -95,6 +98,10 @@ class TCtrlPing : public ThreadBase {
   void closingReport(std::time_t startTime, RangeResults::TimePoint startClock);
 
   RangeSnapshot snapshot_;
+  // Where the workers run (see workerLoop); outlive them, as members go in
+  // reverse order.
+  std::unique_ptr<EchoService> engineService_;  // keeps the engine's sockets open
+  std::unique_ptr<EventLoop> loop_;
   RunView& view_;
   RangeView* progressView_;  // view_ when it follows the progress, else null
   RangeWorkerSettings workerSettings_;

@@ -33,6 +33,19 @@ TPingrange::TPingrange(RangeSlotTable& table, std::uint32_t slot, std::string de
       third_(third),
       fourth_(fourth) {}
 
+TPingrange::~TPingrange() = default;
+
+bool TPingrange::start() {
+  if (!settings_.loop) return false;
+  settings_.loop->post(*this);
+  return true;
+}
+
+void TPingrange::requestStop() {
+  stop_.store(true, std::memory_order_release);
+  if (settings_.loop) settings_.loop->post(*this);
+}
+
 void TPingrange::publish(std::int32_t code, const std::string& outcome) {
   if (table_.keepsOutcomes() && code != range_code::kRunning) {
     table_.publishOutcome(slot_, {code, stats_, replyBytes_, replyTtl_, lastStatus_, outcome});
@@ -46,78 +59,103 @@ void TPingrange::publish(std::int32_t code, const std::string& outcome) {
   table_.publish(slot_, code, std::move(line));
 }
 
-void TPingrange::execute() {
-  std::string outcome = "User break";
-  publish(range_code::kRunning, outcome);
+// The last step: after retire() the controller may free the worker.
+void TPingrange::finish(std::int32_t code, const std::string& outcome) {
+  if (echo_) echo_->release();
+  publish(code, outcome);
+  settings_.loop->retire(*this);
+}
+
+void TPingrange::run() {
+  switch (step_) {
+    case Step::Begin:
+      return begin();
+    case Step::InFlight:
+      // A stop waits for the answer of the request that is out.
+      if (answered_.load(std::memory_order_acquire)) answered();
+      return;
+    case Step::Resting:
+      if (stopRequested()) return finish(code_, outcome_);
+      if (pacer_->remaining() > Clock::Duration::zero()) return;  // woken early by a post
+      return send();
+  }
+}
+
+void TPingrange::begin() {
+  publish(range_code::kRunning, outcome_);
   table_.markStarted(started_);
 
   const int bits = settings_.netMaskBits;
   if (settings_.skipNetwork && isNetworkAddress(third_, fourth_, bits)) {
-    publish(range_code::kNetwork, "--- IP subnet address. Not pinged. ---");
-    return;
+    return finish(range_code::kNetwork, "--- IP subnet address. Not pinged. ---");
   }
   if (settings_.skipBroadcast && isBroadcastAddress(third_, fourth_, bits)) {
-    publish(range_code::kBroadcast, "--- Broadcast address. Not pinged. ---");
-    return;
+    return finish(range_code::kBroadcast, "--- Broadcast address. Not pinged. ---");
   }
-
-  std::unique_ptr<EchoLease> echo;
   try {
-    echo = std::make_unique<EchoLease>(settings_.echoFactory());
+    echo_ = std::make_unique<EchoLease>(settings_.echoFactory());
   } catch (const std::bad_alloc&) {
-    publish(range_code::kNotReached, "Memory allocation failure");
-    return;
+    return finish(range_code::kNotReached, "Memory allocation failure");
   }
-  auto fail = [&](const std::string& text) {
-    echo->release();
-    publish(range_code::kNotReached, text);
-  };
-
-  if (!echo->open()) return fail(echo->failureText());
+  if (!echo_->open()) return finish(range_code::kNotReached, echo_->failureText());
   std::optional<IpAddress> parsed;
   if (const std::optional<Ipv4Address> v4 = parseDottedAddress(destination_)) {
     parsed = IpAddress::v4(*v4);
   } else {
     parsed = parseIpv6Literal(destination_);
   }
-  if (!parsed) return fail("Wrong IP address format");
-  IpAddress destination = *parsed;
-
-  echo->preparePayload(settings_.dataSize);
-  echo->createHandle();
-
-  std::int32_t code = range_code::kNotReached;
-  Pacer pacer(clock(), settings_.delayMs);
-
-  for (std::uint32_t round = 0; settings_.count == 0 || round < settings_.count; ++round) {
-    if (stopRequested() || (round > 0 && rest(pacer.remainingMs()))) {
-      echo->release();
-      return publish(code, outcome);
-    }
-    pacer.markStart();
-    const EchoResult result =
-        echo->service().send(destination, echo->payload(), settings_.options, settings_.waitMs);
-    stats_.addSent();
-    lastStatus_ = result.status;
-    const ReplySource source = formatReplySource(result, destination);
-    outcome = source.fromOther ? "Reply from " + source.text + ": " : std::string();
-    if (result.status == 0) {
-      code = range_code::kReached;
-      replyBytes_ = result.replyDataSize;
-      replyTtl_ = result.replyTtl;
-      stats_.addReply(result.roundTripMs, roundTripMicros(result));
-      if (result.replyAddress.family() == destination.family()) destination = result.replyAddress;
-    } else if (const char* text = echoStatusText(result.status)) {
-      outcome += text;
-    } else {
-      outcome = echoStatusTextOrCode(result.status);
-    }
-    if (code != range_code::kReached) code = range_code::kNotReached;
+  if (!parsed) return finish(range_code::kNotReached, "Wrong IP address format");
+  target_ = *parsed;
+  echo_->preparePayload(settings_.dataSize);
+  echo_->createHandle();
+  pacer_.emplace(*clock_, settings_.delayMs);
+  if (settings_.count == 0 || round_ < settings_.count) {
+    if (stopRequested()) return finish(code_, outcome_);
+    return send();
   }
+  finish(code_, outcome_);
+}
 
-  echo->release();
-  if (code == range_code::kReached) outcome = reachedOutcome(replyBytes_, stats_, replyTtl_);
-  publish(code, outcome);
+void TPingrange::send() {
+  pacer_->markStart();
+  step_ = Step::InFlight;
+  answered_.store(false, std::memory_order_relaxed);
+  echo_->service().sendAsync(target_, echo_->payload(), settings_.options, settings_.waitMs, *this);
+}
+
+void TPingrange::echoDone(const EchoResult& result) {
+  result_ = result;
+  answered_.store(true, std::memory_order_release);
+  settings_.loop->post(*this);
+}
+
+void TPingrange::answered() {
+  const EchoResult& result = result_;
+  stats_.addSent();
+  lastStatus_ = result.status;
+  const ReplySource source = formatReplySource(result, target_);
+  outcome_ = source.fromOther ? "Reply from " + source.text + ": " : std::string();
+  if (result.status == 0) {
+    code_ = range_code::kReached;
+    replyBytes_ = result.replyDataSize;
+    replyTtl_ = result.replyTtl;
+    stats_.addReply(result.roundTripMs, roundTripMicros(result));
+    if (result.replyAddress.family() == target_.family()) target_ = result.replyAddress;
+  } else if (const char* text = echoStatusText(result.status)) {
+    outcome_ += text;
+  } else {
+    outcome_ = echoStatusTextOrCode(result.status);
+  }
+  ++round_;
+  if (settings_.count != 0 && round_ >= settings_.count) {
+    if (code_ == range_code::kReached) outcome_ = reachedOutcome(replyBytes_, stats_, replyTtl_);
+    return finish(code_, outcome_);
+  }
+  if (stopRequested()) return finish(code_, outcome_);
+  step_ = Step::Resting;
+  const std::uint32_t ms = pacer_->remainingMs();
+  if (ms == 0) return send();
+  settings_.loop->runAt(*this, clock_->now() + std::chrono::milliseconds(ms));
 }
 
 }  // namespace tarvo

@@ -27,7 +27,7 @@ class ThreadControl : public TCtrlPing {
  public:
   using TCtrlPing::TCtrlPing;
   std::vector<Clock::TimePoint> starts;
-  std::array<std::atomic<ThreadBase*>, 21> workers{};  // by slot
+  std::array<std::atomic<TPingrange*>, 21> workers{};  // by slot
   int refusals = 0;  // from the third start on: how many; -1 for ever
 
  protected:

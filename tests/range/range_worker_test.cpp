@@ -20,7 +20,7 @@ FakeReply reply(std::uint32_t rttMs, std::uint8_t ttl = 64, Ipv4Address from = k
 // A pretend clock that, when told to, asks the worker to stop while it
 // rests before its next request.
 struct PacingClock : testing::ManualClock {
-  ThreadBase* worker = nullptr;
+  TPingrange* worker = nullptr;
   bool stopInRest = false;
   void sleepFor(Duration duration) override {
     if (stopInRest) worker->requestStop();
@@ -35,6 +35,8 @@ class RangeWorkerTest : public ::testing::Test {
     settings.delayMs = 1000;
     settings.options.ttl = 60;
     settings.echoFactory = net.factory();
+    loop.start();
+    settings.loop = &loop;
   }
 
   // Runs one worker to its end, the n-th answer of its service being
@@ -59,6 +61,7 @@ class RangeWorkerTest : public ::testing::Test {
   FakeEchoNetwork net;
   RangeWorkerSettings settings;
   PacingClock clock;
+  EventLoop loop{clock};
 };
 
 TEST_F(RangeWorkerTest, OneLinePerAddressFromItsRequests) {

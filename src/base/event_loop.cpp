@@ -1,0 +1,219 @@
+#include "base/event_loop.h"
+
+#include <algorithm>
+#include <optional>
+#include <system_error>
+
+namespace tarvo {
+
+EventLoop::EventLoop(Clock& clock, LoopPoller* poller)
+    : clock_(poller ? systemClock() : clock),
+      poller_(poller),
+      realTime_(&clock_ == &systemClock()) {}
+
+EventLoop::~EventLoop() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stop_ = true;
+  }
+  wake_.notify_one();
+  if (poller_) poller_->wake();
+  if (thread_.joinable()) thread_.join();
+}
+
+bool EventLoop::start() {
+  if (thread_.joinable()) return true;
+  try {
+    thread_ = std::thread([this] { run(); });
+  } catch (const std::system_error&) {
+    return false;
+  }
+  return true;
+}
+
+void EventLoop::post(LoopTask& task) {
+  bool wake = false;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (task.posted_ || task.gone_) return;
+    task.posted_ = true;
+    task.prevPosted_ = postedTail_;
+    task.nextPosted_ = nullptr;
+    (postedTail_ ? postedTail_->nextPosted_ : postedHead_) = &task;
+    postedTail_ = &task;
+    // One wake-up is enough for every post until the loop runs; the loop
+    // posting to itself needs none.
+    wake = sleeping_ && std::this_thread::get_id() != runner_;
+    if (wake) sleeping_ = false;
+  }
+  if (!wake) return;
+  if (poller_) {
+    poller_->wake();
+  } else {
+    wake_.notify_one();
+  }
+}
+
+void EventLoop::unlinkPosted(LoopTask& task) {
+  (task.prevPosted_ ? task.prevPosted_->nextPosted_ : postedHead_) = task.nextPosted_;
+  (task.nextPosted_ ? task.nextPosted_->prevPosted_ : postedTail_) = task.prevPosted_;
+  task.prevPosted_ = task.nextPosted_ = nullptr;
+  task.posted_ = false;
+}
+
+void EventLoop::runAt(LoopTask& task, Clock::TimePoint due) {
+  task.due_ = due;
+  if (task.timerIndex_ == LoopTask::kNoTimer) {
+    task.timerIndex_ = timers_.size();
+    timers_.push_back(&task);
+    heapUp(task.timerIndex_);
+  } else {
+    heapUp(task.timerIndex_);
+    heapDown(task.timerIndex_);
+  }
+}
+
+void EventLoop::cancelTimer(LoopTask& task) {
+  if (task.timerIndex_ != LoopTask::kNoTimer) heapRemove(task.timerIndex_);
+}
+
+void EventLoop::retire(LoopTask& task) {
+  cancelTimer(task);
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (task.posted_) unlinkPosted(task);
+    task.gone_ = true;
+  }
+  // Whoever waits may free the task from here on.
+  task.retired_.post();
+}
+
+bool EventLoop::takePosted(std::vector<LoopTask*>& out) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (;;) {
+    if (stop_) return false;
+    if (postedHead_) break;
+    std::optional<Clock::TimePoint> due;
+    if (!timers_.empty()) {
+      due = timers_.front()->due_;
+      if (clock_.now() >= *due) return true;
+    }
+    if (poller_) {
+      // Answers are handled inside the poll; what they post ends it.
+      int ms = 1000;
+      if (due) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(*due - clock_.now());
+        ms = static_cast<int>(std::min<long long>(left.count(), ms));
+      }
+      sleeping_ = true;
+      lock.unlock();
+      poller_->poll(ms);
+      lock.lock();
+      sleeping_ = false;
+      if (due) return true;
+      continue;
+    }
+    if (due && !realTime_) {
+      // A pretend clock jumps to the next timer.
+      lock.unlock();
+      clock_.sleepFor(*due - clock_.now());
+      return true;
+    }
+    sleeping_ = true;
+    if (due) {
+      wake_.wait_until(lock, *due);
+    } else {
+      wake_.wait(lock);
+    }
+    sleeping_ = false;
+  }
+  // A loop that reads answers takes a few tasks at a time and looks for
+  // answers in between: thousands of starts in one go would leave the
+  // answers to their first requests to overflow the socket meanwhile.
+  const std::size_t most = poller_ ? kPolledBatch : static_cast<std::size_t>(-1);
+  while (postedHead_ && out.size() < most) {
+    LoopTask* t = postedHead_;
+    postedHead_ = t->nextPosted_;
+    t->posted_ = false;
+    t->prevPosted_ = t->nextPosted_ = nullptr;
+    out.push_back(t);
+  }
+  if (postedHead_) {
+    postedHead_->prevPosted_ = nullptr;
+  } else {
+    postedTail_ = nullptr;
+  }
+  return true;
+}
+
+void EventLoop::runDueTimers() {
+  const Clock::TimePoint now = clock_.now();
+  while (!timers_.empty() && timers_.front()->due_ <= now) {
+    LoopTask* task = timers_.front();
+    heapRemove(0);
+    task->run();
+  }
+}
+
+void EventLoop::run() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    runner_ = std::this_thread::get_id();
+  }
+  std::vector<LoopTask*> batch;
+  for (;;) {
+    batch.clear();
+    // Answers that came while tasks ran are taken before more tasks run,
+    // so a long run of starts never leaves them to overflow the socket.
+    if (poller_) poller_->poll(0);
+    if (!takePosted(batch)) return;
+    // Only a task itself retires, and it is in the batch once: each one
+    // is alive until its own run.
+    for (LoopTask* task : batch) task->run();
+    runDueTimers();
+  }
+}
+
+void EventLoop::heapSwap(std::size_t a, std::size_t b) {
+  std::swap(timers_[a], timers_[b]);
+  timers_[a]->timerIndex_ = a;
+  timers_[b]->timerIndex_ = b;
+}
+
+void EventLoop::heapUp(std::size_t i) {
+  while (i > 0) {
+    const std::size_t parent = (i - 1) / 2;
+    if (!(timers_[i]->due_ < timers_[parent]->due_)) return;
+    heapSwap(i, parent);
+    i = parent;
+  }
+}
+
+void EventLoop::heapDown(std::size_t i) {
+  for (;;) {
+    const std::size_t l = 2 * i + 1;
+    const std::size_t r = l + 1;
+    std::size_t least = i;
+    if (l < timers_.size() && timers_[l]->due_ < timers_[least]->due_) least = l;
+    if (r < timers_.size() && timers_[r]->due_ < timers_[least]->due_) least = r;
+    if (least == i) return;
+    heapSwap(i, least);
+    i = least;
+  }
+}
+
+void EventLoop::heapRemove(std::size_t i) {
+  LoopTask* task = timers_[i];
+  const std::size_t last = timers_.size() - 1;
+  if (i != last) {
+    heapSwap(i, last);
+    timers_.pop_back();
+    heapUp(i);
+    heapDown(i);
+  } else {
+    timers_.pop_back();
+  }
+  task->timerIndex_ = LoopTask::kNoTimer;
+}
+
+}  // namespace tarvo

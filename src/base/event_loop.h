@@ -1,0 +1,126 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "base/clock.h"
+#include "base/one_shot.h"
+
+namespace tarvo {
+
+class EventLoop;
+
+// A small state machine run by an EventLoop: a sweep's address or a
+// monitored host that sends a request, waits for its answer, rests and
+// sends again. Thousands of them share the loop's one thread instead of a
+// thread each, so they cost neither a stack nor a task switch apiece.
+//
+// run() is called on the loop's thread only, never twice at once: when the
+// task was posted (an answer came, a stop was asked for) or when its timer
+// is due. A task ends with retire(); after that nothing touches it, and
+// whoever waits for it may free it.
+class LoopTask {
+ public:
+  LoopTask() = default;
+  virtual ~LoopTask() = default;
+  LoopTask(const LoopTask&) = delete;
+  LoopTask& operator=(const LoopTask&) = delete;
+
+  // Blocks until the task has retired.
+  void waitFor() { retired_.wait(); }
+  bool finished() const { return retired_.posted(); }
+
+ protected:
+  virtual void run() = 0;
+
+ private:
+  friend class EventLoop;
+  static constexpr std::size_t kNoTimer = static_cast<std::size_t>(-1);
+
+  // With the loop's lock.
+  LoopTask* prevPosted_ = nullptr;
+  LoopTask* nextPosted_ = nullptr;
+  bool posted_ = false;
+  bool gone_ = false;  // retired: later posts are dropped
+  // Loop thread only.
+  std::size_t timerIndex_ = kNoTimer;
+  Clock::TimePoint due_{};
+  OneShot retired_;
+};
+
+// What a loop waits on besides its tasks and timers: the echo sockets, for
+// the loop that also reads every answer. poll() runs on the loop's thread;
+// wake() on any thread ends a poll under way (or the next one) at once.
+class LoopPoller {
+ public:
+  // Waits at most timeoutMs (0: only looks) and handles what came.
+  virtual void poll(int timeoutMs) = 0;
+  virtual void wake() = 0;
+
+ protected:
+  ~LoopPoller() = default;
+};
+
+// One thread that runs LoopTasks: the posted ones in the order they were
+// posted, then those whose timer is due, in the order of their times. The
+// loop waits by its clock: on the system clock for the next timer or post;
+// a test clock that only pretends to sleep moves its time to the next timer
+// at once when nothing is posted.
+class EventLoop {
+ public:
+  // With a poller the loop polls it between its tasks (without waiting) and
+  // waits in it when there is nothing to run; such a loop keeps real time.
+  explicit EventLoop(Clock& clock = systemClock(), LoopPoller* poller = nullptr);
+  // Ends the thread; tasks still held are dropped, never run.
+  ~EventLoop();
+  EventLoop(const EventLoop&) = delete;
+  EventLoop& operator=(const EventLoop&) = delete;
+
+  // Starts the thread; false when the system cannot create one now.
+  bool start();
+  // Or runs the loop on the calling thread, until the loop is destroyed.
+  void run();
+
+  // Any thread: runs the task soon. A task already posted and not yet run
+  // is not posted twice; a retired one is not posted at all.
+  void post(LoopTask& task);
+
+  // Loop thread only: runs the task at `due` (at once when it has passed),
+  // instead of any time it was set for before.
+  void runAt(LoopTask& task, Clock::TimePoint due);
+  void cancelTimer(LoopTask& task);
+  // Loop thread only: the task has ended; drops its timer and any post.
+  void retire(LoopTask& task);
+
+  Clock& clock() const { return clock_; }
+
+ private:
+  bool takePosted(std::vector<LoopTask*>& out);
+  void unlinkPosted(LoopTask& task);  // with the lock
+  void runDueTimers();
+  // The timer heap, ordered by due time.
+  void heapUp(std::size_t i);
+  void heapDown(std::size_t i);
+  void heapSwap(std::size_t a, std::size_t b);
+  void heapRemove(std::size_t i);
+
+  static constexpr std::size_t kPolledBatch = 64;
+
+  Clock& clock_;
+  LoopPoller* poller_;
+  const bool realTime_;  // the system clock: wait on the condition variable
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  LoopTask* postedHead_ = nullptr;
+  LoopTask* postedTail_ = nullptr;
+  bool sleeping_ = false;
+  bool stop_ = false;
+  std::vector<LoopTask*> timers_;  // loop thread only
+  std::thread thread_;
+  std::thread::id runner_;  // the loop's thread, once it runs
+};
+
+}  // namespace tarvo

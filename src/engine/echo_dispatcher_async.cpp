@@ -1,0 +1,164 @@
+#include "engine/echo_dispatcher_impl.h"
+
+namespace tarvo {
+
+// Pendings of asynchronous requests are kept for the next request rather
+// than freed: a sweep or a monitor makes no allocation per request once it
+// has as many as it keeps in flight.
+namespace {
+std::mutex poolMutex;
+std::vector<std::unique_ptr<Pending>> poolOwned;  // with poolMutex
+std::vector<Pending*> poolFree;                   // with poolMutex
+
+// Answers a reader has taken and not yet handed on: they go out together
+// once its read is over, so a requester that sleeps is woken once for many.
+thread_local std::vector<std::pair<EchoCompletion*, EchoResult>> heldAnswers;
+}  // namespace
+
+void EchoDispatcher::Impl::handOnHeldAnswers() {
+  // echoDone may start the next request, which may finish at once.
+  for (std::size_t i = 0; i < heldAnswers.size(); ++i) {
+    auto [done, result] = heldAnswers[i];
+    done->echoDone(result);
+  }
+  heldAnswers.clear();
+}
+
+Pending* EchoDispatcher::Impl::acquirePending() {
+  std::lock_guard<std::mutex> lock(poolMutex);
+  if (poolFree.empty()) {
+    poolOwned.push_back(std::make_unique<Pending>());
+    poolFree.push_back(poolOwned.back().get());
+  }
+  Pending* p = poolFree.back();
+  poolFree.pop_back();
+  p->generation.fetch_add(1, std::memory_order_relaxed);
+  return p;
+}
+
+void EchoDispatcher::Impl::finishAsync(Pending& p, std::uint32_t st, Ipv4Address from,
+                                       std::uint8_t ttl, std::uint32_t dataSize,
+                                       Clock::time_point at) {
+  // Pairs with the sender's store after it filled the request in.
+  const Clock::time_point sentAt{Clock::duration(p.sentAt.load(std::memory_order_acquire))};
+  EchoResult r;
+  r.status = st;
+  r.replyAddress = IpAddress::v4(from);
+  r.replyTtl = ttl;
+  r.replyDataSize = static_cast<std::uint16_t>(dataSize > 0xFFFF ? 0xFFFF : dataSize);
+  if (st != status::kRequestTimedOut) {
+    const auto us = std::chrono::duration_cast<std::chrono::microseconds>(at - sentAt).count();
+    r.roundTripMs = us > 0 ? static_cast<std::uint32_t>(us / 1000) : 0;
+    r.roundTripUs = us > 0 ? static_cast<std::uint32_t>(us) : 0;
+  }
+  EchoCompletion* done = p.completion;
+  p.completion = nullptr;
+  if (p.channel) p.channel->inUse.fetch_sub(1);
+  {
+    std::lock_guard<std::mutex> lock(poolMutex);
+    poolFree.push_back(&p);
+  }
+  // Last: the requester may start its next request from here.
+  heldAnswers.emplace_back(done, r);
+}
+
+void EchoDispatcher::Impl::expireDue(Clock::time_point now) {
+  thread_local std::vector<AsyncDeadlines::Entry> due;
+  due.clear();
+  deadlines.takeDue(now, due);
+  for (const auto& e : due) {
+    Pending& p = *e.pending;
+    if (p.generation.load(std::memory_order_relaxed) != e.generation) continue;
+    {
+      Shard& s = shardOf(p.key);
+      std::lock_guard<std::mutex> lock(s.mutex);
+      auto it = s.waiting.find(p.key);
+      // Answered already, or answered and reused for another request.
+      if (it == s.waiting.end() || it->second != &p ||
+          p.generation.load(std::memory_order_relaxed) != e.generation) {
+        continue;
+      }
+      s.waiting.erase(it);
+    }
+    finishAsync(p, status::kRequestTimedOut, p.destination, 0, 0, now);
+  }
+  handOnHeldAnswers();
+}
+
+void EchoDispatcher::Impl::sendAsync(Ipv4Address destination, std::span<const std::uint8_t> payload,
+                                     const EchoOptions& options, std::uint32_t timeoutMs,
+                                     EchoCompletion& done) {
+  EchoResult result;
+  result.status = status::kRequestTimedOut;
+  result.replyAddress = IpAddress::v4(destination);
+  if (!ready.load(std::memory_order_acquire)) {
+    result.status = status::kGeneralFailure;
+    return done.echoDone(result);
+  }
+  if (destination == 0 || destination == 0xFFFFFFFFu) {
+    result.status = status::kBadDestination;
+    return done.echoDone(result);
+  }
+  const bool df = (options.flags & EchoOptions::kDontFragment) != 0;
+  Pending* p = acquirePending();
+  const std::uint64_t generation = p->generation.load(std::memory_order_relaxed);
+  p->destination = destination;
+  p->completion = &done;
+  p->channel = nullptr;
+  Slot slot;
+  const auto start = Clock::now();
+  if (!allocate(df, p, start + milliseconds(timeoutMs), slot)) {
+    p->completion = nullptr;
+    {
+      std::lock_guard<std::mutex> lock(poolMutex);
+      poolFree.push_back(p);
+    }
+    return done.echoDone(result);
+  }
+  p->channel = slot.channel;
+  p->key = slot.key;
+  p->sentAt.store(start.time_since_epoch().count(), std::memory_order_release);
+
+  Clock::time_point sentAt = start;
+  const int err = sendOwnRequest(slot, destination, payload, options,
+                                 start + milliseconds(timeoutMs), sentAt, &p->sentAt);
+  if (err != 0) {
+    // Something answered a request that never left: that answer finishes it.
+    if (!unregister(slot.key)) return;
+    // A request that could not get out before its time ran out (only errors
+    // meant for others stood in its way) simply timed out.
+    const std::uint32_t st =
+        err == kNeverSent
+            ? status::kRequestTimedOut
+            : statusFromLocalError(err, err == EACCES && isBroadcastAddress(destination));
+    finishAsync(*p, st, destination, 0, 0, Clock::now());
+    return handOnHeldAnswers();
+  }
+  try {
+    deadlines.add({sentAt + milliseconds(timeoutMs), p, generation});
+  } catch (const std::bad_alloc&) {
+    // Without a deadline nothing would end the wait: unless the answer is
+    // already being delivered, the request ends here.
+    if (unregister(slot.key)) {
+      finishAsync(*p, status::kNoResources, destination, 0, 0, Clock::now());
+      handOnHeldAnswers();
+    }
+  }
+}
+
+void EchoDispatcher::sendAsync(Ipv4Address destination, std::span<const std::uint8_t> payload,
+                               const EchoOptions& options, std::uint32_t timeoutMs,
+                               EchoCompletion& done) noexcept {
+  try {
+    impl_->sendAsync(destination, payload, options, timeoutMs, done);
+  } catch (...) {
+    // Only memory exhaustion or a failed lock can get here, before the
+    // request was registered.
+    EchoResult r;
+    r.status = status::kNoResources;
+    r.replyAddress = IpAddress::v4(destination);
+    done.echoDone(r);
+  }
+}
+
+}  // namespace tarvo

@@ -1,0 +1,135 @@
+#pragma once
+
+// Pieces of the echo dispatcher that need none of its state: the broadcast
+// test, the futex hash choice and the deadlines of asynchronous requests.
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/eventfd.h>
+#include <sys/prctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+#include <queue>
+#include <vector>
+
+#include "engine/ipv4_address.h"
+
+namespace tarvo::dispatch {
+
+struct Pending;
+
+// Tells an EACCES for a broadcast destination (which our sockets may not
+// send to) from one of a prohibit route: a UDP socket allowed to broadcast
+// can be connected to the former but not to the latter. Nothing is sent.
+inline bool isBroadcastAddress(Ipv4Address destination) {
+  if (destination == 0xFFFFFFFFu) return true;
+  const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return false;
+  const int on = 1;
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_port = htons(9);
+  to.sin_addr.s_addr = htonl(destination);
+  const bool broadcast = setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on) == 0 &&
+                         ::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0;
+  ::close(fd);
+  return broadcast;
+}
+
+// Every waiting sender sleeps on a futex of its own. Since Linux 6.16 a
+// threaded process gets a private futex hash sized by the number of CPUs
+// (16 buckets on a small machine), and every wake-up walks its bucket's
+// chain: with thousands of waiting workers each reply would cost time in
+// proportion to the number of open services. Going back to the system-wide
+// hash, as every earlier kernel had it, keeps a wake-up cheap. Older kernels
+// refuse the request, which is fine. Asked while the process has one thread
+// (the sockets open before anything else starts), it is immediate; once a
+// private hash is in use, replacing it kept every run waiting some 35 ms.
+inline void useSystemFutexHash() {
+  constexpr int kPrFutexHash = 78;         // PR_FUTEX_HASH
+  constexpr int kPrFutexHashSetSlots = 1;  // PR_FUTEX_HASH_SET_SLOTS
+  prctl(kPrFutexHash, kPrFutexHashSetSlots, 0, 0, 0);
+}
+
+// When asynchronous requests time out. The receiver sleeps until the
+// earliest deadline; a request whose deadline is earlier than the sleep it
+// planned wakes it through an eventfd in its epoll set. Answered requests
+// leave their deadline behind; it is dropped when it comes due and its
+// request (by generation) is no longer the one it was set for.
+class AsyncDeadlines {
+ public:
+  using Clock = std::chrono::steady_clock;
+  struct Entry {
+    Clock::time_point at;
+    Pending* pending;
+    std::uint64_t generation;
+    bool operator>(const Entry& o) const { return at > o.at; }
+  };
+
+  AsyncDeadlines() : wakeFd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+  ~AsyncDeadlines() {
+    if (wakeFd_ >= 0) ::close(wakeFd_);
+  }
+  int wakeFd() const { return wakeFd_; }
+
+  void add(const Entry& e) {
+    bool wake = false;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      heap_.push(e);
+      wake = e.at < plannedWake_;
+      if (wake) plannedWake_ = e.at;
+    }
+    if (wake) this->wake();
+  }
+
+  // Ends the receiver's wait at once (or its next one).
+  void wake() {
+    const std::uint64_t one = 1;
+    if (wakeFd_ >= 0) {
+      [[maybe_unused]] const auto n = ::write(wakeFd_, &one, sizeof one);
+    }
+  }
+
+  // The receiver's next sleep in whole milliseconds (rounded up, so it
+  // never wakes before the deadline), at most `longest`.
+  int sleepMs(Clock::time_point now, int longest) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    int ms = longest;
+    if (!heap_.empty()) {
+      const auto left = heap_.top().at - now;
+      const auto up = std::chrono::ceil<std::chrono::milliseconds>(left).count();
+      ms = up <= 0 ? 0 : up < longest ? static_cast<int>(up) : longest;
+    }
+    plannedWake_ = now + std::chrono::milliseconds(ms);
+    return ms;
+  }
+
+  // Takes the deadlines that are due.
+  void takeDue(Clock::time_point now, std::vector<Entry>& out) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    while (!heap_.empty() && heap_.top().at <= now) {
+      out.push_back(heap_.top());
+      heap_.pop();
+    }
+  }
+
+  void clearWake() {
+    std::uint64_t n = 0;
+    if (wakeFd_ >= 0) {
+      [[maybe_unused]] const auto r = ::read(wakeFd_, &n, sizeof n);
+    }
+  }
+
+ private:
+  int wakeFd_;
+  std::mutex mutex_;
+  std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> heap_;
+  Clock::time_point plannedWake_ = Clock::time_point::max();
+};
+
+}  // namespace tarvo::dispatch
