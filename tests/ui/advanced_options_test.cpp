@@ -75,6 +75,24 @@ TEST_F(AdvancedOptions, HistoryAndMetricsFieldsAreHeldToTheirRulesAndTheirDefaul
   });
 }
 
+TEST_F(AdvancedOptions, TheAddressPreferenceIsStoredReadBackAndResetToTheSystemOrder) {
+  withDialog([&] {
+    child<QComboBox>(dialog, "AddressFamilyList")->setCurrentText("Prefer IPv6");
+    ok();
+  });
+  closeWindow();
+  EXPECT_EQ(stored()["Settings"]["AddressFamily"], "2");
+  open();
+  withDialog([&] {
+    EXPECT_EQ(inDialog({"AddressFamilyList"}), "Prefer IPv6");
+    child<QTabWidget>(dialog, "PageControl1")->setCurrentIndex(0);
+    click("DefaultsButton");
+    EXPECT_EQ(inDialog({"AddressFamilyList"}), "System order");
+    ok();
+  });
+  EXPECT_EQ(values().addressFamily, 0);
+}
+
 TEST_F(AdvancedOptions, BoxesThatExcludeOrNeedEachOtherAndTheTypeOfServiceBits) {
   // A click, then what the boxes of its group show. Logging only changes
   // excludes logging every reply or timeout, and "immediate" needs
