@@ -63,7 +63,7 @@ int runPingCommand(const std::vector<std::string>& words) {
   s.audible = s.audible || args.has("--beep");
   PingSnapshot snap = pingSnapshotFrom(s);
   snap.resolver = Resolver::systemIn();
-  snap.family = familyOption(args);
+  snap.family = familyOption(args, snap.family);
   const NetworkCheck network = runNetworkCheck();
   snap.ipOptionsSupported = network.ipOptionsSupported;
 

@@ -57,7 +57,7 @@ int runTraceCommand(const std::vector<std::string>& args) {
   TraceSnapshot snap = traceSnapshotFrom(s);
   snap.echoFactory = icmpEchoServiceFactory();
   snap.resolver = Resolver::systemIn();
-  snap.family = familyOption(parsed);
+  snap.family = familyOption(parsed, snap.family);
 
   RunViewChoice<ConsoleTraceView, JsonTraceView> views(parsed.has("--json"));
   if (views.json()) snap.results = views.json();

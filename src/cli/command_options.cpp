@@ -25,7 +25,7 @@ CommandOption text(std::string name, std::string valueName, std::string meaning)
 
 CommandOption json() { return flag("--json", "JSON Lines on standard output instead of the text"); }
 
-// A name's answers of one family; without either, the system's first.
+// A name's answers of one family; without either, the stored preference.
 CommandOption ipv4Only() { return flag("-4", "uses the IPv4 addresses of a name only"); }
 CommandOption ipv6Only() { return flag("-6", "uses the IPv6 addresses of a name only"); }
 
@@ -215,10 +215,10 @@ std::string commandHelp(const CommandOptions& command) {
   return help;
 }
 
-FamilyPreference familyOption(const ParsedArgs& args) {
+FamilyPreference familyOption(const ParsedArgs& args, FamilyPreference stored) {
   if (args.has("-6")) return FamilyPreference::V6;
   if (args.has("-4")) return FamilyPreference::V4;
-  return FamilyPreference::System;
+  return stored;
 }
 
 }  // namespace tarvo::cli

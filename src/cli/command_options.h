@@ -29,7 +29,8 @@ const CommandOptions* commandOptions(std::string_view name);
 // rules give them, then --help and --version.
 std::string commandHelp(const CommandOptions& command);
 
-// The family a name's answers are taken from: -4, -6, or the system's order.
-FamilyPreference familyOption(const ParsedArgs& args);
+// The family a name's answers are taken from: only IPv4 with -4, only IPv6
+// with -6, otherwise the stored preference.
+FamilyPreference familyOption(const ParsedArgs& args, FamilyPreference stored);
 
 }  // namespace tarvo::cli

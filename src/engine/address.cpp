@@ -4,6 +4,7 @@
 #include <netdb.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace tarvo {
@@ -12,6 +13,26 @@ std::string stripUrlScheme(std::string_view text) {
   auto pos = text.find("://");
   if (pos == std::string_view::npos) return std::string(text);
   return std::string(text.substr(pos + 3));
+}
+
+std::vector<IpAddress> inPreferredOrder(std::vector<IpAddress> answers, FamilyPreference family) {
+  if (family == FamilyPreference::PreferV4 || family == FamilyPreference::PreferV6) {
+    const bool v4First = family == FamilyPreference::PreferV4;
+    std::ranges::stable_partition(answers,
+                                  [v4First](const IpAddress& a) { return a.isV4() == v4First; });
+  }
+  return answers;
+}
+
+FamilyPreference familyPreferenceAt(int choice) {
+  switch (choice) {
+    case 1:
+      return FamilyPreference::PreferV4;
+    case 2:
+      return FamilyPreference::PreferV6;
+    default:
+      return FamilyPreference::System;
+  }
 }
 
 std::optional<HostEntry> lookupHostIn(const std::string& name, FamilyPreference family) {

@@ -20,9 +20,18 @@ struct HostEntry {
   std::vector<IpAddress> all = {};
 };
 
-// Which answers of a name count: IPv4 only, IPv6 only, or both in the order
-// the system gives them.
-enum class FamilyPreference { V4, V6, System };
+// Which answers of a name count: IPv4 only, IPv6 only, or both: in the
+// order the system gives them, or with one family's answers first.
+enum class FamilyPreference { V4, V6, System, PreferV4, PreferV6 };
+
+// The answers with the preferred family's first, each family keeping the
+// order it had; any other preference leaves them as they are. Pure.
+std::vector<IpAddress> inPreferredOrder(std::vector<IpAddress> answers, FamilyPreference family);
+
+// The choices a user has for a name's addresses, by position: 0 the
+// system's order, 1 IPv4 first, 2 IPv6 first. Anything else is the
+// system's order.
+FamilyPreference familyPreferenceAt(int choice);
 
 // Removes everything up to and including the first "://"; nothing else.
 std::string stripUrlScheme(std::string_view text);
@@ -32,7 +41,8 @@ std::optional<HostEntry> lookupHost(const std::string& name);
 // Reverse look-up; fails when the address has no name. Blocking.
 std::optional<HostEntry> lookupAddress(Ipv4Address address);
 
-// Forward look-up of the families asked for (getaddrinfo); blocking.
+// Forward look-up of the families asked for (getaddrinfo; both for the
+// prefer modes), in the system's order; blocking.
 std::optional<HostEntry> lookupHostIn(const std::string& name, FamilyPreference family);
 // Reverse look-up of an address of either family; blocking.
 std::optional<HostEntry> lookupIp(const IpAddress& address);

@@ -3,6 +3,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "engine/address.h"
 
@@ -27,9 +28,14 @@ struct Resolver {
     return lookupAddress ? lookupAddress(address) : std::nullopt;
   }
 
-  // The name's answers of the families asked for, in `all`.
+  // The name's answers of the families asked for, in `all`, the preferred
+  // family's first. An IPv4-only resolver answers every preference but V6.
   std::optional<HostEntry> hostIn(const std::string& name, FamilyPreference family) const {
-    if (lookupHostIn) return lookupHostIn(name, family);
+    if (lookupHostIn) {
+      auto entry = lookupHostIn(name, family);
+      if (entry) entry->all = inPreferredOrder(std::move(entry->all), family);
+      return entry;
+    }
     if (family == FamilyPreference::V6) return std::nullopt;
     auto entry = host(name);
     if (entry) {

@@ -16,6 +16,7 @@ PingSnapshot pingSnapshotFrom(const settings::Settings& s) {
   snap.routerAlert = s.routerAlert && !s.dontFragment;  // the two exclude each other
   snap.resolveNames = s.resolveNames;
   snap.audible = s.audible;
+  snap.family = familyPreferenceAt(kAddressFamilyRule.hold(s.addressFamily));
   return snap;
 }
 

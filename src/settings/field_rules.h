@@ -96,6 +96,10 @@ inline constexpr FieldRule kWatchTtlRule{
 // 0 No, 1 One try, 2 Continuous.
 inline constexpr FieldRule kWatchResolveNamesRule{
     1, 0, 2, Compare::Signed, OutOfRange::Default, OnLoad::DefaultOutside};
+// Which addresses of a name a run takes first: 0 the system's order,
+// 1 IPv4, 2 IPv6.
+inline constexpr FieldRule kAddressFamilyRule{
+    0, 0, 2, Compare::Signed, OutOfRange::Default, OnLoad::DefaultOutside};
 
 // Results in a row before a watched host counts as down, or up again.
 inline constexpr FieldRule kNotifyDownRule{

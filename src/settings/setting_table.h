@@ -85,6 +85,7 @@ inline constexpr auto kStoredSettings = std::to_array<StoredSetting>({
     {"W_HistoryRawDays", &Settings::historyRawDays, &kHistoryRawDaysRule},
     {"W_HistoryDays", &Settings::historyDays, &kHistoryDaysRule},
     {"W_MetricsListen", &Settings::metricsListen},
+    {"AddressFamily", &Settings::addressFamily, &kAddressFamilyRule},
 });
 
 // The stored name of a member the table holds; throws when it holds none.

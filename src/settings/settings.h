@@ -88,6 +88,8 @@ struct Settings {
   // Where the window's monitor serves its metrics ("[ADDR:]PORT"); none
   // when empty.
   std::string metricsListen;
+  // General: the addresses of a name pinged, traced and watched first.
+  std::int32_t addressFamily = kAddressFamilyRule.defaultValue;
   // Range addresses (P_FirstIP, P_LastIP), stored only in range mode.
   Octets firstOctets{0, 0, 0, 0};
   Octets lastOctets{0, 0, 0, 0};

@@ -9,6 +9,7 @@ TraceSnapshot traceSnapshotFrom(const settings::Settings& s) {
   snap.maxHops = static_cast<std::uint32_t>(kMaxHopsRule.hold(s.maxHops));
   snap.waitMs = kTraceWaitRule.hold(s.traceWait);
   snap.resolveNames = s.traceResolveNames;
+  snap.family = familyPreferenceAt(kAddressFamilyRule.hold(s.addressFamily));
   return snap;
 }
 

@@ -93,6 +93,7 @@ void AdvancedOptionsDialog::load() {
   AdvancedOptionsForm& f = form_;
   f.autoSave->setEnabled(true);
   f.autoSave->setChecked(v.autoSave);
+  f.addressFamily->setCurrentIndex(settings::kAddressFamilyRule.hold(v.addressFamily));
 
   f.audible->setChecked(v.audible);
   f.resolveNames->setChecked(v.resolveNames);
@@ -151,6 +152,7 @@ void AdvancedOptionsDialog::apply() {
   settings::Settings& v = values_;
   const AdvancedOptionsForm& f = form_;
   v.autoSave = f.autoSave->isChecked();
+  v.addressFamily = f.addressFamily->currentIndex();
   v.audible = f.audible->isChecked();
   v.resolveNames = f.resolveNames->isChecked();
   v.dontFragment = f.dontFragment->isChecked();
@@ -245,6 +247,7 @@ void AdvancedOptionsDialog::setDefaultsOfVisibleTab() {
   switch (f.pages->currentIndex()) {
     case General:
       f.autoSave->setChecked(d.autoSave);
+      f.addressFamily->setCurrentIndex(d.addressFamily);
       break;
     case Ping:
       f.audible->setChecked(d.audible);

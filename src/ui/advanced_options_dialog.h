@@ -22,6 +22,7 @@ struct AdvancedOptionsForm {
   QTabWidget* pages = nullptr;
   // General
   QCheckBox* autoSave = nullptr;
+  QComboBox* addressFamily = nullptr;  // by the stored number
   // Ping
   QCheckBox* audible = nullptr;
   QCheckBox* resolveNames = nullptr;

@@ -42,11 +42,27 @@ QLineEdit* readOnlyField(const char* formName, int width) {
   return field;
 }
 
-// A tab holding one check box at its top ("General", "Traceroute").
+// A tab holding one check box at its top ("Traceroute").
 QWidget* oneBoxTab(const char* formName, QCheckBox* only) {
   auto* page = named(new QWidget, formName);
   auto* layout = new QVBoxLayout(page);
   layout->addWidget(only);
+  layout->addStretch();
+  return page;
+}
+
+// Auto save, and which addresses of a name the runs take first.
+QWidget* generalTab(AdvancedOptionsForm& f) {
+  auto* page = named(new QWidget, "GeneralSheet");
+  auto* layout = new QVBoxLayout(page);
+  layout->addWidget(f.autoSave = box("&Auto save options and settings", "AutoSaveBox"));
+  auto* row = new QHBoxLayout;
+  row->addWidget(new QLabel("Addresses of names:"));
+  row->addWidget(f.addressFamily = named(new QComboBox, "AddressFamilyList"));
+  // In the order of the stored number.
+  f.addressFamily->addItems({"System order", "Prefer IPv4", "Prefer IPv6"});
+  row->addStretch();
+  layout->addLayout(row);
   layout->addStretch();
   return page;
 }
@@ -227,8 +243,7 @@ QWidget* watchTab(AdvancedOptionsForm& f) {
 void AdvancedOptionsForm::build(QDialog* dialog) {
   auto* layout = new QVBoxLayout(dialog);
   pages = named(new QTabWidget, "PageControl1");
-  autoSave = box("&Auto save options and settings", "AutoSaveBox");
-  pages->addTab(oneBoxTab("GeneralSheet", autoSave), "General");
+  pages->addTab(generalTab(*this), "General");
   pages->addTab(pingTab(*this), "Ping");
   pages->addTab(rangeTab(*this), "Range Ping");
   traceResolve = box("&Resolve addresses", "TraceResolveBox");

@@ -306,6 +306,7 @@ void PingPage::startSingle() {
   PingSnapshot snapshot = pingSnapshotFrom(values);
   snapshot.ipOptionsSupported = host_.ipOptionsSupported();
   const WindowServices& services = host_.services();
+  snapshot.resolver = services.resolver();
   auto* run = new TPing(snapshot, host_.views().ping, services.echoFactory, services.toneFactory);
   run->setFreeOnTerminate(true);
   if (!run->start()) {

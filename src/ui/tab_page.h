@@ -25,11 +25,15 @@ struct WindowServices {
   EchoServiceFactory echoFactory;              // empty: the real ICMP service
   std::function<NetworkCheck()> networkCheck;  // empty: the real start-up check
   ToneFactory toneFactory;                     // empty: the sound device
-  std::optional<Resolver> traceResolver;       // empty: the system resolver
+  std::optional<Resolver> traceResolver;       // every run's look-ups; empty: the system's
   Clock* monitorClock = nullptr;               // null: the system clock
   // The wall clock of the history graphs, µs since the epoch; empty: the
   // system's.
   std::function<std::int64_t()> wallClockUs;
+
+  // The name look-ups of the window's runs: the system's of both families
+  // unless a test put its own in.
+  Resolver resolver() const { return traceResolver ? *traceResolver : Resolver::systemIn(); }
 };
 
 // Status panel texts of one tab.

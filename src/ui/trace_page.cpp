@@ -82,7 +82,7 @@ void TracePage::onStartButton() {
   }
   TraceSnapshot snapshot = traceSnapshotFrom(values);
   snapshot.echoFactory = host_.services().echoFactory;
-  if (host_.services().traceResolver) snapshot.resolver = *host_.services().traceResolver;
+  snapshot.resolver = host_.services().resolver();
   auto startFlag = std::make_shared<TraceStartFlag>();
   auto* run = new TCtrlTrace(snapshot, host_.views().trace, startFlag);
   run->setFreeOnTerminate(true);

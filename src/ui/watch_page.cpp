@@ -94,7 +94,7 @@ void WatchPage::startMonitor() {
   run.settings = monitorSettingsFrom(host_.settings());
   run.hosts = std::move(hosts);
   run.echoFactory = host_.services().echoFactory;
-  if (host_.services().traceResolver) run.resolver = *host_.services().traceResolver;
+  run.resolver = host_.services().resolver();
   run.clock = host_.services().monitorClock;
   runSettings_ = run.settings;
   ended_ = false;

@@ -21,6 +21,7 @@ MonitorSettings monitorSettingsFrom(const settings::Settings& s) {
   m.thresholds.upAfter = kNotifyUpRule.hold(s.notifyUp);
   m.notify = s.notify;
   m.notifySound = s.notifySound;
+  m.family = familyPreferenceAt(kAddressFamilyRule.hold(s.addressFamily));
   return m;
 }
 

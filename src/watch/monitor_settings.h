@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/address.h"
 #include "settings/settings.h"
 #include "watch/host_state.h"
 
@@ -31,6 +32,8 @@ struct MonitorSettings {
   StateThresholds thresholds;
   bool notify = false;
   bool notifySound = false;
+  // Which address of a name is watched: the first the preference gives.
+  FamilyPreference family = FamilyPreference::System;
 
   bool anyLogging() const { return logReplies || logTimeouts || logChangesOnly; }
 };

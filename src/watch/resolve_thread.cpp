@@ -6,23 +6,22 @@
 namespace tarvo {
 
 namespace {
-// A name is watched at its first IPv4 address, as it always was; only a name
-// without one is looked up again for IPv6, where the resolver offers it.
-std::optional<HostEntry> addressOfName(const Resolver& resolver, const std::string& name) {
-  auto entry = resolver.host(name);
-  if (entry && !entry->addresses.empty()) {
-    entry->all = {IpAddress::v4(entry->addresses.front())};
-    return entry;
-  }
-  return resolver.hostIn(name, FamilyPreference::V6);
+// A name is watched at the first address its preference gives: with IPv4
+// first, a name that has no IPv4 address is watched at its IPv6 one.
+std::optional<HostEntry> addressOfName(const Resolver& resolver, const std::string& name,
+                                       FamilyPreference family) {
+  auto entry = resolver.hostIn(name, family);
+  if (entry && !entry->all.empty()) entry->all.resize(1);
+  return entry;
 }
 }  // namespace
 
 TResolveTh::TResolveTh(std::string lookupText, std::size_t index, ResolveMode mode,
-                       MonitorShared& shared, const Resolver& resolver)
+                       FamilyPreference family, MonitorShared& shared, const Resolver& resolver)
     : lookupText_(std::move(lookupText)),
       index_(index),
       mode_(mode),
+      family_(family),
       shared_(shared),
       resolver_(resolver) {}
 
@@ -69,8 +68,9 @@ void TResolveTh::execute() {
   const auto address = watchAddressOf(lookupText_);
   if (!address) {
     const std::string name = stripUrlScheme(lookupText_);
-    const auto found =
-        lookUp([resolver = resolver_, name] { return addressOfName(resolver, name); });
+    const auto found = lookUp([resolver = resolver_, name, family = family_] {
+      return addressOfName(resolver, name, family);
+    });
     if (!found || stopped()) return;
     const auto& entry = *found;
     if (entry && !entry->all.empty()) {

@@ -28,8 +28,8 @@ class TResolveTh : public ThreadBase {
   // start-up and does nothing.
   static constexpr const char* kPlaceholder = "_DUMMY_";
 
-  TResolveTh(std::string lookupText, std::size_t index, ResolveMode mode, MonitorShared& shared,
-             const Resolver& resolver);
+  TResolveTh(std::string lookupText, std::size_t index, ResolveMode mode, FamilyPreference family,
+             MonitorShared& shared, const Resolver& resolver);
   ~TResolveTh() override;
 
   // What stands in the caption where a look-up failed: "..." while
@@ -50,6 +50,7 @@ class TResolveTh : public ThreadBase {
   std::string lookupText_;
   std::size_t index_;
   ResolveMode mode_;
+  FamilyPreference family_;  // which address of a name is watched
   MonitorShared& shared_;
   const Resolver& resolver_;
   DetachedCall<std::optional<HostEntry>> call_;

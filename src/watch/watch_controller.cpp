@@ -86,8 +86,9 @@ void TCtrlWatch::initialise() {
       // The resolver's place is held from the start, as the window's
       // monitor has always done; the stand-in does nothing and costs nothing.
       if (resolving) {
-        resolvers_[i] = std::make_unique<TResolveTh>(
-            TResolveTh::kPlaceholder, i, run_.settings.resolveMode, *shared_, run_.resolver);
+        resolvers_[i] =
+            std::make_unique<TResolveTh>(TResolveTh::kPlaceholder, i, run_.settings.resolveMode,
+                                         run_.settings.family, *shared_, run_.resolver);
       }
       made = graph;
       if (!made) {
@@ -161,7 +162,7 @@ bool TCtrlWatch::resolveStep(std::size_t i) {
         return false;
       }
       resolvers_[i] = std::make_unique<TResolveTh>(run_.hosts[i], i, run_.settings.resolveMode,
-                                                   *shared_, run_.resolver);
+                                                   run_.settings.family, *shared_, run_.resolver);
       resolvers_[i]->setClock(clock());
       // Marked running first: a quick resolver may already have finished
       // by the time start() returns.

@@ -15,8 +15,8 @@ saved() { tr -d '\n ' < "$TARVO_REGISTRY" | grep -qF -- "$1" || fail "not saved:
 run 0 settings  # a new user's
 expect_line "$TMP/out" 1 "P_RangeEnabled=0"
 expect_line "$TMP/out" 2 "P_Countp=4"
-[ "$(grep -xA5 'W_AutoStartFile=' "$TMP/out" | tail -n 5 | paste -sd ' ')" == \
-  "W_History=1 W_HistoryRawDays=2 W_HistoryDays=90 W_MetricsListen= Program1=Telnet|telnet| | " ] ||
+[ "$(grep -xA6 'W_AutoStartFile=' "$TMP/out" | tail -n 6 | paste -sd ' ')" == \
+  "W_History=1 W_HistoryRawDays=2 W_HistoryDays=90 W_MetricsListen= AddressFamily=0 Program1=Telnet|telnet| | " ] ||
   fail "the programs do not follow the settings: $(cat "$TMP/out")"
 [ ! -e "$TARVO_REGISTRY" ] || fail "printing wrote the settings file"
 

@@ -24,17 +24,19 @@ TEST(SnapshotFromSettings, NumbersAreHeldToTheirFieldRulesAndOptionsReachTheirRu
   s.dontFragment = s.routerAlert = true;
   s.dontPingNet = s.showReached = false;
   s.breakSoon = true;
+  s.addressFamily = 2;  // IPv6 first
 
   // Router alert and don't fragment exclude each other.
   const PingSnapshot p = pingSnapshotFrom(s);
-  EXPECT_EQ(std::tie(p.host, p.count, p.ttl, p.tos, p.dontFragment, p.routerAlert),
-            std::make_tuple("h", 4u, 7, 4, true, false));
+  EXPECT_EQ(std::tie(p.host, p.count, p.ttl, p.tos, p.dontFragment, p.routerAlert, p.family),
+            std::make_tuple("h", 4u, 7, 4, true, false, FamilyPreference::PreferV6));
   // The single-host options (TTL, type of service) never reach a range.
   const RangeSnapshot r = rangeSnapshotFrom(s, RangeInput{{10, 0, 0, 1}, {10, 0, 0, 9}});
   EXPECT_EQ(std::tie(r.waitMs, r.ttl, r.tos, r.skipNetwork, r.stopSoonOnBreak, r.showReached),
             std::make_tuple(65535u, 60, 0, false, true, false));
   const TraceSnapshot t = traceSnapshotFrom(s);
-  EXPECT_EQ(std::tie(t.host, t.maxHops), std::make_tuple("t", 255u));
+  EXPECT_EQ(std::tie(t.host, t.maxHops, t.family),
+            std::make_tuple("t", 255u, FamilyPreference::PreferV6));
 }
 
 }  // namespace

@@ -75,6 +75,20 @@ TEST_F(AdvancedOptions, HistoryAndMetricsFieldsAreHeldToTheirRulesAndTheirDefaul
   });
 }
 
+TEST_F(AdvancedOptions, TheAddressPreferenceIsKeptAndItsDefaultIsTheSystemOrder) {
+  withDialog([&] {
+    child<QComboBox>(dialog, "AddressFamilyList")->setCurrentText("Prefer IPv6");
+    ok();
+  });
+  EXPECT_EQ(values().addressFamily, 2);
+  withDialog([&] {
+    EXPECT_EQ(inDialog({"AddressFamilyList"}), "Prefer IPv6");
+    child<QTabWidget>(dialog, "PageControl1")->setCurrentIndex(0);
+    click("DefaultsButton");
+    EXPECT_EQ(inDialog({"AddressFamilyList"}), "System order");
+  });
+}
+
 TEST_F(AdvancedOptions, BoxesThatExcludeOrNeedEachOtherAndTheTypeOfServiceBits) {
   // A click, then what the boxes of its group show. Logging only changes
   // excludes logging every reply or timeout, and "immediate" needs
