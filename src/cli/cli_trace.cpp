@@ -20,7 +20,7 @@ namespace tarvo::cli {
 namespace {
 
 const char* const kTraceUsage =
-    "usage: tarvo-cli trace [--max-hops N] [-w WAIT] [--resolve] [--json] HOST\n";
+    "usage: tarvo-cli trace [--max-hops N] [-w WAIT] [--resolve] [--json] [-4|-6] HOST\n";
 
 // The Traceroute tab's output on standard output.
 class ConsoleTraceView : public RunView {

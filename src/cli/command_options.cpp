@@ -29,6 +29,11 @@ CommandOption json() { return flag("--json", "JSON Lines on standard output inst
 CommandOption ipv4Only() { return flag("-4", "uses the IPv4 addresses of a name only"); }
 CommandOption ipv6Only() { return flag("-6", "uses the IPv6 addresses of a name only"); }
 
+// What a HOST may be, below the summary of each command that takes one.
+constexpr const char* kHostForms =
+    "HOST: a name, an IPv4 or an IPv6 address (fd00::1, [fe80::1%eth0]); a name\n"
+    "stands for its first address in the order the setting AddressFamily gives.";
+
 // An option that excludes the one before it.
 CommandOption orElse(CommandOption option) {
   option.alternative = true;
@@ -45,7 +50,8 @@ const std::array<CommandOptions, 6>& commands() {
   static const std::array<CommandOptions, 6> table{{
       {"ping",
        "[HOST]",
-       "Pings HOST (or the last host pinged) and ends with its statistics.",
+       "Pings HOST (or the last host pinged) and ends with its statistics.\n" +
+           std::string(kHostForms),
        {number("-n", "COUNT", kPingCountRule, "requests to send, 0 until stopped"),
         number("-w", "WAIT", kPingWaitRule, "time-out per reply", "ms"),
         number("-d", "DELAY", kPingDelayRule, "pause between requests", "ms"),
@@ -59,7 +65,8 @@ const std::array<CommandOptions, 6>& commands() {
         onLine(2, orElse(ipv6Only()))}},
       {"range",
        "FIRST LAST",
-       "Pings every address from FIRST to LAST.",
+       "Pings every address from FIRST to LAST: both IPv4, or both IPv6 (brackets\n"
+       "allowed, no zone) and at most 65,536 addresses.",
        {number("-n", "COUNT", kRangeCountRule, "requests per address"),
         number("-w", "WAIT", kRangeWaitRule, "time-out per reply", "ms"),
         number("-d", "DELAY", kRangeDelayRule, "pause between requests", "ms"),
@@ -74,14 +81,15 @@ const std::array<CommandOptions, 6>& commands() {
         onLine(2, json())}},
       {"trace",
        "HOST",
-       "Traces the route to HOST hop by hop.",
+       "Traces the route to HOST hop by hop.\n" + std::string(kHostForms),
        {number("--max-hops", "N", kMaxHopsRule, "largest time to live tried"),
         number("-w", "WAIT", kTraceWaitRule, "time-out per answer", "ms"),
         flag("--resolve", "looks up the names of the routers"), json(), ipv4Only(),
         orElse(ipv6Only())}},
       {"watch",
        "[HOST...]",
-       "Pings the hosts over and over and shows their state until Ctrl+C.",
+       "Pings the hosts over and over and shows their state until Ctrl+C.\n" +
+           std::string(kHostForms),
        {number("-w", "WAIT", kWatchWaitRule, "time-out per reply", "ms"),
         number("-d", "DELAY", kWatchDelayRule, "pause between requests", "ms"),
         number("-l", "BYTES", kWatchBytesRule, "data per request", "bytes"),
@@ -185,6 +193,9 @@ std::string usage() {
   for (const CommandOptions& command : commands()) text += synopsis(command);
   return text +
          "  tarvo-cli COMMAND --help: the command's options, their limits and defaults\n"
+         "HOST: a name, an IPv4 or an IPv6 address (fd00::1, [fe80::1%eth0]); -4 or -6\n"
+         "  takes only that family's addresses of a name, else the setting\n"
+         "  AddressFamily says which come first; range: two IPv4 or two IPv6 addresses\n"
          "--json: one JSON object per line on standard output instead of the text,\n"
          "  each with a \"type\"; messages stay on standard error (see tarvo-cli(1))\n"
          "exit status: 0 reached, 1 not reached, 2 usage error or failed start-up,\n"

@@ -13,7 +13,7 @@ namespace tarvo::cli {
 struct CommandOptions {
   std::string name;      // "ping"
   std::string operands;  // "[HOST]", shown after the options in the usage
-  std::string summary;   // one line on what the command does
+  std::string summary;   // what the command does, then what its operands may be
   std::vector<CommandOption> options;
 };
 

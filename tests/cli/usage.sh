@@ -50,6 +50,9 @@ man_text() {
 }
 synopses < "$TMP/err" > "$TMP/usage"
 [ "$(wc -l < "$TMP/usage")" -eq 6 ] || fail "usage synopses: $(cat "$TMP/usage")"
+# A refused trace repeats its synopsis.
+run 2 trace --no-such-option
+expect_line "$TMP/err" 2 "usage: $(grep '^tarvo-cli trace ' "$TMP/usage")"
 for doc in dist/tarvo-cli.1 README.md src/ui/help/tarvo.html; do
   if [ "$doc" == dist/tarvo-cli.1 ]; then man_text; else cat "$ROOT/$doc"; fi | synopses > "$TMP/doc"
   diff "$TMP/usage" "$TMP/doc" > "$TMP/diff" || fail "$doc: synopsis is not the usage's: $(cat "$TMP/diff")"
