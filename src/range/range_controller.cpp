@@ -99,7 +99,7 @@ void TCtrlPing::execute() {
   }
   counts_.total = plan_->total();
   try {
-    workerSettings_.loop = workerLoop();
+    workerSettings_.loop = loop_.open(workerSettings_.echoFactory, clock());
     table_ = std::make_unique<RangeSlotTable>(counts_.total, snapshot_.results != nullptr);
     workers_.resize(std::size_t{counts_.total} + 1);
   } catch (const std::bad_alloc&) {
@@ -122,26 +122,7 @@ void TCtrlPing::execute() {
 
   table_.reset();
   std::vector<std::unique_ptr<TPingrange>>().swap(workers_);
-  loop_.reset();
-  engineService_.reset();
   view_.end();
-}
-
-// The workers run where their answers arrive: on the echo engine's loop,
-// which reads the sockets, when the run uses the real echo service on real
-// time; otherwise on a loop of the run's own. Null when no loop can be had
-// (the system refused its thread): no worker starts then, and the run ends
-// as any run does whose workers cannot be had.
-EventLoop* TCtrlPing::workerLoop() {
-  if (&clock() == &systemClock() && workerSettings_.echoFactory) {
-    engineService_ = workerSettings_.echoFactory();
-    if (engineService_ && engineService_->open() == EchoOpenResult::Ok) {
-      if (EventLoop* engine = engineService_->engine()) return engine;
-    }
-    engineService_.reset();
-  }
-  loop_ = std::make_unique<EventLoop>(clock());
-  return loop_->start() ? loop_.get() : nullptr;
 }
 
 void TCtrlPing::runLoop() {

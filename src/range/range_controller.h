@@ -6,10 +6,10 @@
 #include <optional>
 #include <vector>
 
-#include "base/event_loop.h"
 #include "base/pacer.h"
 #include "base/thread_base.h"
 #include "engine/echo_service.h"
+#include "engine/worker_loop.h"
 #include "range/range_plan.h"
 #include "range/range_report.h"
 #include "range/range_slot_table.h"
@@ -83,7 +83,6 @@ class TCtrlPing : public ThreadBase {
 
  private:
   void runLoop();
-  EventLoop* workerLoop();
   bool collectPhase();
   void startPhase();
   void startFailed(std::uint32_t slot);
@@ -98,10 +97,7 @@ class TCtrlPing : public ThreadBase {
   void closingReport(std::time_t startTime, RangeResults::TimePoint startClock);
 
   RangeSnapshot snapshot_;
-  // Where the workers run (see workerLoop); outlive them, as members go in
-  // reverse order.
-  std::unique_ptr<EchoService> engineService_;  // keeps the engine's sockets open
-  std::unique_ptr<EventLoop> loop_;
+  WorkerLoop loop_;  // where the workers run; outlives them (members go in reverse order)
   RunView& view_;
   RangeView* progressView_;  // view_ when it follows the progress, else null
   RangeWorkerSettings workerSettings_;

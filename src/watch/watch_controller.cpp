@@ -62,6 +62,9 @@ void TCtrlWatch::execute() {
 
 void TCtrlWatch::initialise() {
   const std::size_t n = run_.hosts.size();
+  // Without a loop every worker makes one of its own as it starts, and
+  // those that cannot are said as not watched.
+  workerLoop_ = loop_.open(run_.echoFactory, clock());
   view_.prepareGraphs(n);
   workers_.resize(n);
   resolvers_.resize(n);
@@ -80,7 +83,8 @@ void TCtrlWatch::initialise() {
     bool made = false;
     for (int attempt = 1; attempt <= kCreateAttempts && !made; ++attempt) {
       const bool graph = view_.createGraph(i, run_.hosts[i]);
-      workers_[i] = std::make_unique<TWatchTh>(i, run_.settings, *shared_, run_.echoFactory);
+      workers_[i] =
+          std::make_unique<TWatchTh>(i, run_.settings, *shared_, run_.echoFactory, workerLoop_);
       workers_[i]->setClock(clock());
       status("  Initialize Monitor : " + std::to_string(i + 1));
       // The resolver's place is held from the start, as the window's

@@ -10,6 +10,7 @@
 #include "base/thread_base.h"
 #include "engine/echo_service.h"
 #include "engine/resolver.h"
+#include "engine/worker_loop.h"
 #include "watch/host_state.h"
 #include "watch/monitor_settings.h"
 #include "watch/monitor_shared.h"
@@ -86,6 +87,8 @@ class TCtrlWatch : public ThreadBase {
   WatchRun run_;
   WatchView& view_;
   std::unique_ptr<MonitorShared> shared_;
+  WorkerLoop loop_;             // where the workers run; outlives them
+  EventLoop* workerLoop_ = nullptr;
   std::vector<std::unique_ptr<TWatchTh>> workers_;      // controller only
   std::vector<std::unique_ptr<TResolveTh>> resolvers_;  // controller only
   std::vector<HostStateTracker> states_;                // controller only

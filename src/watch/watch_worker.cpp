@@ -1,25 +1,16 @@
 #include "watch/watch_worker.h"
 
-#include <sys/prctl.h>
-
 #include <algorithm>
 #include <chrono>
-#include <optional>
-#include <vector>
 
-#include "base/pacer.h"
 #include "engine/address.h"
-#include "engine/echo_lease.h"
 #include "engine/echo_status.h"
-#include "watch/log_writer.h"
 #include "watch/watch_address.h"
-#include "watch/watch_log.h"
 
 namespace tarvo {
 
 namespace {
 constexpr std::uint32_t kAddressRetryMs = 1000;
-constexpr unsigned long kDelaySlackNs = 3'000'000;
 
 std::string statusTextOf(std::uint32_t status) {
   return status == 0 ? "Success" : echoStatusTextOrCode(status);
@@ -27,108 +18,175 @@ std::string statusTextOf(std::uint32_t status) {
 }  // namespace
 
 TWatchTh::TWatchTh(std::size_t index, const MonitorSettings& settings, MonitorShared& shared,
-                   EchoServiceFactory echoFactory)
-    : index_(index), settings_(settings), shared_(shared), echoFactory_(std::move(echoFactory)) {}
+                   EchoServiceFactory echoFactory, EventLoop* loop)
+    : index_(index),
+      settings_(settings),
+      shared_(shared),
+      echoFactory_(std::move(echoFactory)),
+      loop_(loop) {}
 
 TWatchTh::~TWatchTh() {
+  if (!loop_) return;  // never started
   requestStop();
   waitFor();
 }
 
-void TWatchTh::setPaused(bool paused) {
-  paused_.store(paused);
-  wake();
-}
-
-bool TWatchTh::waitWhilePaused() {
-  while (paused_.load()) {
-    if (waitForWake()) return true;
-  }
-  return stopRequested();
-}
-
-void TWatchTh::execute() {
-  // Each delay may end up to this much late (less than a 10 ms poll would), which
-  // lets the kernel wake many workers of a large monitor together.
-  prctl(PR_SET_TIMERSLACK, kDelaySlackNs, 0, 0, 0);
-  EchoLease echo(echoFactory_ ? echoFactory_() : nullptr);
-  if (!echo.open()) return;  // the graph stays empty; the lease gives back what it took
-
-  // A name item is pinged only once its resolver has put the address here.
-  // While its look-up has failed, each turn counts as a request that got no
-  // reply, so the host is shown and judged down rather than silent.
-  std::string addressText;
-  std::optional<IpAddress> parsed;
-  for (;;) {
-    if (stopRequested()) return;
-    addressText = shared_.host(index_);
-    parsed = watchAddressOf(addressText);
-    if (parsed) break;
-    if (!shared_.unresolved(index_)) {
-      if (rest(kAddressRetryMs)) return;
-      continue;
+bool TWatchTh::start() {
+  if (!loop_) {
+    try {
+      ownLoop_ = std::make_unique<EventLoop>(*clock_);
+    } catch (const std::bad_alloc&) {
+      startError_ = ENOMEM;
+      return false;
     }
-    if (waitWhilePaused()) return;
-    shared_.appendResult(index_, WatchResult{.time = std::chrono::system_clock::now()});
-    if (rest(std::max(settings_.delayMs, settings_.waitMs))) return;
+    if (!ownLoop_->start()) {
+      startError_ = EAGAIN;
+      ownLoop_.reset();
+      return false;
+    }
+    loop_ = ownLoop_.get();
   }
+  loop_->post(*this);
+  return true;
+}
+
+void TWatchTh::requestStop() {
+  stop_.store(true, std::memory_order_release);
+  if (loop_) loop_->post(*this);
+}
+
+void TWatchTh::setPaused(bool paused) {
+  paused_.store(paused, std::memory_order_release);
+  if (loop_) loop_->post(*this);
+}
+
+void TWatchTh::run() {
+  if (step_ == Step::InFlight) {
+    // A stop or pause waits for the answer of the request that is out.
+    if (answered_.load(std::memory_order_acquire)) answered();
+    return;
+  }
+  if (stopRequested()) return finish();
+  switch (step_) {
+    case Step::Begin:
+      return begin();
+    case Step::Address:
+      return lookForAddress();
+    case Step::Ready:
+      return next();
+    case Step::InFlight:
+      return;
+  }
+}
+
+// The last step: what the log lost is said before the controller takes its
+// last notices, and after retire() the controller may free the worker.
+void TWatchTh::finish() {
+  logWriter_.reset();
+  echo_.reset();
+  loop_->retire(*this);
+}
+
+void TWatchTh::begin() {
+  echo_ = std::make_unique<EchoLease>(echoFactory_ ? echoFactory_() : nullptr);
+  if (!echo_->open()) return finish();  // the graph stays empty
+  step_ = Step::Address;
+  lookForAddress();
+}
+
+// A name item is pinged only once its resolver has put the address here.
+// While its look-up has failed, each turn counts as a request that got no
+// reply, so the host is shown and judged down rather than silent.
+void TWatchTh::lookForAddress() {
+  if (addressDue_ && now() < *addressDue_) {
+    return loop_->runAt(*this, *addressDue_);  // woken early (a pause, say)
+  }
+  std::string addressText = shared_.host(index_);
+  if (const std::optional<IpAddress> parsed = watchAddressOf(addressText)) {
+    return prepare(*parsed, std::move(addressText));
+  }
+  std::uint32_t restMs = kAddressRetryMs;
+  if (shared_.unresolved(index_)) {
+    if (paused_.load(std::memory_order_acquire)) {
+      addressDue_.reset();
+      return loop_->cancelTimer(*this);  // the resume posts the worker
+    }
+    shared_.appendResult(index_, WatchResult{.time = std::chrono::system_clock::now()});
+    restMs = std::max(settings_.delayMs, settings_.waitMs);
+  }
+  addressDue_ = now() + std::chrono::milliseconds(restMs);
+  loop_->runAt(*this, *addressDue_);
+}
+
+void TWatchTh::prepare(const IpAddress& parsed, std::string addressText) {
+  loop_->cancelTimer(*this);
   // An IPv6 address is named by its canonical text, in the log's name too;
   // a zone typed as an interface name is given its number once, here.
-  if (parsed->isV6()) addressText = parsed->toString();
-  IpAddress destination = resolveZone(*parsed).value_or(*parsed);
+  if (parsed.isV6()) addressText = parsed.toString();
+  destination_ = resolveZone(parsed).value_or(parsed);
 
-  echo.preparePayload(settings_.dataSize);
-  std::vector<std::uint8_t> payload = echo.payload();
-  echo.createHandle();
+  echo_->preparePayload(settings_.dataSize);
+  payload_ = echo_->payload();
+  echo_->createHandle();
 
-  LogChoice log{settings_.logReplies, settings_.logTimeouts, settings_.logChangesOnly};
+  log_ = LogChoice{settings_.logReplies, settings_.logTimeouts, settings_.logChangesOnly};
   // Lines that cannot be written are counted and said; the file is tried
-  // again at every line. Lost lines are said as the worker ends, before
-  // the controller takes its last notices.
-  std::optional<LogWriter> logWriter;
-  if (log.any()) {
-    logWriter.emplace(logFileName(settings_.logPath, addressText), !settings_.logImmediate,
-                      [this](const std::string& text) { shared_.addNotice(text); });
+  // again at every line.
+  if (log_.any()) {
+    logWriter_.emplace(logFileName(settings_.logPath, addressText), !settings_.logImmediate,
+                       [this](const std::string& text) { shared_.addNotice(text); });
   }
+  options_.ttl = settings_.ttl;
+  pacer_.emplace(*clock_, settings_.delayMs);
+  step_ = Step::Ready;
+  next();
+}
 
-  EchoOptions options;
-  options.ttl = settings_.ttl;
-  RoundTripStats counters;
-  std::uint32_t sequence = 1;
-  bool previousReplied = false;
-  bool first = true;
-  Pacer pacer(clock(), settings_.delayMs);
-  bool anySent = false;
-  for (;;) {
-    if (waitWhilePaused()) break;
-    if (const std::uint32_t due = anySent ? pacer.remainingMs() : 0) {
-      if (rest(due)) break;
-      continue;  // a pause that came meanwhile holds the request back
-    }
-    pacer.markStart();
-    anySent = true;
-    const std::string lineAddress = log.any() ? destination.toString() : std::string();
-    if (settings_.stampSequence) stampSequence(payload, sequence);
-    const EchoResult result = echo.service().send(destination, payload, options, settings_.waitMs);
-    counters.addSent();
-    sequence = nextSequence(sequence);
-    const bool replied = result.status == 0;
-    if (replied) {
-      counters.addReply(result.roundTripMs, roundTripMicros(result));
-      // A broadcast address is answered by a host; that host is watched on.
-      if (destination.isV4() && result.replyAddress.isV4()) destination = result.replyAddress;
-    }
-    shared_.appendResult(index_, WatchResult{replied, replied ? roundTripMicros(result) : 0,
-                                             static_cast<std::int32_t>(result.status),
-                                             std::chrono::system_clock::now()});
-    if (log.any() && log.write(replied, previousReplied, first)) {
-      const std::string line = logLine(lineAddress, logTimeFields(std::chrono::system_clock::now()),
-                                       result, replied, counters, statusTextOf(result.status));
-      logWriter->write(line);
-    }
-    first = false;
-    previousReplied = replied;
+void TWatchTh::next() {
+  if (paused_.load(std::memory_order_acquire)) return loop_->cancelTimer(*this);
+  if (const std::uint32_t due = anySent_ ? pacer_->remainingMs() : 0) {
+    // A pause that comes meanwhile holds the request back.
+    return loop_->runAt(*this, now() + std::chrono::milliseconds(due));
   }
+  loop_->cancelTimer(*this);
+  pacer_->markStart();
+  anySent_ = true;
+  lineAddress_ = log_.any() ? destination_.toString() : std::string();
+  if (settings_.stampSequence) stampSequence(payload_, sequence_);
+  step_ = Step::InFlight;
+  answered_.store(false, std::memory_order_relaxed);
+  echo_->service().sendAsync(destination_, payload_, options_, settings_.waitMs, *this);
+}
+
+void TWatchTh::echoDone(const EchoResult& result) {
+  result_ = result;
+  answered_.store(true, std::memory_order_release);
+  loop_->post(*this);
+}
+
+void TWatchTh::answered() {
+  const EchoResult& result = result_;
+  counters_.addSent();
+  sequence_ = nextSequence(sequence_);
+  const bool replied = result.status == 0;
+  if (replied) {
+    counters_.addReply(result.roundTripMs, roundTripMicros(result));
+    // A broadcast address is answered by a host; that host is watched on.
+    if (destination_.isV4() && result.replyAddress.isV4()) destination_ = result.replyAddress;
+  }
+  shared_.appendResult(index_, WatchResult{replied, replied ? roundTripMicros(result) : 0,
+                                           static_cast<std::int32_t>(result.status),
+                                           std::chrono::system_clock::now()});
+  if (log_.any() && log_.write(replied, previousReplied_, first_)) {
+    const std::string line = logLine(lineAddress_, logTimeFields(std::chrono::system_clock::now()),
+                                     result, replied, counters_, statusTextOf(result.status));
+    logWriter_->write(line);
+  }
+  first_ = false;
+  previousReplied_ = replied;
+  step_ = Step::Ready;
+  if (stopRequested()) return finish();
+  next();
 }
 
 }  // namespace tarvo
