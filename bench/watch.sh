@@ -8,6 +8,11 @@
 #
 #   bench/watch.sh [path/to/tarvo-cli]   (default: build/src/cli/tarvo-cli)
 #   BENCH_SECONDS=20 BENCH_HOSTS="64 256 1024" BENCH_DELAYS="100 1000"
+#   BENCH_COMPARE="256:100 1024:1000 16000:1000"  (hosts:delay side by side
+#   with fping's loop mode, results counted from each one's output, no log
+#   files and no history; fping is left out above 10,000 hosts, where its
+#   loop mode gives up)
+#   BENCH_LOGGED=0 skips the logged runs above
 #
 # Targets on a 2-core machine: 256 hosts at 100 ms under a quarter of one
 # core; 1024 hosts at 1000 ms under a tenth; no gap above delay + 50 ms on a
@@ -84,7 +89,53 @@ run() {
         n, d, 100 * c / hz / (ms / 1000), kib / 1024, l / (ms / 1000), n * 1000 / d, g[1], g[2], rc }'
 }
 
+# measure LABEL N DELAY COMMAND...: runs COMMAND (stdout counted as results)
+# for the measured window and prints its CPU, memory and result share.
+measure() {
+  local label=$1 n=$2 delay=$3
+  shift 3
+  "$@" > "$TMP/cmp.out" 2> "$TMP/cmp.err" &
+  local pid=$!
+  for _ in $(seq 1 600); do
+    [ -s "$TMP/cmp.out" ] && break
+    sleep 0.1
+  done
+  sleep 2  # every host past its first request
+  local t0 c0 l0 t1 c1 l1 peak
+  t0=$(now_ms)
+  c0=$(cpu_ticks $pid)
+  l0=$(wc -l < "$TMP/cmp.out")
+  sleep "$SECONDS_PER_RUN"
+  c1=$(cpu_ticks $pid)
+  t1=$(now_ms)
+  l1=$(wc -l < "$TMP/cmp.out")
+  peak=$(awk '/VmHWM/ { print $2 }' "/proc/$pid/status")
+  kill -INT $pid
+  wait $pid 2> /dev/null
+  awk -v label="$label" -v n="$n" -v d="$delay" -v c=$((c1 - c0)) -v hz="$TICKS" \
+    -v ms=$((t1 - t0)) -v l=$((l1 - l0)) -v kib="$peak" 'BEGIN {
+      printf "  %-12s %5d hosts  -d %5d   cpu %5.1f %% of a core   peak %6.1f MB   results %5.1f %%\n",
+        label, n, d, 100 * c / hz / (ms / 1000), kib / 1024, 100 * l / (ms / 1000) / (n * 1000 / d) }'
+}
+
+compare() {
+  local n=${1%%:*} delay=${1##*:}
+  local hosts=()
+  for i in $(seq 1 "$n"); do hosts+=("127.0.$((i / 250)).$((i % 250 + 1))"); done
+  measure tarvo-cli "$n" "$delay" "$CLI" watch --no-history --resolve no -w 1000 -d "$delay" \
+    "${hosts[@]}"
+  if command -v fping > /dev/null && [ "$n" -le 10000 ]; then
+    # By default fping spaces any two requests 10 ms apart, which caps it at
+    # 100 results a second; -i 0 lets it keep every host's period.
+    measure "fping" "$n" "$delay" fping -l -p "$delay" -t 1000 "${hosts[@]}"
+    measure "fping -i 0" "$n" "$delay" fping -l -i 0 -p "$delay" -t 1000 "${hosts[@]}"
+  fi
+}
+
 echo "watch monitor benchmark, $(nproc) cores, ${SECONDS_PER_RUN} s per run, $(date -u '+%Y-%m-%d %H:%M UTC'), load $(cut -d' ' -f1-3 /proc/loadavg)"
-for delay in $DELAYS; do
-  for n in $HOSTS; do run "$n" "$delay"; done
-done
+if [ "${BENCH_LOGGED:-1}" != 0 ]; then
+  for delay in $DELAYS; do
+    for n in $HOSTS; do run "$n" "$delay"; done
+  done
+fi
+for pair in ${BENCH_COMPARE:-256:100 1024:1000 16000:1000}; do compare "$pair"; done

@@ -16,9 +16,15 @@ EventLoop::~EventLoop() {
     std::lock_guard<std::mutex> lock(mutex_);
     stop_ = true;
   }
-  wake_.notify_one();
+  wake_.notify_all();
   if (poller_) poller_->wake();
-  if (thread_.joinable()) thread_.join();
+  if (thread_.joinable()) {
+    thread_.join();
+  } else {
+    // run() on a thread of the caller's: it must be out before the memory goes.
+    std::unique_lock<std::mutex> lock(mutex_);
+    wake_.wait(lock, [this] { return !running_; });
+  }
 }
 
 bool EventLoop::start() {
@@ -61,8 +67,9 @@ void EventLoop::unlinkPosted(LoopTask& task) {
   task.posted_ = false;
 }
 
-void EventLoop::runAt(LoopTask& task, Clock::TimePoint due) {
+void EventLoop::runAt(LoopTask& task, Clock::TimePoint due, Clock::Duration slack) {
   task.due_ = due;
+  task.slack_ = slack;
   if (task.timerIndex_ == LoopTask::kNoTimer) {
     task.timerIndex_ = timers_.size();
     timers_.push_back(&task);
@@ -100,10 +107,14 @@ bool EventLoop::takePosted(std::vector<LoopTask*>& out) {
     }
     if (poller_) {
       // Answers are handled inside the poll; what they post ends it.
+      // Woken as late as the first timer allows, the loop finds many timers
+      // due together: a monitor of thousands of hosts then wakes a few
+      // hundred times a second, not once per host.
       int ms = 1000;
       if (due) {
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(*due - clock_.now());
-        ms = static_cast<int>(std::min<long long>(left.count(), ms));
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+            *due + timers_.front()->slack_ - clock_.now());
+        ms = static_cast<int>(std::clamp<long long>(left.count(), 0, ms));
       }
       sleeping_ = true;
       lock.unlock();
@@ -158,7 +169,9 @@ void EventLoop::runDueTimers() {
 void EventLoop::run() {
   {
     std::lock_guard<std::mutex> lock(mutex_);
+    if (stop_) return;
     runner_ = std::this_thread::get_id();
+    running_ = true;
   }
   std::vector<LoopTask*> batch;
   for (;;) {
@@ -166,12 +179,15 @@ void EventLoop::run() {
     // Answers that came while tasks ran are taken before more tasks run,
     // so a long run of starts never leaves them to overflow the socket.
     if (poller_) poller_->poll(0);
-    if (!takePosted(batch)) return;
+    if (!takePosted(batch)) break;
     // Only a task itself retires, and it is in the batch once: each one
     // is alive until its own run.
     for (LoopTask* task : batch) task->run();
     runDueTimers();
   }
+  std::lock_guard<std::mutex> lock(mutex_);
+  running_ = false;
+  wake_.notify_all();
 }
 
 void EventLoop::heapSwap(std::size_t a, std::size_t b) {

@@ -48,6 +48,7 @@ class LoopTask {
   // Loop thread only.
   std::size_t timerIndex_ = kNoTimer;
   Clock::TimePoint due_{};
+  Clock::Duration slack_{};
   OneShot retired_;
 };
 
@@ -89,8 +90,9 @@ class EventLoop {
   void post(LoopTask& task);
 
   // Loop thread only: runs the task at `due` (at once when it has passed),
-  // instead of any time it was set for before.
-  void runAt(LoopTask& task, Clock::TimePoint due);
+  // instead of any time it was set for before. A loop that polls may run it
+  // up to `slack` late, to run it together with others due about then.
+  void runAt(LoopTask& task, Clock::TimePoint due, Clock::Duration slack = Clock::Duration::zero());
   void cancelTimer(LoopTask& task);
   // Loop thread only: the task has ended; drops its timer and any post.
   void retire(LoopTask& task);
@@ -118,6 +120,7 @@ class EventLoop {
   LoopTask* postedTail_ = nullptr;
   bool sleeping_ = false;
   bool stop_ = false;
+  bool running_ = false;           // run() under way
   std::vector<LoopTask*> timers_;  // loop thread only
   std::thread thread_;
   std::thread::id runner_;  // the loop's thread, once it runs

@@ -89,7 +89,8 @@ void EchoDispatcher::Impl::closeIdleSockets(Clock::time_point now) {
 
 void EchoDispatcher::Impl::poll(int timeoutMs) {
   epoll_event events[64];
-  const int wait = std::min(timeoutMs, deadlines.sleepMs(Clock::now(), 1000));
+  // The wait planned here is what a new, earlier deadline must interrupt.
+  const int wait = deadlines.sleepMs(Clock::now(), std::min(timeoutMs, 1000));
   const int n = epoll_wait(epollFd, events, 64, wait);
   for (int i = 0; i < n; ++i) {
     auto* ch = static_cast<Channel*>(events[i].data.ptr);

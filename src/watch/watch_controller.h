@@ -87,7 +87,7 @@ class TCtrlWatch : public ThreadBase {
   WatchRun run_;
   WatchView& view_;
   std::unique_ptr<MonitorShared> shared_;
-  WorkerLoop loop_;             // where the workers run; outlives them
+  WorkerLoop loop_;  // where the workers run; outlives them
   EventLoop* workerLoop_ = nullptr;
   std::vector<std::unique_ptr<TWatchTh>> workers_;      // controller only
   std::vector<std::unique_ptr<TResolveTh>> resolvers_;  // controller only

@@ -144,9 +144,12 @@ void TWatchTh::prepare(const IpAddress& parsed, std::string addressText) {
 
 void TWatchTh::next() {
   if (paused_.load(std::memory_order_acquire)) return loop_->cancelTimer(*this);
-  if (const std::uint32_t due = anySent_ ? pacer_->remainingMs() : 0) {
-    // A pause that comes meanwhile holds the request back.
-    return loop_->runAt(*this, now() + std::chrono::milliseconds(due));
+  if (const Clock::Duration due = anySent_ ? pacer_->remaining() : Clock::Duration::zero();
+      due > Clock::Duration::zero()) {
+    // A pause that comes meanwhile holds the request back. Half a percent
+    // of the delay late costs as much of the results, and lets the loop
+    // send to hosts due about the same time together.
+    return loop_->runAt(*this, now() + due, std::chrono::milliseconds(settings_.delayMs) / 200);
   }
   loop_->cancelTimer(*this);
   pacer_->markStart();

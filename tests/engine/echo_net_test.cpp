@@ -15,6 +15,8 @@
 #include <tuple>
 #include <vector>
 
+#include "base/event_loop.h"
+#include "base/one_shot.h"
 #include "engine/address.h"
 #include "engine/echo_dispatcher.h"
 #include "engine/echo_status.h"
@@ -187,6 +189,64 @@ TEST_F(EchoNet, ManyServicesAtOnceEachGetTheirOwnReplies) {
   }
 }
 
+// What asynchronous requests hear: each result once, and the thread it came on.
+struct Answers : EchoCompletion {
+  struct One : EchoCompletion {
+    Answers* all = nullptr;
+    EchoResult result;
+    std::thread::id on;
+    void echoDone(const EchoResult& r) override {
+      result = r;
+      on = std::this_thread::get_id();
+      if (all->left.fetch_sub(1) == 1) all->done.post();
+    }
+  };
+  explicit Answers(std::size_t n) : each(n), left(static_cast<int>(n)) {
+    for (One& o : each) o.all = this;
+  }
+  void echoDone(const EchoResult&) override {}
+  std::vector<One> each;
+  std::atomic<int> left;
+  OneShot done;
+};
+
+// Thousands of requests out at once without a thread each: every one is
+// answered by its own destination on the engine's thread, where a request
+// that cannot go out is told at once.
+TEST_F(EchoNet, AsynchronousRequestsAreAnsweredOnTheEngineThread) {
+  constexpr std::size_t kRequests = 3000;
+  Answers answers(kRequests + 1);
+  const Bytes payload = letters(20);
+  for (std::size_t i = 0; i < kRequests; ++i) {
+    const Ipv4Address to = loop(30, static_cast<std::uint8_t>(i / 250), 1 + i % 250);
+    service_.sendAsync(IpAddress::v4(to), payload, plain(), 10000, answers.each[i]);
+  }
+  service_.sendAsync(IpAddress::v4(0), payload, plain(), 10000, answers.each[kRequests]);
+  answers.done.wait();
+  struct WhereAmI : LoopTask {
+    std::thread::id id;
+    EventLoop* loop = nullptr;
+    void run() override {
+      id = std::this_thread::get_id();
+      loop->retire(*this);
+    }
+  } probe;
+  probe.loop = service_.engine();
+  ASSERT_NE(probe.loop, nullptr);
+  probe.loop->post(probe);
+  probe.waitFor();
+  int wrong = 0;
+  for (std::size_t i = 0; i < kRequests; ++i) {
+    const auto& a = answers.each[i];
+    const Ipv4Address to = loop(30, static_cast<std::uint8_t>(i / 250), 1 + i % 250);
+    wrong += a.result.status != status::kSuccess || a.result.replyAddress != IpAddress::v4(to) ||
+             a.result.replyDataSize != payload.size() || a.on != probe.id;
+  }
+  EXPECT_EQ(wrong, 0);
+  EXPECT_EQ(answers.each[kRequests].result.status, status::kBadDestination);
+  EXPECT_EQ(EchoDispatcher::instance().pendingRequests(), 0);
+}
+
 // --- matching (private namespace: loopback told to stay silent) ---------------
 
 class SilentLoopback : public EchoNet {
@@ -236,6 +296,12 @@ Bytes replyTo(const Bytes& headers) {
 // that quotes this request counts from any address, as a broadcast's or a
 // host's answering for another would.
 TEST_F(SilentLoopback, OnlyWhatAnswersThisRequestCountsFromAnyAddress) {
+  // Unanswered, a request without a thread times out all the same.
+  Answers unanswered(1);
+  const Bytes ten = letters(10);
+  service_.sendAsync(IpAddress::v4(kDestination), ten, plain(), 100, unanswered.each[0]);
+  unanswered.done.wait();
+  EXPECT_EQ(unanswered.each[0].result.status, status::kRequestTimedOut);
   EXPECT_EQ(service_.send(IpAddress::v4(kDestination), letters(11), plain(), 100).status,
             status::kRequestTimedOut);
   const auto late = capture_.findRequest(kDestination, letters(11));
