@@ -38,21 +38,29 @@ bool EventLoop::start() {
 }
 
 void EventLoop::post(LoopTask& task) {
-  bool wake = false;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (task.posted_ || task.gone_) return;
-    task.posted_ = true;
-    task.prevPosted_ = postedTail_;
-    task.nextPosted_ = nullptr;
-    (postedTail_ ? postedTail_->nextPosted_ : postedHead_) = &task;
-    postedTail_ = &task;
-    // One wake-up is enough for every post until the loop runs; the loop
-    // posting to itself needs none.
-    wake = sleeping_ && std::this_thread::get_id() != runner_;
-    if (wake) sleeping_ = false;
-  }
-  if (!wake) return;
+  std::lock_guard<std::mutex> lock(mutex_);
+  postLocked(task);
+}
+
+void EventLoop::deliver(LoopTask& task) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (task.gone_) return;
+  task.deliveredPending_ = true;
+  postLocked(task);
+}
+
+void EventLoop::postLocked(LoopTask& task) {
+  if (task.posted_ || task.gone_) return;
+  task.posted_ = true;
+  task.prevPosted_ = postedTail_;
+  task.nextPosted_ = nullptr;
+  (postedTail_ ? postedTail_->nextPosted_ : postedHead_) = &task;
+  postedTail_ = &task;
+  // One wake-up is enough for every post until the loop runs; the loop
+  // posting to itself needs none. Given under the lock: once the loop has
+  // run the task, its owner may free the loop, and nothing may touch it then.
+  if (!sleeping_ || std::this_thread::get_id() == runner_) return;
+  sleeping_ = false;
   if (poller_) {
     poller_->wake();
   } else {
@@ -147,6 +155,7 @@ bool EventLoop::takePosted(std::vector<LoopTask*>& out) {
     postedHead_ = t->nextPosted_;
     t->posted_ = false;
     t->prevPosted_ = t->nextPosted_ = nullptr;
+    t->delivered_ |= std::exchange(t->deliveredPending_, false);
     out.push_back(t);
   }
   if (postedHead_) {

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <mutex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "base/clock.h"
@@ -35,6 +36,9 @@ class LoopTask {
 
  protected:
   virtual void run() = 0;
+  // In run(): whether something was delivered (EventLoop::deliver) since
+  // the last look.
+  bool takeDelivery() { return std::exchange(delivered_, false); }
 
  private:
   friend class EventLoop;
@@ -45,7 +49,9 @@ class LoopTask {
   LoopTask* nextPosted_ = nullptr;
   bool posted_ = false;
   bool gone_ = false;  // retired: later posts are dropped
+  bool deliveredPending_ = false;
   // Loop thread only.
+  bool delivered_ = false;
   std::size_t timerIndex_ = kNoTimer;
   Clock::TimePoint due_{};
   Clock::Duration slack_{};
@@ -89,6 +95,12 @@ class EventLoop {
   // is not posted twice; a retired one is not posted at all.
   void post(LoopTask& task);
 
+  // Any thread: hands the task something it waits for (an answer) and
+  // posts it. The task hears of it through takeDelivery() only once this
+  // call is done with the task, so it cannot end and be freed while the
+  // deliverer still touches it, as it could were the news a flag of its own.
+  void deliver(LoopTask& task);
+
   // Loop thread only: runs the task at `due` (at once when it has passed),
   // instead of any time it was set for before. A loop that polls may run it
   // up to `slack` late, to run it together with others due about then.
@@ -101,6 +113,7 @@ class EventLoop {
 
  private:
   bool takePosted(std::vector<LoopTask*>& out);
+  void postLocked(LoopTask& task);
   void unlinkPosted(LoopTask& task);  // with the lock
   void runDueTimers();
   // The timer heap, ordered by due time.

@@ -72,7 +72,7 @@ void TPingrange::run() {
       return begin();
     case Step::InFlight:
       // A stop waits for the answer of the request that is out.
-      if (answered_.load(std::memory_order_acquire)) answered();
+      if (takeDelivery()) answered();
       return;
     case Step::Resting:
       if (stopRequested()) return finish(code_, outcome_);
@@ -119,14 +119,12 @@ void TPingrange::begin() {
 void TPingrange::send() {
   pacer_->markStart();
   step_ = Step::InFlight;
-  answered_.store(false, std::memory_order_relaxed);
   echo_->service().sendAsync(target_, echo_->payload(), settings_.options, settings_.waitMs, *this);
 }
 
 void TPingrange::echoDone(const EchoResult& result) {
   result_ = result;
-  answered_.store(true, std::memory_order_release);
-  settings_.loop->post(*this);
+  settings_.loop->deliver(*this);
 }
 
 void TPingrange::answered() {

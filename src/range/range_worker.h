@@ -96,9 +96,8 @@ class TPingrange : public LoopTask, private EchoCompletion {
   std::string outcome_ = "User break";
 
   std::atomic<bool> stop_{false};
-  // The answer, written by whichever thread has it before it posts.
+  // The answer, written by whichever thread has it before it delivers.
   EchoResult result_;
-  std::atomic<bool> answered_{false};
 };
 
 }  // namespace tarvo

@@ -63,7 +63,7 @@ void TWatchTh::setPaused(bool paused) {
 void TWatchTh::run() {
   if (step_ == Step::InFlight) {
     // A stop or pause waits for the answer of the request that is out.
-    if (answered_.load(std::memory_order_acquire)) answered();
+    if (takeDelivery()) answered();
     return;
   }
   if (stopRequested()) return finish();
@@ -157,14 +157,12 @@ void TWatchTh::next() {
   lineAddress_ = log_.any() ? destination_.toString() : std::string();
   if (settings_.stampSequence) stampSequence(payload_, sequence_);
   step_ = Step::InFlight;
-  answered_.store(false, std::memory_order_relaxed);
   echo_->service().sendAsync(destination_, payload_, options_, settings_.waitMs, *this);
 }
 
 void TWatchTh::echoDone(const EchoResult& result) {
   result_ = result;
-  answered_.store(true, std::memory_order_release);
-  loop_->post(*this);
+  loop_->deliver(*this);
 }
 
 void TWatchTh::answered() {

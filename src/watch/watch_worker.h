@@ -91,9 +91,8 @@ class TWatchTh : public LoopTask, private EchoCompletion {
   bool anySent_ = false;
   std::optional<Pacer> pacer_;
 
-  // The answer, written by whichever thread has it before it posts.
+  // The answer, written by whichever thread has it before it delivers.
   EchoResult result_;
-  std::atomic<bool> answered_{false};
 };
 
 }  // namespace tarvo
