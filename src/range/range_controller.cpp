@@ -240,20 +240,21 @@ void TCtrlPing::startPhase() {
 }
 
 // Burst mode does not wait for each worker's handshake, which would cost a
-// scheduling round trip per address, but it stays at most kStartWindow
-// starts ahead of the workers that have confirmed theirs. Threads that were
-// created and have not yet run would otherwise pile up and starve the echo
-// receiver, and answers would come too late.
+// hand-off per address, but it stays at most kStartWindow starts ahead of
+// the workers that have confirmed theirs, so the loop's queue of starts
+// stays short and answers are read as they come. Workers start in the order
+// they were handed over: waiting for the one half a window back confirms
+// every one before it with a single wake-up.
 void TCtrlPing::confirmStarts(std::size_t window) {
-  while (unconfirmed_.size() > window) {
-    // A slot already taken or reaped has long confirmed.
-    const TPingrange* worker = workers_[unconfirmed_.front()].get();
-    if (worker && !table_->waitStarted(worker->startedFlag(), kStopCheckMs)) {
+  if (unconfirmed_.size() <= window) return;
+  const std::size_t confirm = unconfirmed_.size() - window / 2;
+  // A slot already taken or reaped has long confirmed.
+  if (const TPingrange* worker = workers_[unconfirmed_[confirm - 1]].get()) {
+    while (!table_->waitStarted(worker->startedFlag(), kStopCheckMs)) {
       if (stopRequested()) return;
-      continue;
     }
-    unconfirmed_.pop_front();
   }
+  unconfirmed_.erase(unconfirmed_.begin(), unconfirmed_.begin() + static_cast<long>(confirm));
 }
 
 // The system refused a thread (or the memory for one). That is a shortage,

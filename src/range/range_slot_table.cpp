@@ -92,17 +92,23 @@ void RangeSlotTable::freeSlot(std::uint32_t slot) {
 }
 
 void RangeSlotTable::markStarted(bool& startedFlag) {
+  bool wake = false;
   {
     std::lock_guard<std::mutex> lock(startLock_);
     startedFlag = true;
+    // Only the start the controller waits for wakes it.
+    wake = awaitedStart_ == &startedFlag;
   }
-  startChanged_.notify_one();
+  if (wake) startChanged_.notify_one();
 }
 
 bool RangeSlotTable::waitStarted(const bool& startedFlag, std::uint32_t timeoutMs) {
   std::unique_lock<std::mutex> lock(startLock_);
-  return startChanged_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                                [&] { return startedFlag; });
+  awaitedStart_ = &startedFlag;
+  const bool started = startChanged_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                                              [&] { return startedFlag; });
+  awaitedStart_ = nullptr;
+  return started;
 }
 
 }  // namespace tarvo
