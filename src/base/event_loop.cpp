@@ -76,13 +76,13 @@ void EventLoop::unlinkPosted(LoopTask& task) {
 }
 
 void EventLoop::runAt(LoopTask& task, Clock::TimePoint due, Clock::Duration slack) {
-  task.due_ = due;
   task.slack_ = slack;
   if (task.timerIndex_ == LoopTask::kNoTimer) {
     task.timerIndex_ = timers_.size();
-    timers_.push_back(&task);
+    timers_.push_back({due, &task});
     heapUp(task.timerIndex_);
   } else {
+    timers_[task.timerIndex_].due = due;
     heapUp(task.timerIndex_);
     heapDown(task.timerIndex_);
   }
@@ -110,7 +110,7 @@ bool EventLoop::takePosted(std::vector<LoopTask*>& out) {
     if (postedHead_) break;
     std::optional<Clock::TimePoint> due;
     if (!timers_.empty()) {
-      due = timers_.front()->due_;
+      due = timers_.front().due;
       if (clock_.now() >= *due) return true;
     }
     if (poller_) {
@@ -121,7 +121,7 @@ bool EventLoop::takePosted(std::vector<LoopTask*>& out) {
       int ms = 1000;
       if (due) {
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(
-            *due + timers_.front()->slack_ - clock_.now());
+            *due + timers_.front().task->slack_ - clock_.now());
         ms = static_cast<int>(std::clamp<long long>(left.count(), 0, ms));
       }
       sleeping_ = true;
@@ -168,8 +168,8 @@ bool EventLoop::takePosted(std::vector<LoopTask*>& out) {
 
 void EventLoop::runDueTimers() {
   const Clock::TimePoint now = clock_.now();
-  while (!timers_.empty() && timers_.front()->due_ <= now) {
-    LoopTask* task = timers_.front();
+  while (!timers_.empty() && timers_.front().due <= now) {
+    LoopTask* task = timers_.front().task;
     heapRemove(0);
     task->run();
   }
@@ -201,14 +201,14 @@ void EventLoop::run() {
 
 void EventLoop::heapSwap(std::size_t a, std::size_t b) {
   std::swap(timers_[a], timers_[b]);
-  timers_[a]->timerIndex_ = a;
-  timers_[b]->timerIndex_ = b;
+  timers_[a].task->timerIndex_ = a;
+  timers_[b].task->timerIndex_ = b;
 }
 
 void EventLoop::heapUp(std::size_t i) {
   while (i > 0) {
     const std::size_t parent = (i - 1) / 2;
-    if (!(timers_[i]->due_ < timers_[parent]->due_)) return;
+    if (!(timers_[i].due < timers_[parent].due)) return;
     heapSwap(i, parent);
     i = parent;
   }
@@ -219,8 +219,8 @@ void EventLoop::heapDown(std::size_t i) {
     const std::size_t l = 2 * i + 1;
     const std::size_t r = l + 1;
     std::size_t least = i;
-    if (l < timers_.size() && timers_[l]->due_ < timers_[least]->due_) least = l;
-    if (r < timers_.size() && timers_[r]->due_ < timers_[least]->due_) least = r;
+    if (l < timers_.size() && timers_[l].due < timers_[least].due) least = l;
+    if (r < timers_.size() && timers_[r].due < timers_[least].due) least = r;
     if (least == i) return;
     heapSwap(i, least);
     i = least;
@@ -228,7 +228,7 @@ void EventLoop::heapDown(std::size_t i) {
 }
 
 void EventLoop::heapRemove(std::size_t i) {
-  LoopTask* task = timers_[i];
+  LoopTask* task = timers_[i].task;
   const std::size_t last = timers_.size() - 1;
   if (i != last) {
     heapSwap(i, last);

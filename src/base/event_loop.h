@@ -53,7 +53,6 @@ class LoopTask {
   // Loop thread only.
   bool delivered_ = false;
   std::size_t timerIndex_ = kNoTimer;
-  Clock::TimePoint due_{};
   Clock::Duration slack_{};
   OneShot retired_;
 };
@@ -134,7 +133,13 @@ class EventLoop {
   bool sleeping_ = false;
   bool stop_ = false;
   bool running_ = false;           // run() under way
-  std::vector<LoopTask*> timers_;  // loop thread only
+  // Due times are kept in the heap itself: a heap of many thousand timers
+  // would otherwise read a task's memory at every comparison.
+  struct Timer {
+    Clock::TimePoint due;
+    LoopTask* task;
+  };
+  std::vector<Timer> timers_;  // loop thread only
   std::thread thread_;
   std::thread::id runner_;  // the loop's thread, once it runs
 };
