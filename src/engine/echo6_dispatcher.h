@@ -32,6 +32,13 @@ class Echo6Dispatcher {
   EchoResult send(const IpAddress& destination, std::span<const std::uint8_t> payload,
                   const EchoOptions& options, std::uint32_t timeoutMs) noexcept;
 
+  // The same request without waiting: `done` hears the result on the
+  // receiver's thread (or on the caller's, for a request that never left),
+  // at most timeoutMs after it went out. Never throws.
+  void sendAsync(const IpAddress& destination, std::span<const std::uint8_t> payload,
+                 const EchoOptions& options, std::uint32_t timeoutMs,
+                 EchoCompletion& done) noexcept;
+
   // For tests: the kind once open, and how many sockets are open.
   std::optional<EchoSocketKind> kind() const;
   int openSockets() const;

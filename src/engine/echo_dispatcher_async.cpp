@@ -63,7 +63,7 @@ void EchoDispatcher::Impl::finishAsync(Pending& p, std::uint32_t st, Ipv4Address
 }
 
 void EchoDispatcher::Impl::expireDue(Clock::time_point now) {
-  thread_local std::vector<AsyncDeadlines::Entry> due;
+  thread_local std::vector<AsyncDeadlines<Pending>::Entry> due;
   due.clear();
   deadlines.takeDue(now, due);
   for (const auto& e : due) {

@@ -20,8 +20,6 @@
 
 namespace tarvo::dispatch {
 
-struct Pending;
-
 // Tells an EACCES for a broadcast destination (which our sockets may not
 // send to) from one of a prohibit route: a UDP socket allowed to broadcast
 // can be connected to the former but not to the latter. Nothing is sent.
@@ -60,6 +58,7 @@ inline void useSystemFutexHash() {
 // planned wakes it through an eventfd in its epoll set. Answered requests
 // leave their deadline behind; it is dropped when it comes due and its
 // request (by generation) is no longer the one it was set for.
+template <class Pending>
 class AsyncDeadlines {
  public:
   using Clock = std::chrono::steady_clock;

@@ -38,12 +38,16 @@ EchoResult IcmpEchoService::send(const IpAddress& destination,
 void IcmpEchoService::sendAsync(const IpAddress& destination, std::span<const std::uint8_t> payload,
                                 const EchoOptions& options, std::uint32_t timeoutMs,
                                 EchoCompletion& done) {
-  const std::optional<Ipv4Address> v4 = destination.asV4();
-  if (open_ && v4) {
+  EchoResult failed;
+  failed.status = status::kGeneralFailure;
+  failed.replyAddress = destination;
+  if (!open_) return done.echoDone(failed);
+  if (const std::optional<Ipv4Address> v4 = destination.asV4()) {
     return EchoDispatcher::instance().sendAsync(*v4, payload, options, timeoutMs, done);
   }
-  // IPv6 requests, and the failure before open, wait on a thread of their own.
-  EchoService::sendAsync(destination, payload, options, timeoutMs, done);
+  if (!open6_) open6_ = Echo6Dispatcher::instance().attach() == EchoOpenResult::Ok;
+  if (!open6_) return done.echoDone(failed);
+  Echo6Dispatcher::instance().sendAsync(destination, payload, options, timeoutMs, done);
 }
 
 EventLoop* IcmpEchoService::engine() {

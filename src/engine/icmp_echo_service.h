@@ -27,7 +27,7 @@ class IcmpEchoService : public EchoService {
   // IPv6 request where no ICMPv6 socket can be had.
   EchoResult send(const IpAddress& destination, std::span<const std::uint8_t> payload,
                   const EchoOptions& options, std::uint32_t timeoutMs) override;
-  // IPv4 requests wait for their answers in the dispatcher, on no thread.
+  // Requests wait for their answers in the dispatchers, on no thread.
   void sendAsync(const IpAddress& destination, std::span<const std::uint8_t> payload,
                  const EchoOptions& options, std::uint32_t timeoutMs,
                  EchoCompletion& done) override;

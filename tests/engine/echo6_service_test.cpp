@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/one_shot.h"
 #include "engine/echo6_dispatcher.h"
 #include "engine/echo_status.h"
 #include "engine/icmp_echo_service.h"
@@ -88,6 +89,44 @@ TEST_F(Echo6Service, ManyServicesAtOnceEachGetTheirOwnReplies) {
   EXPECT_EQ(wrong, 0);
   const bool ping = Echo6Dispatcher::instance().kind() == EchoSocketKind::Datagram;
   EXPECT_EQ(Echo6Dispatcher::instance().openSockets() > 1, ping);
+}
+
+// Requests that do not wait: a thousand out at once from one thread, each
+// answered once with its own payload size (a refused address at once).
+TEST_F(Echo6Service, RequestsThatDoNotWaitAreEachAnsweredOnce) {
+  struct Answer : EchoCompletion {
+    std::atomic<int>* left = nullptr;
+    OneShot* allDone = nullptr;
+    EchoResult result;
+    std::atomic<int> calls{0};
+    void echoDone(const EchoResult& r) override {
+      result = r;
+      ++calls;
+      if (left->fetch_sub(1) == 1) allDone->post();
+    }
+  };
+  constexpr int kRequests = 1000;
+  std::atomic<int> left{kRequests + 1};
+  OneShot allDone;
+  std::vector<Answer> answers(kRequests + 1);
+  std::vector<std::vector<std::uint8_t>> payloads;
+  for (int i = 0; i <= kRequests; ++i)
+    payloads.push_back(letters(static_cast<std::size_t>(i % 61)));
+  for (int i = 0; i <= kRequests; ++i) {
+    answers[i].left = &left;
+    answers[i].allDone = &allDone;
+    service_.sendAsync(i < kRequests ? v6("::1") : v6("ff02::1"), payloads[i], EchoOptions{}, 10000,
+                       answers[i]);
+  }
+  allDone.wait();
+  int wrong = 0;
+  for (int i = 0; i < kRequests; ++i) {
+    wrong += answers[i].calls != 1 || answers[i].result.status != status::kSuccess ||
+             answers[i].result.replyDataSize != payloads[i].size() ||
+             answers[i].result.replyAddress != v6("::1");
+  }
+  EXPECT_EQ(wrong, 0);
+  EXPECT_EQ(answers[kRequests].result.status, status::kBadDestination);
 }
 
 }  // namespace
