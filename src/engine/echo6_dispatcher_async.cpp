@@ -26,6 +26,7 @@ Pending* Echo6Dispatcher::Impl::acquirePending() {
 void Echo6Dispatcher::Impl::releasePending(Pending& p) {
   p.completion = nullptr;
   std::lock_guard<std::mutex> lock(poolMutex);
+  p.generation.fetch_add(1, std::memory_order_relaxed);  // its deadline is stale now
   poolFree.push_back(&p);
 }
 

@@ -56,6 +56,7 @@ void EchoDispatcher::Impl::finishAsync(Pending& p, std::uint32_t st, Ipv4Address
   if (p.channel) p.channel->inUse.fetch_sub(1);
   {
     std::lock_guard<std::mutex> lock(poolMutex);
+    p.generation.fetch_add(1, std::memory_order_relaxed);  // its deadline is stale now
     poolFree.push_back(&p);
   }
   // Last: the requester may start its next request from here.
@@ -111,6 +112,7 @@ void EchoDispatcher::Impl::sendAsync(Ipv4Address destination, std::span<const st
     p->completion = nullptr;
     {
       std::lock_guard<std::mutex> lock(poolMutex);
+      p->generation.fetch_add(1, std::memory_order_relaxed);
       poolFree.push_back(p);
     }
     return done.echoDone(result);

@@ -56,8 +56,9 @@ inline void useSystemFutexHash() {
 // When asynchronous requests time out. The receiver sleeps until the
 // earliest deadline; a request whose deadline is earlier than the sleep it
 // planned wakes it through an eventfd in its epoll set. Answered requests
-// leave their deadline behind; it is dropped when it comes due and its
-// request (by generation) is no longer the one it was set for.
+// leave their deadline behind; it is dropped once its request (by
+// generation, which changes as the request ends) is no longer the one it
+// was set for.
 template <class Pending>
 class AsyncDeadlines {
  public:
@@ -98,6 +99,11 @@ class AsyncDeadlines {
   // never wakes before the deadline), at most `longest`.
   int sleepMs(Clock::time_point now, int longest) {
     std::lock_guard<std::mutex> lock(mutex_);
+    // The deadlines of requests answered since are no reason to wake.
+    while (!heap_.empty() && heap_.top().pending->generation.load(std::memory_order_relaxed) !=
+                                 heap_.top().generation) {
+      heap_.pop();
+    }
     int ms = longest;
     if (!heap_.empty()) {
       const auto left = heap_.top().at - now;
