@@ -5,29 +5,36 @@ namespace tarvo {
 // As for IPv4: pendings are kept for the next request, and answers taken in
 // one read go to their requesters together once the read is over.
 namespace {
-std::mutex poolMutex;
-std::vector<std::unique_ptr<Pending>> poolOwned;  // with poolMutex
-std::vector<Pending*> poolFree;                   // with poolMutex
+// Never destroyed, as the dispatcher: its reader may run while the process exits.
+struct Pool {
+  std::mutex mutex;
+  std::vector<std::unique_ptr<Pending>> owned;  // with mutex
+  std::vector<Pending*> free;                   // with mutex
+};
+Pool& pool() {
+  static Pool& p = *new Pool;
+  return p;
+}
 thread_local std::vector<std::pair<EchoCompletion*, EchoResult>> heldAnswers;
 }  // namespace
 
 Pending* Echo6Dispatcher::Impl::acquirePending() {
-  std::lock_guard<std::mutex> lock(poolMutex);
-  if (poolFree.empty()) {
-    poolOwned.push_back(std::make_unique<Pending>());
-    poolFree.push_back(poolOwned.back().get());
+  std::lock_guard<std::mutex> lock(pool().mutex);
+  if (pool().free.empty()) {
+    pool().owned.push_back(std::make_unique<Pending>());
+    pool().free.push_back(pool().owned.back().get());
   }
-  Pending* p = poolFree.back();
-  poolFree.pop_back();
+  Pending* p = pool().free.back();
+  pool().free.pop_back();
   p->generation.fetch_add(1, std::memory_order_relaxed);
   return p;
 }
 
 void Echo6Dispatcher::Impl::releasePending(Pending& p) {
   p.completion = nullptr;
-  std::lock_guard<std::mutex> lock(poolMutex);
+  std::lock_guard<std::mutex> lock(pool().mutex);
   p.generation.fetch_add(1, std::memory_order_relaxed);  // its deadline is stale now
-  poolFree.push_back(&p);
+  pool().free.push_back(&p);
 }
 
 void Echo6Dispatcher::Impl::finishAsync(Pending& p, std::uint32_t st, const IpAddress& from,

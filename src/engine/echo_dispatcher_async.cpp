@@ -6,9 +6,16 @@ namespace tarvo {
 // than freed: a sweep or a monitor makes no allocation per request once it
 // has as many as it keeps in flight.
 namespace {
-std::mutex poolMutex;
-std::vector<std::unique_ptr<Pending>> poolOwned;  // with poolMutex
-std::vector<Pending*> poolFree;                   // with poolMutex
+// Never destroyed, as the dispatcher: its reader may run while the process exits.
+struct Pool {
+  std::mutex mutex;
+  std::vector<std::unique_ptr<Pending>> owned;  // with mutex
+  std::vector<Pending*> free;                   // with mutex
+};
+Pool& pool() {
+  static Pool& p = *new Pool;
+  return p;
+}
 
 // Answers a reader has taken and not yet handed on: they go out together
 // once its read is over, so a requester that sleeps is woken once for many.
@@ -25,13 +32,13 @@ void EchoDispatcher::Impl::handOnHeldAnswers() {
 }
 
 Pending* EchoDispatcher::Impl::acquirePending() {
-  std::lock_guard<std::mutex> lock(poolMutex);
-  if (poolFree.empty()) {
-    poolOwned.push_back(std::make_unique<Pending>());
-    poolFree.push_back(poolOwned.back().get());
+  std::lock_guard<std::mutex> lock(pool().mutex);
+  if (pool().free.empty()) {
+    pool().owned.push_back(std::make_unique<Pending>());
+    pool().free.push_back(pool().owned.back().get());
   }
-  Pending* p = poolFree.back();
-  poolFree.pop_back();
+  Pending* p = pool().free.back();
+  pool().free.pop_back();
   p->generation.fetch_add(1, std::memory_order_relaxed);
   return p;
 }
@@ -55,9 +62,9 @@ void EchoDispatcher::Impl::finishAsync(Pending& p, std::uint32_t st, Ipv4Address
   p.completion = nullptr;
   if (p.channel) p.channel->inUse.fetch_sub(1);
   {
-    std::lock_guard<std::mutex> lock(poolMutex);
+    std::lock_guard<std::mutex> lock(pool().mutex);
     p.generation.fetch_add(1, std::memory_order_relaxed);  // its deadline is stale now
-    poolFree.push_back(&p);
+    pool().free.push_back(&p);
   }
   // Last: the requester may start its next request from here.
   heldAnswers.emplace_back(done, r);
@@ -111,9 +118,9 @@ void EchoDispatcher::Impl::sendAsync(Ipv4Address destination, std::span<const st
   if (!allocate(df, p, start + milliseconds(timeoutMs), slot)) {
     p->completion = nullptr;
     {
-      std::lock_guard<std::mutex> lock(poolMutex);
+      std::lock_guard<std::mutex> lock(pool().mutex);
       p->generation.fetch_add(1, std::memory_order_relaxed);
-      poolFree.push_back(p);
+      pool().free.push_back(p);
     }
     return done.echoDone(result);
   }
