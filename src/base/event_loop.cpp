@@ -205,9 +205,11 @@ void EventLoop::heapSwap(std::size_t a, std::size_t b) {
   timers_[b].task->timerIndex_ = b;
 }
 
+// A four-way heap: half as many levels as a binary one, so a monitor of
+// many thousand hosts moves fewer timers (each move also touches its task).
 void EventLoop::heapUp(std::size_t i) {
   while (i > 0) {
-    const std::size_t parent = (i - 1) / 2;
+    const std::size_t parent = (i - 1) / 4;
     if (!(timers_[i].due < timers_[parent].due)) return;
     heapSwap(i, parent);
     i = parent;
@@ -216,11 +218,12 @@ void EventLoop::heapUp(std::size_t i) {
 
 void EventLoop::heapDown(std::size_t i) {
   for (;;) {
-    const std::size_t l = 2 * i + 1;
-    const std::size_t r = l + 1;
+    const std::size_t first = 4 * i + 1;
+    const std::size_t end = std::min(first + 4, timers_.size());
     std::size_t least = i;
-    if (l < timers_.size() && timers_[l].due < timers_[least].due) least = l;
-    if (r < timers_.size() && timers_[r].due < timers_[least].due) least = r;
+    for (std::size_t c = first; c < end; ++c) {
+      if (timers_[c].due < timers_[least].due) least = c;
+    }
     if (least == i) return;
     heapSwap(i, least);
     i = least;
