@@ -77,23 +77,39 @@ void EventLoop::unlinkPosted(LoopTask& task) {
 
 void EventLoop::runAt(LoopTask& task, Clock::TimePoint due, Clock::Duration slack) {
   task.slack_ = slack;
-  if (task.timerIndex_ == LoopTask::kNoTimer) {
-    task.timerIndex_ = timers_.size();
-    timers_.push_back({due, &task});
-    heapUp(task.timerIndex_);
+  if (task.timerSlot_ == LoopTask::kNoSlot) {
+    if (freeSlots_.empty()) {
+      task.timerSlot_ = static_cast<std::uint32_t>(positions_.size());
+      positions_.push_back(kNoTimer);
+    } else {
+      task.timerSlot_ = freeSlots_.back();
+      freeSlots_.pop_back();
+    }
+  }
+  std::size_t& position = positions_[task.timerSlot_];
+  if (position == kNoTimer) {
+    position = timers_.size();
+    timers_.push_back({due, &task, task.timerSlot_});
+    heapUp(position);
   } else {
-    timers_[task.timerIndex_].due = due;
-    heapUp(task.timerIndex_);
-    heapDown(task.timerIndex_);
+    const std::size_t i = position;
+    timers_[i].due = due;
+    heapUp(i);
+    heapDown(positions_[task.timerSlot_]);
   }
 }
 
 void EventLoop::cancelTimer(LoopTask& task) {
-  if (task.timerIndex_ != LoopTask::kNoTimer) heapRemove(task.timerIndex_);
+  if (task.timerSlot_ == LoopTask::kNoSlot) return;
+  if (positions_[task.timerSlot_] != kNoTimer) heapRemove(positions_[task.timerSlot_]);
 }
 
 void EventLoop::retire(LoopTask& task) {
   cancelTimer(task);
+  if (task.timerSlot_ != LoopTask::kNoSlot) {
+    freeSlots_.push_back(task.timerSlot_);
+    task.timerSlot_ = LoopTask::kNoSlot;
+  }
   {
     std::lock_guard<std::mutex> lock(mutex_);
     if (task.posted_) unlinkPosted(task);
@@ -201,8 +217,8 @@ void EventLoop::run() {
 
 void EventLoop::heapSwap(std::size_t a, std::size_t b) {
   std::swap(timers_[a], timers_[b]);
-  timers_[a].task->timerIndex_ = a;
-  timers_[b].task->timerIndex_ = b;
+  positions_[timers_[a].slot] = a;
+  positions_[timers_[b].slot] = b;
 }
 
 // A four-way heap: half as many levels as a binary one, so a monitor of
@@ -231,7 +247,7 @@ void EventLoop::heapDown(std::size_t i) {
 }
 
 void EventLoop::heapRemove(std::size_t i) {
-  LoopTask* task = timers_[i].task;
+  const std::uint32_t slot = timers_[i].slot;
   const std::size_t last = timers_.size() - 1;
   if (i != last) {
     heapSwap(i, last);
@@ -241,7 +257,7 @@ void EventLoop::heapRemove(std::size_t i) {
   } else {
     timers_.pop_back();
   }
-  task->timerIndex_ = LoopTask::kNoTimer;
+  positions_[slot] = kNoTimer;
 }
 
 }  // namespace tarvo

@@ -2,6 +2,7 @@
 
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <mutex>
 #include <thread>
 #include <utility>
@@ -42,7 +43,7 @@ class LoopTask {
 
  private:
   friend class EventLoop;
-  static constexpr std::size_t kNoTimer = static_cast<std::size_t>(-1);
+  static constexpr std::uint32_t kNoSlot = static_cast<std::uint32_t>(-1);
 
   // With the loop's lock.
   LoopTask* prevPosted_ = nullptr;
@@ -52,7 +53,7 @@ class LoopTask {
   bool deliveredPending_ = false;
   // Loop thread only.
   bool delivered_ = false;
-  std::size_t timerIndex_ = kNoTimer;
+  std::uint32_t timerSlot_ = kNoSlot;  // where the loop keeps its timer's place
   Clock::Duration slack_{};
   OneShot retired_;
 };
@@ -132,14 +133,20 @@ class EventLoop {
   LoopTask* postedTail_ = nullptr;
   bool sleeping_ = false;
   bool stop_ = false;
-  bool running_ = false;           // run() under way
+  bool running_ = false;  // run() under way
   // Due times are kept in the heap itself: a heap of many thousand timers
   // would otherwise read a task's memory at every comparison.
   struct Timer {
     Clock::TimePoint due;
     LoopTask* task;
+    std::uint32_t slot;
   };
+  static constexpr std::size_t kNoTimer = static_cast<std::size_t>(-1);
   std::vector<Timer> timers_;  // loop thread only
+  // Each task's place in the heap, by the slot it was given: kept here, in
+  // one small array, rather than in the tasks, a sift touches no task.
+  std::vector<std::size_t> positions_;
+  std::vector<std::uint32_t> freeSlots_;
   std::thread thread_;
   std::thread::id runner_;  // the loop's thread, once it runs
 };

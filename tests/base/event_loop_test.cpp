@@ -99,11 +99,12 @@ TEST(EventLoop, PostsFromOtherThreadsWakeTheLoopAndCoalesceUntilTheTaskRuns) {
   }
   for (auto& p : posters) p.join();
   for (auto& t : tasks) {
-    // Each task ran at least once and at most once per post.
+    // Each task runs after its last post (and ends there), and at most once
+    // per post.
     t.wanted = 0;
     loop.post(t);
     t.waitFor();
-    EXPECT_GE(t.runs.load(), 2);
+    EXPECT_GE(t.runs.load(), 1);
     EXPECT_LE(t.runs.load(), 4 * 200 + 1);
   }
 }
