@@ -2,40 +2,9 @@
 
 namespace tarvo {
 
-// As for IPv4: pendings are kept for the next request, and answers taken in
-// one read go to their requesters together once the read is over.
-namespace {
-// Never destroyed, as the dispatcher: its reader may run while the process exits.
-struct Pool {
-  std::mutex mutex;
-  std::vector<std::unique_ptr<Pending>> owned;  // with mutex
-  std::vector<Pending*> free;                   // with mutex
-};
-Pool& pool() {
-  static Pool& p = *new Pool;
-  return p;
-}
-thread_local std::vector<std::pair<EchoCompletion*, EchoResult>> heldAnswers;
-}  // namespace
+Pending* Echo6Dispatcher::Impl::acquirePending() { return pending.acquire(); }
 
-Pending* Echo6Dispatcher::Impl::acquirePending() {
-  std::lock_guard<std::mutex> lock(pool().mutex);
-  if (pool().free.empty()) {
-    pool().owned.push_back(std::make_unique<Pending>());
-    pool().free.push_back(pool().owned.back().get());
-  }
-  Pending* p = pool().free.back();
-  pool().free.pop_back();
-  p->generation.fetch_add(1, std::memory_order_relaxed);
-  return p;
-}
-
-void Echo6Dispatcher::Impl::releasePending(Pending& p) {
-  p.completion = nullptr;
-  std::lock_guard<std::mutex> lock(pool().mutex);
-  p.generation.fetch_add(1, std::memory_order_relaxed);  // its deadline is stale now
-  pool().free.push_back(&p);
-}
+void Echo6Dispatcher::Impl::releasePending(Pending& p) { pending.release(p); }
 
 void Echo6Dispatcher::Impl::finishAsync(Pending& p, std::uint32_t st, const IpAddress& from,
                                         std::uint8_t hopLimit, std::uint32_t dataSize,
@@ -54,16 +23,10 @@ void Echo6Dispatcher::Impl::finishAsync(Pending& p, std::uint32_t st, const IpAd
   }
   EchoCompletion* done = p.completion;
   releasePending(p);
-  heldAnswers.emplace_back(done, r);
+  dispatch::HeldAnswers::hold(done, r);
 }
 
-void Echo6Dispatcher::Impl::handOnHeldAnswers() {
-  for (std::size_t i = 0; i < heldAnswers.size(); ++i) {
-    auto [done, result] = heldAnswers[i];
-    done->echoDone(result);
-  }
-  heldAnswers.clear();
-}
+void Echo6Dispatcher::Impl::handOnHeldAnswers() { dispatch::HeldAnswers::handOn(); }
 
 void Echo6Dispatcher::Impl::expireDue(Clock::time_point now) {
   thread_local std::vector<dispatch::AsyncDeadlines<Pending>::Entry> due;

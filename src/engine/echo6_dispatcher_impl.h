@@ -273,6 +273,7 @@ struct Echo6Dispatcher::Impl {
   // --- requests that do not wait (echo6_dispatcher_async.cpp) ---------------
 
   dispatch::AsyncDeadlines<Pending> deadlines;
+  dispatch::PendingPool<Pending> pending;
   Pending* acquirePending();
   void releasePending(Pending& p);
   void finishAsync(Pending& p, std::uint32_t status, const IpAddress& from, std::uint8_t hopLimit,

@@ -2,46 +2,9 @@
 
 namespace tarvo {
 
-// Pendings of asynchronous requests are kept for the next request rather
-// than freed: a sweep or a monitor makes no allocation per request once it
-// has as many as it keeps in flight.
-namespace {
-// Never destroyed, as the dispatcher: its reader may run while the process exits.
-struct Pool {
-  std::mutex mutex;
-  std::vector<std::unique_ptr<Pending>> owned;  // with mutex
-  std::vector<Pending*> free;                   // with mutex
-};
-Pool& pool() {
-  static Pool& p = *new Pool;
-  return p;
-}
+void EchoDispatcher::Impl::handOnHeldAnswers() { HeldAnswers::handOn(); }
 
-// Answers a reader has taken and not yet handed on: they go out together
-// once its read is over, so a requester that sleeps is woken once for many.
-thread_local std::vector<std::pair<EchoCompletion*, EchoResult>> heldAnswers;
-}  // namespace
-
-void EchoDispatcher::Impl::handOnHeldAnswers() {
-  // echoDone may start the next request, which may finish at once.
-  for (std::size_t i = 0; i < heldAnswers.size(); ++i) {
-    auto [done, result] = heldAnswers[i];
-    done->echoDone(result);
-  }
-  heldAnswers.clear();
-}
-
-Pending* EchoDispatcher::Impl::acquirePending() {
-  std::lock_guard<std::mutex> lock(pool().mutex);
-  if (pool().free.empty()) {
-    pool().owned.push_back(std::make_unique<Pending>());
-    pool().free.push_back(pool().owned.back().get());
-  }
-  Pending* p = pool().free.back();
-  pool().free.pop_back();
-  p->generation.fetch_add(1, std::memory_order_relaxed);
-  return p;
-}
+Pending* EchoDispatcher::Impl::acquirePending() { return pending.acquire(); }
 
 void EchoDispatcher::Impl::finishAsync(Pending& p, std::uint32_t st, Ipv4Address from,
                                        std::uint8_t ttl, std::uint32_t dataSize,
@@ -59,15 +22,10 @@ void EchoDispatcher::Impl::finishAsync(Pending& p, std::uint32_t st, Ipv4Address
     r.roundTripUs = us > 0 ? static_cast<std::uint32_t>(us) : 0;
   }
   EchoCompletion* done = p.completion;
-  p.completion = nullptr;
   if (p.channel) p.channel->inUse.fetch_sub(1);
-  {
-    std::lock_guard<std::mutex> lock(pool().mutex);
-    p.generation.fetch_add(1, std::memory_order_relaxed);  // its deadline is stale now
-    pool().free.push_back(&p);
-  }
+  pending.release(p);
   // Last: the requester may start its next request from here.
-  heldAnswers.emplace_back(done, r);
+  HeldAnswers::hold(done, r);
 }
 
 void EchoDispatcher::Impl::expireDue(Clock::time_point now) {
@@ -116,12 +74,7 @@ void EchoDispatcher::Impl::sendAsync(Ipv4Address destination, std::span<const st
   Slot slot;
   const auto start = Clock::now();
   if (!allocate(df, p, start + milliseconds(timeoutMs), slot)) {
-    p->completion = nullptr;
-    {
-      std::lock_guard<std::mutex> lock(pool().mutex);
-      p->generation.fetch_add(1, std::memory_order_relaxed);
-      pool().free.push_back(p);
-    }
+    pending.release(*p);
     return done.echoDone(result);
   }
   p->channel = slot.channel;

@@ -400,6 +400,7 @@ struct EchoDispatcher::Impl final : LoopPoller {
   // --- asynchronous requests (echo_dispatcher_async.cpp) ------------------
 
   AsyncDeadlines<Pending> deadlines;
+  PendingPool<Pending> pending;
   Pending* acquirePending();
   void finishAsync(Pending& p, std::uint32_t status, Ipv4Address from, std::uint8_t ttl,
                    std::uint32_t dataSize, Clock::time_point at);

@@ -12,10 +12,13 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <queue>
+#include <utility>
 #include <vector>
 
+#include "engine/echo_service.h"
 #include "engine/ipv4_address.h"
 
 namespace tarvo::dispatch {
@@ -135,6 +138,61 @@ class AsyncDeadlines {
   std::mutex mutex_;
   std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> heap_;
   Clock::time_point plannedWake_ = Clock::time_point::max();
+};
+
+// Pendings of requests that do not wait, kept for the next request rather
+// than freed: a sweep or a monitor makes no allocation per request once it
+// has as many as it keeps in flight. A pending's generation changes as it
+// is handed out and as it comes back, so its old deadline goes stale.
+template <class Pending>
+class PendingPool {
+ public:
+  Pending* acquire() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (free_.empty()) {
+      owned_.push_back(std::make_unique<Pending>());
+      free_.push_back(owned_.back().get());
+    }
+    Pending* p = free_.back();
+    free_.pop_back();
+    p->generation.fetch_add(1, std::memory_order_relaxed);
+    return p;
+  }
+  void release(Pending& p) {
+    p.completion = nullptr;
+    std::lock_guard<std::mutex> lock(mutex_);
+    p.generation.fetch_add(1, std::memory_order_relaxed);
+    free_.push_back(&p);
+  }
+
+ private:
+  std::mutex mutex_;
+  std::vector<std::unique_ptr<Pending>> owned_;
+  std::vector<Pending*> free_;
+};
+
+// Answers a reader has taken and not yet handed on: they go out together
+// once its read is over, so a requester that sleeps is woken once for many.
+class HeldAnswers {
+ public:
+  static void hold(EchoCompletion* done, const EchoResult& result) {
+    held().emplace_back(done, result);
+  }
+  static void handOn() {
+    auto& answers = held();
+    // echoDone may start the next request, which may finish at once.
+    for (std::size_t i = 0; i < answers.size(); ++i) {
+      auto [done, result] = answers[i];
+      done->echoDone(result);
+    }
+    answers.clear();
+  }
+
+ private:
+  static std::vector<std::pair<EchoCompletion*, EchoResult>>& held() {
+    thread_local std::vector<std::pair<EchoCompletion*, EchoResult>> answers;
+    return answers;
+  }
 };
 
 }  // namespace tarvo::dispatch
