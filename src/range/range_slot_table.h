@@ -94,7 +94,7 @@ class RangeSlotTable {
   std::condition_variable codeChanged_;   // with codeLock_
   std::condition_variable startChanged_;  // with startLock_
   std::uint32_t awaitedSlot_ = 0;         // slot the controller waits on (code lock), 0 none
-  const bool* awaitedStart_ = nullptr;     // start the controller waits on (start lock)
+  const bool* awaitedStart_ = nullptr;    // start the controller waits on (start lock)
   std::vector<std::int32_t> codes_;
   std::vector<std::string> addresses_;  // dotted texts fit the small-string buffer
   std::vector<std::string> lines_;      // empty until the worker writes its line
