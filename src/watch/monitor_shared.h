@@ -92,8 +92,11 @@ struct MonitorShared {
     });
     if (first) wakeup.wake();
   }
-  std::vector<WatchResult> takeResults(std::size_t i) {
-    return resultQueue.with([i](ResultQueues& q) { return std::exchange(q.results[i], {}); });
+  // Swaps the host's results into `into` (emptied first): the host keeps the
+  // emptied vector's room, so a steady monitor allocates nothing per result.
+  void takeResults(std::size_t i, std::vector<WatchResult>& into) {
+    into.clear();
+    resultQueue.with([&](ResultQueues& q) { q.results[i].swap(into); });
   }
   // The hosts that have results waiting, in host order.
   std::vector<std::size_t> takeWaiting() {

@@ -223,7 +223,8 @@ void TCtrlWatch::drain(std::size_t i) {
   }
   // A host goes down under its name while the name is not resolved.
   const std::string& address = addresses_[i].empty() ? run_.hosts[i] : addresses_[i];
-  for (const WatchResult& result : shared_->takeResults(i)) {
+  shared_->takeResults(i, taken_);
+  for (const WatchResult& result : taken_) {
     const GraphPoint point = graphPoint(result, run_.settings.waitMs);
     if (point.replied) replies_.fetch_add(1, std::memory_order_relaxed);
     for (ResultSink* sink : run_.sinks) sink->record(run_.hosts[i], addresses_[i], result);

@@ -93,7 +93,8 @@ class TCtrlWatch : public ThreadBase {
   std::vector<std::unique_ptr<TResolveTh>> resolvers_;  // controller only
   std::vector<HostStateTracker> states_;                // controller only
   std::vector<std::string> addresses_;                  // as last told the view
-  std::vector<char> addressDue_;  // the host's text may have changed since it was told
+  std::vector<char> addressDue_;    // the host's text may have changed since it was told
+  std::vector<WatchResult> taken_;  // a host's results in hand, its room kept for the next
   std::atomic<std::size_t> startedCount_{0};
   std::atomic<std::size_t> watchedCount_{0};
   std::atomic<std::uint64_t> replies_{0};
