@@ -56,7 +56,9 @@ TEST_F(WindowNames, PingAndWatchTakeThePreferredFamilyAndNameIpv6Addresses) {
     button("Button7")->click();
     const QString named = QString::fromStdString("dual.test (" + sentTo.toString() + ")");
     EXPECT_TRUE(waitUntil([&] {
-      return page.graphCount() == 2 && page.graph(0)->caption() == named &&
+      // The graphs are counted before they are made.
+      return page.graphCount() == 2 && page.graph(0) && page.graph(1) &&
+             page.graph(0)->caption() == named &&
              page.graph(1)->caption() == "six.test (2001:db8::5)";
     }));
     button("Button7")->click();  // returns once the monitor has ended
