@@ -19,22 +19,9 @@
 #include <functional>
 #include <string>
 
+#include "gui_wait.h"
 #include "ui/main_window.h"
 #include "ui/watch_page.h"
-
-namespace {
-
-void waitFor(
-    int ms, const std::function<bool()>& done = [] { return false; }) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done() && timer.elapsed() < ms) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    QThread::msleep(10);
-  }
-}
-
-}  // namespace
 
 int main(int argc, char* argv[]) {
   if (argc < 2) {

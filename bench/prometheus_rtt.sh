@@ -16,6 +16,7 @@ output=$(realpath -m "${3:-docs/prometheus-rtt.png}")
 if [ "$(ip netns identify $$ 2> /dev/null)" != tvp ]; then
   exec scripts/in-testnet.sh bash "$0" "$build" "$seconds" "$output"
 fi
+. tests/metrics/prometheus.sh  # the working folder is the repository's here
 TMP=$(mktemp -d)
 pids=()
 trap 'kill "${pids[@]}" 2> /dev/null; wait; rm -rf "$TMP"' EXIT
@@ -27,15 +28,7 @@ PROM=$(port)
 "$build/src/cli/tarvo-cli" watch --resolve no -d 100 -w 500 --metrics "127.0.0.1:$METRICS" \
   198.18.10.10 198.18.11.10 198.18.31.7 198.18.10.20 > /dev/null 2> "$TMP/watch.log" &
 pids+=("$!")
-cat > "$TMP/prometheus.yml" << YML
-global: { scrape_interval: 1s, scrape_timeout: 1s }
-scrape_configs:
-  - job_name: tarvo
-    static_configs: [ { targets: [ "127.0.0.1:$METRICS" ] } ]
-YML
-prometheus --config.file="$TMP/prometheus.yml" --storage.tsdb.path="$TMP/tsdb" \
-  --web.listen-address="127.0.0.1:$PROM" > "$TMP/prometheus.log" 2>&1 &
-pids+=("$!")
+start_prometheus "$TMP" "$METRICS" "$PROM"
 start=$(date +%s)
 sleep "$seconds"
 end=$(date +%s)

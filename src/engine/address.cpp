@@ -9,6 +9,21 @@
 
 namespace tarvo {
 
+namespace {
+// The name of a socket address; none when it has none.
+template <class SocketAddress>
+std::optional<HostEntry> reverseEntry(const SocketAddress& address) {
+  char host[NI_MAXHOST];
+  if (getnameinfo(reinterpret_cast<const sockaddr*>(&address), sizeof address, host, sizeof host,
+                  nullptr, 0, NI_NAMEREQD) != 0) {
+    return std::nullopt;
+  }
+  HostEntry entry;
+  entry.officialName = host;
+  return entry;
+}
+}  // namespace
+
 std::string stripUrlScheme(std::string_view text) {
   auto pos = text.find("://");
   if (pos == std::string_view::npos) return std::string(text);
@@ -81,14 +96,8 @@ std::optional<HostEntry> lookupIp(const IpAddress& address) {
   sin6.sin6_family = AF_INET6;
   std::memcpy(&sin6.sin6_addr, address.bytes().data(), sizeof sin6.sin6_addr);
   sin6.sin6_scope_id = address.scopeId();
-  char host[NI_MAXHOST];
-  if (getnameinfo(reinterpret_cast<const sockaddr*>(&sin6), sizeof sin6, host, sizeof host, nullptr,
-                  0, NI_NAMEREQD) != 0) {
-    return std::nullopt;
-  }
-  HostEntry entry;
-  entry.officialName = host;
-  entry.all.push_back(address);
+  auto entry = reverseEntry(sin6);
+  if (entry) entry->all.push_back(address);
   return entry;
 }
 
@@ -101,14 +110,8 @@ std::optional<HostEntry> lookupAddress(Ipv4Address address) {
   sockaddr_in sin{};
   sin.sin_family = AF_INET;
   sin.sin_addr.s_addr = htonl(address);
-  char host[NI_MAXHOST];
-  if (getnameinfo(reinterpret_cast<const sockaddr*>(&sin), sizeof sin, host, sizeof host, nullptr,
-                  0, NI_NAMEREQD) != 0) {
-    return std::nullopt;
-  }
-  HostEntry entry;
-  entry.officialName = host;
-  entry.addresses.push_back(address);
+  auto entry = reverseEntry(sin);
+  if (entry) entry->addresses.push_back(address);
   return entry;
 }
 

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/control_messages.h"
+
 namespace tarvo::icmp6 {
 
 namespace {
@@ -91,32 +93,16 @@ std::optional<Icmp6Message> parseMessage(std::span<const std::uint8_t> message,
 
 ControlData parseControlMessages(std::span<const std::uint8_t> control) {
   ControlData out;
-  const std::size_t headerSize = sizeof(cmsghdr);
-  const std::size_t dataOffset = CMSG_LEN(0);
-  std::size_t at = 0;
-  while (at + headerSize <= control.size()) {
-    cmsghdr h;
-    std::memcpy(&h, control.data() + at, headerSize);
-    if (h.cmsg_len < dataOffset || h.cmsg_len > control.size() - at) break;
-    const auto data = control.subspan(at + dataOffset, h.cmsg_len - dataOffset);
-    if (h.cmsg_level == SOL_IPV6 && h.cmsg_type == IPV6_HOPLIMIT && data.size() >= sizeof(int)) {
-      int hops;
-      std::memcpy(&hops, data.data(), sizeof hops);
-      if (hops >= 0 && hops <= 255) out.hopLimit = static_cast<std::uint8_t>(hops);
-    } else if (h.cmsg_level == SOL_IPV6 && h.cmsg_type == IPV6_RECVERR &&
-               data.size() >= sizeof(sock_extended_err)) {
-      sock_extended_err ee;
-      std::memcpy(&ee, data.data(), sizeof ee);
+  cmsg::forEachEntry(control, [&](int level, int type, std::span<const std::uint8_t> data) {
+    if (level == SOL_IPV6 && type == IPV6_HOPLIMIT) {
+      if (const auto hops = cmsg::byteValue(data)) out.hopLimit = hops;
+    } else if (level == SOL_IPV6 && type == IPV6_RECVERR) {
       ExtendedError e;
-      e.errnoValue = ee.ee_errno;
-      e.origin = ee.ee_origin;
-      e.type = ee.ee_type;
-      e.code = ee.ee_code;
-      e.info = ee.ee_info;
-      // SO_EE_OFFENDER: the address right behind the extended error.
-      if (data.size() >= sizeof ee + sizeof(sockaddr_in6)) {
-        sockaddr_in6 sin6;
-        std::memcpy(&sin6, data.data() + sizeof ee, sizeof sin6);
+      const auto behind = cmsg::readExtendedError(data, e);
+      if (!behind) return;
+      sockaddr_in6 sin6;
+      if (behind->size() >= sizeof sin6) {
+        std::memcpy(&sin6, behind->data(), sizeof sin6);
         if (sin6.sin6_family == AF_INET6) {
           IpAddress::Bytes b;
           std::memcpy(b.data(), &sin6.sin6_addr, b.size());
@@ -125,10 +111,7 @@ ControlData parseControlMessages(std::span<const std::uint8_t> control) {
       }
       out.error = e;
     }
-    const std::size_t step = CMSG_ALIGN(h.cmsg_len);
-    if (step == 0 || step > control.size() - at) break;
-    at += step;
-  }
+  });
   return out;
 }
 

@@ -8,6 +8,8 @@
 
 #include <cstring>
 
+#include "engine/control_messages.h"
+
 namespace tarvo::icmp {
 
 namespace {
@@ -146,40 +148,21 @@ std::optional<IcmpMessage> parseDatagramMessage(std::span<const std::uint8_t> me
 
 ControlData parseControlMessages(std::span<const std::uint8_t> control) {
   ControlData out;
-  const std::size_t headerSize = sizeof(cmsghdr);
-  const std::size_t dataOffset = CMSG_LEN(0);
-  std::size_t at = 0;
-  while (at + headerSize <= control.size()) {
-    cmsghdr h;
-    std::memcpy(&h, control.data() + at, headerSize);
-    if (h.cmsg_len < dataOffset || h.cmsg_len > control.size() - at) break;
-    const auto data = control.subspan(at + dataOffset, h.cmsg_len - dataOffset);
-    if (h.cmsg_level == SOL_IP && h.cmsg_type == IP_TTL && data.size() >= sizeof(int)) {
-      int ttl;
-      std::memcpy(&ttl, data.data(), sizeof ttl);
-      if (ttl >= 0 && ttl <= 255) out.ttl = static_cast<std::uint8_t>(ttl);
-    } else if (h.cmsg_level == SOL_IP && h.cmsg_type == IP_RECVERR &&
-               data.size() >= sizeof(sock_extended_err)) {
-      sock_extended_err ee;
-      std::memcpy(&ee, data.data(), sizeof ee);
+  cmsg::forEachEntry(control, [&](int level, int type, std::span<const std::uint8_t> data) {
+    if (level == SOL_IP && type == IP_TTL) {
+      if (const auto ttl = cmsg::byteValue(data)) out.ttl = ttl;
+    } else if (level == SOL_IP && type == IP_RECVERR) {
       ExtendedError e;
-      e.errnoValue = ee.ee_errno;
-      e.origin = ee.ee_origin;
-      e.type = ee.ee_type;
-      e.code = ee.ee_code;
-      e.info = ee.ee_info;
-      // SO_EE_OFFENDER: the address right behind the extended error.
-      if (data.size() >= sizeof ee + sizeof(sockaddr_in)) {
-        sockaddr_in sin;
-        std::memcpy(&sin, data.data() + sizeof ee, sizeof sin);
+      const auto behind = cmsg::readExtendedError(data, e);
+      if (!behind) return;
+      sockaddr_in sin;
+      if (behind->size() >= sizeof sin) {
+        std::memcpy(&sin, behind->data(), sizeof sin);
         if (sin.sin_family == AF_INET) e.offender = ntohl(sin.sin_addr.s_addr);
       }
       out.error = e;
     }
-    const std::size_t step = CMSG_ALIGN(h.cmsg_len);
-    if (step == 0 || step > control.size() - at) break;
-    at += step;
-  }
+  });
   return out;
 }
 

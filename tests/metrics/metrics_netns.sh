@@ -6,6 +6,7 @@
 # out, and SIGHUP with a changed list file shows the change. Every wait is
 # bounded: the whole test ends within a minute.
 . "$(dirname "$0")/../cli/lib.sh"
+. "$(dirname "$0")/prometheus.sh"
 for tool in curl jq promtool prometheus python3; do
   command -v $tool > /dev/null || skip "$tool is not installed"
 done
@@ -81,15 +82,7 @@ kill "${pids[-1]}"
 # A real server scrapes the endpoint (it asks for OpenMetrics) every second.
 PROM_PORT=$(free_port)
 API=http://127.0.0.1:$PROM_PORT/api/v1
-cat > "$TMP/prometheus.yml" << YML
-global: { scrape_interval: 1s, scrape_timeout: 1s }
-scrape_configs:
-  - job_name: tarvo
-    static_configs: [ { targets: [ "127.0.0.1:$PORT" ] } ]
-YML
-prometheus --config.file="$TMP/prometheus.yml" --storage.tsdb.path="$TMP/tsdb" \
-  --web.listen-address="127.0.0.1:$PROM_PORT" > "$TMP/prometheus.log" 2>&1 &
-pids+=("$!")
+start_prometheus "$TMP" "$PORT" "$PROM_PORT"
 states() {
   curl -sf --max-time 5 "$API/query?query=tarvo_up" > "$TMP/up.json" &&
     [ "$(jq -r '[.data.result[] | "\(.metric.host)=\(.value[1])"] | sort | join(" ")' "$TMP/up.json")" == \
