@@ -1,10 +1,13 @@
 #include "ui/history_view.h"
 
+#include <QApplication>
 #include <QBuffer>
 #include <QComboBox>
 #include <QPixmap>
+#include <QPointer>
 #include <QVBoxLayout>
 
+#include "base/detached_call.h"
 #include "ui/history_graph.h"
 #include "ui/history_loader.h"
 #include "ui/history_text.h"
@@ -186,22 +189,40 @@ void HistoryView::exportGraph(THistoryGraph& graph) {
 void HistoryView::exportHistory(const THistoryGraph& graph) {
   const QString name = csvSaver_->choose();
   if (name.isEmpty()) return;
-  // Every result of the range, read on the spot through a connection of
-  // its own: the reader's store may be busy on its thread.
-  history::OpenOutcome opened =
-      history::HistoryStore::open(history::defaultHistoryPath(), history::HistoryStore::Mode::Read);
-  if (!opened.store) {
-    csvSaver_->showFailure(name, QString::fromStdString(opened.message));
-    return;
-  }
-  std::string csv;
-  try {
-    csv = historyCsv(graph.host(), opened.store->results(graph.host(), graph.model().view()));
-  } catch (const std::exception& e) {
-    csvSaver_->showFailure(name, QString::fromStdString(e.what()));
-    return;
-  }
-  csvSaver_->writeWhole(name, csv);
+  // Every result of the range, read and written out on a thread of its own
+  // (days of results take a while; the window goes on meanwhile) through a
+  // connection of its own: the reader's store may be busy on its thread.
+  // The file is written back on the window's thread by the saver, if the
+  // window still has it.
+  QPointer<SaveToFile> saver = csvSaver_;
+  const bool started =
+      startDetachedThread([saver, name, host = graph.host(), range = graph.model().view()] {
+        std::string csv;
+        std::string failure;
+        history::OpenOutcome opened = history::HistoryStore::open(
+            history::defaultHistoryPath(), history::HistoryStore::Mode::Read);
+        if (!opened.store) {
+          failure = opened.message;
+        } else {
+          try {
+            csv = historyCsv(host, opened.store->results(host, range));
+          } catch (const std::exception& e) {
+            failure = e.what();
+          }
+        }
+        QMetaObject::invokeMethod(
+            qApp,
+            [saver, name, csv = std::move(csv), failure = std::move(failure)] {
+              if (!saver) return;
+              if (failure.empty()) {
+                saver->writeWhole(name, csv);
+              } else {
+                saver->showFailure(name, QString::fromStdString(failure));
+              }
+            },
+            Qt::QueuedConnection);
+      });
+  if (!started) csvSaver_->showFailure(name, "no thread could be started to read the history");
 }
 
 }  // namespace tarvo::ui

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced: start_prometheus DIR TARGET_PORT LISTEN_PORT starts a Prometheus
 # server of its own (configuration and storage in DIR, log in
 # DIR/prometheus.log) that scrapes 127.0.0.1:TARGET_PORT every second, and

@@ -106,6 +106,8 @@ TEST_F(WindowHistory, ARangeIsDrawnFromTheFileWithItsStatisticsAndExports) {
   const std::string csv = (registry.folder() / "hour.csv").string();
   exportTo("ExportHistoryFile", csv);
   hour->exportHistory->trigger();
+  // Read on a thread of its own, written once the window has it back.
+  ASSERT_TRUE(waitUntil([&] { return std::filesystem::exists(csv); }));
   const std::string bytes = TempRegistry::readFile(csv);
   EXPECT_TRUE(
       bytes.starts_with("time,host,address,rtt_ms,status\r\n"
