@@ -51,6 +51,10 @@ int runPingCommand(const std::vector<std::string>& words) {
     std::fputs("tarvo-cli ping: no HOST given and no host in the history\n", stderr);
     return kExitUsage;
   }
+  if (const std::string conflict = familyConflict(args, s.hostText); !conflict.empty()) {
+    std::fprintf(stderr, "tarvo-cli ping: %s\n", conflict.c_str());
+    return kExitUsage;
+  }
   applyNumberOption(args, "-n", s.pingCount);
   applyNumberOption(args, "-w", s.pingWaitMs);
   applyNumberOption(args, "-d", s.pingDelayMs);

@@ -51,6 +51,10 @@ int runTraceCommand(const std::vector<std::string>& args) {
     std::fprintf(stderr, "tarvo-cli trace: no HOST given\n%s", kTraceUsage);
     return kExitUsage;
   }
+  if (const std::string conflict = familyConflict(parsed, s.traceHost); !conflict.empty()) {
+    std::fprintf(stderr, "tarvo-cli trace: %s\n%s", conflict.c_str(), kTraceUsage);
+    return kExitUsage;
+  }
   applyNumberOption(parsed, "--max-hops", s.maxHops);
   applyNumberOption(parsed, "-w", s.traceWait);
   s.traceResolveNames = s.traceResolveNames || parsed.has("--resolve");

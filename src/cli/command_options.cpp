@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "engine/address.h"
+
 namespace tarvo::cli {
 
 namespace {
@@ -230,6 +232,17 @@ FamilyPreference familyOption(const ParsedArgs& args, FamilyPreference stored) {
   if (args.has("-6")) return FamilyPreference::V6;
   if (args.has("-4")) return FamilyPreference::V4;
   return stored;
+}
+
+std::string familyConflict(const ParsedArgs& args, const std::string& host) {
+  const bool v4 = args.has("-4");
+  const bool v6 = args.has("-6");
+  if (v4 && v6) return "-4 and -6 do not go together";
+  const std::optional<IpAddress> literal = parseHostLiteral(stripUrlScheme(host));
+  if (!literal) return {};
+  if (v4 && literal->isV6()) return "-4 and an IPv6 address do not go together";
+  if (v6 && literal->isV4()) return "-6 and an IPv4 address do not go together";
+  return {};
 }
 
 }  // namespace tarvo::cli

@@ -32,5 +32,8 @@ std::string commandHelp(const CommandOptions& command);
 // The family a name's answers are taken from: only IPv4 with -4, only IPv6
 // with -6, otherwise the stored preference.
 FamilyPreference familyOption(const ParsedArgs& args, FamilyPreference stored);
+// Why -4 / -6 cannot hold for this host: both given, or an address of the
+// other family; empty when they can.
+std::string familyConflict(const ParsedArgs& args, const std::string& host);
 
 }  // namespace tarvo::cli

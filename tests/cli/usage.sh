@@ -24,6 +24,13 @@ run 2 history --since yesterday
 expect_line "$TMP/err" 1 "tarvo-cli history: bad time 'yesterday'"
 run 2 history --since 1h --until 2h
 expect_line "$TMP/err" 1 "tarvo-cli history: --since is after --until"
+# -4 / -6 against each other or against the address typed, before any request.
+for words in "ping -6 127.0.0.1|-6 and an IPv4 address" "trace -4 [::1]|-4 and an IPv6 address" \
+  "ping -4 -6 ::1|-4 and -6"; do
+  # shellcheck disable=SC2086
+  run 2 ${words%%|*}
+  expect_line "$TMP/err" 1 "tarvo-cli ${words%% *}: ${words#*|} do not go together"
+done
 run 2 nosuch --help
 expect_line "$TMP/err" 1 "tarvo-cli: unknown command 'nosuch'"
 expect_line "$TMP/err" 2 "usage:"
