@@ -76,40 +76,13 @@ void EventLoop::unlinkPosted(LoopTask& task) {
 }
 
 void EventLoop::runAt(LoopTask& task, Clock::TimePoint due, Clock::Duration slack) {
-  task.slack_ = slack;
-  if (task.timerSlot_ == LoopTask::kNoSlot) {
-    if (freeSlots_.empty()) {
-      task.timerSlot_ = static_cast<std::uint32_t>(positions_.size());
-      positions_.push_back(kNoTimer);
-    } else {
-      task.timerSlot_ = freeSlots_.back();
-      freeSlots_.pop_back();
-    }
-  }
-  std::size_t& position = positions_[task.timerSlot_];
-  if (position == kNoTimer) {
-    position = timers_.size();
-    timers_.push_back({due, &task, task.timerSlot_});
-    heapUp(position);
-  } else {
-    const std::size_t i = position;
-    timers_[i].due = due;
-    heapUp(i);
-    heapDown(positions_[task.timerSlot_]);
-  }
+  timers_.set(task.timer_, &task, due, slack);
 }
 
-void EventLoop::cancelTimer(LoopTask& task) {
-  if (task.timerSlot_ == LoopTask::kNoSlot) return;
-  if (positions_[task.timerSlot_] != kNoTimer) heapRemove(positions_[task.timerSlot_]);
-}
+void EventLoop::cancelTimer(LoopTask& task) { timers_.cancel(task.timer_); }
 
 void EventLoop::retire(LoopTask& task) {
-  cancelTimer(task);
-  if (task.timerSlot_ != LoopTask::kNoSlot) {
-    freeSlots_.push_back(task.timerSlot_);
-    task.timerSlot_ = LoopTask::kNoSlot;
-  }
+  timers_.release(task.timer_);
   {
     std::lock_guard<std::mutex> lock(mutex_);
     if (task.posted_) unlinkPosted(task);
@@ -124,11 +97,8 @@ bool EventLoop::takePosted(std::vector<LoopTask*>& out) {
   for (;;) {
     if (stop_) return false;
     if (postedHead_) break;
-    std::optional<Clock::TimePoint> due;
-    if (!timers_.empty()) {
-      due = timers_.front().due;
-      if (clock_.now() >= *due) return true;
-    }
+    const std::optional<LoopTimers::Next> due = timers_.next();
+    if (due && clock_.now() >= due->due) return true;
     if (poller_) {
       // Answers are handled inside the poll; what they post ends it.
       // Woken as late as the first timer allows, the loop finds many timers
@@ -136,8 +106,7 @@ bool EventLoop::takePosted(std::vector<LoopTask*>& out) {
       // hundred times a second, not once per host.
       int ms = 1000;
       if (due) {
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
-            *due + timers_.front().task->slack_ - clock_.now());
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(due->latest - clock_.now());
         ms = static_cast<int>(std::clamp<long long>(left.count(), 0, ms));
       }
       sleeping_ = true;
@@ -151,12 +120,12 @@ bool EventLoop::takePosted(std::vector<LoopTask*>& out) {
     if (due && !realTime_) {
       // A pretend clock jumps to the next timer.
       lock.unlock();
-      clock_.sleepFor(*due - clock_.now());
+      clock_.sleepFor(due->due - clock_.now());
       return true;
     }
     sleeping_ = true;
     if (due) {
-      wake_.wait_until(lock, *due);
+      wake_.wait_until(lock, due->due);
     } else {
       wake_.wait(lock);
     }
@@ -184,11 +153,7 @@ bool EventLoop::takePosted(std::vector<LoopTask*>& out) {
 
 void EventLoop::runDueTimers() {
   const Clock::TimePoint now = clock_.now();
-  while (!timers_.empty() && timers_.front().due <= now) {
-    LoopTask* task = timers_.front().task;
-    heapRemove(0);
-    task->run();
-  }
+  while (LoopTask* task = timers_.takeDue(now)) task->run();
 }
 
 void EventLoop::run() {
@@ -213,51 +178,6 @@ void EventLoop::run() {
   std::lock_guard<std::mutex> lock(mutex_);
   running_ = false;
   wake_.notify_all();
-}
-
-void EventLoop::heapSwap(std::size_t a, std::size_t b) {
-  std::swap(timers_[a], timers_[b]);
-  positions_[timers_[a].slot] = a;
-  positions_[timers_[b].slot] = b;
-}
-
-// A four-way heap: half as many levels as a binary one, so a monitor of
-// many thousand hosts moves fewer timers (each move also touches its task).
-void EventLoop::heapUp(std::size_t i) {
-  while (i > 0) {
-    const std::size_t parent = (i - 1) / 4;
-    if (!(timers_[i].due < timers_[parent].due)) return;
-    heapSwap(i, parent);
-    i = parent;
-  }
-}
-
-void EventLoop::heapDown(std::size_t i) {
-  for (;;) {
-    const std::size_t first = 4 * i + 1;
-    const std::size_t end = std::min(first + 4, timers_.size());
-    std::size_t least = i;
-    for (std::size_t c = first; c < end; ++c) {
-      if (timers_[c].due < timers_[least].due) least = c;
-    }
-    if (least == i) return;
-    heapSwap(i, least);
-    i = least;
-  }
-}
-
-void EventLoop::heapRemove(std::size_t i) {
-  const std::uint32_t slot = timers_[i].slot;
-  const std::size_t last = timers_.size() - 1;
-  if (i != last) {
-    heapSwap(i, last);
-    timers_.pop_back();
-    heapUp(i);
-    heapDown(i);
-  } else {
-    timers_.pop_back();
-  }
-  positions_[slot] = kNoTimer;
 }
 
 }  // namespace tarvo

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/clock.h"
+#include "base/loop_timers.h"
 #include "base/one_shot.h"
 
 namespace tarvo {
@@ -43,8 +44,6 @@ class LoopTask {
 
  private:
   friend class EventLoop;
-  static constexpr std::uint32_t kNoSlot = static_cast<std::uint32_t>(-1);
-
   // With the loop's lock.
   LoopTask* prevPosted_ = nullptr;
   LoopTask* nextPosted_ = nullptr;
@@ -53,8 +52,7 @@ class LoopTask {
   bool deliveredPending_ = false;
   // Loop thread only.
   bool delivered_ = false;
-  std::uint32_t timerSlot_ = kNoSlot;  // where the loop keeps its timer's place
-  Clock::Duration slack_{};
+  LoopTimers::Id timer_ = LoopTimers::kNoId;
   OneShot retired_;
 };
 
@@ -116,11 +114,6 @@ class EventLoop {
   void postLocked(LoopTask& task);
   void unlinkPosted(LoopTask& task);  // with the lock
   void runDueTimers();
-  // The timer heap, ordered by due time.
-  void heapUp(std::size_t i);
-  void heapDown(std::size_t i);
-  void heapSwap(std::size_t a, std::size_t b);
-  void heapRemove(std::size_t i);
 
   static constexpr std::size_t kPolledBatch = 64;
 
@@ -134,19 +127,7 @@ class EventLoop {
   bool sleeping_ = false;
   bool stop_ = false;
   bool running_ = false;  // run() under way
-  // Due times are kept in the heap itself: a heap of many thousand timers
-  // would otherwise read a task's memory at every comparison.
-  struct Timer {
-    Clock::TimePoint due;
-    LoopTask* task;
-    std::uint32_t slot;
-  };
-  static constexpr std::size_t kNoTimer = static_cast<std::size_t>(-1);
-  std::vector<Timer> timers_;  // loop thread only
-  // Each task's place in the heap, by the slot it was given: kept here, in
-  // one small array, rather than in the tasks, a sift touches no task.
-  std::vector<std::size_t> positions_;
-  std::vector<std::uint32_t> freeSlots_;
+  LoopTimers timers_;     // loop thread only
   std::thread thread_;
   std::thread::id runner_;  // the loop's thread, once it runs
 };
