@@ -37,13 +37,12 @@ void Echo6Dispatcher::Impl::expireDue(Clock::time_point now) {
     if (p.generation.load(std::memory_order_relaxed) != e.generation) continue;
     {
       std::lock_guard<std::mutex> lock(tableMutex);
-      auto it = waiting.find(p.key);
       // Answered already, or answered and reused for another request.
-      if (it == waiting.end() || it->second != &p ||
+      if (waiting.find(p.key) != &p ||
           p.generation.load(std::memory_order_relaxed) != e.generation) {
         continue;
       }
-      waiting.erase(it);
+      waiting.erase(p.key);
     }
     finishAsync(p, status::kRequestTimedOut, p.named, 0, 0, now);
   }

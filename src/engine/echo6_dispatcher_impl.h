@@ -16,7 +16,6 @@
 #include <random>
 #include <system_error>
 #include <thread>
-#include <unordered_map>
 #include <vector>
 
 #include "base/one_shot.h"
@@ -25,6 +24,7 @@
 #include "engine/echo_dispatcher_support.h"
 #include "engine/echo_status.h"
 #include "engine/icmp_status_map.h"
+#include "engine/request_table.h"
 #include "engine/send_refusal.h"
 
 namespace tarvo {
@@ -105,7 +105,7 @@ struct Echo6Dispatcher::Impl {
   int epollFd = -1;
 
   std::mutex tableMutex;  // the table, and the channels once open
-  std::unordered_map<std::uint32_t, Pending*> waiting;
+  RequestTable<Pending> waiting;
   // The first is opened with the privileges; more ping sockets are added
   // when sequences would come round too soon. Never closed.
   std::vector<std::unique_ptr<Channel>> channels;
@@ -155,7 +155,7 @@ struct Echo6Dispatcher::Impl {
     if (raw) {
       for (int tries = 0; tries < 1024; ++tries) {
         const std::uint32_t key = nextToken++;
-        if (waiting.emplace(key, p).second) {
+        if (waiting.insert(key, p)) {
           identifier = static_cast<std::uint16_t>(key >> 16);
           sequence = static_cast<std::uint16_t>(key & 0xFFFF);
           return channels.front().get();
@@ -178,7 +178,7 @@ struct Echo6Dispatcher::Impl {
             ch->cycleStart = now;
           }
           const auto seq = static_cast<std::uint16_t>(ch->nextSequence++);
-          if (waiting.emplace(requestKey(ch->socket->identifier(), seq), p).second) {
+          if (waiting.insert(requestKey(ch->socket->identifier(), seq), p)) {
             identifier = ch->socket->identifier();
             sequence = seq;
             return ch.get();
@@ -191,7 +191,7 @@ struct Echo6Dispatcher::Impl {
 
   bool unregister(std::uint32_t key) {
     std::lock_guard<std::mutex> lock(tableMutex);
-    return waiting.erase(key) == 1;
+    return waiting.erase(key);
   }
 
   void deliver(const icmp6::Icmp6Message& m, bool truncated, Clock::time_point at) {
@@ -205,15 +205,14 @@ struct Echo6Dispatcher::Impl {
     Pending* p = nullptr;
     {
       std::lock_guard<std::mutex> lock(tableMutex);
-      auto it = waiting.find(requestKey(m.identifier, m.sequence));
-      if (it == waiting.end()) return;
+      const std::uint32_t key = requestKey(m.identifier, m.sequence);
+      p = waiting.find(key);
+      if (!p) return;
       // An error counts only when it quotes a request to our destination.
-      if (m.kind == icmp6::Icmp6Message::Error &&
-          !sameHost(m.quotedDestination, it->second->destination)) {
+      if (m.kind == icmp6::Icmp6Message::Error && !sameHost(m.quotedDestination, p->destination)) {
         return;
       }
-      p = it->second;
-      waiting.erase(it);
+      waiting.erase(key);
     }
     // The sender may return as soon as the post is made: nothing after it.
     const bool unknownSource = m.source.bytes() == IpAddress::Bytes{};

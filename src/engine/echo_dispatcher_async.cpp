@@ -38,13 +38,12 @@ void EchoDispatcher::Impl::expireDue(Clock::time_point now) {
     {
       Shard& s = shardOf(p.key);
       std::lock_guard<std::mutex> lock(s.mutex);
-      auto it = s.waiting.find(p.key);
       // Answered already, or answered and reused for another request.
-      if (it == s.waiting.end() || it->second != &p ||
+      if (s.waiting.find(p.key) != &p ||
           p.generation.load(std::memory_order_relaxed) != e.generation) {
         continue;
       }
-      s.waiting.erase(it);
+      s.waiting.erase(p.key);
     }
     finishAsync(p, status::kRequestTimedOut, p.destination, 0, 0, now);
   }

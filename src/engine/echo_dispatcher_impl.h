@@ -20,7 +20,6 @@
 #include <random>
 #include <system_error>
 #include <thread>
-#include <unordered_map>
 #include <vector>
 
 #include "base/event_loop.h"
@@ -29,6 +28,7 @@
 #include "engine/echo_dispatcher_support.h"
 #include "engine/echo_status.h"
 #include "engine/icmp_status_map.h"
+#include "engine/request_table.h"
 #include "engine/send_refusal.h"
 
 namespace tarvo {
@@ -81,7 +81,7 @@ struct Pending {
 
 struct Shard {
   std::mutex mutex;
-  std::unordered_map<std::uint32_t, Pending*> waiting;
+  RequestTable<Pending> waiting;
 };
 
 struct Channel {
@@ -289,7 +289,7 @@ struct EchoDispatcher::Impl final : LoopPoller {
   bool tryRegister(std::uint32_t key, Pending* p) {
     Shard& s = shardOf(key);
     std::lock_guard<std::mutex> lock(s.mutex);
-    return s.waiting.emplace(key, p).second;
+    return s.waiting.insert(key, p);
   }
 
   // Takes the request out of the table; false when the receiver took it
@@ -297,7 +297,7 @@ struct EchoDispatcher::Impl final : LoopPoller {
   bool unregister(std::uint32_t key) {
     Shard& s = shardOf(key);
     std::lock_guard<std::mutex> lock(s.mutex);
-    return s.waiting.erase(key) == 1;
+    return s.waiting.erase(key);
   }
 
   // Takes the next sequence of a datagram channel, honouring the quarantine

@@ -19,14 +19,11 @@ void EchoDispatcher::Impl::deliver(const icmp::IcmpMessage& m, bool truncated,
   {
     Shard& s = shardOf(key);
     std::lock_guard<std::mutex> lock(s.mutex);
-    auto it = s.waiting.find(key);
-    if (it == s.waiting.end()) return;
+    found = s.waiting.find(key);
+    if (!found) return;
     // An error counts only when it quotes a request to our destination.
-    if (m.kind == icmp::IcmpMessage::Error && m.quotedDestination != it->second->destination) {
-      return;
-    }
-    found = it->second;
-    s.waiting.erase(it);
+    if (m.kind == icmp::IcmpMessage::Error && m.quotedDestination != found->destination) return;
+    s.waiting.erase(key);
   }
   Pending& p = *found;
   if (p.completion) {
