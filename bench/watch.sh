@@ -73,11 +73,12 @@ run() {
   local n=$1 delay=$2 dir=$TMP/logs_${1}_$2
   local hosts=()
   for i in $(seq 1 "$n"); do hosts+=("127.0.$((i / 250)).$((i % 250 + 1))"); done
+  rm -f "$TMP/out" "$TMP/err"
   "$CLI" watch --resolve no -w 1000 -d "$delay" --log-replies --log-dir "$dir" "${hosts[@]}" \
     > "$TMP/out" 2> "$TMP/err" &
   local pid=$!
   for _ in $(seq 1 600); do
-    grep -q "Monitored addresses" "$TMP/err" && break
+    grep -qs "Monitored addresses" "$TMP/err" && break
     sleep 0.1
   done
   sleep 1  # every worker past its first request
@@ -110,10 +111,12 @@ run() {
 measure() {
   local label=$1 n=$2 delay=$3 ready=$4
   shift 4
+  # What an earlier run left must not pass for this one's ready line.
+  rm -f "$TMP/cmp.out" "$TMP/cmp.err"
   "$@" > "$TMP/cmp.out" 2> "$TMP/cmp.err" &
   local pid=$!
   for _ in $(seq 1 1200); do
-    if [ -n "$ready" ]; then grep -q "$ready" "$TMP/cmp.err" && break; else [ -s "$TMP/cmp.out" ] && break; fi
+    if [ -n "$ready" ]; then grep -qs "$ready" "$TMP/cmp.err" && break; else [ -s "$TMP/cmp.out" ] && break; fi
     sleep 0.1
   done
   sleep 2  # every host past its first request
