@@ -2,10 +2,9 @@
 
 namespace tarvo {
 
-Clock::Duration Pacer::remaining() const {
+Clock::Duration Pacer::remainingAt(Clock::TimePoint now) const {
   if (!previous_) return Clock::Duration::zero();
   const Clock::TimePoint due = *previous_ + std::chrono::milliseconds(intervalMs_);
-  const Clock::TimePoint now = clock_->now();
   return now < due ? due - now : Clock::Duration::zero();
 }
 

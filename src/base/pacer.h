@@ -16,13 +16,16 @@ class Pacer {
   Pacer(Clock& clock, std::uint32_t intervalMs) : clock_(&clock), intervalMs_(intervalMs) {}
 
   // What is still to wait before the next start may go.
-  Clock::Duration remaining() const;
+  Clock::Duration remaining() const { return remainingAt(clock_->now()); }
+  // The same for a moment the caller has read already.
+  Clock::Duration remainingAt(Clock::TimePoint now) const;
   // The same in whole milliseconds, rounded up so the interval is never
   // cut short.
   std::uint32_t remainingMs() const;
 
   // Now is a start.
   void markStart() { previous_ = clock_->now(); }
+  void markStartAt(Clock::TimePoint now) { previous_ = now; }
 
   // Sleeps out what remains in one wait, then marks the start.
   void paceAndMark();

@@ -80,7 +80,9 @@ void EchoDispatcher::Impl::sendAsync(Ipv4Address destination, std::span<const st
   p->key = slot.key;
   p->sentAt.store(start.time_since_epoch().count(), std::memory_order_release);
 
-  Clock::time_point sentAt = start;
+  // Taking a raw socket's key is a moment's work; a datagram socket's may
+  // have waited for a sequence or opened a socket.
+  Clock::time_point sentAt = raw ? start : Clock::now();
   const int err = sendOwnRequest(slot, destination, payload, options,
                                  start + milliseconds(timeoutMs), sentAt, &p->sentAt);
   if (err != 0) {

@@ -53,6 +53,7 @@ constexpr int kUnprovenRepeats = 3;
 constexpr int kReadsPerWake = 512;
 constexpr int kShardBits = 8;
 constexpr std::size_t kShardCount = std::size_t{1} << kShardBits;
+constexpr int kKeysPerShardRunBits = 6;
 constexpr std::uint32_t kSequenceSpace = 65536;
 
 struct Channel;
@@ -91,7 +92,8 @@ struct Channel {
   // receiver, or a sender looking for an answer that is already there.
   std::mutex reading;
   std::vector<std::uint8_t> buffer;
-  std::atomic<std::uint32_t> inUse{0};  // requests registered and not yet finished
+  std::unique_ptr<EchoSocket::ReadBatch> batch;  // made at the first read of answers
+  std::atomic<std::uint32_t> inUse{0};           // requests registered and not yet finished
   // Datagram sockets only: the sequence counter and when its cycle began.
   std::uint32_t nextSequence = 0;
   Clock::time_point cycleStart;
@@ -125,7 +127,11 @@ struct EchoDispatcher::Impl final : LoopPoller {
   std::array<Shard, kShardCount> shards;
 
   Shard& shardOf(std::uint32_t key) {
-    return shards[(key * 2654435761u) >> (32 - kShardBits)];  // Fibonacci hashing
+    // Keys are handed out in runs (a counter, or a socket's sequences): a
+    // run shares one shard, whose lock and table are then still in the
+    // cache for the next request and for the answers, where spreading
+    // each key apart would fetch a cold shard every time.
+    return shards[(key >> kKeysPerShardRunBits) & (kShardCount - 1)];
   }
 
   // --- opening ---------------------------------------------------------
@@ -381,6 +387,8 @@ struct EchoDispatcher::Impl final : LoopPoller {
   // Reads what the socket holds, up to kReadsPerWake messages; the caller
   // holds ch.reading. Stops early once `until` has its answer.
   void drain(Channel& ch, bool errors, const Pending* until = nullptr);
+  void drainData(Channel& ch, const Pending* until);
+  void clearSocketError(Channel& ch);
   // The same, then the answers of asynchronous requests go to their owners.
   void drainAndHandOn(Channel& ch, bool errors, const Pending* until = nullptr);
   // A sender's look for answers already queued (on loopback the answer is
@@ -421,6 +429,8 @@ struct EchoDispatcher::Impl final : LoopPoller {
   // and its report still waits in the error queue for its owner, so the
   // request is sent again, for as long as its time allows, unless the
   // refusal proves to be its own.
+  // `sentAt` comes in as the moment of the first attempt (read just
+  // before) and goes out as that of the last.
   int sendOwnRequest(const Slot& slot, Ipv4Address destination,
                      std::span<const std::uint8_t> payload, const EchoOptions& options,
                      Clock::time_point giveUp, Clock::time_point& sentAt,

@@ -41,23 +41,53 @@ void EchoDispatcher::Impl::deliver(const icmp::IcmpMessage& m, bool truncated,
 }
 
 void EchoDispatcher::Impl::drain(Channel& ch, bool errors, const Pending* until) {
+  if (!errors) return drainData(ch, until);
   EchoSocket::Received r;
   auto& buffer = ch.buffer;
   for (int i = 0; i < kReadsPerWake; ++i) {
     if (until && until->answered.posted()) return;
-    const auto state = errors ? ch.socket->readError(buffer, r) : ch.socket->readData(buffer, r);
+    const auto state = ch.socket->readError(buffer, r);
     if (state == EchoSocket::ReadState::Empty) {
-      if (!until && (errors || i == 0)) {
-        // Nothing queued, yet the socket reported an error: clear a
-        // pending socket error so it does not wake us again and again.
-        int e = 0;
-        socklen_t len = sizeof e;
-        getsockopt(ch.socket->fd(), SOL_SOCKET, SO_ERROR, &e, &len);
-      }
+      if (!until) clearSocketError(ch);
       return;
     }
     if (state == EchoSocket::ReadState::Message) deliver(r.message, r.truncated, Clock::now());
   }
+}
+
+void EchoDispatcher::Impl::drainData(Channel& ch, const Pending* until) {
+  if (!ch.batch) ch.batch = std::make_unique<EchoSocket::ReadBatch>(ch.buffer.size());
+  EchoSocket::Received r;
+  for (int i = 0; i < kReadsPerWake;) {
+    if (until && until->answered.posted()) return;
+    const auto state = ch.socket->readDataBatch(*ch.batch);
+    if (state == EchoSocket::ReadState::Empty) {
+      // Nothing queued, yet the socket reported an error: clear a pending
+      // socket error so it does not wake us again and again.
+      if (!until && i == 0) clearSocketError(ch);
+      return;
+    }
+    if (state != EchoSocket::ReadState::Message) {
+      ++i;
+      continue;
+    }
+    // Read together, so they came by this moment.
+    const auto at = Clock::now();
+    const int n = ch.batch->count();
+    for (int k = 0; k < n; ++k) {
+      if (ch.socket->dataAt(*ch.batch, k, r) == EchoSocket::ReadState::Message) {
+        deliver(r.message, r.truncated, at);
+      }
+    }
+    i += n;
+    if (n < EchoSocket::ReadBatch::kMessages) return;  // the socket is empty
+  }
+}
+
+void EchoDispatcher::Impl::clearSocketError(Channel& ch) {
+  int e = 0;
+  socklen_t len = sizeof e;
+  getsockopt(ch.socket->fd(), SOL_SOCKET, SO_ERROR, &e, &len);
 }
 
 void EchoDispatcher::Impl::drainAndHandOn(Channel& ch, bool errors, const Pending* until) {
@@ -100,9 +130,7 @@ void EchoDispatcher::Impl::poll(int timeoutMs) {
       if (ch->socket->kind() == EchoSocketKind::Datagram) {
         drainAndHandOn(*ch, true);
       } else {
-        int e = 0;
-        socklen_t len = sizeof e;
-        getsockopt(ch->socket->fd(), SOL_SOCKET, SO_ERROR, &e, &len);
+        clearSocketError(*ch);
       }
     }
     if (events[i].events & EPOLLIN) drainAndHandOn(*ch, false);

@@ -8,8 +8,10 @@ int EchoDispatcher::Impl::sendOwnRequest(const Slot& slot, Ipv4Address destinati
                                          Clock::time_point& sentAt,
                                          std::atomic<Clock::rep>* sentAtShared) {
   EchoSocket& socket = *slot.channel->socket;
+  bool first = true;
   auto attempt = [&] {
-    sentAt = Clock::now();
+    // The first attempt goes at the moment the caller read just before.
+    if (!std::exchange(first, false)) sentAt = Clock::now();
     // The receiver may have the answer before the send returns.
     if (sentAtShared)
       sentAtShared->store(sentAt.time_since_epoch().count(), std::memory_order_release);

@@ -192,10 +192,20 @@ int EchoSocket::sendEcho(Ipv4Address destination, std::uint16_t identifier, std:
   return 0;
 }
 
-EchoSocket::ReadState EchoSocket::readData(std::span<std::uint8_t> buffer, Received& out) {
+EchoSocket::ReadState EchoSocket::readDataBatch(ReadBatch& batch) {
+  const SocketRead read = batch.read(fd_);
+  if (read.empty || read.failed) return read.empty ? ReadState::Empty : ReadState::Ignored;
+  return ReadState::Message;
+}
+
+EchoSocket::ReadState EchoSocket::dataAt(const ReadBatch& batch, int i, Received& out) const {
   sockaddr_in from{};
-  alignas(cmsghdr) unsigned char control[256];
-  const SocketRead read = readSocket(fd_, buffer, from, control, false);
+  const SocketRead read = batch.at(i, from);
+  return parseData(read, from, out);
+}
+
+EchoSocket::ReadState EchoSocket::parseData(const SocketRead& read, const sockaddr_in& from,
+                                            Received& out) const {
   // A datagram socket may hand out an error pending from an ICMP report
   // once; the report itself waits in the error queue.
   if (read.empty || read.failed) return read.empty ? ReadState::Empty : ReadState::Ignored;

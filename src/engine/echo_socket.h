@@ -3,6 +3,8 @@
 // The two kinds of ICMP echo socket and how each is opened, configured, sent
 // on and read. No matching or waiting here: that is the dispatcher's.
 
+#include <netinet/in.h>
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -11,6 +13,7 @@
 
 #include "engine/echo_types.h"
 #include "engine/icmp_packet.h"
+#include "engine/socket_read.h"
 
 namespace tarvo {
 
@@ -69,12 +72,18 @@ class EchoSocket {
     bool truncated = false;
   };
   enum class ReadState { Message, Ignored, Empty };
-  // Reads the next data message (replies; for raw sockets also errors).
-  ReadState readData(std::span<std::uint8_t> buffer, Received& out);
+  // Reads the data messages queued (replies; for raw sockets also
+  // errors), many in one call: Empty, Ignored (a pending error was handed
+  // out) or Message, when the batch holds `count()` to look at with
+  // dataAt(), which says Message for each that is an answer.
+  using ReadBatch = SocketReadBatch<sockaddr_in>;
+  ReadState readDataBatch(ReadBatch& batch);
+  ReadState dataAt(const ReadBatch& batch, int i, Received& out) const;
   // Reads the next error-queue entry of a datagram socket.
   ReadState readError(std::span<std::uint8_t> buffer, Received& out);
 
  private:
+  ReadState parseData(const SocketRead& read, const sockaddr_in& from, Received& out) const;
   EchoSocket(int fd, EchoSocketKind kind, bool dontFragment)
       : fd_(fd), kind_(kind), dontFragment_(dontFragment) {}
   int fd_;

@@ -2,9 +2,11 @@
 
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 
 namespace tarvo {
@@ -47,5 +49,72 @@ SocketRead readSocket(int fd, std::span<std::uint8_t> buffer, SocketAddress& nam
   read.truncated = (msg.msg_flags & MSG_TRUNC) != 0;
   return read;
 }
+
+// Many datagrams read in one call: a busy socket holds dozens of answers
+// at each look, and one call for all of them saves a system call apiece.
+// Each datagram gets a whole buffer of its own, so a large one is read whole
+// as readSocket reads it; pages of a buffer are only ever used as far as a
+// datagram fills them.
+template <class SocketAddress>
+class SocketReadBatch {
+ public:
+  static constexpr int kMessages = 32;
+  static constexpr std::size_t kControlBytes = 256;
+
+  explicit SocketReadBatch(std::size_t bufferBytes)
+      // Left uninitialised on purpose: zeroing would claim every page.
+      : bufferBytes_(bufferBytes), buffers_(new std::uint8_t[bufferBytes * kMessages]) {}
+
+  // Reads what is queued, up to kMessages, without waiting. Like
+  // readSocket, `empty` when nothing was there and `failed` when a pending
+  // error was handed out instead; otherwise count() datagrams.
+  SocketRead read(int fd) {
+    for (int i = 0; i < kMessages; ++i) {
+      iov_[i] = iovec{buffers_.get() + i * bufferBytes_, bufferBytes_};
+      headers_[i] = mmsghdr{};
+      msghdr& m = headers_[i].msg_hdr;
+      m.msg_name = &names_[i];
+      m.msg_namelen = sizeof names_[i];
+      m.msg_iov = &iov_[i];
+      m.msg_iovlen = 1;
+      m.msg_control = control_[i];
+      m.msg_controllen = kControlBytes;
+    }
+    count_ = 0;
+    SocketRead result;
+    const int n = ::recvmmsg(fd, headers_, kMessages, MSG_DONTWAIT, nullptr);
+    if (n < 0) {
+      result.empty = errno == EAGAIN || errno == EWOULDBLOCK;
+      result.failed = !result.empty;
+      return result;
+    }
+    count_ = n;
+    result.empty = n == 0;
+    return result;
+  }
+
+  int count() const { return count_; }
+  // The i-th datagram of the last read, with its sender.
+  SocketRead at(int i, SocketAddress& name) const {
+    const msghdr& m = headers_[i].msg_hdr;
+    const std::size_t got = std::min<std::size_t>(headers_[i].msg_len, bufferBytes_);
+    SocketRead read;
+    read.bytes = std::span<const std::uint8_t>(buffers_.get() + i * bufferBytes_, got);
+    read.control = std::span<const std::uint8_t>(control_[i], m.msg_controllen);
+    read.nameLength = m.msg_namelen;
+    read.truncated = (m.msg_flags & MSG_TRUNC) != 0;
+    name = names_[i];
+    return read;
+  }
+
+ private:
+  std::size_t bufferBytes_;
+  std::unique_ptr<std::uint8_t[]> buffers_;
+  mmsghdr headers_[kMessages];
+  iovec iov_[kMessages];
+  SocketAddress names_[kMessages];
+  alignas(cmsghdr) unsigned char control_[kMessages][kControlBytes];
+  int count_ = 0;
+};
 
 }  // namespace tarvo

@@ -144,15 +144,18 @@ void TWatchTh::prepare(const IpAddress& parsed, std::string addressText) {
 
 void TWatchTh::next() {
   if (paused_.load(std::memory_order_acquire)) return loop_->cancelTimer(*this);
-  if (const Clock::Duration due = anySent_ ? pacer_->remaining() : Clock::Duration::zero();
+  // One reading of the clock for the whole step: a big monitor takes this
+  // step thousands of times a second.
+  const Clock::TimePoint at = now();
+  if (const Clock::Duration due = anySent_ ? pacer_->remainingAt(at) : Clock::Duration::zero();
       due > Clock::Duration::zero()) {
     // A pause that comes meanwhile holds the request back. Half a percent
     // of the delay late costs as much of the results, and lets the loop
     // send to hosts due about the same time together.
-    return loop_->runAt(*this, now() + due, std::chrono::milliseconds(settings_.delayMs) / 200);
+    return loop_->runAt(*this, at + due, std::chrono::milliseconds(settings_.delayMs) / 200);
   }
   loop_->cancelTimer(*this);
-  pacer_->markStart();
+  pacer_->markStartAt(at);
   anySent_ = true;
   lineAddress_ = log_.any() ? destination_.toString() : std::string();
   if (settings_.stampSequence) stampSequence(payload_, sequence_);
