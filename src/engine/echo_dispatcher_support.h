@@ -155,17 +155,23 @@ class PendingPool {
     }
     Pending* p = free_.back();
     free_.pop_back();
-    p->generation.fetch_add(1, std::memory_order_relaxed);
+    bump(*p);
     return p;
   }
   void release(Pending& p) {
     p.completion = nullptr;
     std::lock_guard<std::mutex> lock(mutex_);
-    p.generation.fetch_add(1, std::memory_order_relaxed);
+    bump(p);
     free_.push_back(&p);
   }
 
  private:
+  // Only ever changed under the pool's lock, so a plain store will do: a
+  // locked add would cost every request for nothing.
+  static void bump(Pending& p) {
+    p.generation.store(p.generation.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+  }
+
   std::mutex mutex_;
   std::vector<std::unique_ptr<Pending>> owned_;
   std::vector<Pending*> free_;
