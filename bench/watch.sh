@@ -13,6 +13,8 @@
 #   files and no history; fping is left out above 10,000 hosts, where its
 #   loop mode gives up)
 #   BENCH_LOGGED=0 skips the logged runs above
+#   BENCH_RUNS=3 runs of each side-by-side command, in turns; the median
+#   (by CPU) is printed with the range of the runs
 #
 # Targets on a 2-core machine: 256 hosts at 100 ms at most 1.5x the CPU of
 # fping's loop mode keeping the same period, with at least 97 % of the
@@ -28,6 +30,7 @@ if [ "$(id -u)" = 0 ] && [ -z "${TARVO_BENCH_NETNS:-}" ] && command -v unshare >
 fi
 CLI=${1:-${TARVO_CLI:-build/src/cli/tarvo-cli}}
 SECONDS_PER_RUN=${BENCH_SECONDS:-20}
+RUNS=${BENCH_RUNS:-3}
 HOSTS=${BENCH_HOSTS:-64 256 1024}
 DELAYS=${BENCH_DELAYS:-100 1000}
 [ -x "$CLI" ] || { echo "bench/watch.sh: no tarvo-cli at $CLI (build first)" >&2; exit 2; }
@@ -140,18 +143,40 @@ measure() {
         100 * l / (ms / 1000) / (n * 1000 / d) }'
 }
 
+# Reads lines of measure and prints the one with the median CPU, with the
+# range the runs spanned: a shared machine moves single runs by a few points.
+median_of() {
+  awk '{ for (i = 1; i < NF; i++) if ($i == "cpu") c = $(i + 1); line[NR] = $0; cpu[NR] = c + 0 }
+    END {
+      for (i = 1; i <= NR; i++) order[i] = i
+      for (i = 2; i <= NR; i++) {
+        k = order[i]; j = i - 1
+        while (j > 0 && cpu[order[j]] > cpu[k]) { order[j + 1] = order[j]; j-- }
+        order[j + 1] = k
+      }
+      printf "%s   median of %d (cpu %.1f to %.1f)\n", line[order[int((NR + 1) / 2)]], NR,
+        cpu[order[1]], cpu[order[NR]] }'
+}
+
 compare() {
   local n=${1%%:*} delay=${1##*:}
-  local hosts=()
+  local hosts=() ours=() paced=() unpaced=()
   for i in $(seq 1 "$n"); do hosts+=("127.0.$((i / 250)).$((i % 250 + 1))"); done
-  measure tarvo-cli "$n" "$delay" "Monitored addresses" "$CLI" watch --no-history --resolve no -w 1000 -d "$delay" \
-    "${hosts[@]}"
-  if command -v fping > /dev/null && [ "$n" -le 10000 ]; then
-    # By default fping spaces any two requests 10 ms apart, which caps it at
-    # 100 results a second; -i 0 lets it keep every host's period.
-    measure "fping" "$n" "$delay" "" fping -l -p "$delay" -t 1000 "${hosts[@]}"
-    measure "fping -i 0" "$n" "$delay" "" fping -l -i 0 -p "$delay" -t 1000 "${hosts[@]}"
-  fi
+  # In turns, so that a change in the machine's load meets every tool.
+  for _ in $(seq 1 "$RUNS"); do
+    ours+=("$(measure tarvo-cli "$n" "$delay" "Monitored addresses" "$CLI" watch --no-history \
+      --resolve no -w 1000 -d "$delay" "${hosts[@]}")")
+    if command -v fping > /dev/null && [ "$n" -le 10000 ]; then
+      # By default fping spaces any two requests 10 ms apart, which caps it
+      # at 100 results a second; -i 0 lets it keep every host's period.
+      paced+=("$(measure "fping" "$n" "$delay" "" fping -l -p "$delay" -t 1000 "${hosts[@]}")")
+      unpaced+=("$(measure "fping -i 0" "$n" "$delay" "" fping -l -i 0 -p "$delay" -t 1000 \
+        "${hosts[@]}")")
+    fi
+  done
+  printf '%s\n' "${ours[@]}" | median_of
+  [ ${#paced[@]} -eq 0 ] || printf '%s\n' "${paced[@]}" | median_of
+  [ ${#unpaced[@]} -eq 0 ] || printf '%s\n' "${unpaced[@]}" | median_of
 }
 
 echo "watch monitor benchmark, $(nproc) cores, ${SECONDS_PER_RUN} s per run, $(date -u '+%Y-%m-%d %H:%M UTC'), load $(cut -d' ' -f1-3 /proc/loadavg)"
