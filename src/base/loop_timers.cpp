@@ -95,28 +95,32 @@ bool LoopTimers::frontLive() {
   return false;
 }
 
-std::optional<LoopTimers::Next> LoopTimers::next() {
+const LoopTimers::Timer* LoopTimers::earliest(bool& fromHeap) {
   const bool queue = frontLive();
-  if (!queue && heap_.empty()) return std::nullopt;
-  const Timer* first = queue ? &queued(head_) : &heap_.front();
-  if (queue && !heap_.empty() && heap_.front().due < first->due) first = &heap_.front();
+  fromHeap = !heap_.empty() && (!queue || heap_.front().due < queued(head_).due);
+  if (fromHeap) return &heap_.front();
+  return queue ? &queued(head_) : nullptr;
+}
+
+std::optional<LoopTimers::Next> LoopTimers::next() {
+  bool fromHeap = false;
+  const Timer* first = earliest(fromHeap);
+  if (!first) return std::nullopt;
   return Next{first->due, first->latest};
 }
 
 LoopTask* LoopTimers::takeDue(Clock::TimePoint now) {
-  const bool queue = frontLive();
-  const bool fromHeap = !heap_.empty() && (!queue || heap_.front().due < queued(head_).due);
+  bool fromHeap = false;
+  const Timer* first = earliest(fromHeap);
+  if (!first || first->due > now) return nullptr;
+  LoopTask* task = first->task;
+  places_[first->id] = kNowhere;
   if (fromHeap) {
-    if (heap_.front().due > now) return nullptr;
-    const Timer t = heap_.front();
     heapRemove(0);
-    places_[t.id] = kNowhere;
-    return t.task;
+  } else {
+    ++head_;
   }
-  if (!queue || queued(head_).due > now) return nullptr;
-  const Timer& t = queued(head_++);
-  places_[t.id] = kNowhere;
-  return t.task;
+  return task;
 }
 
 void LoopTimers::heapPlace(std::size_t i, const Timer& t) {

@@ -61,6 +61,8 @@ class LoopTimers {
   Timer& queued(std::uint64_t ticket) { return ring_[ticket & (ring_.size() - 1)]; }
   // Drops cancelled timers from the queue's front; false when it is empty.
   bool frontLive();
+  // The earliest timer, in the heap or at the queue's front; null if none.
+  const Timer* earliest(bool& fromHeap);
   void compact();
   void heapUp(std::size_t i);
   void heapDown(std::size_t i);

@@ -111,16 +111,8 @@ void Echo6Dispatcher::Impl::sendAsync(const IpAddress& destination,
 void Echo6Dispatcher::sendAsync(const IpAddress& destination, std::span<const std::uint8_t> payload,
                                 const EchoOptions& options, std::uint32_t timeoutMs,
                                 EchoCompletion& done) noexcept {
-  try {
-    impl_->sendAsync(destination, payload, options, timeoutMs, done);
-  } catch (...) {
-    // Only memory exhaustion or a failed lock can get here, before the
-    // request was registered.
-    EchoResult r;
-    r.status = status::kNoResources;
-    r.replyAddress = destination;
-    done.echoDone(r);
-  }
+  dispatch::sendOrRefuse(done, destination,
+                         [&] { impl_->sendAsync(destination, payload, options, timeoutMs, done); });
 }
 
 }  // namespace tarvo

@@ -83,12 +83,6 @@ inline bool isBadDestination(const IpAddress& a) {
   return a.bytes() == IpAddress::Bytes{} || a.bytes()[0] == 0xFF;
 }
 
-inline void clearSocketError(int fd) {
-  int e = 0;
-  socklen_t len = sizeof e;
-  getsockopt(fd, SOL_SOCKET, SO_ERROR, &e, &len);
-}
-
 }  // namespace dispatch6
 
 // Only the dispatcher's own files include this header.
@@ -231,14 +225,14 @@ struct Echo6Dispatcher::Impl {
   }
 
   void drain(Echo6Socket& s, bool errors) {
-    if (errors && s.kind() == EchoSocketKind::Raw) return clearSocketError(s.fd());
+    if (errors && s.kind() == EchoSocketKind::Raw) return dispatch::clearSocketError(s.fd());
     Echo6Socket::Received r;
     for (int i = 0; i < kReadsPerWake; ++i) {
       const auto state = errors ? s.readError(buffer, r) : s.readData(buffer, r);
       if (state == Echo6Socket::ReadState::Empty) {
         // Nothing queued, yet the socket woke us: clear a pending error so
         // it does not wake us again and again.
-        if (errors || i == 0) clearSocketError(s.fd());
+        if (errors || i == 0) dispatch::clearSocketError(s.fd());
         return;
       }
       if (state == Echo6Socket::ReadState::Message) deliver(r.message, r.truncated, Clock::now());

@@ -112,16 +112,8 @@ void EchoDispatcher::Impl::sendAsync(Ipv4Address destination, std::span<const st
 void EchoDispatcher::sendAsync(Ipv4Address destination, std::span<const std::uint8_t> payload,
                                const EchoOptions& options, std::uint32_t timeoutMs,
                                EchoCompletion& done) noexcept {
-  try {
-    impl_->sendAsync(destination, payload, options, timeoutMs, done);
-  } catch (...) {
-    // Only memory exhaustion or a failed lock can get here, before the
-    // request was registered.
-    EchoResult r;
-    r.status = status::kNoResources;
-    r.replyAddress = IpAddress::v4(destination);
-    done.echoDone(r);
-  }
+  sendOrRefuse(done, destination,
+               [&] { impl_->sendAsync(destination, payload, options, timeoutMs, done); });
 }
 
 }  // namespace tarvo

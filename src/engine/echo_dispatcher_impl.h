@@ -388,7 +388,6 @@ struct EchoDispatcher::Impl final : LoopPoller {
   // holds ch.reading. Stops early once `until` has its answer.
   void drain(Channel& ch, bool errors, const Pending* until = nullptr);
   void drainData(Channel& ch, const Pending* until);
-  void clearSocketError(Channel& ch);
   // The same, then the answers of asynchronous requests go to their owners.
   void drainAndHandOn(Channel& ch, bool errors, const Pending* until = nullptr);
   // A sender's look for answers already queued (on loopback the answer is

@@ -48,7 +48,7 @@ void EchoDispatcher::Impl::drain(Channel& ch, bool errors, const Pending* until)
     if (until && until->answered.posted()) return;
     const auto state = ch.socket->readError(buffer, r);
     if (state == EchoSocket::ReadState::Empty) {
-      if (!until) clearSocketError(ch);
+      if (!until) clearSocketError(ch.socket->fd());
       return;
     }
     if (state == EchoSocket::ReadState::Message) deliver(r.message, r.truncated, Clock::now());
@@ -62,9 +62,8 @@ void EchoDispatcher::Impl::drainData(Channel& ch, const Pending* until) {
     if (until && until->answered.posted()) return;
     const auto state = ch.socket->readDataBatch(*ch.batch);
     if (state == EchoSocket::ReadState::Empty) {
-      // Nothing queued, yet the socket reported an error: clear a pending
-      // socket error so it does not wake us again and again.
-      if (!until && i == 0) clearSocketError(ch);
+      // Nothing queued, yet the socket woke us: a pending error.
+      if (!until && i == 0) clearSocketError(ch.socket->fd());
       return;
     }
     if (state != EchoSocket::ReadState::Message) {
@@ -82,12 +81,6 @@ void EchoDispatcher::Impl::drainData(Channel& ch, const Pending* until) {
     i += n;
     if (n < EchoSocket::ReadBatch::kMessages) return;  // the socket is empty
   }
-}
-
-void EchoDispatcher::Impl::clearSocketError(Channel& ch) {
-  int e = 0;
-  socklen_t len = sizeof e;
-  getsockopt(ch.socket->fd(), SOL_SOCKET, SO_ERROR, &e, &len);
 }
 
 void EchoDispatcher::Impl::drainAndHandOn(Channel& ch, bool errors, const Pending* until) {
@@ -130,7 +123,7 @@ void EchoDispatcher::Impl::poll(int timeoutMs) {
       if (ch->socket->kind() == EchoSocketKind::Datagram) {
         drainAndHandOn(*ch, true);
       } else {
-        clearSocketError(*ch);
+        clearSocketError(ch->socket->fd());
       }
     }
     if (events[i].events & EPOLLIN) drainAndHandOn(*ch, false);

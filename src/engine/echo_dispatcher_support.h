@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "engine/echo_service.h"
+#include "engine/echo_status.h"
 #include "engine/ipv4_address.h"
 
 namespace tarvo::dispatch {
@@ -39,6 +40,14 @@ inline bool isBroadcastAddress(Ipv4Address destination) {
                          ::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0;
   ::close(fd);
   return broadcast;
+}
+
+// Reads and thereby clears a socket's pending error, so that it does not
+// wake the reader again and again.
+inline void clearSocketError(int fd) {
+  int e = 0;
+  socklen_t len = sizeof e;
+  getsockopt(fd, SOL_SOCKET, SO_ERROR, &e, &len);
 }
 
 // Every waiting sender sleeps on a futex of its own. Since Linux 6.16 a
@@ -176,6 +185,24 @@ class PendingPool {
   std::vector<std::unique_ptr<Pending>> owned_;
   std::vector<Pending*> free_;
 };
+
+// Runs the sending of a request that does not wait. What it can throw
+// (memory exhaustion, a failed lock) comes before the request is
+// registered, so the request is simply ended as short of resources.
+inline IpAddress replyAddressOf(Ipv4Address destination) { return IpAddress::v4(destination); }
+inline const IpAddress& replyAddressOf(const IpAddress& destination) { return destination; }
+
+template <class Destination, class Send>
+void sendOrRefuse(EchoCompletion& done, const Destination& destination, Send&& send) noexcept {
+  try {
+    send();
+  } catch (...) {
+    EchoResult r;
+    r.status = status::kNoResources;
+    r.replyAddress = replyAddressOf(destination);
+    done.echoDone(r);
+  }
+}
 
 // Answers a reader has taken and not yet handed on: they go out together
 // once its read is over, so a requester that sleeps is woken once for many.

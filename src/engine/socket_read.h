@@ -22,32 +22,56 @@ struct SocketRead {
   bool truncated = false;
 };
 
-// `name` receives the sender (the destination for the error queue);
-// `control` the ancillary data.
+namespace socket_read {
+
+// Points `msg` at one datagram's buffer, sender and ancillary data.
 template <class SocketAddress>
-SocketRead readSocket(int fd, std::span<std::uint8_t> buffer, SocketAddress& name,
-                      std::span<unsigned char> control, bool errorQueue) {
-  iovec iov{buffer.data(), buffer.size()};
-  msghdr msg{};
+void prepare(msghdr& msg, iovec& iov, std::span<std::uint8_t> buffer, SocketAddress& name,
+             std::span<unsigned char> control) {
+  iov = iovec{buffer.data(), buffer.size()};
+  msg = msghdr{};
   msg.msg_name = &name;
   msg.msg_namelen = sizeof name;
   msg.msg_iov = &iov;
   msg.msg_iovlen = 1;
   msg.msg_control = control.data();
   msg.msg_controllen = control.size();
+}
+
+// What a failed read means: nothing waiting, or a pending error handed out.
+inline SocketRead failure() {
   SocketRead read;
-  const ssize_t n = ::recvmsg(fd, &msg, MSG_DONTWAIT | (errorQueue ? MSG_ERRQUEUE : 0));
-  if (n < 0) {
-    read.empty = errno == EAGAIN || errno == EWOULDBLOCK;
-    read.failed = !read.empty;
-    return read;
-  }
-  const std::size_t got = static_cast<std::size_t>(n) < buffer.size() ? n : buffer.size();
-  read.bytes = std::span<const std::uint8_t>(buffer.data(), got);
-  read.control = std::span<const std::uint8_t>(control.data(), msg.msg_controllen);
+  read.empty = errno == EAGAIN || errno == EWOULDBLOCK;
+  read.failed = !read.empty;
+  return read;
+}
+
+// A datagram of `received` bytes read through `msg`.
+inline SocketRead received(const msghdr& msg, std::size_t received) {
+  SocketRead read;
+  const std::size_t size = msg.msg_iov->iov_len;
+  read.bytes = std::span<const std::uint8_t>(
+      static_cast<const std::uint8_t*>(msg.msg_iov->iov_base), received < size ? received : size);
+  read.control = std::span<const std::uint8_t>(static_cast<const std::uint8_t*>(msg.msg_control),
+                                               msg.msg_controllen);
   read.nameLength = msg.msg_namelen;
   read.truncated = (msg.msg_flags & MSG_TRUNC) != 0;
   return read;
+}
+
+}  // namespace socket_read
+
+// `name` receives the sender (the destination for the error queue);
+// `control` the ancillary data.
+template <class SocketAddress>
+SocketRead readSocket(int fd, std::span<std::uint8_t> buffer, SocketAddress& name,
+                      std::span<unsigned char> control, bool errorQueue) {
+  iovec iov;
+  msghdr msg;
+  socket_read::prepare(msg, iov, buffer, name, control);
+  const ssize_t n = ::recvmsg(fd, &msg, MSG_DONTWAIT | (errorQueue ? MSG_ERRQUEUE : 0));
+  if (n < 0) return socket_read::failure();
+  return socket_read::received(msg, static_cast<std::size_t>(n));
 }
 
 // Many datagrams read in one call: a busy socket holds dozens of answers
@@ -64,31 +88,22 @@ class SocketReadBatch {
   explicit SocketReadBatch(std::size_t bufferBytes)
       // Left uninitialised on purpose: zeroing would claim every page.
       : bufferBytes_(bufferBytes), buffers_(new std::uint8_t[bufferBytes * kMessages]) {}
+  SocketReadBatch(const SocketReadBatch&) = delete;
+  SocketReadBatch& operator=(const SocketReadBatch&) = delete;
 
   // Reads what is queued, up to kMessages, without waiting. Like
   // readSocket, `empty` when nothing was there and `failed` when a pending
   // error was handed out instead; otherwise count() datagrams.
   SocketRead read(int fd) {
     for (int i = 0; i < kMessages; ++i) {
-      iov_[i] = iovec{buffers_.get() + i * bufferBytes_, bufferBytes_};
-      headers_[i] = mmsghdr{};
-      msghdr& m = headers_[i].msg_hdr;
-      m.msg_name = &names_[i];
-      m.msg_namelen = sizeof names_[i];
-      m.msg_iov = &iov_[i];
-      m.msg_iovlen = 1;
-      m.msg_control = control_[i];
-      m.msg_controllen = kControlBytes;
+      socket_read::prepare(headers_[i].msg_hdr, iov_[i],
+                           std::span(buffers_.get() + i * bufferBytes_, bufferBytes_), names_[i],
+                           std::span<unsigned char>(control_[i]));
     }
-    count_ = 0;
-    SocketRead result;
     const int n = ::recvmmsg(fd, headers_, kMessages, MSG_DONTWAIT, nullptr);
-    if (n < 0) {
-      result.empty = errno == EAGAIN || errno == EWOULDBLOCK;
-      result.failed = !result.empty;
-      return result;
-    }
-    count_ = n;
+    count_ = n < 0 ? 0 : n;
+    if (n < 0) return socket_read::failure();
+    SocketRead result;
     result.empty = n == 0;
     return result;
   }
@@ -96,21 +111,14 @@ class SocketReadBatch {
   int count() const { return count_; }
   // The i-th datagram of the last read, with its sender.
   SocketRead at(int i, SocketAddress& name) const {
-    const msghdr& m = headers_[i].msg_hdr;
-    const std::size_t got = std::min<std::size_t>(headers_[i].msg_len, bufferBytes_);
-    SocketRead read;
-    read.bytes = std::span<const std::uint8_t>(buffers_.get() + i * bufferBytes_, got);
-    read.control = std::span<const std::uint8_t>(control_[i], m.msg_controllen);
-    read.nameLength = m.msg_namelen;
-    read.truncated = (m.msg_flags & MSG_TRUNC) != 0;
     name = names_[i];
-    return read;
+    return socket_read::received(headers_[i].msg_hdr, headers_[i].msg_len);
   }
 
  private:
   std::size_t bufferBytes_;
   std::unique_ptr<std::uint8_t[]> buffers_;
-  mmsghdr headers_[kMessages];
+  mmsghdr headers_[kMessages] = {};
   iovec iov_[kMessages];
   SocketAddress names_[kMessages];
   alignas(cmsghdr) unsigned char control_[kMessages][kControlBytes];
